@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs every Debian package Vellora needs and builds it. Safe to run again.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  libcurl4-openssl-dev zlib1g-dev libpugixml-dev libcpp-httplib-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  clang-format
+)
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  $SUDO apt-get update
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+if [ "${1:-}" = "--deps-only" ]; then exit 0; fi
+
+cd "$(dirname "$0")/.."
+cmake --preset release
+cmake --build --preset release

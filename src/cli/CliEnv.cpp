@@ -1,0 +1,26 @@
+#include "cli/CliEnv.h"
+
+#include <istream>
+#include <ostream>
+
+#include "core/Cp1252.h"
+
+namespace vellora {
+
+void CliEnv::print(std::string_view cp1252Line) const { out << utf8FromCp1252(cp1252Line) << '\n'; }
+
+std::vector<std::string> CliEnv::readInputLines() const {
+    std::vector<std::string> lines;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(cp1252FromUtf8(line));
+    }
+    return lines;
+}
+
+void requireArgs(const Args& args, std::size_t min, std::size_t max, const char* usage) {
+    if (args.size() < min || args.size() > max) throw UsageError(usage);
+}
+
+}  // namespace vellora

@@ -1,0 +1,14 @@
+#pragma once
+// The command groups of vellora-cli. Each takes the words after its own name.
+#include "cli/CliEnv.h"
+
+namespace vellora {
+
+int runInitCommand(CliEnv& env, const Args& args);
+int runConfigCommand(CliEnv& env, const Args& args);
+int runDbCommand(CliEnv& env, const Args& args);
+int runGeoCommand(CliEnv& env, const Args& args);
+int runNotesCommand(CliEnv& env, const Args& args);
+int runRot13Command(CliEnv& env, const Args& args);
+
+}  // namespace vellora

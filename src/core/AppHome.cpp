@@ -1,0 +1,72 @@
+#include "core/AppHome.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <stdexcept>
+
+#include "core/FileUtil.h"
+
+#ifndef VELLORA_SOURCE_DATA_DIR
+#define VELLORA_SOURCE_DATA_DIR ""
+#endif
+#ifndef VELLORA_INSTALL_DATA_DIR
+#define VELLORA_INSTALL_DATA_DIR ""
+#endif
+
+namespace vellora {
+namespace {
+
+std::string envOr(const char* name) {
+    const char* v = std::getenv(name);
+    return v ? std::string(v) : std::string();
+}
+
+std::string executableDir() {
+    char buf[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0) return {};
+    return extractFilePath(std::string(buf, static_cast<std::size_t>(n)));
+}
+
+bool holdsShippedData(const std::string& dir) { return !dir.empty() && fileExists(joinPath(dir, "CacheDB.conf")); }
+
+}  // namespace
+
+std::string resolveAppHome(const std::optional<std::string>& homeArgument) {
+    if (homeArgument && !homeArgument->empty()) return withoutTrailingSlash(*homeArgument);
+    if (std::string v = envOr("VELLORA_HOME"); !v.empty()) return withoutTrailingSlash(v);
+    if (std::string xdg = envOr("XDG_DATA_HOME"); !xdg.empty()) return joinPath(xdg, "vellora");
+    return joinPath(envOr("HOME"), ".local/share/vellora");
+}
+
+std::optional<std::string> findDataDir() {
+    const std::string candidates[] = {
+        envOr("VELLORA_DATA_DIR"),
+        executableDir().empty() ? std::string() : executableDir() + "../share/vellora",
+        VELLORA_INSTALL_DATA_DIR,
+        VELLORA_SOURCE_DATA_DIR,
+    };
+    for (const auto& dir : candidates) {
+        if (holdsShippedData(dir)) return withoutTrailingSlash(dir);
+    }
+    return std::nullopt;
+}
+
+std::vector<std::string> prepareAppHome(const std::string& home, const std::optional<std::string>& dataDir) {
+    if (int err = makeDirs(home); err != 0) {
+        throw std::runtime_error("Das Programmverzeichnis " + home + " kann nicht angelegt werden: " +
+                                 systemErrorText(err));
+    }
+    std::vector<std::string> copied;
+    if (!dataDir) return copied;
+    for (const auto& name : listFiles(*dataDir)) {
+        const std::string target = joinPath(home, name);
+        if (fileExists(target)) continue;
+        auto data = readFile(joinPath(*dataDir, name));
+        if (data && writeFileAtomic(target, *data) == 0) copied.push_back(name);
+    }
+    return copied;
+}
+
+}  // namespace vellora

@@ -1,0 +1,21 @@
+#pragma once
+// The application home: the program directory of a run, created at first start and seeded with
+// the shipped data files.
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vellora {
+
+// --home DIR, else $VELLORA_HOME, else $XDG_DATA_HOME/vellora, else ~/.local/share/vellora.
+std::string resolveAppHome(const std::optional<std::string>& homeArgument);
+
+// The directory holding the shipped data files: $VELLORA_DATA_DIR, the install's share/vellora
+// (next to the executable or under the install prefix), or the source tree's data/.
+std::optional<std::string> findDataDir();
+
+// Creates the home when missing and copies every shipped file it does not hold yet.
+// Returns the names copied; throws std::runtime_error with a German text when the home cannot be made.
+std::vector<std::string> prepareAppHome(const std::string& home, const std::optional<std::string>& dataDir);
+
+}  // namespace vellora

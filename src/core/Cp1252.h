@@ -1,0 +1,14 @@
+#pragma once
+// Conversion between the program's Windows-1252 byte strings and UTF-8.
+// Used only at the boundaries (console, Qt); everything inside stays Windows-1252.
+#include <string>
+#include <string_view>
+
+namespace vellora {
+
+std::string utf8FromCp1252(std::string_view text);
+
+// Characters Windows-1252 cannot hold become '?'; malformed UTF-8 bytes are taken as Windows-1252.
+std::string cp1252FromUtf8(std::string_view text);
+
+}  // namespace vellora

@@ -1,0 +1,33 @@
+#pragma once
+// Dates as day counts since 30 December 1899, the time of day as the fraction.
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vellora {
+
+using TDateTime = double;
+
+struct DateParts {
+    int year = 1899, month = 12, day = 30;
+    int hour = 0, minute = 0, second = 0;
+};
+
+TDateTime encodeDate(int year, int month, int day);
+TDateTime encodeDateTime(const DateParts& parts);
+DateParts decodeDateTime(TDateTime value);
+bool isValidDate(int year, int month, int day);
+
+// "dd.MM.yyyy"
+std::string formatDate(TDateTime value);
+// "dd.MM.yyyy" with one- or two-digit day and month; nothing when it is not a valid date.
+std::optional<TDateTime> parseDate(std::string_view text);
+// "dd-mm-yy hh:nn:ss", the prefix of every debug-log line.
+std::string formatLogStamp(TDateTime value);
+// "dd.MM.yyyy hh:nn:ss"
+std::string formatDateTime(TDateTime value);
+
+// The current local date and time.
+TDateTime localNow();
+
+}  // namespace vellora

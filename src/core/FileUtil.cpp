@@ -1,0 +1,189 @@
+#include "core/FileUtil.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <random>
+
+#include "core/UpperCase.h"
+
+namespace vellora {
+
+namespace fs = std::filesystem;
+
+bool fileExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool dirExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::optional<std::uint64_t> fileSize(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    return static_cast<std::uint64_t>(st.st_size);
+}
+
+std::optional<std::string> readFile(const std::string& path, int* errorCode) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errorCode) *errorCode = errno;
+        return std::nullopt;
+    }
+    std::string data;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && st.st_size > 0) data.reserve(static_cast<std::size_t>(st.st_size));
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            if (errorCode) *errorCode = errno;
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (n == 0) break;
+        data.append(buf, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    if (errorCode) *errorCode = 0;
+    return data;
+}
+
+int writeFileAtomic(const std::string& path, std::string_view data) {
+    static std::mt19937 rng{std::random_device{}()};
+    const std::string tmp = path + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(rng() % 100000);
+    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return errno;
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            const int err = errno;
+            ::close(fd);
+            ::unlink(tmp.c_str());
+            return err;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (::close(fd) != 0) {
+        const int err = errno;
+        ::unlink(tmp.c_str());
+        return err;
+    }
+    // Keep the permissions of a file that is replaced.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) ::chmod(tmp.c_str(), st.st_mode & 07777);
+    if (::rename(tmp.c_str(), path.c_str()) != 0) {
+        const int err = errno;
+        ::unlink(tmp.c_str());
+        return err;
+    }
+    return 0;
+}
+
+int makeDirs(const std::string& path) {
+    std::error_code ec;
+    fs::create_directories(path, ec);
+    if (ec) return ec.value();
+    return dirExists(path) ? 0 : ENOTDIR;
+}
+
+int removeFile(const std::string& path) { return ::unlink(path.c_str()) == 0 ? 0 : errno; }
+
+bool matchesMask(std::string_view name, std::string_view mask) {
+    // Iterative wildcard match with backtracking to the last "*".
+    std::size_t n = 0, m = 0, starM = std::string_view::npos, starN = 0;
+    while (n < name.size()) {
+        if (m < mask.size() && (mask[m] == '?' || upperChar(mask[m]) == upperChar(name[n]))) {
+            ++n;
+            ++m;
+        } else if (m < mask.size() && mask[m] == '*') {
+            starM = m++;
+            starN = n;
+        } else if (starM != std::string_view::npos) {
+            m = starM + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (m < mask.size() && mask[m] == '*') ++m;
+    return m == mask.size();
+}
+
+namespace {
+
+std::vector<std::string> listEntries(const std::string& dir, bool wantDirs, std::string_view mask) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (fs::directory_iterator it(dir.empty() ? "." : dir, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code sec;
+        const bool isDir = it->is_directory(sec);
+        const bool isFile = it->is_regular_file(sec);
+        if (wantDirs ? !isDir : !isFile) continue;
+        std::string name = it->path().filename().string();
+        if (matchesMask(name, mask)) names.push_back(std::move(name));
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace
+
+std::vector<std::string> listFiles(const std::string& dir, std::string_view mask) {
+    return listEntries(dir, false, mask);
+}
+
+std::vector<std::string> listDirs(const std::string& dir) { return listEntries(dir, true, "*"); }
+
+std::string joinPath(std::string_view dir, std::string_view name) {
+    if (dir.empty()) return std::string(name);
+    std::string out(dir);
+    if (out.back() != '/') out += '/';
+    while (!name.empty() && name.front() == '/') name.remove_prefix(1);
+    out += name;
+    return out;
+}
+
+std::string extractFilePath(std::string_view path) {
+    const auto pos = path.find_last_of("/\\");
+    if (pos == std::string_view::npos) return {};
+    return std::string(path.substr(0, pos + 1));
+}
+
+std::string extractFileName(std::string_view path) {
+    const auto pos = path.find_last_of("/\\");
+    if (pos == std::string_view::npos) return std::string(path);
+    return std::string(path.substr(pos + 1));
+}
+
+std::string withTrailingSlash(std::string_view path) {
+    std::string out(path);
+    if (out.empty() || (out.back() != '/' && out.back() != '\\')) out += '/';
+    return out;
+}
+
+std::string withoutTrailingSlash(std::string_view path) {
+    std::string out(path);
+    while (out.size() > 1 && (out.back() == '/' || out.back() == '\\')) out.pop_back();
+    return out;
+}
+
+std::string systemErrorText(int code) {
+    char buf[256];
+    // GNU strerror_r returns the message pointer, which may not be buf.
+    const char* msg = ::strerror_r(code, buf, sizeof buf);
+    return msg ? std::string(msg) : std::string();
+}
+
+}  // namespace vellora
