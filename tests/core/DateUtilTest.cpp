@@ -1,0 +1,41 @@
+#include "core/DateUtil.h"
+
+#include <gtest/gtest.h>
+
+using namespace vellora;
+
+namespace {
+
+TEST(DateUtil, DayCountsFromTheEpoch) {
+    EXPECT_EQ(encodeDate(1899, 12, 30), 0);
+    EXPECT_EQ(encodeDate(1900, 1, 1), 2);
+    EXPECT_EQ(encodeDate(2006, 12, 8), 39059);
+    EXPECT_EQ(encodeDate(1899, 12, 29), -1);
+    EXPECT_EQ(formatDate(39059), "08.12.2006");
+    EXPECT_EQ(formatDate(encodeDate(2000, 2, 29)), "29.02.2000");
+}
+
+TEST(DateUtil, ParsesOnlyValidDates) {
+    EXPECT_EQ(parseDate("08.12.2006"), 39059);
+    EXPECT_EQ(parseDate("8.12.2006"), 39059);
+    EXPECT_FALSE(parseDate("29.02.2006"));
+    EXPECT_FALSE(parseDate("32.01.2006"));
+    EXPECT_FALSE(parseDate("08.12."));
+    EXPECT_FALSE(parseDate("08/12/2006"));
+    EXPECT_FALSE(parseDate(""));
+}
+
+TEST(DateUtil, LogStampIsDayMonthTwoDigitYear) {
+    const TDateTime t = encodeDateTime(DateParts{2006, 12, 8, 21, 4, 5});
+    EXPECT_EQ(formatLogStamp(t), "08-12-06 21:04:05");
+    EXPECT_EQ(formatDateTime(t), "08.12.2006 21:04:05");
+    const DateParts p = decodeDateTime(t);
+    EXPECT_EQ(p.hour * 3600 + p.minute * 60 + p.second, 21 * 3600 + 4 * 60 + 5);
+}
+
+TEST(DateUtil, TimeJustBeforeMidnightRoundsIntoTheNextDay) {
+    const TDateTime t = encodeDate(2006, 12, 8) + 0.9999999;
+    EXPECT_EQ(formatDateTime(t), "09.12.2006 00:00:00");
+}
+
+}  // namespace
