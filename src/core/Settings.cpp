@@ -77,9 +77,13 @@ void loadSettings(RunContext& ctx, int listClientWidth) {
     const int homes = ini.readInteger(P, "NrOfAdditionalHomes", 0);
     for (int i = 1; i <= homes; ++i) {
         const std::string n = std::to_string(i);
+        // A home needs its name; an entry whose keys were deleted (removed in the settings
+        // dialog, then cancelled) would otherwise come back as a nameless home at 0/0.
+        std::string name = ini.readString(P, "AddHomeTxt" + n, "");
+        if (name.empty()) continue;
         s.AddHomeLat.push_back(formatHomeCoordinate(ini.readFloat(P, "AddHomeLat" + n, 0)));
         s.AddHomeLon.push_back(formatHomeCoordinate(ini.readFloat(P, "AddHomeLon" + n, 0)));
-        s.AddHomeTxt.push_back(ini.readString(P, "AddHomeTxt" + n, ""));
+        s.AddHomeTxt.push_back(std::move(name));
     }
 
     s.CacheDBCount = ini.readInteger(P, "CacheDBCount", 0);

@@ -130,11 +130,12 @@ TEST(LoadSettings, ColumnWidthsAreReadOnlyWhenRemembered) {
 TEST(LoadSettings, AdditionalHomesAreRebuiltAsFiveDecimalTexts) {
     TestHome home(TestHome::Start::Configured);
     IniFile& ini = home.ctx().programConf();
-    ini.writeString("Program", "NrOfAdditionalHomes", "2");
+    ini.writeString("Program", "NrOfAdditionalHomes", "3");
     ini.writeString("Program", "AddHomeLat1", "49.5");
     ini.writeString("Program", "AddHomeLon1", "10.123456789");
     ini.writeString("Program", "AddHomeTxt1", "Urlaub");
-    ini.writeString("Program", "AddHomeTxt2", "Leer");
+    ini.writeString("Program", "AddHomeLat2", "1");  // no name: not a home
+    ini.writeString("Program", "AddHomeTxt3", "Leer");
     home.ctx().settings.AddHomeTxt = {"stale"};
     loadSettings(home.ctx(), 600);
     const TProcSettings& s = home.ctx().settings;

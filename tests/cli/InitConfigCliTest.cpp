@@ -1,0 +1,57 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "cli/CliApp.h"
+#include "support/TestHome.h"
+
+using vellora::runCli;
+using vellora::test::TempDir;
+
+namespace {
+
+struct CliResult {
+    int code;
+    std::string out, err;
+};
+
+CliResult run(const std::vector<std::string>& args, const std::string& input = "") {
+    std::istringstream in(input);
+    std::ostringstream out, err;
+    const int code = runCli(args, in, out, err);
+    return {code, out.str(), err.str()};
+}
+
+TEST(CliInit, CreatesAndSeedsTheHome) {
+    TempDir root;
+    const std::string home = root.file("h");
+    const CliResult r = run({"--home", home, "init"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, home + "\n");
+    EXPECT_TRUE(root.exists("h/CacheDB.conf"));
+    EXPECT_TRUE(root.exists("h/vellora.conf"));
+}
+
+TEST(CliConfig, GetAndSetInUtf8) {
+    TempDir root;
+    const std::string home = root.path();
+    EXPECT_EQ(run({"--home", home, "config", "set", "Program", "Username", "J\xC3\xBCrgen"}).code, 0);
+    EXPECT_NE(root.read("vellora.conf").find("Username=J\xFCrgen\r\n"), std::string::npos);
+    const CliResult get = run({"--home", home, "config", "get", "program", "USERNAME"});
+    EXPECT_EQ(get.code, 0);
+    EXPECT_EQ(get.out, "J\xC3\xBCrgen\n");
+    EXPECT_EQ(run({"--home", home, "config", "get", "Program", "NoSuchKey"}).code, 1);
+}
+
+TEST(CliUsage, ErrorsExitWithTwo) {
+    TempDir root;
+    const std::vector<std::vector<std::string>> bad = {
+        {"--home", root.path()},
+        {"--home", root.path(), "nosuchcommand"},
+        {"--home", root.path(), "config", "get", "OnlySection"},
+        {"--home", root.path(), "init", "extra"},
+    };
+    for (const auto& args : bad) EXPECT_EQ(run(args).code, 2) << args.back();
+}
+
+}  // namespace
