@@ -18,6 +18,10 @@ std::optional<std::string> readFile(const std::string& path, int* errorCode = nu
 // Writes through a temporary file in the same directory and a rename, so that the old
 // file stays whole when anything fails. Returns 0 or the errno of the failure.
 int writeFileAtomic(const std::string& path, std::string_view data);
+// As above; on failure tells whether the file could not be created (temporary file or rename)
+// or its data could not be written.
+enum class AtomicWriteFailure { None, Create, Write };
+int writeFileAtomic(const std::string& path, std::string_view data, AtomicWriteFailure& failure);
 
 // Creates the directory and its parents; returns 0 or errno.
 int makeDirs(const std::string& path);
