@@ -1,7 +1,233 @@
+// db: the cache database from the command line. A record travels as lines KEY=VALUE, one per
+// field, in the order of the field table below.
+#include <charconv>
+#include <cmath>
+#include <optional>
+#include <string>
+#include <string_view>
+
 #include "cli/Commands.h"
+#include "core/DateUtil.h"
+#include "core/FileUtil.h"
+#include "core/GCDBParse.h"
+#include "core/NumberText.h"
+#include "core/UpperCase.h"
 
 namespace vellora {
+namespace {
 
-int runDbCommand(CliEnv&, const Args&) { throw UsageError("not available yet"); }
+constexpr const char* kDbUsage =
+    "db find WAYPOINT | db put | db count | db delete WAYPOINT | db rebuild-index | db check";
+
+std::string formatFloat32(float value) {
+    if (value == 0) return "0";
+    char buf[64];
+    const auto res = std::to_chars(buf, buf + sizeof buf, value);
+    return std::string(buf, res.ptr);
+}
+
+std::optional<float> parseFloat32(std::string_view text) {
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    float v = 0;
+    const auto res = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (text.empty() || res.ec != std::errc() || res.ptr != text.data() + text.size() || !std::isfinite(v)) {
+        return std::nullopt;
+    }
+    return v;
+}
+
+std::optional<double> parseFinite(std::string_view text) {
+    const auto v = parseDouble(text, '.');
+    if (!v || !std::isfinite(*v)) return std::nullopt;
+    return v;
+}
+
+bool setText(std::string& field, std::string_view value, std::size_t max) {
+    if (value.size() > max) return false;
+    field = value;
+    return true;
+}
+
+struct Field {
+    const char* name;
+    std::string (*format)(const TCacheRec&);
+    // False when the value cannot be read; nullptr for fields that are only shown.
+    bool (*parse)(TCacheRec&, std::string_view);
+};
+
+const Field kFields[] = {
+    {"CacheID", [](const TCacheRec& r) { return std::to_string(r.CacheID); },
+     [](TCacheRec& r, std::string_view v) {
+         const auto n = parseInt32(v);
+         if (n) r.CacheID = *n;
+         return n.has_value();
+     }},
+    {"CacheName", [](const TCacheRec& r) { return r.CacheName; },
+     [](TCacheRec& r, std::string_view v) { return setText(r.CacheName, v, TCacheRec::kCacheNameMax); }},
+    {"HiddenDate", [](const TCacheRec& r) { return formatDate(r.HiddenDate); },
+     [](TCacheRec& r, std::string_view v) {
+         const auto d = parseDate(v);
+         if (d) r.HiddenDate = *d;
+         return d.has_value();
+     }},
+    {"Lat", [](const TCacheRec& r) { return formatShortest(r.Lat); },
+     [](TCacheRec& r, std::string_view v) {
+         const auto d = parseFinite(v);
+         if (d) r.Lat = *d;
+         return d.has_value();
+     }},
+    {"Lon", [](const TCacheRec& r) { return formatShortest(r.Lon); },
+     [](TCacheRec& r, std::string_view v) {
+         const auto d = parseFinite(v);
+         if (d) r.Lon = *d;
+         return d.has_value();
+     }},
+    {"CacheType", [](const TCacheRec& r) { return r.CacheType; },
+     [](TCacheRec& r, std::string_view v) { return setText(r.CacheType, v, TCacheRec::kCacheTypeMax); }},
+    {"CacheSize", [](const TCacheRec& r) { return r.CacheSize; },
+     [](TCacheRec& r, std::string_view v) { return setText(r.CacheSize, v, TCacheRec::kCacheSizeMax); }},
+    {"Waypoint", [](const TCacheRec& r) { return r.Waypoint; },
+     [](TCacheRec& r, std::string_view v) { return setText(r.Waypoint, v, TCacheRec::kWaypointMax); }},
+    {"Difficulty", [](const TCacheRec& r) { return r.Difficulty; },
+     [](TCacheRec& r, std::string_view v) { return setText(r.Difficulty, v, TCacheRec::kRatingMax); }},
+    {"Terrain", [](const TCacheRec& r) { return r.Terrain; },
+     [](TCacheRec& r, std::string_view v) { return setText(r.Terrain, v, TCacheRec::kRatingMax); }},
+    {"CountryID", [](const TCacheRec& r) { return std::to_string(r.CountryID); },
+     [](TCacheRec& r, std::string_view v) {
+         const auto n = parseInt32(v);
+         if (n) r.CountryID = *n;
+         return n.has_value();
+     }},
+    {"HomeDist", [](const TCacheRec& r) { return formatFloat32(r.HomeDist); },
+     [](TCacheRec& r, std::string_view v) {
+         const auto f = parseFloat32(v);
+         if (f) r.HomeDist = *f;
+         return f.has_value();
+     }},
+    {"Valid", [](const TCacheRec& r) { return std::to_string(r.Valid); },
+     [](TCacheRec& r, std::string_view v) {
+         const auto n = parseInt(v);
+         if (!n || *n < 0 || *n > 255) return false;
+         r.Valid = static_cast<std::uint8_t>(*n);
+         return true;
+     }},
+    {"RecordNo", [](const TCacheRec& r) { return std::to_string(r.recordNo()); }, nullptr},
+};
+
+const Field* fieldByName(std::string_view name) {
+    for (const Field& f : kFields) {
+        if (equalsNoCase(f.name, name)) return &f;
+    }
+    return nullptr;
+}
+
+int fail(CliEnv& env, const std::string& text) {
+    env.host.message(MsgKind::Error, MsgButtons::Ok, text);
+    return 1;
+}
+
+int runFind(CliEnv& env, const Args& args) {
+    requireArgs(args, 2, 2, kDbUsage);
+    TCacheRec rec;
+    if (!FindCache(env.ctx, args[1], rec)) {
+        env.host.message(MsgKind::Information, MsgButtons::Ok,
+                         "Wegpunkt " + args[1] + " ist nicht in der Cache-Datenbank.");
+        return 1;
+    }
+    for (const Field& f : kFields) env.print(std::string(f.name) + "=" + f.format(rec));
+    return 0;
+}
+
+int runPut(CliEnv& env, const Args& args) {
+    requireArgs(args, 1, 1, kDbUsage);
+    TCacheRec rec;
+    for (const std::string& line : env.readInputLines()) {
+        if (line.empty()) continue;
+        const auto eq = line.find('=');
+        if (eq == std::string::npos) return fail(env, "Zeile ohne \"=\": " + line);
+        std::string_view name = std::string_view(line).substr(0, eq);
+        while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+        while (!name.empty() && name.front() == ' ') name.remove_prefix(1);
+        const std::string_view value = std::string_view(line).substr(eq + 1);
+        const Field* field = fieldByName(name);
+        if (!field) return fail(env, "Unbekanntes Feld: " + std::string(name));
+        if (field->parse && !field->parse(rec, value)) {
+            return fail(env,
+                        "Ung\xFC"
+                        "ltiger Wert f\xFC"
+                        "r " +
+                            std::string(field->name) + ": " + std::string(value));
+        }
+    }
+    // The waypoint is the key of the database; a record without one could never be found again.
+    if (rec.Waypoint.empty()) return fail(env, "Das Feld Waypoint fehlt.");
+
+    const std::string path = env.ctx.workDirPath() + "Caches.bin";
+    if (!fileExists(path)) {
+        if (const int code = writeFileAtomic(path, ""); code != 0) {
+            return fail(env, "Kann Datei " + path + " nicht anlegen: " + systemErrorText(code));
+        }
+    }
+    if (!UpdateCache(env.ctx, rec)) return 1;
+    if (const int code = RebuildIndex(env.ctx); code != 0) {
+        return fail(env, "Der Index Caches.idx konnte nicht erstellt werden (" + std::to_string(code) + ").");
+    }
+    return 0;
+}
+
+int runCount(CliEnv& env, const Args& args) {
+    requireArgs(args, 1, 1, kDbUsage);
+    env.print(std::to_string(cacheRecordCount(env.ctx)));
+    return 0;
+}
+
+int runDelete(CliEnv& env, const Args& args) {
+    requireArgs(args, 2, 2, kDbUsage);
+    const int removed = DeleteCache(env.ctx, args[1]);
+    if (removed < 0) return 1;
+    if (removed == 0) {
+        env.host.message(MsgKind::Information, MsgButtons::Ok,
+                         "Wegpunkt " + args[1] + " ist nicht in der Cache-Datenbank.");
+        return 1;
+    }
+    return 0;
+}
+
+int runRebuildIndex(CliEnv& env, const Args& args) {
+    requireArgs(args, 1, 1, kDbUsage);
+    const int code = RebuildIndex(env.ctx);
+    env.print(std::to_string(code));
+    return code == 0 ? 0 : 1;
+}
+
+int runCheck(CliEnv& env, const Args& args) {
+    requireArgs(args, 1, 1, kDbUsage);
+    return CheckCacheDB(env.ctx) ? 0 : 1;
+}
+
+}  // namespace
+
+int runDbCommand(CliEnv& env, const Args& args) {
+    struct Sub {
+        std::string_view name;
+        int (*run)(CliEnv&, const Args&);
+    };
+    static constexpr Sub kSubs[] = {
+        {"find", runFind},
+        {"put", runPut},
+        {"count", runCount},
+        {"delete", runDelete},
+        {"rebuild-index", runRebuildIndex},
+        {"check", runCheck},
+    };
+    if (!args.empty()) {
+        for (const Sub& s : kSubs) {
+            if (s.name == args[0]) return s.run(env, args);
+        }
+    }
+    throw UsageError(kDbUsage);
+}
 
 }  // namespace vellora

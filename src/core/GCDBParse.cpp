@@ -1,0 +1,423 @@
+#include "core/GCDBParse.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "core/FileUtil.h"
+#include "core/Global.h"
+#include "core/Host.h"
+#include "core/RunContext.h"
+#include "core/UpperCase.h"
+
+namespace vellora {
+namespace {
+
+std::string binPath(const RunContext& ctx) {
+    return ctx.workDirPath() + "Caches.bin";
+}
+std::string idxPath(const RunContext& ctx) {
+    return ctx.workDirPath() + "Caches.idx";
+}
+
+// The index key: upper-case waypoint padded with blanks to 16 characters.
+std::string indexKey(std::string_view upperWaypoint) {
+    std::string key(upperWaypoint);
+    if (key.size() < TCacheRec::kWaypointMax) key.append(TCacheRec::kWaypointMax - key.size(), ' ');
+    return key;
+}
+
+class FileHandle {
+public:
+    explicit FileHandle(const std::string& path, int flags) : fd_(::open(path.c_str(), flags | O_CLOEXEC)) {
+        if (fd_ < 0) error_ = errno;
+    }
+    ~FileHandle() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+
+    bool isOpen() const { return fd_ >= 0; }
+    int fd() const { return fd_; }
+    int openError() const { return error_; }
+    // Closes now; returns 0 or errno.
+    int close() {
+        if (fd_ < 0) return 0;
+        const int rc = ::close(fd_);
+        fd_ = -1;
+        return rc == 0 ? 0 : errno;
+    }
+    std::int64_t size() const {
+        struct stat st {};
+        return ::fstat(fd_, &st) == 0 ? static_cast<std::int64_t>(st.st_size) : 0;
+    }
+
+private:
+    int fd_;
+    int error_ = 0;
+};
+
+off_t recordOffset(std::int64_t n) {
+    return static_cast<off_t>(n) * static_cast<off_t>(kCacheRecSize);
+}
+
+// Reads exactly size bytes at offset: 0, errno, or -1 for the end of the file.
+int readAt(int fd, char* buf, std::size_t size, off_t offset) {
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pread(fd, buf + done, size - done, offset + static_cast<off_t>(done));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        if (n == 0) return -1;
+        done += static_cast<std::size_t>(n);
+    }
+    return 0;
+}
+
+// Writes exactly size bytes at offset: 0 or errno.
+int writeAt(int fd, const char* buf, std::size_t size, off_t offset) {
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pwrite(fd, buf + done, size - done, offset + static_cast<off_t>(done));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        if (n == 0) return EIO;
+        done += static_cast<std::size_t>(n);
+    }
+    return 0;
+}
+
+// The records of an open Caches.bin in file order, read in large chunks. An incomplete record at
+// the end counts as the end of the file.
+class RecordReader {
+public:
+    explicit RecordReader(int fd) : fd_(fd), buf_(kChunkRecords * kCacheRecSize) {}
+
+    // The next record's bytes, or nullptr at the end or after a read error (see error()).
+    const char* next() {
+        if (len_ - pos_ < kCacheRecSize) refill();
+        if (len_ - pos_ < kCacheRecSize) return nullptr;
+        const char* rec = buf_.data() + pos_;
+        pos_ += kCacheRecSize;
+        return rec;
+    }
+    int error() const { return error_; }
+
+private:
+    static constexpr std::size_t kChunkRecords = 1024;
+
+    void refill() {
+        if (eof_ || error_ != 0) return;
+        const std::size_t rest = len_ - pos_;
+        std::memmove(buf_.data(), buf_.data() + pos_, rest);
+        len_ = rest;
+        pos_ = 0;
+        while (len_ < buf_.size()) {
+            const ssize_t n = ::read(fd_, buf_.data() + len_, buf_.size() - len_);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                error_ = errno;
+                return;
+            }
+            if (n == 0) {
+                eof_ = true;
+                return;
+            }
+            len_ += static_cast<std::size_t>(n);
+        }
+    }
+
+    int fd_;
+    std::vector<char> buf_;
+    std::size_t pos_ = 0, len_ = 0;
+    int error_ = 0;
+    bool eof_ = false;
+};
+
+// The record at position n, or nothing when it cannot be read.
+bool readRecord(const std::string& path, std::int32_t n, TCacheRec& rec) {
+    if (n < 0) return false;
+    FileHandle file(path, O_RDONLY);
+    if (!file.isOpen()) return false;
+    char buf[kCacheRecSize];
+    if (readAt(file.fd(), buf, sizeof buf, recordOffset(n)) != 0) return false;
+    rec = decodeCacheRec(buf);
+    return true;
+}
+
+bool findSequential(const std::string& path, std::string_view upperWaypoint, TCacheRec& rec,
+                    std::int32_t& recordNo) {
+    FileHandle file(path, O_RDONLY);
+    if (!file.isOpen()) return false;
+    RecordReader reader(file.fd());
+    std::int32_t n = 0;
+    for (const char* bytes = reader.next(); bytes; bytes = reader.next(), ++n) {
+        if (cacheRecWaypoint(bytes) != upperWaypoint) continue;
+        rec = decodeCacheRec(bytes);
+        rec.setRecordNo(n);
+        recordNo = n;
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool FindCache(RunContext& ctx, std::string_view waypoint, TCacheRec& rec, std::int32_t& recordNo) {
+    rec = TCacheRec{};
+    recordNo = -1;
+    const std::string upper = upperCase(waypoint);
+    const std::string path = binPath(ctx);
+    if (ctx.cacheIndex.empty()) LoadIndex(ctx);
+    if (!ctx.cacheIndex.empty()) {
+        const std::string key = indexKey(upper);
+        const auto n = ctx.cacheIndex.find(key);
+        if (!n) return false;
+        TCacheRec found;
+        if (readRecord(path, *n, found) && indexKey(upperCase(found.Waypoint)) == key) {
+            rec = std::move(found);
+            rec.setRecordNo(*n);
+            recordNo = *n;
+            return true;
+        }
+        // Caches.bin was rewritten after the index was built: the pair points at another record
+        // or past the end. Search the file itself rather than hand out (or overwrite) a wrong record.
+    }
+    if (findSequential(path, upper, rec, recordNo)) return true;
+    rec = TCacheRec{};
+    recordNo = -1;
+    return false;
+}
+
+bool FindCache(RunContext& ctx, std::string_view waypoint, TCacheRec& rec) {
+    std::int32_t recordNo = 0;
+    return FindCache(ctx, waypoint, rec, recordNo);
+}
+
+bool AppendCache(RunContext& ctx, const TCacheRec& rec) {
+    TCacheRec existing;
+    if (FindCache(ctx, rec.Waypoint, existing)) return false;
+    FileHandle file(binPath(ctx), O_WRONLY);
+    if (!file.isOpen()) return false;
+    // Behind the last complete record, so that an incomplete tail cannot shift the new record.
+    const std::int64_t size = file.size();
+    const off_t offset = recordOffset(size / static_cast<std::int64_t>(kCacheRecSize));
+    char buf[kCacheRecSize];
+    encodeCacheRec(rec, buf);
+    if (writeAt(file.fd(), buf, sizeof buf, offset) != 0) {
+        // Leave no partial record behind.
+        [[maybe_unused]] const int rc = ::ftruncate(file.fd(), std::max<off_t>(offset, size));
+        return false;
+    }
+    return file.close() == 0;
+}
+
+bool UpdateCache(RunContext& ctx, const TCacheRec& rec) {
+    const std::string path = binPath(ctx);
+    FileHandle file(path, O_RDWR);
+    if (!file.isOpen()) {
+        showErrorCode(ctx.host(), file.openError(), "Kann Datei " + path + " nicht lesen.");
+        return false;
+    }
+    TCacheRec existing;
+    std::int32_t n = 0;
+    if (FindCache(ctx, rec.Waypoint, existing, n)) {
+        char buf[kCacheRecSize];
+        encodeCacheRec(rec, buf);
+        int code = writeAt(file.fd(), buf, sizeof buf, recordOffset(n));
+        if (code == 0) code = file.close();
+        if (code != 0) {
+            showErrorCode(ctx.host(), code, "Fehler beim Update der CacheDB.");
+            return false;
+        }
+        return true;
+    }
+    file.close();
+    return AppendCache(ctx, rec);
+}
+
+TCacheList LoadAllCaches(RunContext& ctx, bool* complete) {
+    TCacheList list;
+    const std::string path = binPath(ctx);
+    const std::string errorText = "Fehler beim Lesen der Datei " + path;
+    if (complete) *complete = false;
+    FileHandle file(path, O_RDONLY);
+    if (!file.isOpen()) {
+        showErrorCode(ctx.host(), file.openError(), errorText);
+        return list;
+    }
+    Host& host = ctx.host();
+    const std::int64_t total = file.size() / static_cast<std::int64_t>(kCacheRecSize);
+    list.reserve(static_cast<std::size_t>(total));
+    host.beginProgress("Cache-DB wird gelesen", total);
+    RecordReader reader(file.fd());
+    std::int64_t n = 0;
+    while (const char* bytes = reader.next()) {
+        list.add(decodeCacheRec(bytes));
+        if (++n % 100 == 0) {
+            host.setProgress(n);
+            host.processEvents();
+        }
+    }
+    int code = reader.error();
+    const int closeCode = file.close();
+    if (code == 0) code = closeCode;
+    host.endProgress();
+    if (code != 0) {
+        showErrorCode(host, code, errorText);
+        return list;
+    }
+    if (complete) *complete = true;
+    return list;
+}
+
+int DeleteCache(RunContext& ctx, std::string_view waypoint) {
+    bool complete = false;
+    TCacheList list = LoadAllCaches(ctx, &complete);
+    // Rewriting from a partly read list would lose the records behind the failure.
+    if (!complete) return -1;
+    std::string data;
+    data.reserve(static_cast<std::size_t>(list.count()) * kCacheRecSize);
+    int removed = 0;
+    char buf[kCacheRecSize];
+    for (const auto& entry : list.entries()) {
+        if (entry.obj.rec.Waypoint == waypoint) {
+            ++removed;
+            continue;
+        }
+        encodeCacheRec(entry.obj.rec, buf);
+        data.append(buf, sizeof buf);
+    }
+    FreeAllCaches(list);
+    if (removed > 0) {
+        if (const int code = writeFileAtomic(binPath(ctx), data); code != 0) {
+            debugError(ctx, "GCDBParse.DeleteCache", "Caches.bin: " + systemErrorText(code));
+            return -1;
+        }
+    }
+    RebuildIndex(ctx);
+    return removed;
+}
+
+int RebuildIndex(RunContext& ctx) {
+    FileHandle file(binPath(ctx), O_RDONLY);
+    if (!file.isOpen()) return -1;
+
+    // Sorting the texts key + record number without regard to case orders equal keys by the
+    // number as text ("10" before "9"); the index file has always been in this order.
+    struct Item {
+        // The upper-case table maps capitals to themselves, so byte order of the upper-cased text
+        // is its order without regard to case.
+        char text[TCacheRec::kWaypointMax + 11];
+        std::uint8_t len;
+        std::int32_t recordNo;
+    };
+    std::vector<Item> items;
+    items.reserve(static_cast<std::size_t>(file.size() / static_cast<std::int64_t>(kCacheRecSize)));
+    RecordReader reader(file.fd());
+    std::int32_t n = 0;
+    for (const char* bytes = reader.next(); bytes; bytes = reader.next(), ++n) {
+        Item item{};
+        std::size_t pos = 0;
+        for (const char c : cacheRecWaypoint(bytes)) item.text[pos++] = upperChar(c);
+        while (pos < TCacheRec::kWaypointMax) item.text[pos++] = ' ';
+        const auto res = std::to_chars(item.text + pos, item.text + sizeof item.text, n);
+        pos = static_cast<std::size_t>(res.ptr - item.text);
+        item.len = static_cast<std::uint8_t>(pos);
+        item.recordNo = n;
+        items.push_back(item);
+    }
+    if (reader.error() != 0) return -2;
+    file.close();
+
+    std::sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
+        const int c = std::memcmp(a.text, b.text, std::min(a.len, b.len));
+        return c != 0 ? c < 0 : a.len < b.len;
+    });
+    std::string data(items.size() * kIdxRecSize, '\0');
+    char* out = data.data();
+    for (const Item& item : items) {
+        encodeIdxRec(TIdxRec{std::string(item.text, TCacheRec::kWaypointMax), item.recordNo}, out);
+        out += kIdxRecSize;
+    }
+    AtomicWriteFailure failure = AtomicWriteFailure::None;
+    const int code = writeFileAtomic(idxPath(ctx), data, failure);
+    ctx.cacheIndex.clear();
+    if (code == 0) return 0;
+    debugError(ctx, "GCDBParse.RebuildIndex", "Caches.idx: " + systemErrorText(code));
+    return failure == AtomicWriteFailure::Write ? -4 : -3;
+}
+
+void LoadIndex(RunContext& ctx) {
+    ctx.cacheIndex.clear();
+    const auto data = readFile(idxPath(ctx));
+    if (!data) return;
+    std::vector<CacheIndexEntry> pairs;
+    pairs.reserve(data->size() / kIdxRecSize);
+    for (std::size_t off = 0; off + kIdxRecSize <= data->size(); off += kIdxRecSize) {
+        TIdxRec rec = decodeIdxRec(data->data() + off);
+        pairs.push_back(CacheIndexEntry{std::move(rec.key), rec.recordNo});
+    }
+    const auto less = [](const CacheIndexEntry& a, const CacheIndexEntry& b) {
+        return compareNoCase(a.key, b.key) < 0;
+    };
+    // A file written by RebuildIndex is in order already; stable order keeps repeated keys as read.
+    if (!std::is_sorted(pairs.begin(), pairs.end(), less)) std::stable_sort(pairs.begin(), pairs.end(), less);
+    std::size_t kept = 0;
+    for (auto& pair : pairs) {
+        if (kept > 0 && compareNoCase(pairs[kept - 1].key, pair.key) == 0) {
+            pairs[kept - 1].recordNo = pair.recordNo;  // the pair read last wins
+        } else {
+            if (&pairs[kept] != &pair) pairs[kept] = std::move(pair);
+            ++kept;
+        }
+    }
+    pairs.resize(kept);
+    ctx.cacheIndex.entries = std::move(pairs);
+}
+
+bool CheckCacheDB(RunContext& ctx) {
+    const std::string path = binPath(ctx);
+    TCacheRec rec;
+    {
+        FileHandle file(path, O_RDONLY);
+        if (!file.isOpen()) return false;
+        char buf[kCacheRecSize];
+        if (readAt(file.fd(), buf, sizeof buf, 0) != 0) return false;
+        rec = decodeCacheRec(buf);
+    }
+    const bool plausible = rec.Lat >= -90 && rec.Lat <= 90 && rec.Lon >= -180 && rec.Lon <= 180 &&
+                           std::fabs(rec.Lat) + std::fabs(rec.Lon) > 0 && rec.CountryID < 999 &&
+                           upperCase(rec.Waypoint).starts_with("GC");
+    if (plausible) return true;
+    const std::string question =
+        "Die Cache-Datenbank Caches.bin ist nicht g\xFC"
+        "ltig. Vermutlich handelt es sich um eine Cache-Datenbank, die mit einer fr\xFC"
+        "heren Version des Vellora (Version kleiner 2.0) erstellt wurde.\r\n\r\n"
+        "Eine neue Version der Datenbank kann im Men\xFC \"Datei\" mit den Funktionen \"Prim\xE4"
+        "re Cache-DB laden und konvertieren\" oder \"Lokale prim\xE4"
+        "re Cache-DB konvertieren\" erzeugt werden.\r\n\r\n"
+        "Soll die veraltete Version der vorliegenden Caches.bin gel\xF6"
+        "scht werden?";
+    if (ctx.host().message(MsgKind::Error, MsgButtons::YesNo, question) == MsgResult::Yes) removeFile(path);
+    return false;
+}
+
+std::int64_t cacheRecordCount(const RunContext& ctx) {
+    const auto size = fileSize(binPath(ctx));
+    return size ? static_cast<std::int64_t>(*size / kCacheRecSize) : 0;
+}
+
+}  // namespace vellora
