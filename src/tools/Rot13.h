@@ -1,0 +1,43 @@
+#pragma once
+// The dialog "ROT13 codieren / decodieren" as a model: one multi-line text that starts as a prompt,
+// is emptied the first time the text field gets the focus, and is encoded or decoded by "ROT13".
+#include <functional>
+#include <string>
+#include <utility>
+
+namespace vellora {
+
+class Rot13DialogModel {
+public:
+    static constexpr const char* kCaption = "ROT13 codieren / decodieren";
+    static constexpr const char* kPrompt =
+        "Zu codierenden / decodierenden Text hier hineinkopieren und anschlie\xDF"
+        "end auf ROT13 klicken.";
+    static constexpr const char* kRot13Button = "ROT13";
+
+    Rot13DialogModel() { open(); }
+
+    // Called by the view whenever the model changed the text it shows.
+    std::function<void()> onTextChanged;
+
+    // Opening the dialog: the prompt is shown again and the next focus empties it.
+    void open();
+
+    const std::string& text() const { return text_; }
+    // The user edited the text field.
+    void setText(std::string text) { text_ = std::move(text); }
+
+    // The text field received the input focus; only the first time after opening clears it.
+    void textFieldFocused();
+
+    // "ROT13": encodes or decodes the whole text in place.
+    void rot13Click();
+
+private:
+    void changed();
+
+    std::string text_;
+    bool promptPending_ = true;
+};
+
+}  // namespace vellora

@@ -1,0 +1,60 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "cli/CliApp.h"
+#include "support/TestHome.h"
+
+using vellora::runCli;
+using vellora::test::TempDir;
+
+namespace {
+
+struct CliResult {
+    int code;
+    std::string out, err;
+};
+
+CliResult run(const std::vector<std::string>& args) {
+    std::istringstream in;
+    std::ostringstream out, err;
+    const int code = runCli(args, in, out, err);
+    return {code, out.str(), err.str()};
+}
+
+TEST(CliRot13, PrintsTheCodedText) {
+    TempDir home;
+    struct Case {
+        std::vector<std::string> words;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {{"Uvag: hagre qrz Fgrva"}, "Hint: unter dem Stein\n"},
+        {{"Uvag:", "hagre", "qrz", "Fgrva"}, "Hint: unter dem Stein\n"},
+        {{"\xC3\x96"
+          "ffnung 42"},
+         "\xC3\x96"
+         "ssahat 42\n"},  // UTF-8 in and out
+        {{"Stra\xC3\x9F"
+          "e"},
+         "Fgen\xC3\x9F"
+         "r\n"},
+        {{""}, "\n"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"--home", home.path(), "rot13"};
+        args.insert(args.end(), c.words.begin(), c.words.end());
+        const CliResult r = run(args);
+        EXPECT_EQ(r.code, 0) << r.err;
+        EXPECT_EQ(r.out, c.expected);
+    }
+}
+
+TEST(CliRot13, MissingTextIsAUsageError) {
+    TempDir home;
+    const CliResult r = run({"--home", home.path(), "rot13"});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(r.out, "");
+}
+
+}  // namespace
