@@ -1,0 +1,180 @@
+// The cache database at full size: 1,000,000 records (about 296 MB), generated once into a
+// temporary directory. Lookups through the index, the index rebuild, the index load, reading the
+// whole database, and the file search a lookup falls back to without an index.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "core/FileUtil.h"
+#include "core/GCDBParse.h"
+#include "core/Host.h"
+#include "core/RunContext.h"
+
+namespace vellora {
+namespace {
+
+constexpr int kRecords = 1'000'000;
+
+class QuietHost : public Host {
+public:
+    MsgResult message(MsgKind, MsgButtons, const std::string&) override { return MsgResult::No; }
+    void beginProgress(const std::string&, std::int64_t) override {}
+    void setProgress(std::int64_t) override {}
+    void setProgressText(const std::string&) override {}
+    void endProgress() override {}
+    void processEvents() override {}
+    bool abortRequested() override { return false; }
+    std::vector<std::string> chooseOpenFiles(const FileDialogSpec&, bool) override { return {}; }
+    std::optional<std::string> chooseSaveFile(const FileDialogSpec&) override { return std::nullopt; }
+    std::optional<std::string> chooseFolder(const std::string&, const std::string&) override {
+        return std::nullopt;
+    }
+    std::optional<Rgb> chooseColour(Rgb) override { return std::nullopt; }
+    bool openWithSystem(const std::string&) override { return false; }
+    void setClipboardText(const std::string&) override {}
+};
+
+// "GC" + five base-36 digits; the multiplier is coprime to 36^5, so every i gives its own waypoint
+// and file order is not waypoint order.
+std::string syntheticWaypoint(int i) {
+    static constexpr char kDigits[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    std::uint64_t code = (static_cast<std::uint64_t>(i) * 7919u + 12345u) % 60466176u;
+    std::string wp = "GC00000";
+    for (int pos = 6; pos >= 2; --pos, code /= 36) wp[static_cast<std::size_t>(pos)] = kDigits[code % 36];
+    return wp;
+}
+
+struct BenchDb {
+    BenchDb() {
+        std::string templ = (std::filesystem::temp_directory_path() / "vellora-bench-XXXXXX").string();
+        if (!::mkdtemp(templ.data())) throw std::runtime_error("mkdtemp failed");
+        dir = templ;
+        noIndexDir = dir + "/noindex";
+        makeDirs(noIndexDir);
+        ctx = std::make_unique<RunContext>(host, dir);
+        noIndexCtx = std::make_unique<RunContext>(host, noIndexDir);
+
+        std::mt19937 rng(42);
+        std::uniform_real_distribution<double> lat(47.0, 55.0), lon(6.0, 15.0);
+        static constexpr const char* kTypes[] = {"Traditional Cache", "Multi-cache", "Unknown Cache",
+                                                 "Earthcache"};
+        std::string data(static_cast<std::size_t>(kRecords) * kCacheRecSize, '\0');
+        waypoints.reserve(kRecords);
+        for (int i = 0; i < kRecords; ++i) {
+            TCacheRec rec;
+            rec.CacheID = i + 1;
+            rec.Waypoint = syntheticWaypoint(i);
+            rec.CacheName = "Synthetischer Cache Nummer " + std::to_string(i);
+            rec.HiddenDate = 36526 + i % 3000;
+            rec.Lat = lat(rng);
+            rec.Lon = lon(rng);
+            rec.CacheType = kTypes[i % 4];
+            rec.CacheSize = "Regular";
+            rec.Difficulty = "1.5";
+            rec.Terrain = "2";
+            rec.CountryID = 79;
+            rec.Valid = 1;
+            encodeCacheRec(rec, data.data() + static_cast<std::size_t>(i) * kCacheRecSize);
+            waypoints.push_back(rec.Waypoint);
+        }
+        if (writeFileAtomic(dir + "/Caches.bin", data) != 0)
+            throw std::runtime_error("cannot write Caches.bin");
+        if (::link((dir + "/Caches.bin").c_str(), (noIndexDir + "/Caches.bin").c_str()) != 0) {
+            throw std::runtime_error("cannot link Caches.bin");
+        }
+        if (RebuildIndex(*ctx) != 0) throw std::runtime_error("cannot build Caches.idx");
+    }
+    ~BenchDb() {
+        std::error_code ec;
+        std::filesystem::remove_all(dir, ec);
+    }
+
+    QuietHost host;
+    std::string dir, noIndexDir;
+    std::unique_ptr<RunContext> ctx, noIndexCtx;
+    std::vector<std::string> waypoints;
+};
+
+BenchDb& db() {
+    static BenchDb instance;
+    return instance;
+}
+
+void BM_FindCache(benchmark::State& state) {
+    BenchDb& d = db();
+    LoadIndex(*d.ctx);
+    std::mt19937 rng(7);
+    std::uniform_int_distribution<int> pick(0, kRecords - 1);
+    std::vector<std::string> queries;
+    for (int i = 0; i < 4096; ++i) queries.push_back(d.waypoints[static_cast<std::size_t>(pick(rng))]);
+    std::size_t q = 0;
+    TCacheRec rec;
+    for (auto _ : state) {
+        if (!FindCache(*d.ctx, queries[q++ & 4095], rec)) state.SkipWithError("waypoint not found");
+        benchmark::DoNotOptimize(rec);
+    }
+}
+BENCHMARK(BM_FindCache);
+
+void BM_FindCacheMissing(benchmark::State& state) {
+    BenchDb& d = db();
+    LoadIndex(*d.ctx);
+    TCacheRec rec;
+    for (auto _ : state) {
+        if (FindCache(*d.ctx, "GCNOTHERE", rec)) state.SkipWithError("found a missing waypoint");
+        benchmark::DoNotOptimize(rec);
+    }
+}
+BENCHMARK(BM_FindCacheMissing);
+
+void BM_LoadIndex(benchmark::State& state) {
+    BenchDb& d = db();
+    for (auto _ : state) {
+        LoadIndex(*d.ctx);
+        if (d.ctx->cacheIndex.entries.size() != static_cast<std::size_t>(kRecords))
+            state.SkipWithError("short index");
+    }
+}
+BENCHMARK(BM_LoadIndex)->Unit(benchmark::kMillisecond);
+
+void BM_RebuildIndex(benchmark::State& state) {
+    BenchDb& d = db();
+    for (auto _ : state) {
+        if (RebuildIndex(*d.ctx) != 0) state.SkipWithError("RebuildIndex failed");
+    }
+}
+BENCHMARK(BM_RebuildIndex)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_LoadAllCaches(benchmark::State& state) {
+    BenchDb& d = db();
+    for (auto _ : state) {
+        bool complete = false;
+        TCacheList list = LoadAllCaches(*d.ctx, &complete);
+        if (!complete || list.count() != kRecords) state.SkipWithError("incomplete read");
+        benchmark::DoNotOptimize(list);
+    }
+}
+BENCHMARK(BM_LoadAllCaches)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// Without Caches.idx a lookup reads the file up to the record; the last record is the worst case.
+void BM_FindCacheWithoutIndex(benchmark::State& state) {
+    BenchDb& d = db();
+    const std::string last = d.waypoints.back();
+    TCacheRec rec;
+    for (auto _ : state) {
+        if (!FindCache(*d.noIndexCtx, last, rec)) state.SkipWithError("waypoint not found");
+        benchmark::DoNotOptimize(rec);
+    }
+}
+BENCHMARK(BM_FindCacheWithoutIndex)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+}  // namespace
+}  // namespace vellora
