@@ -24,6 +24,7 @@ struct CommandGroup {
 constexpr CommandGroup kGroups[] = {
     {"init", runInitCommand}, {"config", runConfigCommand}, {"db", runDbCommand},
     {"geo", runGeoCommand},   {"notes", runNotesCommand},   {"rot13", runRot13Command},
+    {"zip", runZipCommand},
 };
 
 constexpr const char* kUsage =
@@ -34,7 +35,8 @@ constexpr const char* kUsage =
     "  db find WAYPOINT | db put | db count | db delete WAYPOINT | db rebuild-index | db check\n"
     "  geo distance LAT1 LON1 LAT2 LON2 | geo format LAT LON\n"
     "  notes get WAYPOINT | notes set WAYPOINT | notes erase WAYPOINT\n"
-    "  rot13 TEXT\n";
+    "  rot13 TEXT\n"
+    "  zip list ARCHIVE | zip extract ARCHIVE DIR [MASK]\n";
 
 }  // namespace
 

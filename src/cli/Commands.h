@@ -10,5 +10,6 @@ int runDbCommand(CliEnv& env, const Args& args);
 int runGeoCommand(CliEnv& env, const Args& args);
 int runNotesCommand(CliEnv& env, const Args& args);
 int runRot13Command(CliEnv& env, const Args& args);
+int runZipCommand(CliEnv& env, const Args& args);
 
 }  // namespace vellora

@@ -1,0 +1,81 @@
+#include <cstdio>
+#include <string>
+
+#include "cli/Commands.h"
+#include "core/Host.h"
+#include "import/Unzip.h"
+
+namespace vellora {
+namespace {
+
+constexpr const char* kUsage = "zip list ARCHIVE | zip extract ARCHIVE DIR [MASK]";
+
+std::string hex8(std::uint32_t v) {
+    char buf[9];
+    std::snprintf(buf, sizeof buf, "%08x", v);
+    return buf;
+}
+
+const char* failureText(TUnzipFailure failure) {
+    switch (failure) {
+        case TUnzipFailure::Crc:
+            return "CRC-Fehler";
+        case TUnzipFailure::BadData:
+            return "Daten besch\xE4"
+                   "digt";
+        case TUnzipFailure::Method:
+            return "Kompressionsverfahren nicht unterst\xFCtzt";
+        case TUnzipFailure::Encrypted:
+            return "verschl\xFCsselt";
+        case TUnzipFailure::TooLarge:
+            return "zu gro\xDF";
+        case TUnzipFailure::CannotCreate:
+            return "Zieldatei kann nicht angelegt werden";
+        case TUnzipFailure::None:
+            break;
+    }
+    return "";
+}
+
+int listArchive(CliEnv& env, const std::string& archive) {
+    const auto members = ListMembers(archive);
+    for (const TZipMember& m : members) {
+        env.print(m.name + '\t' + std::to_string(m.method) + '\t' + std::to_string(m.compressedSize) + '\t' +
+                  std::to_string(m.uncompressedSize) + '\t' + hex8(m.crc32));
+    }
+    return members.empty() ? 1 : 0;
+}
+
+int extractArchive(CliEnv& env, const std::string& archive, const std::string& dir, const std::string& mask) {
+    TUnzipReport report;
+    const int result = ExtractMembers(archive, dir, mask, report);
+    for (const std::string& name : report.refused) {
+        env.host.message(MsgKind::Warning, MsgButtons::Ok,
+                         "Nicht entpackt (unsicherer Name oder symbolische Verkn\xFCpfung): " + name);
+    }
+    if (report.failure != TUnzipFailure::None) {
+        env.host.message(
+            MsgKind::Error, MsgButtons::Ok,
+            "Entpacken abgebrochen bei " + report.failedMember + ": " + failureText(report.failure));
+    }
+    env.print(std::to_string(result));
+    return result >= 0 && report.failure == TUnzipFailure::None ? 0 : 1;
+}
+
+}  // namespace
+
+int runZipCommand(CliEnv& env, const Args& args) {
+    if (args.empty()) throw UsageError(kUsage);
+    const std::string& sub = args[0];
+    if (sub == "list") {
+        requireArgs(args, 2, 2, kUsage);
+        return listArchive(env, args[1]);
+    }
+    if (sub == "extract") {
+        requireArgs(args, 3, 4, kUsage);
+        return extractArchive(env, args[1], args[2], args.size() > 3 ? args[3] : "*.*");
+    }
+    throw UsageError(kUsage);
+}
+
+}  // namespace vellora
