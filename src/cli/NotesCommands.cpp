@@ -1,7 +1,41 @@
+#include <string_view>
+
 #include "cli/Commands.h"
+#include "core/PersInfo.h"
 
 namespace vellora {
 
-int runNotesCommand(CliEnv&, const Args&) { throw UsageError("not available yet"); }
+namespace {
+
+constexpr const char* kNotesUsage = "notes get WAYPOINT | notes set WAYPOINT | notes erase WAYPOINT";
+
+// The waypoint names an INI section: brackets or line breaks would break the file's structure.
+const std::string& checkedWaypoint(const std::string& waypoint) {
+    if (waypoint.empty() || waypoint.find_first_of("[]\r\n") != std::string::npos)
+        throw UsageError(kNotesUsage);
+    return waypoint;
+}
+
+}  // namespace
+
+int runNotesCommand(CliEnv& env, const Args& args) {
+    requireArgs(args, 2, 2, kNotesUsage);
+    const std::string_view verb = args[0];
+    const std::string& waypoint = checkedWaypoint(args[1]);
+    if (verb == "get") {
+        if (!HasNote(env.ctx, waypoint)) return 1;
+        for (const auto& line : ReadNote(env.ctx, waypoint)) env.print(line);
+        return 0;
+    }
+    if (verb == "set") {
+        WriteNote(env.ctx, waypoint, env.readInputLines());
+        return 0;
+    }
+    if (verb == "erase") {
+        EraseNote(env.ctx, waypoint);
+        return 0;
+    }
+    throw UsageError(kNotesUsage);
+}
 
 }  // namespace vellora
