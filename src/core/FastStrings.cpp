@@ -1,6 +1,7 @@
 #include "core/FastStrings.h"
 
 #include <array>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -33,8 +34,10 @@ public:
         : upper_(upperTable()),
           p_(reinterpret_cast<const unsigned char*>(pattern.data())),
           m_(pattern.size()) {
-        skip_.fill(m_);
-        for (std::size_t i = 0; i + 1 < m_; ++i) skip_[fold(p_[i])] = m_ - 1 - i;
+        // 32-bit entries keep the table small for the many short searches; a shift cut to the
+        // maximum only shifts less, which never skips a match.
+        skip_.fill(clampShift(m_));
+        for (std::size_t i = 0; i + 1 < m_; ++i) skip_[fold(p_[i])] = clampShift(m_ - 1 - i);
     }
 
     // 0-based index of the first match at or after from, or kNone. Requires a non-empty pattern.
@@ -58,6 +61,10 @@ public:
     }
 
 private:
+    static std::uint32_t clampShift(std::size_t shift) {
+        return shift > UINT32_MAX ? UINT32_MAX : static_cast<std::uint32_t>(shift);
+    }
+
     unsigned char fold(unsigned char b) const {
         if constexpr (kIgnoreCase)
             return upper_[b];
@@ -68,7 +75,7 @@ private:
     const std::array<unsigned char, 256>& upper_;
     const unsigned char* p_;
     std::size_t m_;
-    std::array<std::size_t, 256> skip_;
+    std::array<std::uint32_t, 256> skip_;
 };
 
 template <bool kIgnoreCase>
