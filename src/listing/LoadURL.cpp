@@ -1,0 +1,538 @@
+#include "listing/LoadURL.h"
+
+#include <curl/curl.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <random>
+
+#include "core/DateUtil.h"
+#include "core/FileUtil.h"
+#include "core/Global.h"
+#include "core/Host.h"
+#include "core/RunContext.h"
+#include "core/UpperCase.h"
+
+namespace vellora {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Work notifications (and with them the user's events) at most this often during a fast transfer.
+constexpr auto kWorkInterval = std::chrono::milliseconds(25);
+
+void ensureCurlInitialised() {
+    static const bool initialised = [] { return curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; }();
+    if (!initialised) throw EHttpError(EHttpError::Kind::Transport, "libcurl kann nicht gestartet werden");
+}
+
+std::string trimLineEnd(std::string_view line) {
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
+    return std::string(line);
+}
+
+bool startsWithNoCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && equalsNoCase(text.substr(0, prefix.size()), prefix);
+}
+
+std::string randomSuffix() {
+    static std::mt19937_64 rng{std::random_device{}()};
+    static const char* hex = "0123456789abcdef";
+    std::uint64_t r = rng();
+    std::string s;
+    for (int i = 0; i < 10; ++i, r >>= 4) s += hex[r & 0xF];
+    return s;
+}
+
+}  // namespace
+
+// --- proxy ----------------------------------------------------------------------------------------
+
+std::optional<TProxySetting> parseProxyText(std::string text) {
+    if (text.empty()) return std::nullopt;
+    if (text.find("http://") != std::string::npos) text.erase(0, 7);
+    TProxySetting proxy;
+    const std::size_t colon = text.find(':');
+    if (colon == std::string::npos) {
+        proxy.host = text;
+        return proxy;
+    }
+    proxy.host = text.substr(0, colon);
+    const std::string portText = text.substr(colon + 1);
+    long port = 0;
+    bool valid = !portText.empty() && portText.size() <= 5;
+    for (char c : portText) {
+        if (c < '0' || c > '9') valid = false;
+        if (valid) port = port * 10 + (c - '0');
+    }
+    if (!valid || port > 65535) {
+        throw EHttpError(EHttpError::Kind::Config, "'" + portText + "' ist kein g\xFCltiger Integerwert");
+    }
+    proxy.port = static_cast<int>(port);
+    return proxy;
+}
+
+// --- progress on the host --------------------------------------------------------------------------
+
+void THostProgress::workBegin(std::int64_t total) {
+    host_.beginProgress(text_, total);
+}
+void THostProgress::work(std::int64_t count) {
+    host_.setProgress(count);
+}
+void THostProgress::workEnd() {
+    host_.endProgress();
+}
+
+// --- client ----------------------------------------------------------------------------------------
+
+struct THttpClient::Transfer {
+    std::string url;
+    std::uint64_t limit = 0;
+    std::string* memory = nullptr;  // the body goes here, or to fd
+    int fd = -1;
+    std::string fileName;
+    const std::string* postBody = nullptr;
+    bool followRedirects = false;
+
+    CURL* easy = nullptr;
+    std::uint64_t received = 0;
+    std::int64_t total = 0;
+    std::string statusLine;
+    bool locationSeen = false;
+    bool headersDone = false;  // the headers of the final answer are in
+    std::optional<EHttpError> failure;
+
+    static std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* self) {
+        auto& t = *static_cast<Transfer*>(self);
+        const std::size_t n = size * count;
+        const std::string_view line(data, n);
+        if (startsWithNoCase(line, "HTTP/")) {
+            t.statusLine = trimLineEnd(line);
+            t.locationSeen = false;
+            t.headersDone = false;
+        } else if (startsWithNoCase(line, "Location:")) {
+            t.locationSeen = true;
+        } else if (line == "\r\n" || line == "\n") {
+            long code = 0;
+            curl_easy_getinfo(t.easy, CURLINFO_RESPONSE_CODE, &code);
+            // 0: a proxy's answer to CONNECT, which libcurl judges itself.
+            if (code == 0 || (code >= 100 && code < 200)) return n;
+            if (t.followRedirects && code >= 300 && code < 400 && t.locationSeen) return n;  // followed
+            if (code < 200 || code >= 300) {
+                t.failure.emplace(EHttpError::Kind::Status, t.statusLine, code);
+                return 0;
+            }
+            curl_off_t length = -1;
+            curl_easy_getinfo(t.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+            if (length > 0 && static_cast<std::uint64_t>(length) > t.limit) {
+                t.failTooLong();
+                return 0;
+            }
+            t.total = length > 0 ? length : 0;
+            t.headersDone = true;
+        }
+        return n;
+    }
+
+    static std::size_t onBody(char* data, std::size_t size, std::size_t count, void* self) {
+        auto& t = *static_cast<Transfer*>(self);
+        const std::size_t n = size * count;
+        if (t.failure) return 0;
+        if (!t.headersDone) return n;  // the body of a redirect being followed
+        if (n > t.limit - t.received) {
+            t.failTooLong();
+            return 0;
+        }
+        if (t.memory) {
+            t.memory->append(data, n);
+        } else {
+            std::size_t done = 0;
+            while (done < n) {
+                const ssize_t w = ::write(t.fd, data + done, n - done);
+                if (w < 0 && errno == EINTR) continue;
+                if (w <= 0) {
+                    t.failure.emplace(EHttpError::Kind::File, "Die Datei " + t.fileName +
+                                                                  " kann nicht geschrieben werden: " +
+                                                                  systemErrorText(w < 0 ? errno : ENOSPC));
+                    return 0;
+                }
+                done += static_cast<std::size_t>(w);
+            }
+        }
+        t.received += n;
+        return n;
+    }
+
+    void failTooLong() {
+        failure.emplace(EHttpError::Kind::TooLong,
+                        "Die Antwort des Servers ist l\xE4nger als " + std::to_string(limit) + " Bytes");
+    }
+};
+
+THttpClient::THttpClient(Host& host, THttpClientProfile profile) : host_(host), profile_(profile) {
+    ensureCurlInitialised();
+    multi_ = curl_multi_init();
+    if (!multi_) throw EHttpError(EHttpError::Kind::Transport, "libcurl kann nicht gestartet werden");
+}
+
+THttpClient::~THttpClient() {
+    curl_multi_cleanup(static_cast<CURLM*>(multi_));
+}
+
+std::string THttpClient::getText(const std::string& url) {
+    std::string body;
+    Transfer t;
+    t.url = url;
+    t.limit = limits.maxTextBytes;
+    t.memory = &body;
+    perform(t);
+    return body;
+}
+
+std::string THttpClient::postForm(const std::string& url, const std::string& body) {
+    std::string answer;
+    Transfer t;
+    t.url = url;
+    t.limit = limits.maxTextBytes;
+    t.memory = &answer;
+    t.postBody = &body;
+    perform(t);
+    return answer;
+}
+
+void THttpClient::getToFile(const std::string& url, const std::string& path) {
+    const std::string dir = extractFilePath(path);
+    const std::string name = extractFileName(path);
+    std::string tmp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 8 && fd < 0; ++attempt) {
+        tmp = dir + "." + name + "." + randomSuffix() + ".tmp";
+        fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) break;
+    }
+    if (fd < 0) {
+        throw EHttpError(EHttpError::Kind::File,
+                         "Die Datei " + path + " kann nicht angelegt werden: " + systemErrorText(errno));
+    }
+    Transfer t;
+    t.url = url;
+    t.limit = limits.maxFileBytes;
+    t.fd = fd;
+    t.fileName = path;
+    try {
+        perform(t);
+    } catch (...) {
+        ::close(fd);
+        ::unlink(tmp.c_str());
+        ::unlink(path.c_str());
+        throw;
+    }
+    const bool closed = ::close(fd) == 0;
+    const int closeError = errno;
+    if (!closed || std::rename(tmp.c_str(), path.c_str()) != 0) {
+        const int error = closed ? errno : closeError;
+        ::unlink(tmp.c_str());
+        ::unlink(path.c_str());
+        throw EHttpError(EHttpError::Kind::File,
+                         "Die Datei " + path + " kann nicht geschrieben werden: " + systemErrorText(error));
+    }
+}
+
+void THttpClient::perform(Transfer& t) {
+    if (busy_) throw EHttpError(EHttpError::Kind::Transport, "Es l\xE4uft bereits eine Anfrage");
+    struct BusyFlag {
+        bool& flag;
+        explicit BusyFlag(bool& f) : flag(f) { flag = true; }
+        ~BusyFlag() { flag = false; }
+    } busy(busy_);
+
+    CURL* easy = curl_easy_init();
+    if (!easy) throw EHttpError(EHttpError::Kind::Transport, "libcurl kann nicht gestartet werden");
+    t.easy = easy;
+    t.followRedirects = profile_.followRedirects;
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+    curl_slist* headers = curl_slist_append(nullptr, (std::string("Accept: ") + kAcceptHeader).c_str());
+    if (t.postBody) {
+        headers = curl_slist_append(headers, (std::string("Content-Type: ") + kFormContentType).c_str());
+        headers = curl_slist_append(headers, "Expect:");
+    }
+
+    curl_easy_setopt(easy, CURLOPT_URL, t.url.c_str());
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, profile_.followRedirects ? 1L : 0L);
+    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, limits.maxRedirects);
+    curl_easy_setopt(easy, CURLOPT_USERAGENT, profile_.userAgent);
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, limits.connectTimeoutSeconds);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, limits.lowSpeedBytes);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, limits.lowSpeedSeconds);
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorBuffer);
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &Transfer::onHeader);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, &t);
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Transfer::onBody);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &t);
+    if (proxy_) {
+        curl_easy_setopt(easy, CURLOPT_PROXY, proxy_->host.c_str());
+        curl_easy_setopt(easy, CURLOPT_PROXYPORT, static_cast<long>(proxy_->port));
+        curl_easy_setopt(easy, CURLOPT_PROXYTYPE, static_cast<long>(CURLPROXY_HTTP));
+        curl_easy_setopt(easy, CURLOPT_NOPROXY, "");
+    } else {
+        curl_easy_setopt(easy, CURLOPT_PROXY, "");  // and no proxy from the environment either
+    }
+    if (t.postBody) {
+        curl_easy_setopt(easy, CURLOPT_POST, 1L);
+        curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(t.postBody->size()));
+        curl_easy_setopt(easy, CURLOPT_POSTFIELDS, t.postBody->data());
+    }
+
+    // The transfer runs in steps so that the user's events are processed (and an abort noticed)
+    // while it waits, not only when data arrives.
+    auto* multi = static_cast<CURLM*>(multi_);
+    curl_multi_add_handle(multi, easy);
+    bool begun = false, aborted = false;
+    std::uint64_t notified = 0;
+    Clock::time_point lastEvents = Clock::now(), lastWork = lastEvents;
+    const auto events = [&] {
+        host_.processEvents();
+        lastEvents = Clock::now();
+    };
+    CURLcode result = CURLE_OK;
+    for (;;) {
+        int running = 0;
+        if (curl_multi_perform(multi, &running) != CURLM_OK) {
+            result = CURLE_OUT_OF_MEMORY;
+            break;
+        }
+        if (!begun && t.headersDone && !t.failure) {
+            begun = true;
+            if (progress_) progress_->workBegin(t.total);
+            events();
+        }
+        const auto now = Clock::now();
+        if (begun && t.received != notified && (now - lastWork >= kWorkInterval || !running)) {
+            notified = t.received;
+            lastWork = now;
+            if (progress_) progress_->work(static_cast<std::int64_t>(notified));
+            events();
+        } else if (now - lastEvents >= std::chrono::milliseconds(limits.pollMilliseconds)) {
+            events();
+        }
+        if (abortCheck_ && abortCheck_()) {
+            aborted = true;
+            break;
+        }
+        if (!running) {
+            int queued = 0;
+            while (CURLMsg* msg = curl_multi_info_read(multi, &queued)) {
+                if (msg->msg == CURLMSG_DONE && msg->easy_handle == easy) result = msg->data.result;
+            }
+            break;
+        }
+        curl_multi_poll(multi, nullptr, 0, limits.pollMilliseconds, nullptr);
+    }
+    curl_multi_remove_handle(multi, easy);
+
+    long status = 0;
+    curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+    std::optional<EHttpError> failure;
+    if (aborted) {
+        failure.emplace(EHttpError::Kind::Aborted, "Ladevorgang abgebrochen");
+    } else if (t.failure) {
+        failure = t.failure;
+    } else if (result != CURLE_OK) {
+        failure.emplace(EHttpError::Kind::Transport,
+                        errorBuffer[0] ? errorBuffer : curl_easy_strerror(result));
+    } else if (status < 200 || status >= 300) {
+        failure.emplace(EHttpError::Kind::Status,
+                        t.statusLine.empty() ? "HTTP " + std::to_string(status) : t.statusLine, status);
+    }
+    curl_easy_cleanup(easy);
+    curl_slist_free_all(headers);
+
+    if (!failure && !begun) {  // an answer without body reports its (empty) progress too
+        begun = true;
+        if (progress_) progress_->workBegin(t.total);
+        events();
+    }
+    if (begun) {
+        if (t.received != notified && progress_) progress_->work(static_cast<std::int64_t>(t.received));
+        if (progress_) progress_->workEnd();
+        events();
+    }
+    if (failure) throw *failure;
+}
+
+// --- loader window ---------------------------------------------------------------------------------
+
+void initializeHTTP(RunContext& ctx, THttpClient& client) {
+    constexpr std::string_view where = "frmLoadHTML.initializeHTTP";
+    debugInfo(ctx, where, "startproc");
+    const auto proxy = parseProxyText(ctx.settings.UseProxy ? ctx.settings.ProxyServer : std::string());
+    client.setProxy(proxy);
+    if (proxy) {
+        debugInfo(ctx, where, "proxy required: " + proxy->host + ", Port:" + std::to_string(proxy->port));
+    } else {
+        debugInfo(ctx, where, "no proxy required");
+    }
+}
+
+std::string formatProtocolTime(double dateTime) {
+    const DateParts p = decodeDateTime(dateTime);
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%02d.%02d.%02d", p.hour, p.minute, p.second);
+    return buf;
+}
+
+bool getBinaryToFile(RunContext& ctx, THttpClient& client, const std::string& url,
+                     const std::string& destination, bool quiet, TLoadWindowView* view) {
+    constexpr std::string_view where = "frmLoadHTML.getBinaryToFile";
+    debugInfo(ctx, where, "Src=" + url + ", Dest=" + destination);
+    if (!quiet && view) {
+        view->showProtocol();
+        view->addProtocolLine("Ladevorgang gestartet um " + formatProtocolTime(ctx.now()));
+    }
+    bool ok = false;
+    try {
+        initializeHTTP(ctx, client);
+        if (view) view->setSubTask("Binary: " + url);
+        THostProgress progress(ctx.host(), "Binary: " + url);
+        THttpProgress* previous = client.progress();
+        client.setProgress(&progress);
+        try {
+            client.getToFile(url, destination);
+        } catch (...) {
+            client.setProgress(previous);
+            throw;
+        }
+        client.setProgress(previous);
+        debugInfo(ctx, where, "done loading from internet successfully");
+        ok = true;
+    } catch (const EHttpError& e) {
+        debugError(ctx, where, std::string("exception in idHTTP.get: ") + e.what());
+        if (e.kind() != EHttpError::Kind::Aborted) {
+            ctx.host().message(MsgKind::Error, MsgButtons::Ok,
+                               "Folgende Ladeoperation vom Internet ist fehlgeschlagen:\r\nQuelle: " + url +
+                                   "\r\nZiel: " + destination + "\r\nFehlermeldung: " + e.what() +
+                                   "\r\n\r\nM\xF6gliche Fehlerursachen: Keine Internetverbindung oder falsch "
+                                   "konfigurierte Proxyeinstellungen.");
+        }
+    }
+    if (view) {
+        if (!quiet) view->addProtocolLine("Ladevorgang beendet um " + formatProtocolTime(ctx.now()));
+        view->setSubTask("");
+        view->showStatistics();
+    }
+    return ok;
+}
+
+std::string elideMiddle(std::string_view text, const std::function<bool(std::string_view)>& fits) {
+    std::string shown(text);
+    std::string rest(text);
+    while (!fits(shown) && rest.size() >= 2) {
+        const std::size_t middle = rest.size() / 2;
+        rest.erase(middle - 1, 2);
+        shown = rest.substr(0, middle - 1) + "..." + rest.substr(middle - 1);
+    }
+    return shown;
+}
+
+std::vector<std::string> splitTextLines(std::string_view text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n') continue;
+        lines.emplace_back(text.substr(start, i - start));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < text.size()) lines.emplace_back(text.substr(start));
+    return lines;
+}
+
+// --- URL loader window ----------------------------------------------------------------------------
+
+class TfrmLoadURL::Progress : public THttpProgress {
+public:
+    explicit Progress(TfrmLoadURL& window) : w_(window) {}
+    void workBegin(std::int64_t total) override {
+        total_ = total;
+        w_.status_ = "Begin download";
+        w_.bytes_ = "0";
+        w_.changed();
+    }
+    void work(std::int64_t count) override {
+        w_.bytes_ = std::to_string(count) + " / " + std::to_string(total_);
+        w_.status_ = "Downloading";
+        w_.changed();
+    }
+    void workEnd() override {
+        w_.status_ = "Ready";
+        w_.changed();
+    }
+
+private:
+    TfrmLoadURL& w_;
+    std::int64_t total_ = 0;
+};
+
+TfrmLoadURL::TfrmLoadURL(Host& host) : client_(host, kUrlLoaderClient) {}
+
+void TfrmLoadURL::changed() {
+    if (onChange) onChange();
+}
+
+void TfrmLoadURL::show() {
+    proxy_ = parseProxyText(proxyText_);
+    client_.setProxy(proxy_);
+    proxyHost_ = proxy_ ? proxy_->host : std::string();
+    bytes_ = "0";
+    status_ = "Ready";
+    closed_ = false;
+    changed();
+}
+
+void TfrmLoadURL::timerFired() {
+    Progress progress(*this);
+    client_.setProgress(&progress);
+    text_.clear();
+    lines_.clear();
+    linesWritten_ = 0;
+    try {
+        text_ = client_.getText(url_);
+    } catch (const EHttpError& e) {
+        client_.setProgress(nullptr);
+        closed_ = true;
+        changed();
+        throw std::runtime_error(std::string(e.className()) + " : " + e.what());
+    }
+    client_.setProgress(nullptr);
+    lines_ = splitTextLines(text_);
+    if (!keepInMemoryOnly_) {
+        std::string data;
+        data.reserve(text_.size() + lines_.size());
+        for (const std::string& line : lines_) data.append(line).append("\r\n");
+        if (const int error = writeFileAtomic(destination_, data); error != 0) {
+            closed_ = true;
+            changed();
+            throw std::runtime_error("EFCreateError : Die Datei " + destination_ +
+                                     " kann nicht angelegt werden: " + systemErrorText(error));
+        }
+        linesWritten_ = static_cast<int>(lines_.size());
+    }
+    closed_ = true;
+    changed();
+}
+
+int TfrmLoadURL::execute() {
+    show();
+    timerFired();
+    return linesWritten_;
+}
+
+}  // namespace vellora
