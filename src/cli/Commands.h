@@ -7,6 +7,8 @@ namespace vellora {
 int runInitCommand(CliEnv& env, const Args& args);
 int runConfigCommand(CliEnv& env, const Args& args);
 int runDbCommand(CliEnv& env, const Args& args);
+// db download / convert / from-listings (filling the database), reached through runDbCommand.
+int runDbImportCommand(CliEnv& env, const Args& args);
 int runGeoCommand(CliEnv& env, const Args& args);
 int runNotesCommand(CliEnv& env, const Args& args);
 int runRot13Command(CliEnv& env, const Args& args);

@@ -222,6 +222,9 @@ int runDbCommand(CliEnv& env, const Args& args) {
         {"rebuild-index", runRebuildIndex},
         {"check", runCheck},
     };
+    if (!args.empty() && (args[0] == "download" || args[0] == "convert" || args[0] == "from-listings")) {
+        return runDbImportCommand(env, args);
+    }
     if (!args.empty()) {
         for (const Sub& s : kSubs) {
             if (s.name == args[0]) return s.run(env, args);

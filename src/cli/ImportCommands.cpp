@@ -1,0 +1,164 @@
+// db download / convert / from-listings: filling the cache database from country databases and
+// from saved listing pages. Messages go through the console host; the protocol lines and a
+// summary per converted file go to standard output.
+#include <string>
+
+#include "cli/Commands.h"
+#include "core/GCDBParse.h"
+#include "core/Host.h"
+#include "core/Koord.h"
+#include "core/NumberText.h"
+#include "core/Settings.h"
+#include "import/DbFromListings.h"
+#include "import/GCDBReader.h"
+#include "listing/LoadURL.h"
+
+namespace vellora {
+namespace {
+
+constexpr const char* kUsage =
+    "db download [--additional] | db convert [--additional] | db from-listings [DIR] [--update] "
+    "[--no-worklist]";
+
+// The download window on the console: its protocol lines are printed.
+class ConsoleLoadWindow : public TCacheDBLoadWindow, public TLoadWindowView {
+public:
+    explicit ConsoleLoadWindow(CliEnv& env) : env_(env) {}
+    void open(const std::string& task, const std::string&, bool) override { env_.print(task); }
+    void close() override {}
+    TLoadWindowView& view() override { return *this; }
+    void showProtocol() override {}
+    void addProtocolLine(const std::string& line) override { env_.print(line); }
+    void setSubTask(const std::string& text) override {
+        if (!text.empty()) env_.print(text);
+    }
+    void showStatistics() override {}
+
+private:
+    CliEnv& env_;
+};
+
+struct ImportRun {
+    explicit ImportRun(CliEnv& env) : env(env), window(env) {}
+
+    TCacheDBCommandHooks hooks() {
+        TCacheDBCommandHooks h;
+        h.loadWindow = &window;
+        h.showCacheDetails = [this](const TCacheRec& rec) {
+            env.print(rec.Waypoint + " " + rec.CacheName);
+            env.print(
+                FormatLatLon(rec.Lat, rec.Lon) + " " +
+                DistanceCompassText(env.ctx.settings.HomeLat, env.ctx.settings.HomeLong, rec.Lat, rec.Lon));
+        };
+        h.converted = [this](const std::string& fileName, const TfrmGCDBReader& reader) {
+            const int r = reader.lastResult();
+            if (r < 0) {
+                failed = true;
+                return;
+            }
+            const TConvertCounters& c = reader.counters();
+            env.print(fileName + ": " + std::to_string(c.converted) + " konvertiert, " +
+                      std::to_string(c.incomplete) + " unvollst\xE4ndig, " + std::to_string(c.malformed) +
+                      " fehlerhaft, " + std::to_string(c.newRecords) + " neu");
+            ++conversions;
+        };
+        return h;
+    }
+
+    CliEnv& env;
+    ConsoleLoadWindow window;
+    int conversions = 0;
+    bool failed = false;
+};
+
+bool hasFlag(const Args& args, std::string_view flag) {
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        if (args[i] == flag) return true;
+    }
+    return false;
+}
+
+void requireOnly(const Args& args, std::initializer_list<std::string_view> flags) {
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        bool known = false;
+        for (const std::string_view f : flags) known = known || args[i] == f;
+        if (!known) throw UsageError(kUsage);
+    }
+}
+
+bool anyAdditionalSelected(const RunContext& ctx) {
+    for (int n = 1; n <= ctx.countries.count() && n <= CountryTable::kMaxEntries; ++n) {
+        if (ctx.settings.UseCacheDB[static_cast<std::size_t>(n - 1)] == 1 && n != ctx.settings.CacheDBPrimary)
+            return true;
+    }
+    return false;
+}
+
+int noAdditional(CliEnv& env) {
+    env.host.message(
+        MsgKind::Error, MsgButtons::Ok,
+        "Es sind keine weiteren Cache-DBs ausgew\xE4hlt (Datei / Grundeinstellungen / Cache-Datenbank).");
+    return 1;
+}
+
+int runDownload(CliEnv& env, const Args& args) {
+    requireOnly(args, {"--additional"});
+    ImportRun run(env);
+    TCacheDBCommands commands(env.ctx, run.hooks());
+    if (hasFlag(args, "--additional")) {
+        if (!anyAdditionalSelected(env.ctx)) return noAdditional(env);
+        const int fetched = commands.mnuReadAdditionalCacheDBsClick();
+        return fetched > 0 && !run.failed ? 0 : 1;
+    }
+    const bool ok = commands.mnuReadCacheDBClick();
+    return ok && run.conversions > 0 && !run.failed ? 0 : 1;
+}
+
+int runConvert(CliEnv& env, const Args& args) {
+    requireOnly(args, {"--additional"});
+    ImportRun run(env);
+    TCacheDBCommands commands(env.ctx, run.hooks());
+    if (hasFlag(args, "--additional")) {
+        if (!anyAdditionalSelected(env.ctx)) return noAdditional(env);
+        commands.convertAdditionalCacheDBsClick();
+        return run.conversions > 0 && !run.failed ? 0 : 1;
+    }
+    const bool hadPrimary = env.ctx.settings.CacheDBPrimary != 0;
+    commands.lokaleCacheDBkonvertieren1Click();
+    // The program keeps the primary entry it chose with the settings it saves at its end.
+    if (!hadPrimary && env.ctx.settings.CacheDBPrimary != 0) saveSettings(env.ctx);
+    return run.conversions > 0 && !run.failed ? 0 : 1;
+}
+
+int runFromListings(CliEnv& env, const Args& args) {
+    TfrmDbFromListings dialog(env.ctx);
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--update") {
+            dialog.existing = TfrmDbFromListings::Existing::Update;
+        } else if (a == "--no-worklist") {
+            dialog.addToWorkList = false;
+        } else if (!a.starts_with("--") && dialog.directory == TfrmDbFromListings::Directory::Output) {
+            dialog.directory = TfrmDbFromListings::Directory::Other;
+            dialog.otherDirectory = a;
+        } else {
+            throw UsageError(kUsage);
+        }
+    }
+    dialog.btnStartClick();
+    for (const std::string& line : dialog.protocol()) env.print(line);
+    // A run that got to its end is the one that leaves "Schließen" as the only button.
+    return dialog.closeEnabled() && !dialog.startEnabled() ? 0 : 1;
+}
+
+}  // namespace
+
+int runDbImportCommand(CliEnv& env, const Args& args) {
+    if (args.empty()) throw UsageError(kUsage);
+    if (args[0] == "download") return runDownload(env, args);
+    if (args[0] == "convert") return runConvert(env, args);
+    if (args[0] == "from-listings") return runFromListings(env, args);
+    throw UsageError(kUsage);
+}
+
+}  // namespace vellora

@@ -1,0 +1,788 @@
+#include "import/GCDBReader.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "core/DateUtil.h"
+#include "core/FileUtil.h"
+#include "core/GCDBParse.h"
+#include "core/Global.h"
+#include "core/Host.h"
+#include "core/Koord.h"
+#include "core/NumberText.h"
+#include "core/RunContext.h"
+#include "core/StrUnit.h"
+#include "core/UpperCase.h"
+#include "import/Unzip.h"
+#include "listing/LoadURL.h"
+
+namespace vellora {
+namespace {
+
+constexpr std::string_view kWhere = "frmGCDBReader.ConverteHTTP";
+constexpr std::size_t kReadBlock = 1 << 16;
+// Records per write or read of the record files.
+constexpr std::size_t kRecordChunk = 1024;
+
+class Fd {
+public:
+    Fd(const std::string& path, int flags, mode_t mode = 0644)
+        : fd_(::open(path.c_str(), flags | O_CLOEXEC, mode)) {
+        if (fd_ < 0) error_ = errno;
+    }
+    ~Fd() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    bool isOpen() const { return fd_ >= 0; }
+    int get() const { return fd_; }
+    int openError() const { return error_; }
+    int close() {
+        if (fd_ < 0) return 0;
+        const int rc = ::close(fd_);
+        fd_ = -1;
+        return rc == 0 ? 0 : errno;
+    }
+
+private:
+    int fd_;
+    int error_ = 0;
+};
+
+// Reads until size bytes or the end: the count, or -1 with errno set.
+ssize_t readFull(int fd, char* buf, std::size_t size) {
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::read(fd, buf + done, size - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return -1;
+        }
+        if (n == 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    return static_cast<ssize_t>(done);
+}
+
+// 0 or errno.
+int writeFull(int fd, const char* buf, std::size_t size, std::size_t& written) {
+    written = 0;
+    while (written < size) {
+        const ssize_t n = ::write(fd, buf + written, size - written);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        if (n == 0) return EIO;
+        written += static_cast<std::size_t>(n);
+    }
+    return 0;
+}
+
+// Whole records of a record file in file order; an incomplete record at the end ends the file.
+class RecordStream {
+public:
+    explicit RecordStream(int fd) : fd_(fd), buf_(kRecordChunk * kCacheRecSize) {}
+    const char* next() {
+        if (pos_ + kCacheRecSize > len_) {
+            if (eof_ || error_) return nullptr;
+            const std::size_t rest = len_ - pos_;
+            std::memmove(buf_.data(), buf_.data() + pos_, rest);
+            const ssize_t n = readFull(fd_, buf_.data() + rest, buf_.size() - rest);
+            if (n < 0) {
+                error_ = errno;
+                return nullptr;
+            }
+            if (static_cast<std::size_t>(n) < buf_.size() - rest) eof_ = true;
+            pos_ = 0;
+            len_ = rest + static_cast<std::size_t>(n);
+            if (len_ < kCacheRecSize) return nullptr;
+        }
+        const char* rec = buf_.data() + pos_;
+        pos_ += kCacheRecSize;
+        return rec;
+    }
+    int error() const { return error_; }
+
+private:
+    int fd_;
+    std::vector<char> buf_;
+    std::size_t pos_ = 0, len_ = 0;
+    int error_ = 0;
+    bool eof_ = false;
+};
+
+// Appends encoded records to a file from a given offset in large writes. After a failure the
+// file ends behind the last record written whole, so no partial record is left.
+class RecordAppender {
+public:
+    RecordAppender(int fd, off_t start) : fd_(fd), end_(start) { buf_.reserve(kRecordChunk * kCacheRecSize); }
+    bool add(const char* record) {
+        buf_.insert(buf_.end(), record, record + kCacheRecSize);
+        return buf_.size() < kRecordChunk * kCacheRecSize || flush();
+    }
+    bool add(const TCacheRec& rec) {
+        char bytes[kCacheRecSize];
+        encodeCacheRec(rec, bytes);
+        return add(bytes);
+    }
+    bool flush() {
+        if (error_) return false;
+        if (buf_.empty()) return true;
+        std::size_t written = 0;
+        if (::lseek(fd_, end_, SEEK_SET) < 0) {
+            error_ = errno;
+        } else {
+            error_ = writeFull(fd_, buf_.data(), buf_.size(), written);
+        }
+        const std::size_t whole = written - written % kCacheRecSize;
+        records_ += static_cast<std::int64_t>(whole / kCacheRecSize);
+        end_ += static_cast<off_t>(whole);
+        buf_.clear();
+        if (error_) {
+            [[maybe_unused]] const int rc = ::ftruncate(fd_, end_);
+            return false;
+        }
+        return true;
+    }
+    int error() const { return error_; }
+    // Records that reached the file.
+    std::int64_t records() const { return records_; }
+
+private:
+    int fd_;
+    off_t end_;
+    std::vector<char> buf_;
+    std::int64_t records_ = 0;
+    int error_ = 0;
+};
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Optional sign and decimal digits, within 32 bits.
+bool parseDecimalInt32(std::string_view t, std::int32_t& value) {
+    bool negative = false;
+    if (!t.empty() && (t.front() == '-' || t.front() == '+')) {
+        negative = t.front() == '-';
+        t.remove_prefix(1);
+    }
+    if (t.empty()) return false;
+    std::int64_t v = 0;
+    for (const char c : t) {
+        if (!isDigit(c)) return false;
+        v = v * 10 + (c - '0');
+        if (v > 2147483648LL) return false;
+    }
+    if (negative) v = -v;
+    if (v > 2147483647LL) return false;
+    value = static_cast<std::int32_t>(v);
+    return true;
+}
+
+// Decimal degrees: optional sign, digits with "." as decimal point, optional exponent; finite.
+bool parseDegrees(std::string_view t, double& value) {
+    bool negative = false;
+    if (!t.empty() && (t.front() == '-' || t.front() == '+')) {
+        negative = t.front() == '-';
+        t.remove_prefix(1);
+    }
+    if (t.empty() || !(isDigit(t.front()) || t.front() == '.')) return false;
+    double v = 0;
+    const auto res = std::from_chars(t.data(), t.data() + t.size(), v, std::chars_format::general);
+    if (res.ec != std::errc() || res.ptr != t.data() + t.size() || !std::isfinite(v)) return false;
+    value = negative ? -v : v;
+    return true;
+}
+
+// Text up to the next blank; the blanks behind it are skipped.
+std::string_view takeToken(std::string_view& rest) {
+    const std::size_t n = rest.find(' ');
+    if (n == std::string_view::npos) {
+        const std::string_view token = rest;
+        rest = {};
+        return token;
+    }
+    const std::string_view token = rest.substr(0, n);
+    rest.remove_prefix(n);
+    while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
+    return token;
+}
+
+// Cuts the first text between double quotes (quotes and all) out of rest, wherever it stands, and
+// drops the blanks that then lead. Without a pair of quotes the text is empty and rest unchanged
+// but for its leading blanks.
+std::string cutQuoted(std::string& rest) {
+    std::string inner;
+    const std::size_t open = rest.find('"');
+    if (open != std::string::npos) {
+        const std::size_t close = rest.find('"', open + 1);
+        if (close != std::string::npos) {
+            inner.assign(rest, open + 1, close - open - 1);
+            rest.erase(open, close - open + 1);
+        }
+    }
+    std::size_t lead = 0;
+    while (lead < rest.size() && rest[lead] == ' ') ++lead;
+    rest.erase(0, lead);
+    return inner;
+}
+
+std::string cut(std::string_view text, std::size_t max) {
+    return std::string(text.substr(0, max));
+}
+
+double readLeDouble(const char* p) {
+    std::uint64_t bits = 0;
+    for (int i = 7; i >= 0; --i) bits = (bits << 8) | static_cast<unsigned char>(p[i]);
+    double v;
+    std::memcpy(&v, &bits, sizeof v);
+    return v;
+}
+
+using WaypointKey = std::array<char, TCacheRec::kWaypointMax>;
+
+// The index key of a waypoint: upper case, padded with blanks.
+WaypointKey keyOf(std::string_view waypoint) {
+    WaypointKey key;
+    key.fill(' ');
+    const std::size_t n = std::min(waypoint.size(), key.size());
+    for (std::size_t i = 0; i < n; ++i) key[i] = upperChar(waypoint[i]);
+    return key;
+}
+
+// The waypoints of the database as it stands, for lookups without regard to case: 16 bytes a
+// record, whatever the state of Caches.idx.
+class ExistingWaypoints {
+public:
+    // 0, or the errno of opening or reading the database.
+    int load(const std::string& path) {
+        Fd file(path, O_RDONLY);
+        if (!file.isOpen()) return file.openError();
+        struct stat st {};
+        if (::fstat(file.get(), &st) == 0)
+            keys_.reserve(static_cast<std::size_t>(st.st_size) / kCacheRecSize);
+        RecordStream stream(file.get());
+        while (const char* rec = stream.next()) keys_.push_back(keyOf(cacheRecWaypoint(rec)));
+        if (stream.error()) return stream.error();
+        std::sort(keys_.begin(), keys_.end());
+        return 0;
+    }
+    bool contains(std::string_view waypoint) const {
+        return std::binary_search(keys_.begin(), keys_.end(), keyOf(waypoint));
+    }
+
+private:
+    std::vector<WaypointKey> keys_;
+};
+
+// The file in dir named fileName, or when there is none, one whose name differs only in case.
+std::string resolveInDir(const std::string& dir, const std::string& fileName) {
+    const std::string exact = dir + fileName;
+    if (fileExists(exact) || fileName.find_first_of("/\\") != std::string::npos) return exact;
+    for (const std::string& name : listFiles(dir)) {
+        if (equalsNoCase(name, fileName)) return dir + name;
+    }
+    return exact;
+}
+
+// Copies source to target in blocks of 2048 bytes, through a temporary file and a rename. 0 or errno.
+int copyInBlocks(const std::string& source, const std::string& target) {
+    Fd in(source, O_RDONLY);
+    if (!in.isOpen()) return in.openError();
+    const std::string temp = target + ".part";
+    int code = 0;
+    {
+        Fd out(temp, O_WRONLY | O_CREAT | O_TRUNC);
+        if (!out.isOpen()) return out.openError();
+        char block[2048];
+        for (;;) {
+            const ssize_t n = readFull(in.get(), block, sizeof block);
+            if (n < 0) {
+                code = errno;
+                break;
+            }
+            if (n == 0) break;
+            std::size_t written = 0;
+            code = writeFull(out.get(), block, static_cast<std::size_t>(n), written);
+            if (code != 0) break;
+        }
+        if (code == 0 && ::fsync(out.get()) != 0) code = errno;
+        const int closeCode = out.close();
+        if (code == 0) code = closeCode;
+    }
+    if (code == 0 && ::rename(temp.c_str(), target.c_str()) != 0) code = errno;
+    if (code != 0) ::unlink(temp.c_str());
+    return code;
+}
+
+}  // namespace
+
+// ---- line reader ----
+
+TCacheDBLineReader::TCacheDBLineReader(int fd) : fd_(fd), buf_(new char[kReadBlock]) {}
+
+bool TCacheDBLineReader::fill() {
+    if (eof_ || error_) return false;
+    for (;;) {
+        const ssize_t n = ::read(fd_, buf_.get(), kReadBlock);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            error_ = errno;
+            return false;
+        }
+        if (n == 0) {
+            eof_ = true;
+            return false;
+        }
+        pos_ = 0;
+        len_ = static_cast<std::size_t>(n);
+        return true;
+    }
+}
+
+TCacheDBLineReader::Status TCacheDBLineReader::next(std::string& line) {
+    line.clear();
+    if (pos_ == len_ && !fill()) return error_ ? Status::Error : Status::End;
+    for (;;) {
+        while (pos_ < len_) {
+            char c = buf_[pos_++];
+            if (c == '\t') c = ' ';
+            if (static_cast<unsigned char>(c) < 32) return Status::Line;
+            line.push_back(c);
+            if (line.size() == kCacheDBMaxLine) return Status::Line;
+        }
+        if (!fill()) return error_ ? Status::Error : Status::Line;
+    }
+}
+
+// ---- line parser ----
+
+int ParseCacheDBLine(std::string_view line, TCacheRec& rec) {
+    rec = TCacheRec{};
+    if (line.empty() || line.front() == '#') return kLineMalformed;
+    const std::size_t blank = line.find(' ');
+    if (blank == std::string_view::npos) return kLineMalformed;
+    std::int32_t id = 0;
+    if (!parseDecimalInt32(line.substr(0, blank), id)) return kLineMalformed;
+
+    std::string rest(line.substr(blank + 1));
+    std::string name = cutQuoted(rest);
+    decodeEntities(name);
+
+    std::string_view view = rest;
+    const std::string_view year = takeToken(view);
+    const std::string_view month = takeToken(view);
+    const std::string_view day = takeToken(view);
+    const std::string_view latText = takeToken(view);
+    const std::string_view lonText = takeToken(view);
+    std::string date;
+    date.reserve(day.size() + month.size() + year.size() + 2);
+    date.append(day).append(".").append(month).append(".").append(year);
+    const auto hidden = parseDate(date);
+    if (!hidden) return kLineMalformed;
+    double lat = 0, lon = 0;
+    if (!parseDegrees(latText, lat) || !parseDegrees(lonText, lon)) return kLineMalformed;
+    // A position off the globe is no position; such a record would also fail the start-up check.
+    if (lat < -90 || lat > 90 || lon < -180 || lon > 180) return kLineMalformed;
+
+    rest.erase(0, rest.size() - view.size());  // view is what is left of rest
+    std::string type = cutQuoted(rest);
+    std::string size = cutQuoted(rest);
+    view = rest;
+    const std::string_view waypoint = takeToken(view);
+    // The waypoint is the key of the database: a record without one could never be found again.
+    if (waypoint.empty()) return kLineMalformed;
+    takeToken(view);
+    const std::string_view difficulty = takeToken(view);
+    const std::string_view terrain = takeToken(view);
+
+    rec.CacheID = id;
+    rec.CacheName = cut(name, TCacheRec::kCacheNameMax);
+    rec.HiddenDate = *hidden;
+    rec.Lat = lat;
+    rec.Lon = lon;
+    rec.CacheType = cut(type, TCacheRec::kCacheTypeMax);
+    rec.CacheSize = cut(size, TCacheRec::kCacheSizeMax);
+    rec.Waypoint = cut(waypoint, TCacheRec::kWaypointMax);
+    int result = kLineComplete;
+    rec.Difficulty = difficulty.empty() ? "0.0" : cut(difficulty, TCacheRec::kRatingMax);
+    rec.Terrain = terrain.empty() ? "0.0" : cut(terrain, TCacheRec::kRatingMax);
+    if (difficulty.empty() || terrain.empty()) result = kLineIncomplete;
+    return result;
+}
+
+std::int32_t CountryIDFromFileName(const RunContext& ctx, std::string_view path) {
+    const std::string name = extractFileName(path);
+    std::int32_t id = 0;
+    for (const TCountryEntry& e : ctx.countries.entries) {
+        if (equalsNoCase(e.DB_Filename, name)) id = e.DB_CountryID;
+    }
+    return id;
+}
+
+float homeDistanceKm(const RunContext& ctx, double lat, double lon) {
+    const DistanceBearingResult r = DistanceBearing(ctx.settings.HomeLat, ctx.settings.HomeLong, lat, lon);
+    return r.ok ? static_cast<float>(r.distanceKm) : 0.0f;
+}
+
+// ---- the conversion window ----
+
+void TfrmGCDBReader::changed() {
+    if (onChange) onChange();
+}
+
+void TfrmGCDBReader::show() {
+    visible_ = true;
+    heading_ = kConvertHeading;
+    count_ = "0";
+    ctx_.host().beginProgress(heading_, 0);
+    changed();
+}
+
+void TfrmGCDBReader::hide() {
+    if (!visible_) return;
+    visible_ = false;
+    ctx_.host().endProgress();
+    changed();
+}
+
+void TfrmGCDBReader::setHeading(std::string text) {
+    heading_ = std::move(text);
+    if (visible_) ctx_.host().setProgressText(heading_);
+    changed();
+}
+
+void TfrmGCDBReader::setPaths(const std::string& source, const std::string& target) {
+    source_ = source;
+    target_ = target;
+    changed();
+}
+
+void TfrmGCDBReader::setCount(std::int64_t n) {
+    count_ = std::to_string(n);
+    if (visible_) ctx_.host().setProgress(n);
+    changed();
+}
+
+int TfrmGCDBReader::ConvertCacheDB(const std::string& fileName, bool offerNearest, bool report) {
+    Host& host = ctx_.host();
+    const std::string workDir = ctx_.workDirPath();
+    const std::string source = resolveInDir(workDir, fileName);
+    counters_ = TConvertCounters{};
+    lastResult_ = kConvertCannotOpenSource;
+    if (!fileExists(source)) {
+        host.message(MsgKind::Error, MsgButtons::Ok,
+                     "Cache-DB \"" + source + "\"\r\nnicht gefunden. Bitte den angegebenen Pfad \xFC" +
+                         "berpr\xFC" +
+                         "fen.\r\n(Men\xFC Datei / Grundeinstellungen - Pfade+Dateien / Cache-DB)");
+        return 0;
+    }
+    const std::string target = workDir + "Caches.bin";
+    show();
+    setPaths(source, target);
+    const int r = ConverteHTTP(source, target, offerNearest);
+    lastResult_ = r;
+    if (r < 0) {
+        host.message(MsgKind::Error, MsgButtons::Ok,
+                     "Fehler #" + std::to_string(r) + " bei der Verarbeitung.");
+    } else if (report && ctx_.settings.ShowMessages) {
+        std::string text = fileName + ":\r\n" + std::to_string(r) + " Datens\xE4tze wurden konvertiert";
+        if (counters_.malformed > 0) {
+            text += "\r\n" + std::to_string(counters_.malformed) +
+                    " Datens\xE4tze konnten nicht konvertiert werden";
+        }
+        if (counters_.incomplete > 0) {
+            text += "\r\n" + std::to_string(counters_.incomplete) +
+                    " Datens\xE4tze wurden unvollst\xE4ndig konvertiert (Difficulty/Terrain-Angabe fehlt)";
+        }
+        host.message(MsgKind::Information, MsgButtons::Ok, text);
+    }
+    hide();
+    return counters_.newRecords;
+}
+
+int TfrmGCDBReader::ConverteHTTP(const std::string& sourcePath, const std::string& targetPath,
+                                 bool offerNearest) {
+    counters_ = TConvertCounters{};
+    Host& host = ctx_.host();
+    setPaths(sourcePath, targetPath);
+    const std::int32_t countryID = CountryIDFromFileName(ctx_, sourcePath);
+
+    Fd in(sourcePath, O_RDONLY);
+    if (!in.isOpen()) return kConvertCannotOpenSource;
+    const bool mergeDue = fileExists(targetPath);
+    const std::string outPath = mergeDue ? targetPath + ".tmp" : targetPath;
+    Fd out(outPath, O_WRONLY | O_CREAT | O_TRUNC);
+    if (!out.isOpen()) return kConvertCannotCreateTarget;
+
+    TCacheDBLineReader reader(in.get());
+    RecordAppender appender(out.get(), 0);
+    std::string line;
+    TCacheRec rec;
+    auto total = [this] {
+        return static_cast<std::int64_t>(counters_.converted) + counters_.incomplete + counters_.malformed;
+    };
+    for (;;) {
+        const auto status = reader.next(line);
+        if (status == TCacheDBLineReader::Status::End) break;
+        if (status == TCacheDBLineReader::Status::Error) {
+            appender.flush();
+            return kConvertReadError;
+        }
+        const int parsed = ParseCacheDBLine(line, rec);
+        if (parsed == kLineMalformed) {
+            ++counters_.malformed;
+            if (ctx_.debugMode) {
+                debugError(ctx_, kWhere, "malformed line found:");
+                debugLog(ctx_, line);
+            }
+            continue;
+        }
+        rec.HomeDist = homeDistanceKm(ctx_, rec.Lat, rec.Lon);
+        rec.CountryID = countryID;
+        rec.Valid = 1;
+        ++(parsed == kLineComplete ? counters_.converted : counters_.incomplete);
+        if (total() % 100 == 0) {
+            setCount(total());
+            host.processEvents();
+        }
+        if (!appender.add(rec)) return kConvertWriteError;
+    }
+    if (!appender.flush()) return kConvertWriteError;
+    setCount(total());
+    host.processEvents();
+    in.close();
+    if (out.close() != 0) return kConvertWriteError;
+
+    if (mergeDue) counters_.newRecords = MergeCacheDB(outPath, targetPath, offerNearest);
+    return counters_.converted;
+}
+
+int TfrmGCDBReader::MergeCacheDB(const std::string& newRecordsPath, const std::string& databasePath,
+                                 bool offerNearest) {
+    Host& host = ctx_.host();
+    setHeading(kMergeHeading);
+    setPaths(newRecordsPath, databasePath);
+    const std::string writeError = "Fehler beim Schreiben auf Datei " + databasePath;
+
+    // Lookups go against the database as it stood before the merge, so a waypoint repeated in the
+    // new records is added as often as it occurs.
+    ExistingWaypoints existing;
+    if (const int code = existing.load(databasePath); code != 0) {
+        // Without the existing waypoints every record would look new and be added twice.
+        showErrorCode(host, code, writeError);
+        return 0;
+    }
+
+    // First pass: count the new records and find the nearest; the records stay in the file.
+    Fd in(newRecordsPath, O_RDONLY);
+    if (!in.isOpen()) return 0;
+    std::int64_t readCount = 0;
+    int kept = 0;
+    double bestDistance = 9999;
+    std::int64_t bestPosition = -1;
+    TCacheRec nearest;
+    {
+        RecordStream stream(in.get());
+        for (;;) {
+            if ((readCount + 1) % 100 == 0) {
+                setCount(readCount + 1);
+                host.processEvents();
+            }
+            const char* bytes = stream.next();
+            if (!bytes) break;
+            ++readCount;
+            if (existing.contains(cacheRecWaypoint(bytes))) continue;
+            ++kept;
+            if (!offerNearest) continue;
+            const DistanceBearingResult d =
+                DistanceBearing(ctx_.settings.HomeLat, ctx_.settings.HomeLong, readLeDouble(bytes + 136),
+                                readLeDouble(bytes + 144));
+            if (d.ok && d.distanceKm < bestDistance) {
+                bestDistance = d.distanceKm;
+                bestPosition = readCount - 1;
+                nearest = decodeCacheRec(bytes);
+            }
+        }
+    }
+    if (kept == 0) return 0;
+    if (offerNearest && bestPosition >= 0) offerNearestCache(nearest, kept);
+
+    Fd db(databasePath, O_WRONLY);
+    if (!db.isOpen()) {
+        showErrorCode(host, db.openError(), writeError);
+        return 0;
+    }
+    struct stat st {};
+    if (::fstat(db.get(), &st) != 0) {
+        showErrorCode(host, errno, writeError);
+        return 0;
+    }
+    // Behind the last whole record, so that an incomplete tail cannot shift the new records.
+    const off_t start = st.st_size - st.st_size % static_cast<off_t>(kCacheRecSize);
+    RecordAppender appender(db.get(), start);
+    if (::lseek(in.get(), 0, SEEK_SET) != 0) {
+        showErrorCode(host, errno, "Fehler beim Lesen der Datei " + newRecordsPath);
+        return 0;
+    }
+    RecordStream stream(in.get());
+    bool ok = true;
+    for (std::int64_t n = 0; ok && n < readCount; ++n) {
+        const char* bytes = stream.next();
+        if (!bytes) break;
+        if (!existing.contains(cacheRecWaypoint(bytes))) ok = appender.add(bytes);
+    }
+    if (ok) ok = appender.flush();
+    if (!ok) showErrorCode(host, appender.error(), writeError);
+    const int closeCode = db.close();
+    if (ok && closeCode != 0) showErrorCode(host, closeCode, writeError);
+    RebuildIndex(ctx_);
+    return static_cast<int>(appender.records());
+}
+
+void TfrmGCDBReader::offerNearestCache(const TCacheRec& nearest, int keptCount) {
+    const DistanceBearingResult d =
+        DistanceBearing(ctx_.settings.HomeLat, ctx_.settings.HomeLong, nearest.Lat, nearest.Lon);
+    const std::string question =
+        "Es wurden " + std::to_string(keptCount) + " neue Caches in die Datenbank eingef\xFCgt.\r\n\r\n" +
+        "Der n\xE4" + "chstgelegene der neuen Caches liegt von den hinterlegten Home-Koordinaten in " +
+        formatFixed(d.distanceKm, 1, '.') + " km Entfernung in Richtung " + formatFixed(d.bearing, 0, '.') +
+        " Grad.\r\n\r\nDetailansicht dieses Caches zeigen?";
+    if (ctx_.host().message(MsgKind::Confirmation, MsgButtons::YesNo, question) == MsgResult::Yes &&
+        showCacheDetails) {
+        showCacheDetails(nearest);
+    }
+}
+
+// ---- the commands ----
+
+TCacheDBCommands::FetchResult TCacheDBCommands::fetchCountryFile(const std::string& fileName,
+                                                                 bool abortVisible) {
+    const TProcSettings& s = ctx_.settings;
+    const std::string workDir = ctx_.workDirPath();
+    const std::string url = s.CacheDBUrl + fileName + (s.UseZippedDB ? ".zip" : "");
+    const std::string local = workDir + (s.UseZippedDB ? "db.tmp.zip" : "db.tmp");
+
+    THttpClient client(ctx_.host(), kLoaderClient);
+    if (abortVisible) client.setAbortCheck([this] { return ctx_.host().abortRequested(); });
+    TCacheDBLoadWindow* window = hooks_.loadWindow;
+    if (window) window->open(kDownloadTask, kDownloadContent, abortVisible);
+    const bool ok = getBinaryToFile(ctx_, client, url, local, false, window ? &window->view() : nullptr);
+    if (window) window->close();
+    if (!ok) return FetchResult::DownloadFailed;
+
+    if (s.UseZippedDB) {
+        // Only the country file is taken from the archive: a member of another name could replace
+        // any file of the working directory, the database and the lists included.
+        ExtractMembers(local, workDir, fileName);
+        return FetchResult::Ok;
+    }
+    const std::string target = workDir + fileName;
+    if (const int code = copyInBlocks(local, target); code != 0) {
+        ctx_.host().message(
+            MsgKind::Error, MsgButtons::Ok,
+            "Fehler beim Erstellen der CacheDB:\r\n" + target + "\r\nFehlercode: " + std::to_string(code));
+        return FetchResult::CopyFailed;
+    }
+    return FetchResult::Ok;
+}
+
+int TCacheDBCommands::convert(const std::string& fileName, bool offerNearest, bool report) {
+    TfrmGCDBReader reader(ctx_);
+    reader.showCacheDetails = hooks_.showCacheDetails;
+    if (hooks_.attachConverter) hooks_.attachConverter(reader);
+    const int added = reader.ConvertCacheDB(fileName, offerNearest, report);
+    if (hooks_.converted) hooks_.converted(fileName, reader);
+    return added;
+}
+
+void TCacheDBCommands::afterConversion() {
+    RebuildIndex(ctx_);
+    if (hooks_.refreshStatusLine) hooks_.refreshStatusLine();
+}
+
+namespace {
+
+const char* const kNoPrimary =
+    "Es ist keine prim\xE4re Cache-DB ausgew\xE4hlt.\r\n"
+    "Die prim\xE4re Cache-DB kann unter Datei / Grundeinstellungen / Cache-Datenbank eingestellt werden.";
+
+// The entries of the selected additional databases, in ascending order.
+std::vector<const TCountryEntry*> additionalEntries(const RunContext& ctx) {
+    std::vector<const TCountryEntry*> entries;
+    for (int n = 1; n <= CountryTable::kMaxEntries; ++n) {
+        if (ctx.settings.UseCacheDB[static_cast<std::size_t>(n - 1)] != 1 || n == ctx.settings.CacheDBPrimary)
+            continue;
+        if (const TCountryEntry* e = ctx.countries.byNumber(n)) entries.push_back(e);
+    }
+    return entries;
+}
+
+}  // namespace
+
+bool TCacheDBCommands::mnuReadCacheDBClick() {
+    const TCountryEntry* entry =
+        ctx_.settings.CacheDBPrimary == 0 ? nullptr : ctx_.countries.byNumber(ctx_.settings.CacheDBPrimary);
+    if (!entry) {
+        ctx_.host().message(MsgKind::Error, MsgButtons::Ok, kNoPrimary);
+        return false;
+    }
+    if (fetchCountryFile(entry->DB_Filename, true) != FetchResult::Ok) return false;
+    convert(entry->DB_Filename, true, true);
+    afterConversion();
+    return true;
+}
+
+int TCacheDBCommands::mnuReadAdditionalCacheDBsClick() {
+    int fetched = 0;
+    for (const TCountryEntry* entry : additionalEntries(ctx_)) {
+        const FetchResult r = fetchCountryFile(entry->DB_Filename, false);
+        if (r == FetchResult::CopyFailed) return fetched;
+        if (r == FetchResult::DownloadFailed) break;
+        ++fetched;
+    }
+    if (fetched > 0) convertAdditionalCacheDBsClick();
+    return fetched;
+}
+
+int TCacheDBCommands::lokaleCacheDBkonvertieren1Click() {
+    if (ctx_.settings.CacheDBPrimary == 0) ctx_.settings.CacheDBPrimary = 3;
+    const TCountryEntry* entry = ctx_.countries.byNumber(ctx_.settings.CacheDBPrimary);
+    if (!entry) {
+        ctx_.host().message(MsgKind::Error, MsgButtons::Ok, kNoPrimary);
+        return 0;
+    }
+    const int added = convert(entry->DB_Filename, true, true);
+    afterConversion();
+    return added;
+}
+
+int TCacheDBCommands::convertAdditionalCacheDBsClick() {
+    std::string summary;
+    int added = 0;
+    for (const TCountryEntry* entry : additionalEntries(ctx_)) {
+        const int n = convert(entry->DB_Filename, false, true);
+        added += n;
+        summary += "\r\n" + entry->DB_Filename + ": " + std::to_string(n) + " Caches";
+        afterConversion();
+    }
+    if (ctx_.settings.ShowMessages) {
+        ctx_.host().message(MsgKind::Information, MsgButtons::Ok,
+                            "Folgende neuen Caches wurden in die Datenbank geladen: " + summary);
+    }
+    return added;
+}
+
+}  // namespace vellora
