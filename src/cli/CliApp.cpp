@@ -25,6 +25,8 @@ constexpr CommandGroup kGroups[] = {
     {"init", runInitCommand}, {"config", runConfigCommand}, {"db", runDbCommand},
     {"geo", runGeoCommand},   {"notes", runNotesCommand},   {"rot13", runRot13Command},
     {"zip", runZipCommand},
+    {"index", runIndexCommand},
+    {"edit-long", runEditLongCommand},
 };
 
 constexpr const char* kUsage =
@@ -36,7 +38,9 @@ constexpr const char* kUsage =
     "  geo distance LAT1 LON1 LAT2 LON2 | geo format LAT LON\n"
     "  notes get WAYPOINT | notes set WAYPOINT | notes erase WAYPOINT\n"
     "  rot13 TEXT\n"
-    "  zip list ARCHIVE | zip extract ARCHIVE DIR [MASK]\n";
+    "  zip list ARCHIVE | zip extract ARCHIVE DIR [MASK]\n"
+    "  index [--dir DIR]\n"
+    "  edit-long WAYPOINT [--dir DIR] [--set]\n";
 
 }  // namespace
 
