@@ -206,6 +206,8 @@ private:
     void eraseCaches(const std::string& dir);
     bool confirmErase(const std::string& dir);
     std::string dirOfNode(int node) const;
+    // The focused entry, else the first marked one, else -1.
+    int currentEntry() const;
 
     RunContext& ctx_;
     Host& host_;
