@@ -1,0 +1,52 @@
+#include "shell/DropHandler.h"
+
+#include <gtest/gtest.h>
+
+#include "import/ZipWriter.h"
+#include "support/TestHome.h"
+
+namespace vellora {
+namespace {
+
+using Paths = std::vector<std::string>;
+
+class Drops : public ::testing::Test {
+protected:
+    Paths drop(Paths paths) {
+        DropHooks hooks;
+        hooks.importGpx = [this](const std::string& p) { imported.push_back(p); };
+        hooks.refreshStatus = [this] { ++refreshed; };
+        return processDroppedFiles(std::move(paths), temp.path(), hooks);
+    }
+    test::TempDir dir, temp;
+    Paths imported;
+    int refreshed = 0;
+};
+
+TEST_F(Drops, GpxFilesGoToTheImportWaypointFilesAndOthersDoNot) {
+    drop(
+        {dir.file("GC12345-wpts.gpx"), dir.file("GC12345.gpx"), dir.file("notes.txt"), dir.file("TOUR.GPX")});
+    EXPECT_EQ(imported, (Paths{dir.file("GC12345.gpx"), dir.file("TOUR.GPX")}));
+    EXPECT_EQ(refreshed, 2);
+}
+
+TEST_F(Drops, ArchivesGiveUpTheirGpxMembers) {
+    dir.write("pq.zip", test::buildZip({{"123.gpx", "<gpx/>"},
+                                        {"123-wpts.gpx", "<gpx/>"},
+                                        {"readme.txt", "x"},
+                                        {"sub/456.GPX", "<gpx/>"},
+                                        {"../evil.gpx", "<gpx/>"}}));
+    drop({dir.file("pq.zip"), dir.file("after.gpx")});
+    const std::string t = temp.path() + "/";
+    EXPECT_EQ(imported, (Paths{dir.file("after.gpx"), t + "123.gpx", t + "sub/456.GPX"}));
+    EXPECT_TRUE(temp.exists("123-wpts.gpx"));  // extracted, but skipped as a waypoint file
+    EXPECT_FALSE(temp.exists("readme.txt"));
+}
+
+TEST_F(Drops, WithoutTheImportNothingHappens) {
+    const Paths done = processDroppedFiles({dir.file("a.gpx")}, temp.path(), DropHooks{});
+    EXPECT_TRUE(done.empty());
+}
+
+}  // namespace
+}  // namespace vellora
