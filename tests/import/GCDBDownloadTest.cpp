@@ -110,6 +110,12 @@ TEST_F(GCDBDownload, PrimaryZippedIsFetchedExtractedConvertedAndIndexed) {
     EXPECT_EQ(db, convertedLocally({{"gc_germany.txt", countryText(3)}}));
     EXPECT_GT(db.size(), 296u * 5);
     EXPECT_EQ(home.dir.read("Caches.idx").size(), db.size() / 296 * 24);
+    // The stand-in's own account of what the conversion of each cache's line gives.
+    const auto caches = sim_->world().cachesInCountry(2);
+    ASSERT_EQ(db.size(), caches.size() * 296);
+    for (std::size_t k = 0; k < caches.size(); ++k) {
+        EXPECT_EQ(decodeCacheRec(db.data() + k * 296), sim_->world().convertedRecord(caches[k])) << k;
+    }
     EXPECT_EQ(refreshed, 1);
     EXPECT_EQ(converted.size(), 1u);
     EXPECT_TRUE(home.host.messages.empty());
