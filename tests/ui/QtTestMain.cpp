@@ -1,0 +1,26 @@
+// One QApplication for every test of the Qt views, made before the first test runs. It lives
+// until the process ends, as Qt expects of its application object.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+namespace {
+
+class QtApplicationEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        if (QApplication::instance()) return;
+        static int argc = 1;
+        static char name[] = "test_ui";
+        static char* argv[] = {name, nullptr};
+        app_ = new QApplication(argc, argv);
+    }
+
+private:
+    QApplication* app_ = nullptr;
+};
+
+[[maybe_unused]] ::testing::Environment* const kQtEnvironment =
+    ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
+
+}  // namespace
