@@ -474,6 +474,12 @@ Reply SimServer::Impl::site(const Call& c) {
     }
     if (startsWith(r, "/ext/")) {
         const auto slash = r.rfind('/');
+        if (endsWithNoCase(r, ".mid")) {
+            // The background sound some long descriptions carry: one note.
+            static const std::string kMidi(
+                "MThd\0\0\0\6\0\0\0\1\0\x60MTrk\0\0\0\x0C\0\x90\x3C\x40\x60\x80\x3C\x40\0\xFF\x2F\0", 34);
+            return {200, "audio/midi", kMidi, {}};
+        }
         const auto spec = world->remoteImage(r.substr(slash + 1));
         if (!spec || slash <= 5) return notFound();
         return image(encodeImage(drawPhoto(spec->width, spec->height, spec->seed), spec->format),
@@ -722,6 +728,9 @@ void SimServer::start() {
     }
     m.thread = std::thread([&m] { m.http.listen_after_bind(); });
     m.running = true;
+    // A stop() before the listening loop runs would be lost, and its join would wait for ever.
+    for (int k = 0; k < 5000 && !m.http.is_running(); ++k)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 void SimServer::stop() {

@@ -375,8 +375,8 @@ std::string renderListingPage(const World& world, int i, const SiteAddresses& si
     }
 
     if (!d.images.empty()) {
+        // One line: a line break in the span would become part of a title or description.
         o += "<p>" + spanOpen("Images", q) + "<font size=\"2\">";
-        o += kEol;
         for (const auto& img : d.images) {
             const std::string url = site.imageHost + "/cache/" + img.file;
             o += "<img src=\"" + B + "/images/icons/camera.gif\">&nbsp;";
@@ -386,7 +386,6 @@ std::string renderListingPage(const World& world, int i, const SiteAddresses& si
                      site.imageHost + "/cache/thumb/" + img.file + "\" border=\"0\"></a>";
             o += "<a href=\"" + url + "\" target=\"_blank\">" + text(htmlEscape(img.title)) + "</a><br>" +
                  text(htmlEscape(img.description)) + "<br><br>";
-            o += kEol;
         }
         o += "</font></span></p>";
         o += kEol;

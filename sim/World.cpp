@@ -688,7 +688,8 @@ std::vector<Find> World::finds(std::string_view userName) const {
     std::unordered_set<int> used;
     TDateTime date = std::floor(params_.today);
     for (long long k = 0; k < count; ++k) {
-        if (k > 0 && !r.chance(0.3)) date -= r.range(1, 6);
+        static constexpr int kGaps[] = {0, 0, 0, 1, 1, 1, 2, 3, 5, 8};
+        if (k > 0) date -= r.pick(kGaps);
         int pick = -1;
         for (int attempt = 0; attempt < 40 && pick < 0; ++attempt) {
             const int c = static_cast<int>(r.below(static_cast<std::uint32_t>(size())));

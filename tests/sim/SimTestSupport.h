@@ -24,6 +24,7 @@ namespace vellora::sim::test {
 inline std::unique_ptr<httplib::Client> clientFor(const SimFixture& sim) {
     auto c = std::make_unique<httplib::Client>("127.0.0.1", sim.server().port());
     c->set_read_timeout(10, 0);
+    c->set_url_encode(false);  // paths go out as written, like the program's own requests
     return c;
 }
 
