@@ -445,8 +445,8 @@ void TfrmGCDBReader::changed() {
 
 void TfrmGCDBReader::show() {
     visible_ = true;
-    heading_ = kConvertHeading;
-    count_ = "0";
+    heading_ = std::string(kConvertHeading);
+    count_ = std::string("0");
     ctx_.host().beginProgress(heading_, 0);
     changed();
 }
