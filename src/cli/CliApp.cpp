@@ -25,6 +25,8 @@ constexpr CommandGroup kGroups[] = {
     {"init", runInitCommand}, {"config", runConfigCommand}, {"db", runDbCommand},
     {"geo", runGeoCommand},   {"notes", runNotesCommand},   {"rot13", runRot13Command},
     {"zip", runZipCommand},
+    {"extract", runExtractCommand},
+    {"generate", runGenerateCommand},
     {"index", runIndexCommand},
     {"edit-long", runEditLongCommand},
 };
@@ -39,6 +41,8 @@ constexpr const char* kUsage =
     "  notes get WAYPOINT | notes set WAYPOINT | notes erase WAYPOINT\n"
     "  rot13 TEXT\n"
     "  zip list ARCHIVE | zip extract ARCHIVE DIR [MASK]\n"
+    "  extract FILE\n"
+    "  generate [--outdir]\n"
     "  index [--dir DIR]\n"
     "  edit-long WAYPOINT [--dir DIR] [--set]\n";
 

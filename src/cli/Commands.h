@@ -13,6 +13,8 @@ int runGeoCommand(CliEnv& env, const Args& args);
 int runNotesCommand(CliEnv& env, const Args& args);
 int runRot13Command(CliEnv& env, const Args& args);
 int runZipCommand(CliEnv& env, const Args& args);
+int runExtractCommand(CliEnv& env, const Args& args);
+int runGenerateCommand(CliEnv& env, const Args& args);
 int runIndexCommand(CliEnv& env, const Args& args);
 int runEditLongCommand(CliEnv& env, const Args& args);
 

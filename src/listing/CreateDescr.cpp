@@ -33,26 +33,6 @@ constexpr const char* kNoHint = "Keine weiteren Hinweise verf&uuml;gbar.";
 constexpr const char* kNotFound = "noch nicht gefunden";
 constexpr const char* kWriteError = "Fehler beim Schreiben der Datei ";
 
-// Lines of a text (CR LF, LF or CR ends a line) joined with CR LF, a CR LF after the last line too.
-std::string crlfText(std::string_view raw) {
-    std::string out;
-    out.reserve(raw.size() + raw.size() / 16 + 2);
-    std::size_t i = 0;
-    while (i < raw.size()) {
-        const std::size_t end = raw.find_first_of("\r\n", i);
-        if (end == std::string_view::npos) {
-            out.append(raw, i);
-            out += kCrLf;
-            break;
-        }
-        out.append(raw, i, end - i);
-        out += kCrLf;
-        i = end + 1;
-        if (raw[end] == '\r' && i < raw.size() && raw[i] == '\n') ++i;
-    }
-    return out;
-}
-
 std::string two(int v) {
     char buf[16];
     std::snprintf(buf, sizeof buf, "%02d", v);
@@ -298,7 +278,7 @@ void TCreateDescr::close() {
 
 bool TCreateDescr::loadTemplate() {
     const auto text = readFile(templatePath());
-    template_ = text ? crlfText(*text) : std::string();
+    template_ = text ? joinPageLines(*text) : std::string();
     return !template_.empty();
 }
 
@@ -328,6 +308,7 @@ void TCreateDescr::run(bool unattended) {
     Host& host = ctx_.host();
     unattended_ = unattended;
     cancelled_ = false;
+    runFailed_ = true;
     converted_ = skipped_ = 0;
     external_.clear();
     prepareRun();
@@ -381,6 +362,7 @@ void TCreateDescr::run(bool unattended) {
         host.processEvents();
     }
     inRun_ = false;
+    runFailed_ = writeFailed;
     runNames_.clear();
     notes_.reset();
     host.setProgressText("Fertig.");
@@ -480,7 +462,7 @@ int TCreateDescr::convertCache(const std::string& waypoint) {
 void TCreateDescr::readPage(const std::string& pagePath) {
     const auto raw = readFile(pagePath);
     if (!raw) return;
-    std::string page = crlfText(*raw);
+    std::string page = joinPageLines(*raw);
     fields_.TravelBugs = getTravelBugs(page);
     fields_.AdditionalWaypoints = getAdditionalWaypoints(page);
 
@@ -768,7 +750,7 @@ int TCreateDescr::fillTemplate(const std::string& waypoint) {
     if (has("<!-- #CACHEIMAGES# -->") && options.CacheImages)
         put("<!-- #CACHEIMAGES# -->", buildImageBlock(options.ImageKind == 1) + "<!-- #CACHEIMAGES# -->");
 
-    return writeFileAtomic(ctx_.outDirPath() + waypoint + "_converted.html", crlfText(t));
+    return writeFileAtomic(ctx_.outDirPath() + waypoint + "_converted.html", joinPageLines(t));
 }
 
 std::string TCreateDescr::buildImageBlock(bool twoColumns) {

@@ -115,6 +115,8 @@ public:
     int state() const { return state_; }
     void resetState() { state_ = 0; }
     bool closedWithOk() const { return closedWithOk_; }
+    // The last run found no template or could not write a description.
+    bool runFailed() const { return runFailed_; }
     int convertedCount() const { return converted_; }
     int skippedCount() const { return skipped_; }
     // Entries W + "(" + images + "/" + links + ")" of the run's descriptions that lost external content.
@@ -165,6 +167,7 @@ private:
     std::unique_ptr<IniFile> notes_;
     int converted_ = 0, skipped_ = 0;
     bool cancelled_ = false;
+    bool runFailed_ = false;
     bool unattended_ = false;
     bool closed_ = false;
     bool closedWithOk_ = false;

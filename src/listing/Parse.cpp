@@ -232,6 +232,25 @@ int removeEverySpan(std::string& text, std::string_view open, std::string_view c
     return count;
 }
 
+std::string joinPageLines(std::string_view raw) {
+    std::string out;
+    out.reserve(raw.size() + raw.size() / 16 + 2);
+    std::size_t i = 0;
+    while (i < raw.size()) {
+        const std::size_t end = raw.find_first_of("\r\n", i);
+        if (end == std::string_view::npos) {
+            out.append(raw, i);
+            out += "\r\n";
+            break;
+        }
+        out.append(raw, i, end - i);
+        out += "\r\n";
+        i = end + 1;
+        if (raw[end] == '\r' && i < raw.size() && raw[i] == '\n') ++i;
+    }
+    return out;
+}
+
 bool getNextSpanField(std::string& page, std::string& id, std::string& content) {
     content.clear();
     id.clear();

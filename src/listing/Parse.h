@@ -60,6 +60,10 @@ extern const std::array<const char*, kLogCounterCount> kLogCounterNames;
 // Every log entry starts with this marker once the log block is cleaned.
 inline constexpr std::string_view kLogMarker = "<!-- [[LOG]] -->";
 
+// A saved page as the extractor reads it: its lines (ended by CR LF, LF or CR) joined with CR LF,
+// with a CR LF after the last line too.
+std::string joinPageLines(std::string_view raw);
+
 // Takes the next span field from the front of the page and deletes what it consumed; false when no
 // further field can be taken.
 bool getNextSpanField(std::string& page, std::string& id, std::string& content);
