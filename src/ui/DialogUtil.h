@@ -1,0 +1,20 @@
+#pragma once
+// What every dialog of the program shares: it opens modal and centred over the window it was
+// opened from, and its tool tips follow the setting "Tooltips anzeigen".
+#include <QString>
+
+class QDialog;
+class QWidget;
+
+namespace vellora {
+
+// Moves w so that it is centred over `over` (never left of or above the screen's 0).
+void centreOver(QWidget* w, const QWidget* over);
+// Lays the dialog out, centres it over `over` and runs it modally; returns its result.
+int execCentred(QDialog& dialog, const QWidget* over);
+
+// Shows or hides the tool tips of a window and all its controls; hidden ones are kept, so that
+// switching them on again brings them back.
+void applyTooltips(QWidget* root, bool show);
+
+}  // namespace vellora
