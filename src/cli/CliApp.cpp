@@ -37,6 +37,7 @@ constexpr const char* kUsage =
     "  init\n"
     "  config get SECTION KEY | config set SECTION KEY VALUE\n"
     "  db find WAYPOINT | db put | db count | db delete WAYPOINT | db rebuild-index | db check\n"
+    "  db download [--additional] | db convert [--additional] | db from-listings [DIR] [--update] [--no-worklist]\n"
     "  geo distance LAT1 LON1 LAT2 LON2 | geo format LAT LON\n"
     "  notes get WAYPOINT | notes set WAYPOINT | notes erase WAYPOINT\n"
     "  rot13 TEXT\n"

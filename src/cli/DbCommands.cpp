@@ -17,7 +17,8 @@ namespace vellora {
 namespace {
 
 constexpr const char* kDbUsage =
-    "db find WAYPOINT | db put | db count | db delete WAYPOINT | db rebuild-index | db check";
+    "db find WAYPOINT | db put | db count | db delete WAYPOINT | db rebuild-index | db check | "
+    "db download [--additional] | db convert [--additional] | db from-listings [DIR] [--update] [--no-worklist]";
 
 std::string formatFloat32(float value) {
     if (value == 0) return "0";
