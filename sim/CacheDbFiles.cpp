@@ -10,7 +10,7 @@ namespace vellora::sim {
 namespace {
 
 std::string two(int v) {
-    return v < 10 ? "0" + std::to_string(v) : std::to_string(v);
+    return twoDigits(v);
 }
 
 // The name as the server writes it between quotes: "&" and the quote as references, and for some

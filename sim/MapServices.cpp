@@ -190,7 +190,11 @@ std::string stadtplanExpiredPage() {
 MapQuestFields mapQuestFields(std::uint64_t worldSeed, std::int32_t latE6, std::int32_t lonE6) {
     const std::uint64_t h = mixHash(worldSeed, static_cast<std::uint64_t>(static_cast<std::uint32_t>(latE6)),
                                     static_cast<std::uint64_t>(static_cast<std::uint32_t>(lonE6)));
-    return {"mqs" + hexText(mixHash(worldSeed, 0x3A9), 10), "m" + hexText(h, 16), "h" + hexText(h >> 5, 16)};
+    MapQuestFields f{"mqs", "m", "h"};
+    f.sessionId += hexText(mixHash(worldSeed, 0x3A9), 10);
+    f.mapUrl += hexText(h, 16);
+    f.hdnMapUrl += hexText(h >> 5, 16);
+    return f;
 }
 
 std::string mapQuestResultPage(double lat, double lon, const MapQuestFields& f) {

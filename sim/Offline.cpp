@@ -18,7 +18,7 @@ namespace vellora::sim {
 namespace {
 
 std::string two(int v) {
-    return v < 10 ? "0" + std::to_string(v) : std::to_string(v);
+    return twoDigits(v);
 }
 
 std::string isoDate(TDateTime t, const char* time) {

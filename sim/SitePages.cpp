@@ -27,7 +27,7 @@ std::string lowerAscii(std::string_view s) {
 }
 
 std::string two(int v) {
-    return v < 10 ? "0" + std::to_string(v) : std::to_string(v);
+    return twoDigits(v);
 }
 
 void replaceAllIn(std::string& text, std::string_view from, std::string_view to) {
@@ -531,8 +531,10 @@ std::string renderFindsPage(const World& world, std::string_view userName, int p
             encodedUser += c;
         else if (c == ' ')
             encodedUser += '+';
-        else
-            encodedUser += "%" + hexText(u, 2);
+        else {
+            encodedUser += '%';
+            encodedUser += hexText(u, 2);
+        }
     }
 
     // The pager cell: total, position, links of the current block of ten, "Next" while there is one.

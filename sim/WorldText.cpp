@@ -478,8 +478,11 @@ std::string makeCacheName(Rng& rng, Language language, CacheKind kind) {
             if (second == first) second = place(rng, v);
             return first + " & " + second;
         }
-        case 5:
-            return "\"" + word(rng, v) + "\" " + (german ? "am " : "at ") + place(rng, v);
+        case 5: {
+            std::string quoted(1, '"');
+            quoted += word(rng, v);
+            return quoted + "\" " + (german ? "am " : "at ") + place(rng, v);
+        }
         case 6:
             return place(rng, v) + " Multi #" + std::to_string(rng.range(1, 12));
         case 7:
