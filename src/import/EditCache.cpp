@@ -166,13 +166,12 @@ void TfrmEditCache::btnSearchClick() {
 
 void TfrmEditCache::btnNewClick() {
     // A new cache has no listing-site ID: the held record must not lend it the last one shown.
+    // In fixed mode the waypoint, and so the cache, stays the caller's.
     if (searchMode_) {
         rec_ = TCacheRec{};
         waypoint_.clear();
-    } else {
-        rec_.CacheID = 0;
+        idText_ = "n/a";
     }
-    idText_ = "n/a";
     name_.clear();
     type_ = indexOfNoCase(kEditCacheTypes, "Traditional Cache");
     size_ = indexOfNoCase(kEditCacheSizes, "Regular");

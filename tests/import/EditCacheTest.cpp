@@ -220,6 +220,7 @@ TEST_F(EditCacheTest, NewCacheWithAKnownWaypointOverwritesThatRecord) {
 TEST_F(EditCacheTest, FixedModeKeepsTheWaypointAndClosesAfterSaving) {
     TCacheRec handed;
     handed.Waypoint = "GC55";
+    handed.CacheID = 555;
     const TCacheRec result = EditCache(home.ctx(), handed, false, [&](TfrmEditCache& e) {
         EXPECT_FALSE(e.searchMode());
         EXPECT_EQ(e.searchWaypoint(), "GC55");
@@ -229,6 +230,7 @@ TEST_F(EditCacheTest, FixedModeKeepsTheWaypointAndClosesAfterSaving) {
         EXPECT_EQ(e.searchWaypoint(), "GC55");
         e.btnNewClick();
         EXPECT_EQ(e.waypoint(), "GC55");
+        EXPECT_EQ(e.idText(), "555");
         e.setName("Von Hand");
         e.btnCoordClick([](TCoordInput& in) {
             in.setBoxText(CoordBox::LatDecimal, "48.1");
@@ -244,6 +246,7 @@ TEST_F(EditCacheTest, FixedModeKeepsTheWaypointAndClosesAfterSaving) {
     EXPECT_EQ(result.CacheName, "Von Hand");
     EXPECT_DOUBLE_EQ(result.Lon, -11.5);
     EXPECT_EQ(result.Valid, 1);
+    EXPECT_EQ(result.CacheID, 555);
     EXPECT_EQ(at(2), result);
 }
 
