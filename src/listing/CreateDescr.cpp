@@ -463,8 +463,11 @@ void TCreateDescr::readPage(const std::string& pagePath) {
     const auto raw = readFile(pagePath);
     if (!raw) return;
     std::string page = joinPageLines(*raw);
+    // Bug and waypoint names come from the same page as the fields, so they need the same repair.
     fields_.TravelBugs = getTravelBugs(page);
+    repairUtf8(fields_.TravelBugs);
     fields_.AdditionalWaypoints = getAdditionalWaypoints(page);
+    repairUtf8(fields_.AdditionalWaypoints);
 
     TDescriptionFields& f = fields_;
     f.counters.fill(0);
@@ -608,8 +611,11 @@ void TCreateDescr::readImages(const std::string& metaPath) {
     for (std::size_t i = 0; i < lines.size() && fields_.Images.size() < kMaxImages; i += 3) {
         TDescriptionImage img;
         img.path = value(i);
+        // The loader stores them as the page had them, so they need the page fields' repair.
         img.title = value(i + 1);
+        repairUtf8(img.title);
         img.description = value(i + 2);
+        repairUtf8(img.description);
         std::string file = img.path;
         if (!fileExists(file)) {
             const std::string name = extractFileName(img.path);
