@@ -281,7 +281,9 @@ World::World(WorldParams params) : params_(std::move(params)) {
     if (germany < 0) germany = 0;
 
     const TDateTime epoch = worldEpoch();
-    const int totalDays = std::max(60, static_cast<int>(params_.today - epoch));
+    // Day numbers are 16 bits wide: the site's "today" lies between 60 days and about 160 years
+    // after the epoch.
+    const int totalDays = std::clamp(static_cast<int>(params_.today - epoch), 60, 60000);
 
     const int n = params_.caches;
     cores_.resize(static_cast<std::size_t>(n));
@@ -689,8 +691,10 @@ std::vector<Find> World::finds(std::string_view userName) const {
         count = std::stoll(upper.substr(upper.size() - digits));
     else
         count = r.below(121);
-    count = std::min<long long>(count, size());
+    // Nobody logs more than a few thousand caches; the cap also bounds the page work.
+    count = std::min<long long>({count, size(), kMaxFinds});
     std::unordered_set<int> used;
+    int fallback = 0;  // caches taken in order once random picks keep failing
     TDateTime date = std::floor(params_.today);
     for (long long k = 0; k < count; ++k) {
         static constexpr int kGaps[] = {0, 0, 0, 1, 1, 1, 2, 3, 5, 8};
@@ -701,8 +705,8 @@ std::vector<Find> World::finds(std::string_view userName) const {
             if (used.count(c) || hiddenDate(c) > date) continue;
             pick = c;
         }
-        for (int c = 0; pick < 0 && c < size(); ++c)
-            if (!used.count(c)) pick = c;
+        for (; pick < 0 && fallback < size(); ++fallback)
+            if (!used.count(fallback)) pick = fallback;
         used.insert(pick);
         out.push_back({pick, date});
     }

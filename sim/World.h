@@ -203,7 +203,8 @@ public:
     std::vector<int> archivedCaches() const;
 
     // The finds of a user of the listing site, newest first. A name ending in digits has that
-    // many finds (at most the world's size); any other name a number derived from it.
+    // many finds (at most the world's size and kMaxFinds); any other name a number derived from it.
+    static constexpr int kMaxFinds = 5000;
     std::vector<Find> finds(std::string_view userName) const;
 
     // Sizes of the images named by image-host and remote addresses; nothing for unknown names.

@@ -7,6 +7,7 @@
 
 #include "SimTestSupport.h"
 #include "core/DateUtil.h"
+#include "core/StrUnit.h"
 #include "sim/SitePages.h"
 
 namespace vellora::sim {
@@ -182,6 +183,13 @@ TEST_F(ListingSite, EveryPageHasTheFieldsTheExtractorReads) {
         if (html.find("<span id='") != std::string::npos) ++apostropheIds;
 
         EXPECT_EQ(fieldOf(fields, "CACHENAME"), onPage(d, htmlEscape(d.name)));
+        // The program's UTF-8 repair mends every UTF-8 sequence the site sends.
+        std::string repaired = *fieldOf(fields, "CACHENAME");
+        repairUtf8(repaired);
+        EXPECT_EQ(repaired, htmlEscape(d.name));
+        std::string wholePage = html;
+        repairUtf8(wholePage);
+        EXPECT_EQ(wholePage.find_first_of("\xC2\xC3\xE2"), std::string::npos);
         EXPECT_EQ(fieldOf(fields, "WAYPOINTNAME"), w.waypoint(i));
         EXPECT_EQ(rating(*fieldOf(fields, "DIFFICULTY")), w.difficultyText(i));
         EXPECT_EQ(rating(*fieldOf(fields, "TERRAIN")), w.terrainText(i));

@@ -157,6 +157,35 @@ TEST_F(ServerControl, ProxyModeAnswersAbsoluteFormAndNamesTheAskedHost) {
     EXPECT_TRUE(test::decodeGif(img->body));
 }
 
+TEST_F(ServerControl, SmallerPagesAnswerAndUnknownPathsDoNot) {
+    struct Case {
+        std::string path;
+        int status;
+        const char* contains;
+    };
+    const std::string wp = sim_->world().waypoint(3);
+    const Case cases[] = {
+        {"/", 200, "cache_details.aspx?wp="},
+        {"/cachedb/", 200, "gc_germany.txt.zip"},
+        {"/mapquest/maps/"
+         "map.adp?latlongtype=decimal&latitude=49.500&longitude=10.750&zoom=6&style=RARE&size=medium",
+         200, "/mapquest/mq/mapgen.gif?"},
+        {"/mapview/?lat=49.5&lng=10.75", 200, "<img src="},
+        {"/seek/cache_details.aspx?guid=" + sim_->world().cacheGuid(3), 200, wp.c_str()},
+        {"/profile/?guid=x", 200, "</html>"},
+        {"/css/main.css", 200, "body"},
+        {"/nothing/here", 404, "Not Found"},
+        {"/multimap/map/browse.cgi?lat=x&lon=10", 400, "Bad Request"},
+        {"/_control/unknown", 404, "unknown"},
+    };
+    for (const auto& c : cases) {
+        auto res = client_->Get(c.path.c_str());
+        ASSERT_TRUE(res) << c.path;
+        EXPECT_EQ(res->status, c.status) << c.path;
+        EXPECT_NE(res->body.find(c.contains), std::string::npos) << c.path;
+    }
+}
+
 TEST(ServerDeterminism, SameSeedSameBytesOnEveryEndpoint) {
     SimFixture::Options o;
     o.seed = 77;
