@@ -3,6 +3,7 @@
 #include "core/Global.h"
 #include "core/Host.h"
 #include "core/RunContext.h"
+#include "listing/CreateDescr.h"
 #include "listing/Index.h"
 
 namespace vellora {
@@ -94,6 +95,19 @@ int IndexBatchStage::runState() const {
 
 void IndexBatchStage::resetRunState() {
     dialog_.resetRunState();
+}
+
+void GeneratorBatchStage::runUnattended() {
+    dialog_.formShow();
+    dialog_.autoLoadTimer();
+}
+
+int GeneratorBatchStage::runState() const {
+    return dialog_.state();
+}
+
+void GeneratorBatchStage::resetRunState() {
+    dialog_.resetState();
 }
 
 }  // namespace vellora

@@ -92,4 +92,17 @@ private:
     TfrmIndex& dialog_;
 };
 
+// The description generator driven without a view: opened with its saved options and the
+// current choice (work list, or every cache of the output directory), run unattended, closed.
+class GeneratorBatchStage : public BatchStage {
+public:
+    explicit GeneratorBatchStage(TCreateDescr& dialog) : dialog_(dialog) {}
+    void runUnattended() override;
+    int runState() const override;
+    void resetRunState() override;
+
+private:
+    TCreateDescr& dialog_;
+};
+
 }  // namespace vellora

@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "core/CacheRec.h"
 #include "core/FileUtil.h"
 #include "core/GCDBParse.h"
+#include "listing/CreateDescr.h"
 #include "listing/Index.h"
 #include "support/TestHome.h"
 
@@ -186,6 +188,41 @@ TEST_F(BatchTest, TheIndexStageWritesTheIndexPageUnattended) {
     const std::string page = home.dir.read("ausgabe/index.html");
     EXPECT_NE(page.find("GC1234_converted.html"), std::string::npos);
     EXPECT_NE(page.find("GC5678_converted.html"), std::string::npos);
+    EXPECT_EQ(home.host.textsOf(MsgKind::Information), (Log{"Batchverarbeitung abgeschlossen."}));
+}
+
+// A fake loader that "saved" one listing page; the real generator and index dialogs run unattended.
+TEST_F(BatchTest, GeneratorAndIndexStagesTurnTheSavedPageIntoADescriptionAndAnIndex) {
+    const std::string page =
+        readFile(
+            (std::filesystem::path(__FILE__).parent_path() / "../listing/fixtures/GC1A2B3.html").string())
+            .value_or("");
+    ASSERT_FALSE(page.empty());
+    home.ctx().settings.OutDir = home.dir.file("ausgabe");
+    home.dir.write("ausgabe/GC1A2B3.html", page);
+    home.dir.write("WPList.txt", "GC1A2B3\r\n");
+    home.dir.write("Caches.bin", "");
+    TCacheRec rec;
+    rec.Waypoint = "GC1A2B3";
+    rec.CacheName = "Fixture";
+    rec.Lat = 50.1;
+    rec.Lon = 8.1;
+    ASSERT_TRUE(AppendCache(home.ctx(), rec));
+
+    TCreateDescr generatorDialog(home.ctx());
+    GeneratorBatchStage generatorStage(generatorDialog);
+    TfrmIndex indexDialog(home.ctx());
+    indexDialog.options.showImmediate = false;
+    IndexBatchStage indexStage(indexDialog);
+    TBatch real{home.ctx(), home.host, {&loader, &generatorStage, &indexStage}, timer};
+    real.mnuBatchClick();
+    tickUntilStopped(real);
+
+    EXPECT_EQ(real.step(), TBatch::Finished);
+    EXPECT_EQ(generatorDialog.state(), 0);  // reset by the batch
+    EXPECT_EQ(generatorDialog.convertedCount(), 1);
+    EXPECT_TRUE(home.dir.exists("ausgabe/GC1A2B3_converted.html"));
+    EXPECT_NE(home.dir.read("ausgabe/index.html").find("GC1A2B3_converted.html"), std::string::npos);
     EXPECT_EQ(home.host.textsOf(MsgKind::Information), (Log{"Batchverarbeitung abgeschlossen."}));
 }
 
