@@ -356,12 +356,19 @@ TCacheDBLineReader::Status TCacheDBLineReader::next(std::string& line) {
     line.clear();
     if (pos_ == len_ && !fill()) return error_ ? Status::Error : Status::End;
     for (;;) {
-        while (pos_ < len_) {
-            char c = buf_[pos_++];
-            if (c == '\t') c = ' ';
-            if (static_cast<unsigned char>(c) < 32) return Status::Line;
-            line.push_back(c);
-            if (line.size() == kCacheDBMaxLine) return Status::Line;
+        // The run of bytes that stays in the line: up to a control byte other than TAB, or the room left.
+        const char* const buf = buf_.get();
+        const std::size_t end = std::min(len_, pos_ + (kCacheDBMaxLine - line.size()));
+        std::size_t i = pos_;
+        while (i < end && (static_cast<unsigned char>(buf[i]) >= 32 || buf[i] == '\t')) ++i;
+        const std::size_t from = line.size();
+        line.append(buf + pos_, i - pos_);
+        std::replace(line.begin() + static_cast<std::ptrdiff_t>(from), line.end(), '\t', ' ');
+        pos_ = i;
+        if (line.size() == kCacheDBMaxLine) return Status::Line;
+        if (pos_ < len_) {
+            ++pos_;  // the control byte ends the line and is dropped
+            return Status::Line;
         }
         if (!fill()) return error_ ? Status::Error : Status::Line;
     }
