@@ -1,15 +1,10 @@
 #pragma once
-// Small pictures for the cache types, by CacheTypeCode (0 Traditional ... 9 Earthcache, 10 any
-// other type): a coloured badge with the type's letter, drawn here so that no image files are
-// needed.
+// The pictures of the cache types by CacheTypeCode: the program's pictures "type0" to "type9",
+// and for any other type (code 10) a plain grey badge drawn here.
 #include <QIcon>
-#include <QPixmap>
 
 namespace vellora {
 
-// The badge of a type code at the given edge length in device-independent pixels.
-QPixmap cacheTypePixmap(int typeCode, int size);
-// The badge as an icon for lists, in the usual small sizes.
 QIcon cacheTypeIcon(int typeCode);
 
 }  // namespace vellora

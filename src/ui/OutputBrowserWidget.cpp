@@ -16,23 +16,13 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "core/Cp1252.h"
 #include "core/RunContext.h"
 #include "ui/CacheTypeIcons.h"
+#include "ui/QtText.h"
 
 namespace vellora {
 
 namespace {
-
-QString qs(const std::string& cp1252) {
-    return QString::fromStdString(utf8FromCp1252(cp1252));
-}
-QString qs(const char* cp1252) {
-    return qs(std::string(cp1252));
-}
-std::string cp(const QString& text) {
-    return cp1252FromUtf8(text.toStdString());
-}
 
 constexpr int kNodeRole = Qt::UserRole;
 constexpr int kEntryRole = Qt::UserRole + 1;
@@ -239,7 +229,7 @@ void OutputBrowserWidget::treeChanged() {
     if (tree_->topLevelItemCount() != 1 ||
         tree_->topLevelItem(0)->childCount() + 1 != static_cast<int>(nodes.size()) || [&] {
             for (int i = 1; i < static_cast<int>(nodes.size()); ++i) {
-                if (cp(tree_->topLevelItem(0)->child(i - 1)->text(0)) !=
+                if (pathOf(tree_->topLevelItem(0)->child(i - 1)->text(0)) !=
                     nodes[static_cast<std::size_t>(i)].caption) {
                     return true;
                 }
@@ -247,18 +237,18 @@ void OutputBrowserWidget::treeChanged() {
             return false;
         }()) {
         tree_->clear();
-        auto* root = new QTreeWidgetItem(tree_, QStringList(qs(nodes[0].caption)));
+        auto* root = new QTreeWidgetItem(tree_, QStringList(qPath(nodes[0].caption)));
         root->setData(0, kNodeRole, 0);
         root->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDropEnabled);
         for (int i = 1; i < static_cast<int>(nodes.size()); ++i) {
             auto* child =
-                new QTreeWidgetItem(root, QStringList(qs(nodes[static_cast<std::size_t>(i)].caption)));
+                new QTreeWidgetItem(root, QStringList(qPath(nodes[static_cast<std::size_t>(i)].caption)));
             child->setData(0, kNodeRole, i);
             child->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDropEnabled);
         }
         tree_->expandAll();
     }
-    tree_->setToolTip(qs(model_->treeHint()));
+    tree_->setToolTip(qPath(model_->treeHint()));
     QTreeWidgetItem* root = tree_->topLevelItem(0);
     const int selected = model_->selectedNode();
     QTreeWidgetItem* item = selected == 0 ? root : root->child(selected - 1);
@@ -366,7 +356,7 @@ void OutputBrowserWidget::createNewDirectory() {
             new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[A-Za-z0-9 !\\-._]*")), edit));
     }
     if (dialog.exec() != QDialog::Accepted) return;
-    model_->CreateNewDirClick(cp(dialog.textValue()));
+    model_->CreateNewDirClick(pathOf(dialog.textValue()));
 }
 
 void OutputBrowserWidget::dropOnNode(int node) {

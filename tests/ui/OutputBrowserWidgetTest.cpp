@@ -178,7 +178,8 @@ TEST_F(OutputBrowserWidgetTest, MenuItemsFollowTheStateAndTheWiredActions) {
         home.dir.write("ausgabe/index.html", dir);
     };
     widget->actions().editLongDescription = [](const std::string&, const std::string&) {};
-    fs::last_write_time(home.dir.file("ausgabe/GC1A2B_converted.html"), fs::file_time_type::clock::now());
+    fs::last_write_time(home.dir.file("ausgabe/GC1A2B_converted.html"),
+                        fs::file_time_type::clock::now() - std::chrono::hours(1));
     widget->tree()->setCurrentItem(node("Urlaub 2006"));
     EXPECT_TRUE(act(OutputBrowser::kEditLongDescrItem)->isEnabled());
     EXPECT_FALSE(act(OutputBrowser::kSavedPagesToWorkListItem)->isEnabled());
