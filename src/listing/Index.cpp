@@ -318,7 +318,8 @@ void TfrmIndex::FormShow(const std::optional<std::string>& handedOverDir) {
     dir_ = withTrailingSlash(handedOver_ ? *handedOverDir : ctx_.outDirPath());
     caches_ = ConvertedWaypoints(dir_);
     open_ = true;
-    debugInfo(ctx_, "frmIndex.FormShow", dir_ + ": " + std::to_string(caches_.size()) + " Beschreibungen");
+    debugInfo(ctx_, "frmIndex.FormShow",
+              dir_ + ": " + std::to_string(caches_.size()) + " converted descriptions");
     // Unattended runs show no warnings; the batch then closes the dialog without an index.
     if (caches_.empty() && !autoLoad_)
         ctx_.host().message(MsgKind::Warning, MsgButtons::Ok,
@@ -443,7 +444,7 @@ bool TfrmIndex::btnOKClick() {
         changed();
         return false;
     }
-    debugInfo(ctx_, "frmIndex.btnOKClick", options.fileName + " geschrieben");
+    debugInfo(ctx_, "frmIndex.btnOKClick", "written " + options.fileName);
     if (options.showImmediate) ctx_.host().openWithSystem(toFileUrl(options.fileName));
     FormClose();
     return true;
