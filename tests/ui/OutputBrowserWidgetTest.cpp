@@ -11,10 +11,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QUrl>
 #include <filesystem>
 
 #include "core/CacheRec.h"
@@ -213,6 +215,23 @@ TEST_F(OutputBrowserWidgetTest, DroppingMarkedEntriesMovesTheirFiles) {
     EXPECT_EQ(home.host.messages[0].text.rfind("8 Dateien aus 2 Caches erfolgreich von ", 0), 0u);
     EXPECT_TRUE(widget->isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(OutputBrowserWidgetTest, DropsFromElsewhereAreRefused) {
+    widget->list()->topLevelItem(0)->setSelected(true);
+    QWidget* viewport = widget->tree()->viewport();
+    const QPoint onArchive = widget->tree()->visualItemRect(node("archiv")).center();
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(QString::fromStdString(home.dir.file("ausgabe/GC1A2B.html")))});
+    QDragEnterEvent enter(onArchive, Qt::MoveAction | Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &enter);
+    EXPECT_FALSE(enter.isAccepted());
+    QDropEvent drop(onArchive, Qt::MoveAction | Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &drop);
+    QApplication::processEvents();
+    EXPECT_FALSE(drop.isAccepted());
+    EXPECT_TRUE(home.dir.exists("ausgabe/GC1A2B_converted.html"));
+    EXPECT_TRUE(home.host.messages.empty());
 }
 
 TEST_F(OutputBrowserWidgetTest, DeleteKeyDeletesTheMarkedCaches) {
