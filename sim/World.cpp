@@ -460,6 +460,14 @@ CacheDetails World::details(int i) const {
 
     Rng text(cacheSeed(i, kStreamText));
     d.shortDescription = makeShortDescription(text, k);
+    // Now and then nested spans inside the field: one, or two after each other.
+    if (!d.shortDescription.empty() && text.chance(0.2)) {
+        d.shortDescription += " <span style=\"font-weight: bold\">Viel Spa\xDF!</span>";
+        if (text.chance(0.5))
+            d.shortDescription +=
+                " <span style=\"color: #990000\">Gl\xFC"
+                "ck auf!</span>";
+    }
     d.hint = makeHint(text);
     d.watchers = text.chance(0.2) ? 0 : text.range(1, 25);
 

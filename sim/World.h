@@ -130,7 +130,7 @@ struct CacheImage {
 struct CacheDetails {
     std::string name;
     std::string owner, ownerGuid, region;
-    std::string shortDescription;
+    std::string shortDescription;  // HTML, may hold nested spans
     // HTML; "{BASE}" and "{IMGHOST}" stand for the listing site's and the image host's addresses.
     std::string longDescription;
     std::string hint;            // plain, with bracketed parts

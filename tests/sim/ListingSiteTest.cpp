@@ -167,6 +167,7 @@ TEST_F(ListingSite, EveryPageHasTheFieldsTheExtractorReads) {
     const World& w = sim_->world();
     const std::string base = sim_->baseUrl();
     std::map<std::string, int> iconCounts;
+    int nestedShort = 0;
     int utf8Pages = 0, apostropheIds = 0, withWaypoints = 0, withBugs = 0, withImages = 0, errorTexts = 0;
     for (int i = 0; i < w.size(); ++i) {
         SCOPED_TRACE(w.waypoint(i));
@@ -212,6 +213,14 @@ TEST_F(ListingSite, EveryPageHasTheFieldsTheExtractorReads) {
         std::string plain = d.hint;
         removeEvery(plain, "<br>");
         EXPECT_EQ(hint, onPage(d, plain));
+
+        // Nested spans do not end a field early.
+        const auto shortDesc = fieldOf(fields, "SHORTDESCRIPTION");
+        EXPECT_EQ(shortDesc.has_value(), !d.shortDescription.empty());
+        if (shortDesc) {
+            EXPECT_EQ(*shortDesc, "<P>" + onPage(d, d.shortDescription) + "</P>");
+            nestedShort += countNoCase(*shortDesc, "<span") > 0;
+        }
 
         // The long description runs to the hint marker and keeps its nested spans.
         const std::string longDesc = *fieldOf(fields, "LONGDESCRIPTION");
@@ -313,6 +322,7 @@ TEST_F(ListingSite, EveryPageHasTheFieldsTheExtractorReads) {
         }
     }
     EXPECT_GT(utf8Pages, 0);
+    EXPECT_GT(nestedShort, 0);
     EXPECT_GT(apostropheIds, 0);
     EXPECT_GT(withWaypoints, 0);
     EXPECT_GT(withBugs, 0);
