@@ -360,6 +360,7 @@ void MainWindow::showEvent(QShowEvent* event) {
     if (shown_) return;
     shown_ = true;
     loadSettings(ctx_, browser_->listClientWidth());
+    applyTooltipSetting();
     homeSelector_.evaluate();
     showHome();
     reloadTree();

@@ -122,7 +122,11 @@ QString qtFilterString(const std::vector<FileFilter>& filters) {
             const QString pattern = p.trimmed();
             patterns << (pattern == QLatin1String("*.*") ? QStringLiteral("*") : pattern);
         }
-        parts << qs(f.name) + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QStringLiteral(")");
+        // Names like "GPX-Dateien (*.gpx)" carry their patterns already: Qt reads the last group.
+        QString name = qs(f.name).trimmed();
+        if (name.endsWith(QLatin1Char(')')) && name.contains(QLatin1Char('(')))
+            name = name.left(name.lastIndexOf(QLatin1Char('('))).trimmed();
+        parts << name + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QStringLiteral(")");
     }
     return parts.join(QStringLiteral(";;"));
 }
