@@ -29,6 +29,7 @@ constexpr CommandGroup kGroups[] = {
     {"generate", runGenerateCommand},
     {"index", runIndexCommand},
     {"edit-long", runEditLongCommand},
+    {"load", runLoadCommand},
 };
 
 constexpr const char* kUsage =
@@ -45,7 +46,8 @@ constexpr const char* kUsage =
     "  extract FILE\n"
     "  generate [--outdir]\n"
     "  index [--dir DIR]\n"
-    "  edit-long WAYPOINT [--dir DIR] [--set]\n";
+    "  edit-long WAYPOINT [--dir DIR] [--set]\n"
+    "  load [--maps-only]\n";
 
 }  // namespace
 

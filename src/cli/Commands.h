@@ -17,5 +17,6 @@ int runExtractCommand(CliEnv& env, const Args& args);
 int runGenerateCommand(CliEnv& env, const Args& args);
 int runIndexCommand(CliEnv& env, const Args& args);
 int runEditLongCommand(CliEnv& env, const Args& args);
+int runLoadCommand(CliEnv& env, const Args& args);
 
 }  // namespace vellora
