@@ -68,6 +68,25 @@ void restoreBrackets(std::string& hint) {
     }
 }
 
+// replaceAll's result (case-sensitive, left to right, no overlaps) with the buffer sized exactly:
+// the values put into a template are long, and replaceAll sizes its buffer by their length ratio.
+void substitute(std::string& text, std::string_view pattern, std::string_view value) {
+    std::size_t hit = text.find(pattern);
+    if (hit == std::string::npos) return;
+    std::size_t count = 0;
+    for (std::size_t at = hit; at != std::string::npos; at = text.find(pattern, at + pattern.size())) ++count;
+    std::string out;
+    out.reserve(text.size() - count * pattern.size() + count * value.size());
+    std::size_t from = 0;
+    for (; hit != std::string::npos; hit = text.find(pattern, from)) {
+        out.append(text, from, hit - from);
+        out.append(value);
+        from = hit + pattern.size();
+    }
+    out.append(text, from);
+    text.swap(out);
+}
+
 bool containsNoCase(std::string_view text, std::string_view part) {
     return fastPosNoCase(text, part) > 0;
 }
@@ -678,7 +697,7 @@ int TCreateDescr::fillTemplate(const std::string& waypoint) {
     const std::string wp = pageWaypoint(waypoint);
     std::string t = template_;
     const auto put = [&t](std::string_view placeholder, std::string_view value) {
-        replaceAll(t, placeholder, value);
+        substitute(t, placeholder, value);
     };
     const auto has = [&t](std::string_view placeholder) { return fastPos(t, placeholder) > 0; };
 

@@ -129,11 +129,7 @@ void cleanLogs(std::string& content, const ListingSite& site, LogCounters& count
     replaceAllNoCase(content, "90%", "100%");
     removeEverySpan(content, "[<A", "]");
     counters.fill(0);
-    for (const auto& pass : site.iconPasses()) {
-        const int n = replaceAllNoCase(content, pass.pattern, pass.replacement);
-        const int counter = kIconRows[pass.row].counter;
-        if (counter >= 0) counters[static_cast<std::size_t>(counter)] += n;
-    }
+    site.replaceIconTags(content, counters);
     removeEverySpan(content, "<A NAME=", ">");
     removeEverySpan(content, "<A href", ">");
     removeEverySpan(content, "<img", ">");
@@ -191,6 +187,44 @@ ListingSite::ListingSite(std::string base, std::string imageHost)
         for (const char q : {'\'', '"'})
             for (int r = 0; r < kCommonRows; ++r) add(iconForm3(*address, kIconRows[r], q), r);
     }
+    for (std::size_t i = 0; i < passes_.size(); ++i) {
+        const std::string& p = passes_[i].pattern;
+        // An address with ">" or a pattern twice would break the one-pass lookup: keep the passes then.
+        if (p.find('>') != p.size() - 1 || !byTag_.emplace(upperCase(p), i).second) onePass_ = false;
+    }
+}
+
+void ListingSite::replaceIconTags(std::string& text, LogCounters& counters) const {
+    const auto count = [&counters](const IconPass& pass, int n) {
+        const int counter = kIconRows[pass.row].counter;
+        if (counter >= 0) counters[static_cast<std::size_t>(counter)] += n;
+    };
+    if (!onePass_) {
+        for (const auto& pass : passes_) count(pass, replaceAllNoCase(text, pass.pattern, pass.replacement));
+        return;
+    }
+    std::string out;
+    std::size_t read = 0;
+    int from = 1;
+    for (int at; (at = fastPosNoCase(text, "<IMG SRC=", from)) > 0;) {
+        const std::size_t start = static_cast<std::size_t>(at) - 1;
+        const std::size_t end = text.find('>', start);
+        if (end == std::string::npos) break;
+        const auto hit = byTag_.find(upperCase(std::string_view(text).substr(start, end + 1 - start)));
+        if (hit == byTag_.end()) {
+            from = at + 1;
+            continue;
+        }
+        const IconPass& pass = passes_[hit->second];
+        out.append(text, read, start - read);
+        out += pass.replacement;
+        count(pass, 1);
+        read = end + 1;
+        from = static_cast<int>(read) + 1;
+    }
+    if (read == 0) return;
+    out.append(text, read);
+    text.swap(out);
 }
 
 ListingSite::ListingSite(const ServiceAddresses& services)
