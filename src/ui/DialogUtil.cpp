@@ -10,7 +10,8 @@ namespace vellora {
 
 void centreOver(QWidget* w, const QWidget* over) {
     if (!w || !over) return;
-    w->adjustSize();
+    // A window given its size on purpose keeps it; the others take their layout's size.
+    if (!w->testAttribute(Qt::WA_Resized)) w->adjustSize();
     const QRect frame = over->frameGeometry();
     const WindowGeometry main{frame.x(), frame.y(), frame.width(), frame.height()};
     const QSize size = w->frameGeometry().size().expandedTo(w->size());

@@ -67,6 +67,8 @@ SettingsDialog::SettingsDialog(RunContext& ctx, int listClientWidth, QWidget* pa
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(pages_);
     layout->addLayout(buttons);
+    // Long texts (paths, the GPX start tag) show their beginning.
+    for (QLineEdit* edit : findChildren<QLineEdit*>()) edit->setCursorPosition(0);
     resize(620, 470);
     applyTooltips(this, ctx.settings.ShowTooltips);
 }
