@@ -308,6 +308,23 @@ TEST_F(LoadHTMLSim, FailedListingsCountAsLoadErrorsAndTheRunGoesOn) {
     EXPECT_TRUE(window->errorFlag());
 }
 
+TEST_F(LoadHTMLSim, FailedMapLeavesTheRunGoing) {
+    writeWorkList({wp(1), wp(2)});
+    addFault("/multimap/map/browse.cgi", "", FaultKind::ServerError, 1);
+    TfrmLoadHTML window(ctx());
+    window.FormShow();
+    window.options.Images = false;
+    window.options.MapKind = kMapMultiMap;
+    window.btnLoadClick();
+    EXPECT_EQ(window.statistics().loaded, 2);
+    EXPECT_EQ(window.statistics().errors, 0);
+    EXPECT_FALSE(window.errorFlag());
+    EXPECT_FALSE(outExists(wp(1) + "_multimap.gif"));
+    EXPECT_TRUE(outExists(wp(2) + "_multimap.gif"));
+    ASSERT_EQ(home.host.messages.size(), 1u);
+    EXPECT_EQ(home.host.messages[0].kind, MsgKind::Error);
+}
+
 TEST_F(LoadHTMLSim, AbortFinishesTheCurrentCacheAndPassesOverTheRest) {
     struct Case {
         MsgResult answer;
