@@ -245,6 +245,22 @@ TEST_F(OutputBrowserWidgetTest, DeleteKeyDeletesTheMarkedCaches) {
     EXPECT_EQ(column(0).size(), 4);
 }
 
+TEST_F(OutputBrowserWidgetTest, CleanUpFromTheTreeMenu) {
+    home.host.answerNext(MsgResult::Yes);
+    act(OutputBrowser::kCleanUpItem)->trigger();
+    for (const char* w : {"GC1A2B", "GC2C3D", "GC3E4F", "GC4G5H", "GC9ZZZ"}) {
+        const std::string stem = std::string("ausgabe/") + w;
+        EXPECT_FALSE(home.dir.exists(stem + ".html")) << w;
+        EXPECT_FALSE(home.dir.exists(stem + ".meta")) << w;
+        EXPECT_TRUE(home.dir.exists(stem + "_converted.html")) << w;
+        EXPECT_TRUE(home.dir.exists(stem + "_map.gif")) << w;
+    }
+    EXPECT_EQ(column(0).size(), 5);
+    EXPECT_EQ(home.host.textsOf(MsgKind::Information),
+              (std::vector<std::string>{"10 Dateien wurden aus dem Verzeichnis \r\n" +
+                                        home.ctx().outDirPath() + "\r\ngel\xF6scht."}));
+}
+
 TEST_F(OutputBrowserWidgetTest, NewDirectoryDialogTakesOnlyAllowedCharacters) {
     QTimer::singleShot(0, [] {
         auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
