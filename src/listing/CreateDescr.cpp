@@ -403,7 +403,8 @@ void TCreateDescr::run(bool unattended) {
                         "Suche die Cachebeschreibungen durchlesen:") +
                 kCrLf + kCrLf + list);
     }
-    if (!closed_) closedWithOk_ = true;
+    // A cancelled run ends like "Abbrechen", not with OK.
+    if (!closed_ && !cancelled_) closedWithOk_ = true;
     close();
 }
 

@@ -759,6 +759,14 @@ TEST_F(CreateDescrTest, CancelPassesOverTheRest) {
     EXPECT_EQ(m.skippedCount(), 0);
     EXPECT_FALSE(home.dir.exists("GCGPX01_converted.html"));
     EXPECT_EQ(m.state(), 2);
+    EXPECT_FALSE(m.closedWithOk());
+
+    // "Abbrechen" outside a run closes the dialog as well.
+    TCreateDescr other(ctx());
+    other.formShow();
+    other.cancel();
+    EXPECT_EQ(other.state(), 2);
+    EXPECT_FALSE(other.closedWithOk());
 }
 
 TEST_F(CreateDescrTest, WriteFailureEndsTheRun) {
