@@ -30,6 +30,9 @@ constexpr CommandGroup kGroups[] = {
     {"index", runIndexCommand},
     {"edit-long", runEditLongCommand},
     {"load", runLoadCommand},
+    {"archive", runArchiveCommand},
+    {"update-check", runUpdateCheckCommand},
+    {"finds", runFindsCommand},
 };
 
 constexpr const char* kUsage =
@@ -47,7 +50,10 @@ constexpr const char* kUsage =
     "  generate [--outdir]\n"
     "  index [--dir DIR]\n"
     "  edit-long WAYPOINT [--dir DIR] [--set]\n"
-    "  load [--maps-only]\n";
+    "  load [--maps-only]\n"
+    "  archive load\n"
+    "  update-check\n"
+    "  finds load [--since dd.MM.yyyy]\n";
 
 }  // namespace
 

@@ -18,5 +18,8 @@ int runGenerateCommand(CliEnv& env, const Args& args);
 int runIndexCommand(CliEnv& env, const Args& args);
 int runEditLongCommand(CliEnv& env, const Args& args);
 int runLoadCommand(CliEnv& env, const Args& args);
+int runArchiveCommand(CliEnv& env, const Args& args);
+int runUpdateCheckCommand(CliEnv& env, const Args& args);
+int runFindsCommand(CliEnv& env, const Args& args);
 
 }  // namespace vellora
