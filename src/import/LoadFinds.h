@@ -21,6 +21,8 @@ public:
     static constexpr const char* kCompleteBox = "meine Finds komplett laden";
     static constexpr const char* kRangeLabel = "zu ladender Zeitbereich:  vom";
     static constexpr const char* kRangeEnd = "bis heute";
+    static constexpr const char* kLoadButton = "Finds laden";
+    static constexpr const char* kCancelButton = "Abbrechen";
     static constexpr int kRowsPerPage = 20;
     static constexpr int kPagePauseMilliseconds = 1000;
     // The date a new dialog proposes: today minus this many days.
