@@ -79,7 +79,10 @@ constexpr const char* kIcons[] = {
 
 std::string words(Rng& r, int n) {
     std::string s;
-    for (int i = 0; i < n; ++i) s += (i ? " " : "") + std::string(kWords[r.below(16)]);
+    for (int i = 0; i < n; ++i) {
+        if (i) s += ' ';
+        s += kWords[r.below(16)];
+    }
     return s;
 }
 
