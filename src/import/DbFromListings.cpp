@@ -188,7 +188,8 @@ TCacheRec ReadSavedListing(const RunContext& ctx, const std::string& basePath) {
             }
             std::size_t lead = 0;
             while (lead < owner.size() && owner[lead] == ' ') ++lead;
-            name += " " + owner.substr(lead);
+            name += ' ';
+            name.append(owner, lead, std::string::npos);
             repairUtf8(name);
             decodeEntities(name);
             name.resize(std::min(name.size(), TCacheRec::kCacheNameMax));
@@ -212,7 +213,7 @@ TCacheRec ReadSavedListing(const RunContext& ctx, const std::string& basePath) {
 
     if (cutInner(page, span, "<span id=\"DateHidden\">", "</span>")) {
         std::string date = trimTrailingControl(trimLeadingControl(span));
-        if (date.size() > 1 && date[1] == '/') date.insert(0, "0");
+        if (date.size() > 1 && date[1] == '/') date.insert(date.begin(), '0');
         if (const auto d = parseUsDate(date)) rec.HiddenDate = *d;
     }
     return rec;
