@@ -17,8 +17,10 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "core/CacheRec.h"
 #include "core/Host.h"
+#include "core/NullHost.h"
 #include "core/RunContext.h"
 #include "import/GCDBReader.h"
 
@@ -28,33 +30,6 @@ namespace {
 constexpr int kLines = 1'000'000;
 constexpr int kRecords = 1'000'000;
 constexpr int kOverlap = 500'000;  // lines whose cache the database holds already
-
-class QuietHost : public Host {
-public:
-    MsgResult message(MsgKind, MsgButtons, const std::string&) override { return MsgResult::No; }
-    void beginProgress(const std::string&, std::int64_t) override {}
-    void setProgress(std::int64_t) override {}
-    void setProgressText(const std::string&) override {}
-    void endProgress() override {}
-    void processEvents() override {}
-    bool abortRequested() override { return false; }
-    std::vector<std::string> chooseOpenFiles(const FileDialogSpec&, bool) override { return {}; }
-    std::optional<std::string> chooseSaveFile(const FileDialogSpec&) override { return std::nullopt; }
-    std::optional<std::string> chooseFolder(const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
-    std::optional<Rgb> chooseColour(Rgb) override { return std::nullopt; }
-    bool openWithSystem(const std::string&) override { return false; }
-    void setClipboardText(const std::string&) override {}
-};
-
-std::string waypointOf(int i) {
-    static constexpr char kDigits[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
-    std::uint64_t code = (static_cast<std::uint64_t>(i) * 7919u + 12345u) % 60466176u;
-    std::string wp = "GC00000";
-    for (int pos = 6; pos >= 2; --pos, code /= 36) wp[static_cast<std::size_t>(pos)] = kDigits[code % 36];
-    return wp;
-}
 
 double latOf(int i) {
     return 47.3 + (i % 9973) * 0.0005;
@@ -107,7 +82,7 @@ struct Files {
                                   "\"%s\" %s 1 %d.5 %d\n",
                                   1000000 + i, i, 2001 + i % 6, 1 + i % 12, 1 + i % 28, latOf(i), lonOf(i),
                                   i % 3 ? "Traditional Cache" : "Multi-cache", i % 2 ? "Small" : "Regular",
-                                  waypointOf(i).c_str(), 1 + i % 4, 1 + i % 5);
+                                  bench::syntheticWaypoint(i).c_str(), 1 + i % 4, 1 + i % 5);
                 out.put(std::string_view(line, static_cast<std::size_t>(len)));
             }
         }
@@ -122,7 +97,7 @@ struct Files {
                 r.Lon = lonOf(i);
                 r.CacheType = "Traditional Cache";
                 r.CacheSize = "Small";
-                r.Waypoint = waypointOf(i);
+                r.Waypoint = bench::syntheticWaypoint(i);
                 r.Difficulty = std::string("2");
                 r.Terrain = std::string("3");
                 r.CountryID = 79;
@@ -146,7 +121,7 @@ Files& files() {
 
 void convert(benchmark::State& state, bool merge) {
     Files& f = files();
-    QuietHost host;
+    NullHost host;
     RunContext ctx(host, f.dir);
     ctx.settings.HomeLat = 49.5;
     ctx.settings.HomeLong = 10.75;

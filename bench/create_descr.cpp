@@ -18,6 +18,7 @@
 #include "core/FileUtil.h"
 #include "core/GCDBParse.h"
 #include "core/Host.h"
+#include "core/NullHost.h"
 #include "core/RunContext.h"
 #include "core/Settings.h"
 #include "listing/CreateDescr.h"
@@ -27,25 +28,6 @@ namespace vellora {
 namespace {
 
 constexpr int kCaches = 1000;
-
-class QuietHost : public Host {
-public:
-    MsgResult message(MsgKind, MsgButtons, const std::string&) override { return MsgResult::Ok; }
-    void beginProgress(const std::string&, std::int64_t) override {}
-    void setProgress(std::int64_t) override {}
-    void setProgressText(const std::string&) override {}
-    void endProgress() override {}
-    void processEvents() override {}
-    bool abortRequested() override { return false; }
-    std::vector<std::string> chooseOpenFiles(const FileDialogSpec&, bool) override { return {}; }
-    std::optional<std::string> chooseSaveFile(const FileDialogSpec&) override { return std::nullopt; }
-    std::optional<std::string> chooseFolder(const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
-    std::optional<Rgb> chooseColour(Rgb) override { return std::nullopt; }
-    bool openWithSystem(const std::string&) override { return true; }
-    void setClipboardText(const std::string&) override {}
-};
 
 struct Rng {
     std::uint64_t s;
@@ -187,7 +169,7 @@ std::string page(const std::string& base, const std::string& img, const std::str
 
 struct Fixture {
     std::string dir;
-    QuietHost host;
+    NullHost host;
     std::unique_ptr<RunContext> ctx;
     std::size_t pageBytes = 0;
     std::string samplePage;

@@ -13,44 +13,17 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "core/FileUtil.h"
 #include "core/GCDBParse.h"
 #include "core/Host.h"
+#include "core/NullHost.h"
 #include "core/RunContext.h"
 
 namespace vellora {
 namespace {
 
 constexpr int kRecords = 1'000'000;
-
-class QuietHost : public Host {
-public:
-    MsgResult message(MsgKind, MsgButtons, const std::string&) override { return MsgResult::No; }
-    void beginProgress(const std::string&, std::int64_t) override {}
-    void setProgress(std::int64_t) override {}
-    void setProgressText(const std::string&) override {}
-    void endProgress() override {}
-    void processEvents() override {}
-    bool abortRequested() override { return false; }
-    std::vector<std::string> chooseOpenFiles(const FileDialogSpec&, bool) override { return {}; }
-    std::optional<std::string> chooseSaveFile(const FileDialogSpec&) override { return std::nullopt; }
-    std::optional<std::string> chooseFolder(const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
-    std::optional<Rgb> chooseColour(Rgb) override { return std::nullopt; }
-    bool openWithSystem(const std::string&) override { return false; }
-    void setClipboardText(const std::string&) override {}
-};
-
-// "GC" + five base-36 digits; the multiplier is coprime to 36^5, so every i gives its own waypoint
-// and file order is not waypoint order.
-std::string syntheticWaypoint(int i) {
-    static constexpr char kDigits[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
-    std::uint64_t code = (static_cast<std::uint64_t>(i) * 7919u + 12345u) % 60466176u;
-    std::string wp = "GC00000";
-    for (int pos = 6; pos >= 2; --pos, code /= 36) wp[static_cast<std::size_t>(pos)] = kDigits[code % 36];
-    return wp;
-}
 
 struct BenchDb {
     BenchDb() {
@@ -71,7 +44,7 @@ struct BenchDb {
         for (int i = 0; i < kRecords; ++i) {
             TCacheRec rec;
             rec.CacheID = i + 1;
-            rec.Waypoint = syntheticWaypoint(i);
+            rec.Waypoint = bench::syntheticWaypoint(i);
             rec.CacheName = "Synthetischer Cache Nummer " + std::to_string(i);
             rec.HiddenDate = 36526 + i % 3000;
             rec.Lat = lat(rng);
@@ -97,7 +70,7 @@ struct BenchDb {
         std::filesystem::remove_all(dir, ec);
     }
 
-    QuietHost host;
+    NullHost host;
     std::string dir, noIndexDir;
     std::unique_ptr<RunContext> ctx, noIndexCtx;
     std::vector<std::string> waypoints;
