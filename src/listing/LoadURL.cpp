@@ -462,11 +462,14 @@ public:
     explicit Progress(TfrmLoadURL& window) : w_(window) {}
     void workBegin(std::int64_t total) override {
         total_ = total;
+        w_.received_ = 0;
+        w_.expected_ = total;
         w_.status_ = "Begin download";
         w_.bytes_ = "0";
         w_.changed();
     }
     void work(std::int64_t count) override {
+        w_.received_ = count;
         w_.bytes_ = std::to_string(count) + " / " + std::to_string(total_);
         w_.status_ = "Downloading";
         w_.changed();
@@ -493,6 +496,7 @@ void TfrmLoadURL::show() {
     proxyHost_ = proxy_ ? proxy_->host : std::string();
     bytes_ = "0";
     status_ = "Ready";
+    received_ = expected_ = 0;
     closed_ = false;
     changed();
 }

@@ -212,6 +212,9 @@ public:
     const std::string& bytesText() const { return bytes_; }
     const std::string& statusText() const { return status_; }
     bool closed() const { return closed_; }
+    // The transfer as numbers, for a progress bar: bytes so far and the expected total (0: unknown).
+    std::int64_t bytesReceived() const { return received_; }
+    std::int64_t bytesExpected() const { return expected_; }
     // Called whenever the display changed.
     std::function<void()> onChange;
 
@@ -231,6 +234,7 @@ private:
     std::string proxyHost_, bytes_ = "0", status_ = "Ready";
     std::optional<TProxySetting> proxy_;
     bool closed_ = false;
+    std::int64_t received_ = 0, expected_ = 0;
     std::string text_;
     std::vector<std::string> lines_;
     int linesWritten_ = 0;

@@ -33,6 +33,7 @@
 #include "ui/BuddyDialog.h"
 #include "ui/CacheDetailsDialog.h"
 #include "ui/DialogUtil.h"
+#include "ui/ListingCommands.h"
 #include "ui/OutputBrowserWidget.h"
 #include "ui/QtText.h"
 #include "ui/Resources.h"
@@ -228,6 +229,14 @@ void MainWindow::wireCommands() {
     dbHooks.refreshStatusLine = [this] { refreshStatus(); };
     dbHooks.showCacheDetails = [this](const TCacheRec& rec) { showCacheDetails(ctx_, rec, {}, this); };
     dbCommands_ = std::make_unique<TCacheDBCommands>(ctx_, std::move(dbHooks));
+    listing_ = new ListingCommands(ctx_, this, [this] { reloadTree(); }, [this] { browser_->rebuildList(); });
+    browser_->actions().editLongDescription = [this](const std::string& dir, const std::string& waypoint) {
+        listing_->editLongDescription(dir, waypoint);
+    };
+    browser_->actions().createIndex = [this](const std::string& dir) { listing_->createIndex(dir); };
+    browser_->actions().reloadListings = [this](const std::vector<std::string>& waypoints) {
+        listing_->reloadListings(waypoints);
+    };
 
     handlers_ = {
         {Cmd::Grundeinstellungen, [this] { openSettings(); }},
@@ -249,6 +258,10 @@ void MainWindow::wireCommands() {
         {Cmd::ReadAdditionalCacheDBs, [this] { dbCommands_->mnuReadAdditionalCacheDBsClick(); }},
         {Cmd::ConvertLocalCacheDB, [this] { dbCommands_->lokaleCacheDBkonvertieren1Click(); }},
         {Cmd::ConvertAdditionalCacheDBs, [this] { dbCommands_->convertAdditionalCacheDBsClick(); }},
+        {Cmd::Batch, [this] { listing_->startBatch(); }},
+        {Cmd::LoadHTML, [this] { listing_->loadListings(); }},
+        {Cmd::CreateDescriptions, [this] { listing_->createDescriptions(); }},
+        {Cmd::IndexPage, [this] { listing_->createIndex(); }},
         {Cmd::Rot13,
          [this] {
              Rot13Dialog dialog(ctx_.settings.ShowTooltips, this);

@@ -23,6 +23,7 @@ namespace vellora {
 class OutputBrowserWidget;
 class RunContext;
 class TCacheDBCommands;
+class ListingCommands;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -46,6 +47,7 @@ public:
     OutputBrowserWidget* browser() const { return browser_; }
     const HomeSelector& homeSelector() const { return homeSelector_; }
     StartupSequence& startupSequence() { return *startup_; }
+    ListingCommands& listingCommands() { return *listing_; }
 
     void refreshStatus();
     void reloadTree();
@@ -80,6 +82,7 @@ private:
     HomeSelector homeSelector_;
     QuickInfo quickInfo_;
     std::unique_ptr<TCacheDBCommands> dbCommands_;
+    ListingCommands* listing_ = nullptr;  // a child of the window
     std::map<Cmd, QAction*> actions_;
     std::map<Cmd, std::function<void()>> handlers_;
     QToolBar* toolbar_ = nullptr;
