@@ -291,7 +291,6 @@ QWidget* CreateDescrDialog::buildMapBox() {
     g->addWidget(new QLabel(qs("Reihenfolge der Kartendienste:"), box), 1, 0, 1, 2);
     mapOrder_ = named(new QListWidget(box), "lbMapOrder",
                       "Die erste vorhandene Landkarte in dieser Reihenfolge kommt in die Beschreibung");
-    mapOrder_->setFixedHeight(mapOrder_->sizeHintForRow(0) * 5 + 4 * mapOrder_->frameWidth() + 8);
     mapUp_ = named(new QPushButton(qs("nach oben"), box), "btnMapUp");
     mapDown_ = named(new QPushButton(qs("nach unten"), box), "btnMapDown");
     mapUp_->setAutoDefault(false);
@@ -335,6 +334,9 @@ void CreateDescrDialog::syncOptions() {
         mapOrder_->clear();
         for (const auto& item : o.MapOrder) mapOrder_->addItem(qs(item));
         mapOrder_->setCurrentRow(0);
+        // All five services in view, without a scroll bar.
+        mapOrder_->setFixedHeight(mapOrder_->sizeHintForRow(0) * mapOrder_->count() +
+                                  2 * mapOrder_->frameWidth() + 2);
     }
     template_->setText(qPath(model_.templatePath()));
     template_->setCursorPosition(0);

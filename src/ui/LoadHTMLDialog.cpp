@@ -119,7 +119,7 @@ LoadHTMLDialog::LoadHTMLDialog(RunContext& ctx, TfrmLoadHTML& model, QWidget* pa
     connect(&closeTimer_, &QTimer::timeout, this, &LoadHTMLDialog::closeWindow);
 
     model_.onChange = [this] { update(); };
-    resize(680, 600);
+    resize(720, 560);
     update();
     applyTooltips(this, ctx.settings.ShowTooltips);
 }

@@ -173,6 +173,7 @@ TEST_F(LoadHTMLView, AbortDuringASlowDownloadFinishesTheCurrentCacheOnly) {
     QTimer::singleShot(400, [&] {
         clickedDuringTransfer = d.abortButton()->isVisible() && d.abortButton()->isEnabled() &&
                                 d.subTaskText()->text().contains(QString::fromStdString(list[0]));
+        test::screenshot(&d, "load_html_running");
         click(d.abortButton());
     });
     click(d.loadButton());

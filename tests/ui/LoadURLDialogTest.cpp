@@ -73,6 +73,7 @@ TEST_F(LoadURLView, ClosingTheWindowAbortsASlowDownload) {
         if (LoadURLDialog* d = openLoadURLWindow()) {
             fetchingWhenClosed = d->fetching();
             barMax = d->progressBar()->maximum();
+            test::screenshot(d, "load_from_url_running");
             d->close();
         }
     });
