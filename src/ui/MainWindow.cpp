@@ -26,13 +26,13 @@
 #include "core/Host.h"
 #include "core/RunContext.h"
 #include "core/Settings.h"
-#include "import/GCDBReader.h"
 #include "shell/About.h"
 #include "shell/DropHandler.h"
 #include "ui/AboutDialog.h"
 #include "ui/BuddyDialog.h"
 #include "ui/CacheDetailsDialog.h"
 #include "ui/DialogUtil.h"
+#include "ui/ImportCommands.h"
 #include "ui/ListingCommands.h"
 #include "ui/OutputBrowserWidget.h"
 #include "ui/QtText.h"
@@ -225,10 +225,8 @@ bool MainWindow::commandEnabled(Cmd id) const {
 // The one place that connects menu items to their operations. Items of parts that are not part of
 // the program yet have no row here and stay disabled.
 void MainWindow::wireCommands() {
-    TCacheDBCommandHooks dbHooks;
-    dbHooks.refreshStatusLine = [this] { refreshStatus(); };
-    dbHooks.showCacheDetails = [this](const TCacheRec& rec) { showCacheDetails(ctx_, rec, {}, this); };
-    dbCommands_ = std::make_unique<TCacheDBCommands>(ctx_, std::move(dbHooks));
+    auto* imports = new ImportCommands(
+        ctx_, this, [this] { refreshStatus(); }, [this] { openSettings(); });
     listing_ = new ListingCommands(ctx_, this, [this] { reloadTree(); }, [this] { browser_->rebuildList(); });
     browser_->actions().editLongDescription = [this](const std::string& dir, const std::string& waypoint) {
         listing_->editLongDescription(dir, waypoint);
@@ -254,10 +252,15 @@ void MainWindow::wireCommands() {
         {Cmd::Beenden, [this] { close(); }},
         {Cmd::UpdateMainWindow, [this] { reloadTree(); }},
         {Cmd::Toolbar, [this] { toolbar_->setVisible(action(Cmd::Toolbar)->isChecked()); }},
-        {Cmd::ReadCacheDB, [this] { dbCommands_->mnuReadCacheDBClick(); }},
-        {Cmd::ReadAdditionalCacheDBs, [this] { dbCommands_->mnuReadAdditionalCacheDBsClick(); }},
-        {Cmd::ConvertLocalCacheDB, [this] { dbCommands_->lokaleCacheDBkonvertieren1Click(); }},
-        {Cmd::ConvertAdditionalCacheDBs, [this] { dbCommands_->convertAdditionalCacheDBsClick(); }},
+        {Cmd::LoadFinds, [imports] { imports->loadFinds(); }},
+        {Cmd::ReadCacheDB, [imports] { imports->readCacheDB(); }},
+        {Cmd::ReadAdditionalCacheDBs, [imports] { imports->readAdditionalCacheDBs(); }},
+        {Cmd::ConvertLocalCacheDB, [imports] { imports->convertLocalCacheDB(); }},
+        {Cmd::ConvertAdditionalCacheDBs, [imports] { imports->convertAdditionalCacheDBs(); }},
+        {Cmd::DbFromListings, [imports] { imports->dbFromListings(); }},
+        {Cmd::GetArchiveList, [imports] { imports->getArchiveList(); }},
+        {Cmd::EditCache, [imports] { imports->editCache(); }},
+        {Cmd::CheckForUpdate, [imports] { imports->checkForUpdate(); }},
         {Cmd::Batch, [this] { listing_->startBatch(); }},
         {Cmd::LoadHTML, [this] { listing_->loadListings(); }},
         {Cmd::CreateDescriptions, [this] { listing_->createDescriptions(); }},

@@ -22,7 +22,6 @@ namespace vellora {
 
 class OutputBrowserWidget;
 class RunContext;
-class TCacheDBCommands;
 class ListingCommands;
 
 class MainWindow : public QMainWindow {
@@ -81,7 +80,6 @@ private:
     std::unique_ptr<StartupSequence> startup_;
     HomeSelector homeSelector_;
     QuickInfo quickInfo_;
-    std::unique_ptr<TCacheDBCommands> dbCommands_;
     ListingCommands* listing_ = nullptr;  // a child of the window
     std::map<Cmd, QAction*> actions_;
     std::map<Cmd, std::function<void()>> handlers_;
