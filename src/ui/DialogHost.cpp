@@ -22,6 +22,16 @@ DialogHost::DialogHost(RunContext& ctx, ProgressSink sink)
 
 DialogHost::~DialogHost() {
     if (&ctx_.host() == this) ctx_.setHost(inner_);
+    if (auto* qt = dynamic_cast<QtHost*>(&inner_); qt && abort_) qt->clearAbort();
+}
+
+void DialogHost::requestAbort() {
+    abort_ = true;
+    if (auto* outer = dynamic_cast<DialogHost*>(&inner_)) {
+        outer->requestAbort();
+    } else if (auto* qt = dynamic_cast<QtHost*>(&inner_)) {
+        qt->requestAbort();
+    }
 }
 
 MsgResult DialogHost::message(MsgKind kind, MsgButtons buttons, const std::string& text) {

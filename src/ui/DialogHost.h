@@ -26,13 +26,15 @@ class DialogHost : public Host {
 public:
     // Takes the place of ctx's host until destroyed (hosts put in place later must be gone by then).
     // Without a sink, progress goes on to the host replaced. Clears the Qt host's abort flag, so
-    // that an abort of an earlier run does not stop this one.
+    // that an abort of an earlier run does not stop this one, and clears it again when it goes
+    // after an abort of its own.
     explicit DialogHost(RunContext& ctx, ProgressSink sink = {});
     ~DialogHost() override;
     DialogHost(const DialogHost&) = delete;
     DialogHost& operator=(const DialogHost&) = delete;
 
-    void requestAbort() { abort_ = true; }
+    // Also tells the hosts it replaced, so that an operation holding on to one of them stops too.
+    void requestAbort();
     Host& replaced() const { return inner_; }
 
     MsgResult message(MsgKind kind, MsgButtons buttons, const std::string& text) override;

@@ -98,6 +98,19 @@ TEST_F(ImportMenu, UpdateCheckShowsTheDownloadWindowAndTellsTheVersionIsCurrent)
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
+TEST_F(ImportMenu, UpdateCheckCanBeAbortedInItsDownloadWindow) {
+    sim_->addFault("/velloraversion.txt", sim::FaultKind::Slow, 1, 6000);
+    QTimer::singleShot(300,
+                       [&] { QTest::mouseClick(imports().loadDialog()->abortButton(), Qt::LeftButton); });
+    window->action(Cmd::CheckForUpdate)->trigger();
+    EXPECT_FALSE(imports().loadDialog()->isVisible());
+    EXPECT_EQ(host.textsOf(MsgKind::Error),
+              std::vector<std::string>{"Die Updateverf\xFCgbarkeit konnte leider nicht \xFC"
+                                       "berpr\xFC"
+                                       "ft werden."});
+    EXPECT_FALSE(home.dir.exists("velloraversion.txt"));
+}
+
 TEST_F(ImportMenu, OwnFindsNeedAUserNameFirst) {
     ctx().settings.Username.clear();
     bool opened = false;
