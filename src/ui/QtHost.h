@@ -1,6 +1,7 @@
 #pragma once
 // The host interface on Qt: German message boxes, the wait window "Bitte warten...", the file,
 // folder and colour choosers, opening with the system and the clipboard.
+#include <QDialog>
 #include <QPointer>
 #include <QWidget>
 
