@@ -480,10 +480,10 @@ Reply SimServer::Impl::site(const Call& c) {
                 "MThd\0\0\0\6\0\0\0\1\0\x60MTrk\0\0\0\x0C\0\x90\x3C\x40\x60\x80\x3C\x40\0\xFF\x2F\0", 34);
             return {200, "audio/midi", kMidi, {}};
         }
-        const auto spec = world->remoteImage(r.substr(slash + 1));
-        if (!spec || slash <= 5) return notFound();
-        return image(encodeImage(drawPhoto(spec->width, spec->height, spec->seed), spec->format),
-                     spec->format);
+        const auto picture = world->remoteImage(r.substr(slash + 1));
+        if (!picture || slash <= 5) return notFound();
+        return image(encodeImage(drawPhoto(picture->width, picture->height, picture->seed), picture->format),
+                     picture->format);
     }
     if (r == "/velloralist.php")
         return {200,
@@ -525,14 +525,14 @@ Reply SimServer::Impl::imageHost(const Call& c) {
     }
     const bool thumb = startsWith(r, "/cache/thumb/");
     if (!thumb && !startsWith(r, "/cache/")) return notFound();
-    const auto spec = world->cacheImage(r.substr(thumb ? 13 : 7));
-    if (!spec) return notFound();
-    int w = spec->width, h = spec->height;
+    const auto picture = world->cacheImage(r.substr(thumb ? 13 : 7));
+    if (!picture) return notFound();
+    int w = picture->width, h = picture->height;
     if (thumb) {
         h = std::max(1, h * 100 / w);
         w = 100;
     }
-    return image(encodeImage(drawPhoto(w, h, spec->seed), spec->format), spec->format);
+    return image(encodeImage(drawPhoto(w, h, picture->seed), picture->format), picture->format);
 }
 
 Reply SimServer::Impl::cacheDb(const Call& c) {

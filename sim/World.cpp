@@ -721,7 +721,7 @@ std::vector<Find> World::finds(std::string_view userName) const {
     return out;
 }
 
-std::optional<ImageSpec> World::cacheImage(std::string_view file) const {
+std::optional<ImageInfo> World::cacheImage(std::string_view file) const {
     // "{id:8}-{n:4}-..." as made by makeImage.
     if (file.size() < 14 || file[8] != '-' || file[13] != '-') return std::nullopt;
     std::uint64_t id = 0, n = 0;
@@ -742,10 +742,10 @@ std::optional<ImageSpec> World::cacheImage(std::string_view file) const {
     if (!idx) return std::nullopt;
     const CacheImage img = makeImage(*idx, static_cast<int>(n));
     if (img.file != file) return std::nullopt;
-    return ImageSpec{img.width, img.height, img.format, mixHash(params_.seed, id, 0x1A6E000ULL + n)};
+    return ImageInfo{img.width, img.height, img.format, mixHash(params_.seed, id, 0x1A6E000ULL + n)};
 }
 
-std::optional<ImageSpec> World::remoteImage(std::string_view file) const {
+std::optional<ImageInfo> World::remoteImage(std::string_view file) const {
     const auto dash = file.find('-');
     if (dash != 8) return std::nullopt;
     std::uint64_t id = 0;
@@ -762,7 +762,7 @@ std::optional<ImageSpec> World::remoteImage(std::string_view file) const {
     if (!idx || remoteImageFile(*idx, k) != file) return std::nullopt;
     Rng r(mixHash(params_.seed, id, 0x7E3000ULL + static_cast<std::uint64_t>(k)));
     const int w = r.range(200, 700);
-    return ImageSpec{w, w * r.range(60, 90) / 100, ImageFormat::Jpeg, r.next()};
+    return ImageInfo{w, w * r.range(60, 90) / 100, ImageFormat::Jpeg, r.next()};
 }
 
 std::string World::cacheGuid(int i) const {

@@ -145,7 +145,7 @@ struct CacheDetails {
 };
 
 // A cache image or a picture from "another server", as its address names it.
-struct ImageSpec {
+struct ImageInfo {
     int width = 0, height = 0;
     ImageFormat format = ImageFormat::Jpeg;
     std::uint64_t seed = 0;
@@ -208,8 +208,8 @@ public:
     std::vector<Find> finds(std::string_view userName) const;
 
     // Sizes of the images named by image-host and remote addresses; nothing for unknown names.
-    std::optional<ImageSpec> cacheImage(std::string_view file) const;
-    std::optional<ImageSpec> remoteImage(std::string_view file) const;
+    std::optional<ImageInfo> cacheImage(std::string_view file) const;
+    std::optional<ImageInfo> remoteImage(std::string_view file) const;
     // File name of the k-th remote picture of a cache ("{id}-{k}-{check}.jpg").
     std::string remoteImageFile(int i, int k) const;
 

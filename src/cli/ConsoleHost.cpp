@@ -10,7 +10,9 @@ namespace {
 
 volatile std::sig_atomic_t interrupted = 0;
 
-extern "C" void onInterrupt(int) { interrupted = 1; }
+extern "C" void onInterrupt(int) {
+    interrupted = 1;
+}
 
 std::string consoleText(const std::string& text) {
     std::string out;
@@ -24,16 +26,22 @@ std::string consoleText(const std::string& text) {
 
 }  // namespace
 
-void ConsoleHost::installInterruptHandler() { std::signal(SIGINT, onInterrupt); }
+void ConsoleHost::installInterruptHandler() {
+    std::signal(SIGINT, onInterrupt);
+}
 
-void ConsoleHost::printLine(const std::string& cp1252Text) { err_ << consoleText(cp1252Text) << '\n'; }
+void ConsoleHost::printLine(const std::string& cp1252Text) {
+    err_ << consoleText(cp1252Text) << '\n';
+}
 
 MsgResult ConsoleHost::message(MsgKind kind, MsgButtons buttons, const std::string& text) {
     printLine(std::string(captionOf(kind)) + ": " + text);
     MsgResult result = MsgResult::Ok;
     switch (buttons) {
-        case MsgButtons::Ok: return MsgResult::Ok;
-        case MsgButtons::Cancel: return MsgResult::Cancel;
+        case MsgButtons::Ok:
+            return MsgResult::Ok;
+        case MsgButtons::Cancel:
+            return MsgResult::Cancel;
         case MsgButtons::YesNo:
             result = answer_ == Answer::Yes ? MsgResult::Yes : MsgResult::No;
             break;
@@ -48,18 +56,33 @@ MsgResult ConsoleHost::message(MsgKind kind, MsgButtons buttons, const std::stri
     return result;
 }
 
-bool ConsoleHost::abortRequested() { return interrupted != 0; }
+bool ConsoleHost::abortRequested() {
+    return interrupted != 0;
+}
 
-std::vector<std::string> ConsoleHost::chooseOpenFiles(const FileDialogSpec&, bool) { return {}; }
-std::optional<std::string> ConsoleHost::chooseSaveFile(const FileDialogSpec&) { return std::nullopt; }
-std::optional<std::string> ConsoleHost::chooseFolder(const std::string&, const std::string&) { return std::nullopt; }
-std::optional<Rgb> ConsoleHost::chooseColour(Rgb) { return std::nullopt; }
+std::vector<std::string> ConsoleHost::chooseOpenFiles(const FileDialogOptions&, bool) {
+    return {};
+}
+std::optional<std::string> ConsoleHost::chooseSaveFile(const FileDialogOptions&) {
+    return std::nullopt;
+}
+std::optional<std::string> ConsoleHost::chooseFolder(const std::string&, const std::string&) {
+    return std::nullopt;
+}
+std::optional<Rgb> ConsoleHost::chooseColour(Rgb) {
+    return std::nullopt;
+}
 
 bool ConsoleHost::openWithSystem(const std::string& pathOrUrl) {
-    printLine("\xD6" "ffnen: " + pathOrUrl);
+    printLine(
+        "\xD6"
+        "ffnen: " +
+        pathOrUrl);
     return false;
 }
 
-void ConsoleHost::setClipboardText(const std::string& text) { printLine("Zwischenablage: " + text); }
+void ConsoleHost::setClipboardText(const std::string& text) {
+    printLine("Zwischenablage: " + text);
+}
 
 }  // namespace vellora

@@ -20,7 +20,7 @@ struct FileFilter {
     std::string patterns;  // "*.htm;*.html"
 };
 
-struct FileDialogSpec {
+struct FileDialogOptions {
     std::string title;
     std::vector<FileFilter> filters;
     std::string startDir;
@@ -51,10 +51,11 @@ public:
     // Whether the user asked to stop the running operation; loops test it between items.
     virtual bool abortRequested() = 0;
 
-    virtual std::vector<std::string> chooseOpenFiles(const FileDialogSpec& spec, bool multiple) = 0;
+    virtual std::vector<std::string> chooseOpenFiles(const FileDialogOptions& chooser, bool multiple) = 0;
     // Asks before overwriting an existing file.
-    virtual std::optional<std::string> chooseSaveFile(const FileDialogSpec& spec) = 0;
-    virtual std::optional<std::string> chooseFolder(const std::string& title, const std::string& startDir) = 0;
+    virtual std::optional<std::string> chooseSaveFile(const FileDialogOptions& chooser) = 0;
+    virtual std::optional<std::string> chooseFolder(const std::string& title,
+                                                    const std::string& startDir) = 0;
     virtual std::optional<Rgb> chooseColour(Rgb initial) = 0;
 
     // Opens a file or an address with the system's default application.

@@ -20,8 +20,8 @@ public:
     void endProgress() override {}
     void processEvents() override {}
     bool abortRequested() override { return false; }
-    std::vector<std::string> chooseOpenFiles(const FileDialogSpec&, bool) override { return {}; }
-    std::optional<std::string> chooseSaveFile(const FileDialogSpec&) override { return std::nullopt; }
+    std::vector<std::string> chooseOpenFiles(const FileDialogOptions&, bool) override { return {}; }
+    std::optional<std::string> chooseSaveFile(const FileDialogOptions&) override { return std::nullopt; }
     std::optional<std::string> chooseFolder(const std::string&, const std::string&) override {
         return std::nullopt;
     }

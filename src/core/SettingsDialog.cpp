@@ -11,7 +11,8 @@ namespace vellora {
 namespace {
 
 constexpr const char* kSameDirsTail =
-    " Das Ausgabe- und das Arbeitsverzeichnis sind gleich. Dies kann zu unerwarteten Effekten beim Arbeiten mit "
+    " Das Ausgabe- und das Arbeitsverzeichnis sind gleich. Dies kann zu unerwarteten Effekten beim Arbeiten "
+    "mit "
     "dem Programm f\xFChren.\r\nUm dies zu vermeiden, kann der Einstellungs-Dialog erst dann mit OK beendet "
     "werden, wenn unterschiedliche Ausgabe- und Arbeitsverzeichnisse ausgew\xE4hlt wurden.";
 
@@ -21,11 +22,16 @@ constexpr const char* kNameExists =
 
 int reminderIndexOf(int days) {
     switch (days) {
-        case -1: return 4;
-        case 7: return 1;
-        case 14: return 2;
-        case 28: return 3;
-        default: return 0;
+        case -1:
+            return 4;
+        case 7:
+            return 1;
+        case 14:
+            return 2;
+        case 28:
+            return 3;
+        default:
+            return 0;
     }
 }
 
@@ -43,7 +49,8 @@ SettingsDialogModel::SettingsDialogModel(RunContext& ctx, int listClientWidth)
     primaryIndex = s.CacheDBPrimary >= 1 && s.CacheDBPrimary <= count ? s.CacheDBPrimary - 1 : -1;
     if (s.CacheDBPrimary == 0 && count >= 3) primaryIndex = 2;
     additionalChecked.assign(static_cast<std::size_t>(count), false);
-    for (int n = 0; n < count && n < 50; ++n) additionalChecked[static_cast<std::size_t>(n)] = s.UseCacheDB[n] > 0;
+    for (int n = 0; n < count && n < 50; ++n)
+        additionalChecked[static_cast<std::size_t>(n)] = s.UseCacheDB[n] > 0;
     reminderIndex = reminderIndexOf(s.DBAutoloadInterval);
     homeLat = s.HomeLat;
     homeLon = s.HomeLong;
@@ -61,25 +68,28 @@ SettingsDialogModel::SettingsDialogModel(RunContext& ctx, int listClientWidth)
 }
 
 void SettingsDialogModel::warnWhenDirectoriesEqual() {
-    if (workDir == outDir) ctx_.host().message(MsgKind::Warning, MsgButtons::Ok, std::string("Warnung!") + kSameDirsTail);
+    if (workDir == outDir)
+        ctx_.host().message(MsgKind::Warning, MsgButtons::Ok, std::string("Warnung!") + kSameDirsTail);
 }
 
 void SettingsDialogModel::browseWorkDir() {
-    if (auto dir = ctx_.host().chooseFolder("Bitte Verzeichnis ausw\xE4hlen", ctx_.programDir())) workDir = *dir;
+    if (auto dir = ctx_.host().chooseFolder("Bitte Verzeichnis ausw\xE4hlen", ctx_.programDir()))
+        workDir = *dir;
     warnWhenDirectoriesEqual();
 }
 
 void SettingsDialogModel::browseOutDir() {
-    if (auto dir = ctx_.host().chooseFolder("Bitte Verzeichnis ausw\xE4hlen", ctx_.programDir())) outDir = *dir;
+    if (auto dir = ctx_.host().chooseFolder("Bitte Verzeichnis ausw\xE4hlen", ctx_.programDir()))
+        outDir = *dir;
     warnWhenDirectoriesEqual();
 }
 
 void SettingsDialogModel::browseTemplate() {
-    FileDialogSpec spec;
-    spec.title = "Template-Datei ausw\xE4hlen";
-    spec.filters = {FileFilter{"HTML-Dateien", "*.htm;*.html"}};
-    spec.startDir = ctx_.workDirPath();
-    auto files = ctx_.host().chooseOpenFiles(spec, false);
+    FileDialogOptions chooser;
+    chooser.title = "Template-Datei ausw\xE4hlen";
+    chooser.filters = {FileFilter{"HTML-Dateien", "*.htm;*.html"}};
+    chooser.startDir = ctx_.workDirPath();
+    auto files = ctx_.host().chooseOpenFiles(chooser, false);
     if (!files.empty()) templateFile = files.front();
 }
 
@@ -203,7 +213,8 @@ bool SettingsDialogModel::accept() {
     s.SettingsConfirmed = true;
     saveSettings(ctx_);
     if (s.ShowMessages)
-        ctx_.host().message(MsgKind::Information, MsgButtons::Ok, "Ge\xE4nderte Konfiguration wurde gespeichert");
+        ctx_.host().message(MsgKind::Information, MsgButtons::Ok,
+                            "Ge\xE4nderte Konfiguration wurde gespeichert");
     return true;
 }
 

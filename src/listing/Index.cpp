@@ -458,13 +458,13 @@ void TfrmIndex::AutoLoadTimer() {
 }
 
 void TfrmIndex::btnChooseFileClick() {
-    FileDialogSpec spec;
-    spec.title = kCaption;
-    spec.filters = {{kFileFilterName, "*.html"}, {"Alle Dateien", "*.*"}};
-    spec.startDir = extractFilePath(options.fileName);
-    spec.defaultName = extractFileName(options.fileName);
-    spec.defaultExtension = "html";
-    if (const auto chosen = ctx_.host().chooseSaveFile(spec)) {
+    FileDialogOptions chooser;
+    chooser.title = kCaption;
+    chooser.filters = {{kFileFilterName, "*.html"}, {"Alle Dateien", "*.*"}};
+    chooser.startDir = extractFilePath(options.fileName);
+    chooser.defaultName = extractFileName(options.fileName);
+    chooser.defaultExtension = "html";
+    if (const auto chosen = ctx_.host().chooseSaveFile(chooser)) {
         options.fileName = *chosen;
         changed();
     }

@@ -376,11 +376,11 @@ void CreateDescrDialog::moveMap(int delta) {
 }
 
 void CreateDescrDialog::chooseTemplate() {
-    FileDialogSpec spec;
-    spec.title = "Template-Datei ausw\xE4hlen";
-    spec.filters = {FileFilter{"HTML-Dateien", "*.htm;*.html"}, FileFilter{"Alle Dateien", "*.*"}};
-    spec.startDir = ctx_.workDirPath();
-    const auto files = ctx_.host().chooseOpenFiles(spec, false);
+    FileDialogOptions chooser;
+    chooser.title = "Template-Datei ausw\xE4hlen";
+    chooser.filters = {FileFilter{"HTML-Dateien", "*.htm;*.html"}, FileFilter{"Alle Dateien", "*.*"}};
+    chooser.startDir = ctx_.workDirPath();
+    const auto files = ctx_.host().chooseOpenFiles(chooser, false);
     if (files.empty()) return;
     model_.options.TemplateFile = files.front();
     template_->setText(qPath(files.front()));

@@ -44,11 +44,11 @@ public:
     void endProgress() override;
     void processEvents() override;
     bool abortRequested() override { return abort_ || inner_.abortRequested(); }
-    std::vector<std::string> chooseOpenFiles(const FileDialogSpec& spec, bool multiple) override {
-        return inner_.chooseOpenFiles(spec, multiple);
+    std::vector<std::string> chooseOpenFiles(const FileDialogOptions& chooser, bool multiple) override {
+        return inner_.chooseOpenFiles(chooser, multiple);
     }
-    std::optional<std::string> chooseSaveFile(const FileDialogSpec& spec) override {
-        return inner_.chooseSaveFile(spec);
+    std::optional<std::string> chooseSaveFile(const FileDialogOptions& chooser) override {
+        return inner_.chooseSaveFile(chooser);
     }
     std::optional<std::string> chooseFolder(const std::string& title, const std::string& startDir) override {
         return inner_.chooseFolder(title, startDir);

@@ -69,12 +69,13 @@ bool DialogProgressHost::abortRequested() {
     return inner_.abortRequested();
 }
 
-std::vector<std::string> DialogProgressHost::chooseOpenFiles(const FileDialogSpec& spec, bool multiple) {
-    return inner_.chooseOpenFiles(spec, multiple);
+std::vector<std::string> DialogProgressHost::chooseOpenFiles(const FileDialogOptions& chooser,
+                                                             bool multiple) {
+    return inner_.chooseOpenFiles(chooser, multiple);
 }
 
-std::optional<std::string> DialogProgressHost::chooseSaveFile(const FileDialogSpec& spec) {
-    return inner_.chooseSaveFile(spec);
+std::optional<std::string> DialogProgressHost::chooseSaveFile(const FileDialogOptions& chooser) {
+    return inner_.chooseSaveFile(chooser);
 }
 
 std::optional<std::string> DialogProgressHost::chooseFolder(const std::string& title,

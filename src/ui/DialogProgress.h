@@ -31,8 +31,8 @@ public:
     void endProgress() override;
     void processEvents() override;
     bool abortRequested() override;
-    std::vector<std::string> chooseOpenFiles(const FileDialogSpec& spec, bool multiple) override;
-    std::optional<std::string> chooseSaveFile(const FileDialogSpec& spec) override;
+    std::vector<std::string> chooseOpenFiles(const FileDialogOptions& chooser, bool multiple) override;
+    std::optional<std::string> chooseSaveFile(const FileDialogOptions& chooser) override;
     std::optional<std::string> chooseFolder(const std::string& title, const std::string& startDir) override;
     std::optional<Rgb> chooseColour(Rgb initial) override;
     bool openWithSystem(const std::string& pathOrUrl) override;

@@ -131,11 +131,11 @@ QString qtFilterString(const std::vector<FileFilter>& filters) {
     return parts.join(QStringLiteral(";;"));
 }
 
-std::vector<std::string> QtHost::chooseOpenFiles(const FileDialogSpec& spec, bool multiple) {
+std::vector<std::string> QtHost::chooseOpenFiles(const FileDialogOptions& chooser, bool multiple) {
     std::vector<std::string> result;
-    const QString filter = qtFilterString(spec.filters);
-    const QString title = qs(spec.title);
-    const QString start = qPath(spec.startDir);
+    const QString filter = qtFilterString(chooser.filters);
+    const QString title = qs(chooser.title);
+    const QString start = qPath(chooser.startDir);
     if (multiple) {
         for (const QString& f : QFileDialog::getOpenFileNames(window_, title, start, filter))
             result.push_back(pathOf(f));
@@ -146,13 +146,14 @@ std::vector<std::string> QtHost::chooseOpenFiles(const FileDialogSpec& spec, boo
     return result;
 }
 
-std::optional<std::string> QtHost::chooseSaveFile(const FileDialogSpec& spec) {
-    QString start = qPath(spec.startDir);
-    if (!spec.defaultName.empty()) start = QDir(start).filePath(qPath(spec.defaultName));
-    QString name = QFileDialog::getSaveFileName(window_, qs(spec.title), start, qtFilterString(spec.filters),
-                                                nullptr, QFileDialog::DontConfirmOverwrite);
+std::optional<std::string> QtHost::chooseSaveFile(const FileDialogOptions& chooser) {
+    QString start = qPath(chooser.startDir);
+    if (!chooser.defaultName.empty()) start = QDir(start).filePath(qPath(chooser.defaultName));
+    QString name =
+        QFileDialog::getSaveFileName(window_, qs(chooser.title), start, qtFilterString(chooser.filters),
+                                     nullptr, QFileDialog::DontConfirmOverwrite);
     if (name.isEmpty()) return std::nullopt;
-    QString ext = qs(spec.defaultExtension);
+    QString ext = qs(chooser.defaultExtension);
     if (ext.startsWith(QLatin1Char('.'))) ext.remove(0, 1);
     if (!ext.isEmpty() && QFileInfo(name).suffix().isEmpty()) name += QLatin1Char('.') + ext;
     if (QFileInfo::exists(name)) {

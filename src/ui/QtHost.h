@@ -35,8 +35,8 @@ public:
     void requestAbort() { abort_ = true; }
     void clearAbort() { abort_ = false; }
 
-    std::vector<std::string> chooseOpenFiles(const FileDialogSpec& spec, bool multiple) override;
-    std::optional<std::string> chooseSaveFile(const FileDialogSpec& spec) override;
+    std::vector<std::string> chooseOpenFiles(const FileDialogOptions& chooser, bool multiple) override;
+    std::optional<std::string> chooseSaveFile(const FileDialogOptions& chooser) override;
     std::optional<std::string> chooseFolder(const std::string& title, const std::string& startDir) override;
     std::optional<Rgb> chooseColour(Rgb initial) override;
 

@@ -10,7 +10,8 @@ using vellora::test::TestHome;
 namespace {
 
 const std::string kSameDirsTail =
-    " Das Ausgabe- und das Arbeitsverzeichnis sind gleich. Dies kann zu unerwarteten Effekten beim Arbeiten mit "
+    " Das Ausgabe- und das Arbeitsverzeichnis sind gleich. Dies kann zu unerwarteten Effekten beim Arbeiten "
+    "mit "
     "dem Programm f\xFChren.\r\nUm dies zu vermeiden, kann der Einstellungs-Dialog erst dann mit OK beendet "
     "werden, wenn unterschiedliche Ausgabe- und Arbeitsverzeichnisse ausgew\xE4hlt wurden.";
 
@@ -48,12 +49,12 @@ TEST_F(SettingsDialogTest, TemplateChooserHasItsTitleAndFilter) {
     home.host.answerNextOpen({"/tmp/mein.html"});
     dlg.browseTemplate();
     EXPECT_EQ(dlg.templateFile, "/tmp/mein.html");
-    const FileDialogSpec& spec = home.host.dialogs.back();
-    EXPECT_EQ(spec.title, "Template-Datei ausw\xE4hlen");
-    ASSERT_EQ(spec.filters.size(), 1u);
-    EXPECT_EQ(spec.filters[0].name, "HTML-Dateien");
-    EXPECT_EQ(spec.filters[0].patterns, "*.htm;*.html");
-    EXPECT_EQ(spec.startDir, ctx.workDirPath());
+    const FileDialogOptions& chooser = home.host.dialogs.back();
+    EXPECT_EQ(chooser.title, "Template-Datei ausw\xE4hlen");
+    ASSERT_EQ(chooser.filters.size(), 1u);
+    EXPECT_EQ(chooser.filters[0].name, "HTML-Dateien");
+    EXPECT_EQ(chooser.filters[0].patterns, "*.htm;*.html");
+    EXPECT_EQ(chooser.startDir, ctx.workDirPath());
 }
 
 TEST_F(SettingsDialogTest, DatabaseListsAndReminder) {

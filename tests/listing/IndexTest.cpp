@@ -14,7 +14,7 @@
 namespace vellora {
 namespace {
 
-struct CacheSpec {
+struct CacheEntry {
     std::string waypoint, name;
     double lat = 50, lon = 10;
     double hidden = 0;
@@ -35,9 +35,9 @@ protected:
     std::string dir() { return ctx().outDirPath(); }
 
     // Caches.bin built through the database API.
-    void makeDb(const std::vector<CacheSpec>& caches) {
+    void makeDb(const std::vector<CacheEntry>& caches) {
         home.dir.write("Caches.bin", "");
-        for (const CacheSpec& c : caches) {
+        for (const CacheEntry& c : caches) {
             TCacheRec r;
             r.Waypoint = c.waypoint;
             r.CacheName = c.name;

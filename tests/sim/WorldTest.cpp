@@ -181,10 +181,10 @@ TEST_F(WorldTest, ImageNamesAreCheckedAgainstTheWorld) {
     int checked = 0;
     for (int i = 0; i < w.size() && checked < 50; ++i) {
         for (const auto& img : w.details(i).images) {
-            const auto spec = w.cacheImage(img.file);
-            ASSERT_TRUE(spec) << img.file;
-            EXPECT_EQ(spec->width, img.width);
-            EXPECT_EQ(spec->height, img.height);
+            const auto picture = w.cacheImage(img.file);
+            ASSERT_TRUE(picture) << img.file;
+            EXPECT_EQ(picture->width, img.width);
+            EXPECT_EQ(picture->height, img.height);
             std::string forged = img.file;
             forged[16] = forged[16] == '0' ? '1' : '0';
             EXPECT_FALSE(w.cacheImage(forged));

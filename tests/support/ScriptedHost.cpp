@@ -24,9 +24,13 @@ void ScriptedHost::beginProgress(const std::string& text, std::int64_t max) {
     progressLog.push_back("begin " + text + " " + std::to_string(max));
 }
 
-void ScriptedHost::setProgress(std::int64_t position) { progressLog.push_back("pos " + std::to_string(position)); }
+void ScriptedHost::setProgress(std::int64_t position) {
+    progressLog.push_back("pos " + std::to_string(position));
+}
 
-void ScriptedHost::setProgressText(const std::string& text) { progressLog.push_back("text " + text); }
+void ScriptedHost::setProgressText(const std::string& text) {
+    progressLog.push_back("text " + text);
+}
 
 void ScriptedHost::endProgress() {
     progressVisible = false;
@@ -38,10 +42,10 @@ bool ScriptedHost::abortRequested() {
     return abortAtPoll_ > 0 && polls_ >= abortAtPoll_;
 }
 
-std::vector<std::string> ScriptedHost::chooseOpenFiles(const FileDialogSpec& spec, bool) {
-    dialogs.push_back(spec);
+std::vector<std::string> ScriptedHost::chooseOpenFiles(const FileDialogOptions& chooser, bool) {
+    dialogs.push_back(chooser);
     if (openAnswers_.empty()) {
-        ADD_FAILURE() << "unexpected file chooser: " << spec.title;
+        ADD_FAILURE() << "unexpected file chooser: " << chooser.title;
         return {};
     }
     auto files = std::move(openAnswers_.front());
@@ -49,10 +53,10 @@ std::vector<std::string> ScriptedHost::chooseOpenFiles(const FileDialogSpec& spe
     return files;
 }
 
-std::optional<std::string> ScriptedHost::chooseSaveFile(const FileDialogSpec& spec) {
-    dialogs.push_back(spec);
+std::optional<std::string> ScriptedHost::chooseSaveFile(const FileDialogOptions& chooser) {
+    dialogs.push_back(chooser);
     if (saveAnswers_.empty()) {
-        ADD_FAILURE() << "unexpected save chooser: " << spec.title;
+        ADD_FAILURE() << "unexpected save chooser: " << chooser.title;
         return std::nullopt;
     }
     auto file = std::move(saveAnswers_.front());
@@ -61,7 +65,7 @@ std::optional<std::string> ScriptedHost::chooseSaveFile(const FileDialogSpec& sp
 }
 
 std::optional<std::string> ScriptedHost::chooseFolder(const std::string& title, const std::string& startDir) {
-    dialogs.push_back(FileDialogSpec{title, {}, startDir, {}, {}});
+    dialogs.push_back(FileDialogOptions{title, {}, startDir, {}, {}});
     if (folderAnswers_.empty()) {
         ADD_FAILURE() << "unexpected folder chooser: " << title;
         return std::nullopt;
@@ -96,7 +100,8 @@ std::vector<std::string> ScriptedHost::textsOf(MsgKind kind) const {
 
 void ScriptedHost::expectScriptUsed() const {
     EXPECT_TRUE(answers_.empty()) << answers_.size() << " scripted answers were not asked for";
-    EXPECT_TRUE(openAnswers_.empty() && saveAnswers_.empty() && folderAnswers_.empty() && colourAnswers_.empty())
+    EXPECT_TRUE(openAnswers_.empty() && saveAnswers_.empty() && folderAnswers_.empty() &&
+                colourAnswers_.empty())
         << "scripted chooser answers were not asked for";
 }
 

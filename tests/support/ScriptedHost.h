@@ -35,8 +35,8 @@ public:
     void endProgress() override;
     void processEvents() override { ++processEventsCalls; }
     bool abortRequested() override;
-    std::vector<std::string> chooseOpenFiles(const FileDialogSpec& spec, bool multiple) override;
-    std::optional<std::string> chooseSaveFile(const FileDialogSpec& spec) override;
+    std::vector<std::string> chooseOpenFiles(const FileDialogOptions& chooser, bool multiple) override;
+    std::optional<std::string> chooseSaveFile(const FileDialogOptions& chooser) override;
     std::optional<std::string> chooseFolder(const std::string& title, const std::string& startDir) override;
     std::optional<Rgb> chooseColour(Rgb initial) override;
     bool openWithSystem(const std::string& pathOrUrl) override;
@@ -48,8 +48,8 @@ public:
     void expectScriptUsed() const;
 
     std::vector<RecordedMessage> messages;
-    std::vector<std::string> progressLog;  // "begin TEXT MAX", "pos N", "text TEXT", "end"
-    std::vector<FileDialogSpec> dialogs;   // every chooser shown, with its title and filters
+    std::vector<std::string> progressLog;    // "begin TEXT MAX", "pos N", "text TEXT", "end"
+    std::vector<FileDialogOptions> dialogs;  // every chooser shown, with its title and filters
     std::vector<std::string> opened;
     std::string clipboard;
     int processEventsCalls = 0;
