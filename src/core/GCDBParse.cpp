@@ -11,6 +11,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/CacheRecordReader.h"
 #include "core/FileUtil.h"
 #include "core/Global.h"
 #include "core/Host.h"
@@ -99,53 +100,6 @@ int writeAt(int fd, const char* buf, std::size_t size, off_t offset) {
     return 0;
 }
 
-// The records of an open Caches.bin in file order, read in large chunks. An incomplete record at
-// the end counts as the end of the file.
-class RecordReader {
-public:
-    explicit RecordReader(int fd) : fd_(fd), buf_(kChunkRecords * kCacheRecSize) {}
-
-    // The next record's bytes, or nullptr at the end or after a read error (see error()).
-    const char* next() {
-        if (len_ - pos_ < kCacheRecSize) refill();
-        if (len_ - pos_ < kCacheRecSize) return nullptr;
-        const char* rec = buf_.data() + pos_;
-        pos_ += kCacheRecSize;
-        return rec;
-    }
-    int error() const { return error_; }
-
-private:
-    static constexpr std::size_t kChunkRecords = 1024;
-
-    void refill() {
-        if (eof_ || error_ != 0) return;
-        const std::size_t rest = len_ - pos_;
-        std::memmove(buf_.data(), buf_.data() + pos_, rest);
-        len_ = rest;
-        pos_ = 0;
-        while (len_ < buf_.size()) {
-            const ssize_t n = ::read(fd_, buf_.data() + len_, buf_.size() - len_);
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                error_ = errno;
-                return;
-            }
-            if (n == 0) {
-                eof_ = true;
-                return;
-            }
-            len_ += static_cast<std::size_t>(n);
-        }
-    }
-
-    int fd_;
-    std::vector<char> buf_;
-    std::size_t pos_ = 0, len_ = 0;
-    int error_ = 0;
-    bool eof_ = false;
-};
-
 // The record at position n, or nothing when it cannot be read.
 bool readRecord(const std::string& path, std::int32_t n, TCacheRec& rec) {
     if (n < 0) return false;
@@ -161,7 +115,7 @@ bool findSequential(const std::string& path, std::string_view upperWaypoint, TCa
                     std::int32_t& recordNo) {
     FileHandle file(path, O_RDONLY);
     if (!file.isOpen()) return false;
-    RecordReader reader(file.fd());
+    CacheRecordReader reader(file.fd());
     std::int32_t n = 0;
     for (const char* bytes = reader.next(); bytes; bytes = reader.next(), ++n) {
         if (cacheRecWaypoint(bytes) != upperWaypoint) continue;
@@ -262,7 +216,7 @@ TCacheList LoadAllCaches(RunContext& ctx, bool* complete) {
     const std::int64_t total = file.size() / static_cast<std::int64_t>(kCacheRecSize);
     list.reserve(static_cast<std::size_t>(total));
     host.beginProgress("Cache-DB wird gelesen", total);
-    RecordReader reader(file.fd());
+    CacheRecordReader reader(file.fd());
     std::int64_t n = 0;
     while (const char* bytes = reader.next()) {
         list.add(decodeCacheRec(bytes));
@@ -326,7 +280,7 @@ int RebuildIndex(RunContext& ctx) {
     };
     std::vector<Item> items;
     items.reserve(static_cast<std::size_t>(file.size() / static_cast<std::int64_t>(kCacheRecSize)));
-    RecordReader reader(file.fd());
+    CacheRecordReader reader(file.fd());
     std::int32_t n = 0;
     for (const char* bytes = reader.next(); bytes; bytes = reader.next(), ++n) {
         Item item{};

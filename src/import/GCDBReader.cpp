@@ -12,6 +12,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/CacheRecordReader.h"
 #include "core/DateUtil.h"
 #include "core/FileUtil.h"
 #include "core/GCDBParse.h"
@@ -88,39 +89,6 @@ int writeFull(int fd, const char* buf, std::size_t size, std::size_t& written) {
     }
     return 0;
 }
-
-// Whole records of a record file in file order; an incomplete record at the end ends the file.
-class RecordStream {
-public:
-    explicit RecordStream(int fd) : fd_(fd), buf_(kRecordChunk * kCacheRecSize) {}
-    const char* next() {
-        if (pos_ + kCacheRecSize > len_) {
-            if (eof_ || error_) return nullptr;
-            const std::size_t rest = len_ - pos_;
-            std::memmove(buf_.data(), buf_.data() + pos_, rest);
-            const ssize_t n = readFull(fd_, buf_.data() + rest, buf_.size() - rest);
-            if (n < 0) {
-                error_ = errno;
-                return nullptr;
-            }
-            if (static_cast<std::size_t>(n) < buf_.size() - rest) eof_ = true;
-            pos_ = 0;
-            len_ = rest + static_cast<std::size_t>(n);
-            if (len_ < kCacheRecSize) return nullptr;
-        }
-        const char* rec = buf_.data() + pos_;
-        pos_ += kCacheRecSize;
-        return rec;
-    }
-    int error() const { return error_; }
-
-private:
-    int fd_;
-    std::vector<char> buf_;
-    std::size_t pos_ = 0, len_ = 0;
-    int error_ = 0;
-    bool eof_ = false;
-};
 
 // Appends encoded records to a file from a given offset in large writes. After a failure the
 // file ends behind the last record written whole, so no partial record is left.
@@ -273,7 +241,7 @@ public:
         struct stat st {};
         if (::fstat(file.get(), &st) == 0)
             keys_.reserve(static_cast<std::size_t>(st.st_size) / kCacheRecSize);
-        RecordStream stream(file.get());
+        CacheRecordReader stream(file.get());
         while (const char* rec = stream.next()) keys_.push_back(keyOf(cacheRecWaypoint(rec)));
         if (stream.error()) return stream.error();
         std::sort(keys_.begin(), keys_.end());
@@ -602,7 +570,7 @@ int TfrmGCDBReader::MergeCacheDB(const std::string& newRecordsPath, const std::s
     std::int64_t bestPosition = -1;
     TCacheRec nearest;
     {
-        RecordStream stream(in.get());
+        CacheRecordReader stream(in.get());
         for (;;) {
             if ((readCount + 1) % 100 == 0) {
                 setCount(readCount + 1);
@@ -644,7 +612,7 @@ int TfrmGCDBReader::MergeCacheDB(const std::string& newRecordsPath, const std::s
         showErrorCode(host, errno, "Fehler beim Lesen der Datei " + newRecordsPath);
         return 0;
     }
-    RecordStream stream(in.get());
+    CacheRecordReader stream(in.get());
     bool ok = true;
     for (std::int64_t n = 0; ok && n < readCount; ++n) {
         const char* bytes = stream.next();

@@ -1,0 +1,61 @@
+#pragma once
+// Reading the records of an open record file of TCacheRec (Caches.bin and its temporary copies).
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstddef>
+#include <cstring>
+#include <vector>
+
+#include "core/CacheRec.h"
+
+namespace vellora {
+
+// The records of an open record file in file order, read in large chunks. An incomplete record at
+// the end counts as the end of the file.
+class CacheRecordReader {
+public:
+    explicit CacheRecordReader(int fd) : fd_(fd), buf_(kChunkRecords * kCacheRecSize) {}
+
+    // The next record's bytes, or nullptr at the end or after a read error (see error()).
+    const char* next() {
+        if (len_ - pos_ < kCacheRecSize) refill();
+        if (len_ - pos_ < kCacheRecSize) return nullptr;
+        const char* rec = buf_.data() + pos_;
+        pos_ += kCacheRecSize;
+        return rec;
+    }
+    int error() const { return error_; }
+
+private:
+    static constexpr std::size_t kChunkRecords = 1024;
+
+    void refill() {
+        if (eof_ || error_ != 0) return;
+        const std::size_t rest = len_ - pos_;
+        std::memmove(buf_.data(), buf_.data() + pos_, rest);
+        len_ = rest;
+        pos_ = 0;
+        while (len_ < buf_.size()) {
+            const ssize_t n = ::read(fd_, buf_.data() + len_, buf_.size() - len_);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                error_ = errno;
+                return;
+            }
+            if (n == 0) {
+                eof_ = true;
+                return;
+            }
+            len_ += static_cast<std::size_t>(n);
+        }
+    }
+
+    int fd_;
+    std::vector<char> buf_;
+    std::size_t pos_ = 0, len_ = 0;
+    int error_ = 0;
+    bool eof_ = false;
+};
+
+}  // namespace vellora
