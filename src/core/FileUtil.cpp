@@ -1,5 +1,7 @@
 #include "core/FileUtil.h"
 
+#include "core/FileIO.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -64,40 +66,12 @@ int writeFileAtomic(const std::string& path, std::string_view data) {
 }
 
 int writeFileAtomic(const std::string& path, std::string_view data, AtomicWriteFailure& failure) {
-    failure = AtomicWriteFailure::Create;
-    static std::mt19937 rng{std::random_device{}()};
-    const std::string tmp = path + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(rng() % 100000);
-    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return errno;
-    failure = AtomicWriteFailure::Write;
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            const int err = errno;
-            ::close(fd);
-            ::unlink(tmp.c_str());
-            return err;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    if (::close(fd) != 0) {
-        const int err = errno;
-        ::unlink(tmp.c_str());
-        return err;
-    }
-    // Keep the permissions of a file that is replaced.
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) ::chmod(tmp.c_str(), st.st_mode & 07777);
-    failure = AtomicWriteFailure::Create;
-    if (::rename(tmp.c_str(), path.c_str()) != 0) {
-        const int err = errno;
-        ::unlink(tmp.c_str());
-        return err;
-    }
-    failure = AtomicWriteFailure::None;
-    return 0;
+    AtomicFileWriter writer(path);
+    if (writer.write(data) == 0) writer.commit();
+    failure = writer.error() == 0       ? AtomicWriteFailure::None
+              : writer.failedAtCreate() ? AtomicWriteFailure::Create
+                                        : AtomicWriteFailure::Write;
+    return writer.error();
 }
 
 int makeDirs(const std::string& path) {
