@@ -10,6 +10,9 @@
 #ifndef VELLORA_SOURCE_DATA_DIR
 #define VELLORA_SOURCE_DATA_DIR ""
 #endif
+#ifndef VELLORA_LEAFLET_DIR
+#define VELLORA_LEAFLET_DIR "/usr/share/javascript/leaflet"
+#endif
 #ifndef VELLORA_INSTALL_DATA_DIR
 #define VELLORA_INSTALL_DATA_DIR ""
 #endif
@@ -30,6 +33,23 @@ std::string executableDir() {
 }
 
 bool holdsShippedData(const std::string& dir) { return !dir.empty() && fileExists(joinPath(dir, "CacheDB.conf")); }
+
+// The map library the page template gmtemplate.html loads from beside itself: from the
+// installation when it carries a copy, else from the system's package.
+void seedMapScripts(const std::string& home, const std::string& dataDir, std::vector<std::string>& copied) {
+    static constexpr const char* kFiles[] = {
+        "leaflet.js", "leaflet.css", "images/marker-icon.png", "images/marker-icon-2x.png", "images/marker-shadow.png",
+    };
+    for (const char* name : kFiles) {
+        const std::string target = joinPath(home, name);
+        if (fileExists(target)) continue;
+        std::string source = joinPath(dataDir, name);
+        if (!fileExists(source)) source = joinPath(VELLORA_LEAFLET_DIR, name);
+        auto data = readFile(source);
+        if (!data || makeDirs(extractFilePath(target)) != 0) continue;
+        if (writeFileAtomic(target, *data) == 0) copied.push_back(name);
+    }
+}
 
 }  // namespace
 
@@ -66,6 +86,7 @@ std::vector<std::string> prepareAppHome(const std::string& home, const std::opti
         auto data = readFile(joinPath(*dataDir, name));
         if (data && writeFileAtomic(target, *data) == 0) copied.push_back(name);
     }
+    if (fileExists(joinPath(*dataDir, "gmtemplate.html"))) seedMapScripts(home, *dataDir, copied);
     return copied;
 }
 
