@@ -14,14 +14,16 @@ namespace vellora {
 namespace {
 
 constexpr const char* kExportUsage =
-    "export --format gpx|loc|csv|ovl|realmaps|ozi|xml [--template NAME] --source work|finds|db|dir:PATH -o FILE"
+    "export --format gpx|loc|csv|ovl|realmaps|ozi|xml [--template NAME] --source work|finds|db|dir:PATH -o "
+    "FILE"
     " | export db-csv FILE";
 constexpr const char* kMapViewUsage = "mapview --source work|finds|dir:PATH [--size 0|1|2]";
 
 int formatByName(const std::string& name) {
     static constexpr std::pair<const char*, int> kNames[] = {
-        {"ovl", kFormatOverlay}, {"loc", kFormatLoc}, {"csv", kFormatCsv}, {"realmaps", kFormatRealMaps},
-        {"ozi", kFormatOzi},     {"gpx", kFormatGpx}, {"xml", kFormatXmlTemplate},
+        {"ovl", kFormatOverlay},       {"loc", kFormatLoc}, {"csv", kFormatCsv},
+        {"realmaps", kFormatRealMaps}, {"ozi", kFormatOzi}, {"gpx", kFormatGpx},
+        {"xml", kFormatXmlTemplate},
     };
     for (const auto& [n, f] : kNames) {
         if (name == n) return f;
@@ -64,11 +66,16 @@ int runExportCommand(CliEnv& env, const Args& args) {
     std::string format, templateName, source, output;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "--format") format = valueOf(args, i, kExportUsage);
-        else if (a == "--template") templateName = valueOf(args, i, kExportUsage);
-        else if (a == "--source") source = valueOf(args, i, kExportUsage);
-        else if (a == "-o" || a == "--output") output = valueOf(args, i, kExportUsage);
-        else throw UsageError(kExportUsage);
+        if (a == "--format")
+            format = valueOf(args, i, kExportUsage);
+        else if (a == "--template")
+            templateName = valueOf(args, i, kExportUsage);
+        else if (a == "--source")
+            source = valueOf(args, i, kExportUsage);
+        else if (a == "-o" || a == "--output")
+            output = valueOf(args, i, kExportUsage);
+        else
+            throw UsageError(kExportUsage);
     }
     if (format.empty() || source.empty() || output.empty()) throw UsageError(kExportUsage);
     ListExportModel dialog(env.ctx);
@@ -79,10 +86,14 @@ int runExportCommand(CliEnv& env, const Args& args) {
     }
     dialog.open();
     dialog.setFormat(formatByName(format));
-    if (source == "work") dialog.setSource(kSourceWorkList);
-    else if (source == "finds") dialog.setSource(kSourceFinds);
-    else if (source == "db") dialog.setSource(kSourceDatabase);
-    else if (!source.starts_with("dir:")) throw UsageError(kExportUsage);
+    if (source == "work")
+        dialog.setSource(kSourceWorkList);
+    else if (source == "finds")
+        dialog.setSource(kSourceFinds);
+    else if (source == "db")
+        dialog.setSource(kSourceDatabase);
+    else if (!source.starts_with("dir:"))
+        throw UsageError(kExportUsage);
     if (!templateName.empty() && !dialog.chooseTemplateByName(templateName)) {
         env.host.message(MsgKind::Error, MsgButtons::Ok, "XML-Vorlage nicht gefunden: " + templateName);
         return 1;
@@ -97,7 +108,8 @@ int runMapViewCommand(CliEnv& env, const Args& args) {
     int size = 0;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "--source") source = valueOf(args, i, kMapViewUsage);
+        if (a == "--source")
+            source = valueOf(args, i, kMapViewUsage);
         else if (a == "--size") {
             const std::string v = valueOf(args, i, kMapViewUsage);
             if (v.size() != 1 || v[0] < '0' || v[0] > '2') throw UsageError(kMapViewUsage);
@@ -107,8 +119,10 @@ int runMapViewCommand(CliEnv& env, const Args& args) {
         }
     }
     MapViewModel dialog(env.ctx);
-    if (source == "work") dialog.source = kMapSourceWorkList;
-    else if (source == "finds") dialog.source = kMapSourceFinds;
+    if (source == "work")
+        dialog.source = kMapSourceWorkList;
+    else if (source == "finds")
+        dialog.source = kMapSourceFinds;
     else if (source.starts_with("dir:")) {
         if (writeDirList(env, source.substr(4)).empty()) return 1;
         dialog.source = kMapSourceDirectory;

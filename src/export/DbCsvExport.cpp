@@ -28,7 +28,11 @@ constexpr ColumnInfo kColumns[kDbCsvColumnCount] = {
     {"Cachename", "Cachename", true},
     {"Versteckdatum", "Versteckdatum", true},
     {"Koordinaten (Lage)", "Koordinaten", true},
-    {"Cachegr\xF6\xDF" "e", "Gr\xF6\xDF" "e", true},
+    {"Cachegr\xF6\xDF"
+     "e",
+     "Gr\xF6\xDF"
+     "e",
+     true},
     {"Cachetyp", "Typ", true},
     {"Waypoint", "Waypoint", true},
     {"Difficulty", "Diff.", true},
@@ -45,19 +49,31 @@ std::string firstDotToComma(std::string text) {
 
 std::string columnValue(const RunContext& ctx, const TCacheRec& r, int column) {
     switch (column) {
-        case kDbCsvID: return std::to_string(r.CacheID);
-        case kDbCsvName: return r.CacheName;
+        case kDbCsvID:
+            return std::to_string(r.CacheID);
+        case kDbCsvName:
+            return r.CacheName;
         case kDbCsvHiddenDate:
-            return r.HiddenDate != std::trunc(r.HiddenDate) ? formatDateTime(r.HiddenDate) : formatDate(r.HiddenDate);
-        case kDbCsvCoord: return FormatLatLon(r.Lat, r.Lon);
-        case kDbCsvSize: return r.CacheSize;
-        case kDbCsvType: return r.CacheType;
-        case kDbCsvWaypoint: return r.Waypoint;
-        case kDbCsvDifficulty: return firstDotToComma(r.Difficulty);
-        case kDbCsvTerrain: return firstDotToComma(r.Terrain);
-        case kDbCsvCountry: return countryNameByID(ctx.countries, r.CountryID);
-        case kDbCsvHomeDist: return formatFixedSignificant(r.HomeDist, 8, 2, ',');
-        default: return {};
+            return r.HiddenDate != std::trunc(r.HiddenDate) ? formatDateTime(r.HiddenDate)
+                                                            : formatDate(r.HiddenDate);
+        case kDbCsvCoord:
+            return FormatLatLon(r.Lat, r.Lon);
+        case kDbCsvSize:
+            return r.CacheSize;
+        case kDbCsvType:
+            return r.CacheType;
+        case kDbCsvWaypoint:
+            return r.Waypoint;
+        case kDbCsvDifficulty:
+            return firstDotToComma(r.Difficulty);
+        case kDbCsvTerrain:
+            return firstDotToComma(r.Terrain);
+        case kDbCsvCountry:
+            return countryNameByID(ctx.countries, r.CountryID);
+        case kDbCsvHomeDist:
+            return formatFixedSignificant(r.HomeDist, 8, 2, ',');
+        default:
+            return {};
     }
 }
 
@@ -83,7 +99,8 @@ int writeDbCsv(RunContext& ctx, const DbCsvOptions& options, const std::string& 
     if (options.headline) {
         // The header line is written even when no column is chosen (then it is empty).
         for (int c = 0; c < kDbCsvColumnCount; ++c) {
-            if (options.columns[static_cast<std::size_t>(c)]) out += std::string("\"") + kColumns[c].header + "\";";
+            if (options.columns[static_cast<std::size_t>(c)])
+                out += std::string("\"") + kColumns[c].header + "\";";
         }
         if (!out.empty()) out.pop_back();
         out += "\r\n";
@@ -95,8 +112,10 @@ int writeDbCsv(RunContext& ctx, const DbCsvOptions& options, const std::string& 
         const std::size_t start = out.size();
         for (int c = 0; c < kDbCsvColumnCount; ++c) {
             if (!options.columns[static_cast<std::size_t>(c)]) continue;
-            if (kColumns[c].quoted) out += '"' + columnValue(ctx, r, c) + "\";";
-            else out += columnValue(ctx, r, c) + ';';
+            if (kColumns[c].quoted)
+                out += '"' + columnValue(ctx, r, c) + "\";";
+            else
+                out += columnValue(ctx, r, c) + ';';
         }
         endLine(out, start);
         ++count;

@@ -23,9 +23,12 @@ std::uint32_t codePoint(unsigned char c) {
 bool inCharset(unsigned char c, XmlCharset charset) {
     if (c < 0x80) return true;
     switch (charset) {
-        case XmlCharset::Utf8: return false;
-        case XmlCharset::Latin1: return c >= 0xA0;
-        case XmlCharset::Cp1252: return codePoint(c) != c || c >= 0xA0;
+        case XmlCharset::Utf8:
+            return false;
+        case XmlCharset::Latin1:
+            return c >= 0xA0;
+        case XmlCharset::Cp1252:
+            return codePoint(c) != c || c >= 0xA0;
     }
     return false;
 }
@@ -47,14 +50,22 @@ std::string asciiName(std::string_view name) {
     out.reserve(name.size());
     for (const char ch : name) {
         const auto c = static_cast<unsigned char>(ch);
-        if (c >= 32 && c <= 127) out += ch;
-        else if (c == 0xC4) out += "Ae";
-        else if (c == 0xD6) out += "Oe";
-        else if (c == 0xDC) out += "Ue";
-        else if (c == 0xE4) out += "ae";
-        else if (c == 0xF6) out += "oe";
-        else if (c == 0xFC) out += "ue";
-        else if (c == 0xDF) out += "ss";
+        if (c >= 32 && c <= 127)
+            out += ch;
+        else if (c == 0xC4)
+            out += "Ae";
+        else if (c == 0xD6)
+            out += "Oe";
+        else if (c == 0xDC)
+            out += "Ue";
+        else if (c == 0xE4)
+            out += "ae";
+        else if (c == 0xF6)
+            out += "oe";
+        else if (c == 0xFC)
+            out += "ue";
+        else if (c == 0xDF)
+            out += "ss";
     }
     return out;
 }
@@ -64,10 +75,14 @@ std::string compressedName(std::string_view name) {
     for (const char ch : upperAscii(name)) {
         const auto c = static_cast<unsigned char>(ch);
         const char* spelled = nullptr;
-        if (c == 0xE4 || c == 0xC4) spelled = "AE";
-        else if (c == 0xF6 || c == 0xD6) spelled = "OE";
-        else if (c == 0xFC || c == 0xDC) spelled = "UE";
-        else if (c == 0xDF) spelled = "SS";
+        if (c == 0xE4 || c == 0xC4)
+            spelled = "AE";
+        else if (c == 0xF6 || c == 0xD6)
+            spelled = "OE";
+        else if (c == 0xFC || c == 0xDC)
+            spelled = "UE";
+        else if (c == 0xDF)
+            spelled = "SS";
         const std::string piece = spelled ? std::string(spelled) : std::string(1, ch);
         for (const char p : piece) {
             if (p == ' ' || (p >= '0' && p <= '9') || (p >= 'A' && p <= 'Z')) {
@@ -122,15 +137,27 @@ std::string xmlEscape(std::string_view value, XmlCharset charset) {
     for (const char ch : value) {
         const auto c = static_cast<unsigned char>(ch);
         switch (ch) {
-            case '&': out += "&amp;"; continue;
-            case '<': out += "&lt;"; continue;
-            case '>': out += "&gt;"; continue;
-            case '"': out += "&quot;"; continue;
-            default: break;
+            case '&':
+                out += "&amp;";
+                continue;
+            case '<':
+                out += "&lt;";
+                continue;
+            case '>':
+                out += "&gt;";
+                continue;
+            case '"':
+                out += "&quot;";
+                continue;
+            default:
+                break;
         }
-        if (c < 32 || c == 127) out += ' ';
-        else if (inCharset(c, charset)) out += ch;
-        else appendReference(out, c);
+        if (c < 32 || c == 127)
+            out += ' ';
+        else if (inCharset(c, charset))
+            out += ch;
+        else
+            appendReference(out, c);
     }
     return out;
 }
@@ -140,8 +167,10 @@ std::string xmlRecode(std::string_view text, XmlCharset charset) {
     out.reserve(text.size());
     for (const char ch : text) {
         const auto c = static_cast<unsigned char>(ch);
-        if (inCharset(c, charset)) out += ch;
-        else appendReference(out, c);
+        if (inCharset(c, charset))
+            out += ch;
+        else
+            appendReference(out, c);
     }
     return out;
 }

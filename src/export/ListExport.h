@@ -100,8 +100,8 @@ TCacheList buildExportList(RunContext& ctx, const ExportJob& job);
 std::string formatExport(RunContext& ctx, const ExportJob& job, const TCacheList& list);
 
 struct ExportOutcome {
-    int count = 0;   // entries of the export list
-    int error = 0;   // errno of a failed create or write, else 0
+    int count = 0;  // entries of the export list
+    int error = 0;  // errno of a failed create or write, else 0
 };
 // Steps 4 to 8 of a run: writes the file (through a temporary file, so a failed write leaves
 // the previous file), reports errors and the count message.
@@ -121,7 +121,10 @@ public:
     ListExportOpts& opts() { return opts_; }
     const ListExportOpts& opts() const { return opts_; }
     bool saveOptions() const { return saveOptions_; }
-    void setSaveOptions(bool on) { saveOptions_ = on; changed(); }
+    void setSaveOptions(bool on) {
+        saveOptions_ = on;
+        changed();
+    }
     std::string& gpxTemplate() { return gpxTemplate_; }
     OziColours& colours() { return colours_; }
 

@@ -20,9 +20,12 @@ namespace {
 
 const char* listComment(int source) {
     switch (source) {
-        case kMapSourceFinds: return "hast Du bereits gefunden:";
-        case kMapSourceDirectory: return "befinden sich im gew&auml;hlten Ausgabeverzeichnis:";
-        default: return "befinden sich in der Arbeitsliste";
+        case kMapSourceFinds:
+            return "hast Du bereits gefunden:";
+        case kMapSourceDirectory:
+            return "befinden sich im gew&auml;hlten Ausgabeverzeichnis:";
+        default:
+            return "befinden sich in der Arbeitsliste";
     }
 }
 
@@ -49,9 +52,10 @@ std::string scriptString(std::string_view text) {
 
 int mapIconNumber(std::string_view cacheType) {
     static constexpr std::pair<const char*, int> kIcons[] = {
-        {"TRADITIONAL CACHE", 1}, {"MULTI-CACHE", 2},  {"VIRTUAL CACHE", 3},         {"LETTERBOX HYBRID", 4},
-        {"EVENT CACHE", 5},       {"UNKNOWN CACHE", 6}, {"WEBCAM CACHE", 7},         {"CACHE IN TRASH OUT E", 8},
-        {"EARTHCACHE", 9},        {"LOCATIONLESS CACHE", 3},
+        {"TRADITIONAL CACHE", 1},  {"MULTI-CACHE", 2},          {"VIRTUAL CACHE", 3},
+        {"LETTERBOX HYBRID", 4},   {"EVENT CACHE", 5},          {"UNKNOWN CACHE", 6},
+        {"WEBCAM CACHE", 7},       {"CACHE IN TRASH OUT E", 8}, {"EARTHCACHE", 9},
+        {"LOCATIONLESS CACHE", 3},
     };
     const std::string t = upperCase(cacheType);
     for (const auto& [type, icon] : kIcons) {
@@ -140,9 +144,10 @@ std::string markerFile(const TCacheList& caches) {
         replaceAll(wp, "<", "&lt;");
         replaceAll(wp, "\"", "&quot;");
         out += "<marker lat=\"" + formatFixedSignificant(r.Lat, 10, 5) + "\" lng=\"" +
-               formatFixedSignificant(r.Lon, 10, 5) + "\" wpt=\"[b]" + wp + "[/b][br]" + markerName(r.CacheName) +
-               "\" icon=\"" + r.CacheType + "\" diff=\"" + markerName(r.Difficulty) + "\" terr=\"" +
-               markerName(r.Terrain) + "\" size=\"" + markerName(r.CacheSize) + "\"/>\r\n";
+               formatFixedSignificant(r.Lon, 10, 5) + "\" wpt=\"[b]" + wp + "[/b][br]" +
+               markerName(r.CacheName) + "\" icon=\"" + r.CacheType + "\" diff=\"" +
+               markerName(r.Difficulty) + "\" terr=\"" + markerName(r.Terrain) + "\" size=\"" +
+               markerName(r.CacheSize) + "\"/>\r\n";
     }
     return out + "</markers>\r\n";
 }
@@ -200,8 +205,10 @@ std::string oneCacheAddress(const RunContext& ctx, double lat, double lon, int d
     while (!base.empty() && base.back() == '/') base.pop_back();
     const std::string la = formatFixed(lat, 6), lo = formatFixed(lon, 6);
     std::string url = base + "/maps?f=q&hl=de&q=" + la + "+" + lo + "&ie=UTF8&om=1&z=" + std::to_string(z);
-    if (display == 1) url += "&t=k";
-    else if (display == 2) url += "&t=h";
+    if (display == 1)
+        url += "&t=k";
+    else if (display == 2)
+        url += "&t=h";
     return url + "&ll=" + la + "," + lo;
 }
 
@@ -227,7 +234,8 @@ bool cacheForMapView(RunContext& ctx, const std::string& selectedWaypoint, TCach
         return false;
     }
     if (!FindCache(ctx, selectedWaypoint, rec)) {
-        ctx.host().message(MsgKind::Error, MsgButtons::Ok, "Zugeh\xF6riger Cache nicht in Datenbank gefunden.");
+        ctx.host().message(MsgKind::Error, MsgButtons::Ok,
+                           "Zugeh\xF6riger Cache nicht in Datenbank gefunden.");
         return false;
     }
     return true;

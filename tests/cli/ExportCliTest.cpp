@@ -9,7 +9,8 @@ namespace {
 class ExportCli : public ::testing::Test {
 protected:
     void SetUp() override {
-        h.writeDatabase({exportCache("GC1234", "Eins", 48.0, 11.0), exportCache("GC2000", "Zwei", 49.0, 11.5)});
+        h.writeDatabase(
+            {exportCache("GC1234", "Eins", 48.0, 11.0), exportCache("GC2000", "Zwei", 49.0, 11.5)});
         h.writeWorkList({"GC2000"});
     }
     ExportHome h;
@@ -26,8 +27,8 @@ TEST_F(ExportCli, FormatsAndSources) {
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_NE(h.read("w.gpx").find("<name>GC2000</name>"), std::string::npos);
 
-    r = cli.run({"export", "--format", "xml", "--template", "KML 2.2 f\xC3\xBCr Globus-Ansicht", "--source", "work", "-o",
-                 h.work("w.kml")});
+    r = cli.run({"export", "--format", "xml", "--template", "KML 2.2 f\xC3\xBCr Globus-Ansicht", "--source",
+                 "work", "-o", h.work("w.kml")});
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_NE(h.read("w.kml").find("<coordinates>11.500000,49.000000,0</coordinates>"), std::string::npos);
 
@@ -42,7 +43,9 @@ TEST_F(ExportCli, FormatsAndSources) {
 TEST_F(ExportCli, UsageErrors) {
     EXPECT_EQ(cli.run({"export", "--format", "kml", "--source", "db", "-o", h.work("x")}).code, 2);
     EXPECT_EQ(cli.run({"export", "--format", "gpx", "--source", "db"}).code, 2);
-    EXPECT_EQ(cli.run({"export", "--format", "xml", "--template", "nix", "--source", "db", "-o", h.work("x")}).code, 1);
+    EXPECT_EQ(
+        cli.run({"export", "--format", "xml", "--template", "nix", "--source", "db", "-o", h.work("x")}).code,
+        1);
     EXPECT_EQ(cli.run({"mapview", "--source", "work", "--size", "5"}).code, 2);
 }
 

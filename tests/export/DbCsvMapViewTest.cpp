@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "ExportTestKit.h"
 #include "core/FileUtil.h"
 #include "core/FoundList.h"
 #include "export/DbCsvExport.h"
 #include "export/MapView.h"
-#include "ExportTestKit.h"
 
 namespace vellora::test {
 namespace {
@@ -28,13 +28,15 @@ protected:
 };
 
 TEST_F(DbCsvTest, DefaultColumnsQuotedExceptTheDistance) {
-    EXPECT_EQ(run(),
-              "\"Cachename\";\"Versteckdatum\";\"Koordinaten\";\"Gr\xF6\xDF" "e\";\"Typ\";\"Waypoint\";\"Diff.\";"
-              "\"Terrain\";\"Land\";\"km von Home\"\r\n"
-              "\"Der \"Stein\"\";\"30.10.2005 12:00:00\";\"N 48\xB0 7.407 E 011\xB0 30.000\";\"Regular\";"
-              "\"Traditional Cache\";\"GC1234\";\"1,5\";\"2\";\"0\";12,34\r\n"
-              "\"Zwei\";\"30.10.2005\";\"N 49\xB0 15.000 E 010\xB0 45.000\";\"Micro\";\"Multi-cache\";\"GC2000\";"
-              "\"3\";\"4,5\";\"0\";12,34\r\n");
+    EXPECT_EQ(
+        run(),
+        "\"Cachename\";\"Versteckdatum\";\"Koordinaten\";\"Gr\xF6\xDF"
+        "e\";\"Typ\";\"Waypoint\";\"Diff.\";"
+        "\"Terrain\";\"Land\";\"km von Home\"\r\n"
+        "\"Der \"Stein\"\";\"30.10.2005 12:00:00\";\"N 48\xB0 7.407 E 011\xB0 30.000\";\"Regular\";"
+        "\"Traditional Cache\";\"GC1234\";\"1,5\";\"2\";\"0\";12,34\r\n"
+        "\"Zwei\";\"30.10.2005\";\"N 49\xB0 15.000 E 010\xB0 45.000\";\"Micro\";\"Multi-cache\";\"GC2000\";"
+        "\"3\";\"4,5\";\"0\";12,34\r\n");
     ASSERT_FALSE(h.home.host.dialogs.empty());
     EXPECT_EQ(h.home.host.dialogs.back().defaultName, "GCrecords.csv");
 }
@@ -63,8 +65,9 @@ TEST(MapViewRules, ZoomIconsAndNames) {
         float s, t;
         int zoom;
     };
-    for (const Case& c : {Case{0, 0, 13}, Case{180, 0, 6}, Case{320, 0, 6}, Case{320.5f, 0, 5}, Case{0, 361, 5},
-                          Case{2.5f, 3, 13}, Case{2.6f, 0, 12}, Case{0, 5.6f, 11}, Case{21, 0, 9}}) {
+    for (const Case& c :
+         {Case{0, 0, 13}, Case{180, 0, 6}, Case{320, 0, 6}, Case{320.5f, 0, 5}, Case{0, 361, 5},
+          Case{2.5f, 3, 13}, Case{2.6f, 0, 12}, Case{0, 5.6f, 11}, Case{21, 0, 9}}) {
         EXPECT_EQ(mapZoomFactor(c.s, c.t), c.zoom) << c.s << " " << c.t;
     }
     EXPECT_EQ(mapIconNumber("Locationless Cache"), 3);
@@ -79,8 +82,9 @@ protected:
     void SetUp() override {
         h.writeDatabase({exportCache("GC1234", "Eins", 48.0, 11.0),
                          exportCache("GC2000", "Zwei", 51.0, 11.5, "Webcam Cache", "Small", "2.5", "3")});
-        h.home.dir.write("gmtemplate.html",
-                         "#CENTERLAT#,#CENTERLONG#,#ZOOMFACTOR#,#MAPWIDTH#x#MAPHEIGHT#,#LISTCOMMENT#,#CENTERLAT#");
+        h.home.dir.write(
+            "gmtemplate.html",
+            "#CENTERLAT#,#CENTERLONG#,#ZOOMFACTOR#,#MAPWIDTH#x#MAPHEIGHT#,#LISTCOMMENT#,#CENTERLAT#");
     }
     ExportHome h;
 };
@@ -88,9 +92,10 @@ protected:
 TEST_F(MapViewTest, OneCacheIsTheCentreAtZoom13) {
     h.writeWorkList({"GC1234"});
     EXPECT_EQ(showCaches(h.ctx(), kMapSourceWorkList, 1), 1);
-    EXPECT_EQ(h.read("caches.xml"),
-              "<markers>\r\n<marker lat=\"48.00000\" lng=\"11.00000\" wpt=\"[b]GC1234[/b][br]Eins\" icon=\"1\" "
-              "diff=\"1.5\" terr=\"2\" size=\"Regular\"/>\r\n</markers>\r\n");
+    EXPECT_EQ(
+        h.read("caches.xml"),
+        "<markers>\r\n<marker lat=\"48.00000\" lng=\"11.00000\" wpt=\"[b]GC1234[/b][br]Eins\" icon=\"1\" "
+        "diff=\"1.5\" terr=\"2\" size=\"Regular\"/>\r\n</markers>\r\n");
     EXPECT_EQ(h.read("gmshow.html"),
               "48.000,11.000,13,800x600,Folgende 1 Caches befinden sich in der Arbeitsliste:,48.000");
     EXPECT_EQ(h.home.host.opened, std::vector<std::string>{h.work("gmshow.html")});
@@ -100,14 +105,17 @@ TEST_F(MapViewTest, ThreeDegreesOfLatitudeGiveZoom6AndTheMiddle) {
     writeListFile(h.work("dirlist.txt"), {"GC2000", "GC0001", "GC1234"});
     EXPECT_EQ(showCaches(h.ctx(), kMapSourceDirectory, 2), 2);
     EXPECT_EQ(h.read("gmshow.html"),
-              "49.500,11.250,6,1024x768,Folgende 2 Caches befinden sich im gew&auml;hlten Ausgabeverzeichnis::,49.500");
-    EXPECT_NE(h.read("caches.xml").find("icon=\"7\" diff=\"2.5\" terr=\"3\" size=\"Small\""), std::string::npos);
+              "49.500,11.250,6,1024x768,Folgende 2 Caches befinden sich im gew&auml;hlten "
+              "Ausgabeverzeichnis::,49.500");
+    EXPECT_NE(h.read("caches.xml").find("icon=\"7\" diff=\"2.5\" terr=\"3\" size=\"Small\""),
+              std::string::npos);
 }
 
 TEST_F(MapViewTest, FindsAndMissingCaches) {
     writeFoundRecords(h.work("Finds.bin"), {{51.0, 11.5, "GC2000", "Zwei", "Webcam Cache", "01.01.2006"}});
     EXPECT_EQ(showCaches(h.ctx(), kMapSourceFinds, 0), 1);
-    EXPECT_NE(h.read("gmshow.html").find("640x480,Folgende 1 Caches hast Du bereits gefunden::"), std::string::npos);
+    EXPECT_NE(h.read("gmshow.html").find("640x480,Folgende 1 Caches hast Du bereits gefunden::"),
+              std::string::npos);
 
     removeFile(h.work("caches.xml"));
     removeFile(h.work("gmshow.html"));
@@ -136,7 +144,8 @@ TEST_F(MapViewTest, OneCacheAddress) {
     dialog.display = 1;
     dialog.zoom = 3;
     EXPECT_EQ(dialog.address(),
-              "http://127.0.0.1:9/maps?f=q&hl=de&q=48.500000+11.250000&ie=UTF8&om=1&z=10&t=k&ll=48.500000,11.250000");
+              "http://127.0.0.1:9/"
+              "maps?f=q&hl=de&q=48.500000+11.250000&ie=UTF8&om=1&z=10&t=k&ll=48.500000,11.250000");
     dialog.display = 2;
     dialog.zoom = 2;
     EXPECT_NE(dialog.address().find("&z=13&t=h&ll="), std::string::npos);
@@ -156,7 +165,8 @@ TEST_F(MapViewTest, ShippedPageGetsTheMarkersEmbedded) {
     ASSERT_EQ(showCaches(h.ctx(), kMapSourceWorkList, 0), 1);
     const std::string page = h.read("gmshow.html");
     EXPECT_EQ(page.find('#' + std::string("CENTERLAT#")), std::string::npos);
-    EXPECT_NE(page.find("var embeddedMarkers = \"\\x3Cmarkers>\\n\\x3Cmarker lat=\\\"48.00000\\\""), std::string::npos);
+    EXPECT_NE(page.find("var embeddedMarkers = \"\\x3Cmarkers>\\n\\x3Cmarker lat=\\\"48.00000\\\""),
+              std::string::npos);
     EXPECT_NE(page.find("setView([48.000, 11.000], 13)"), std::string::npos);
 }
 
