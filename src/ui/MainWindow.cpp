@@ -32,8 +32,8 @@
 #include "ui/BuddyDialog.h"
 #include "ui/CacheDetailsDialog.h"
 #include "ui/DialogUtil.h"
-#include "ui/ImportCommands.h"
 #include "ui/ExportCommands.h"
+#include "ui/ImportCommands.h"
 #include "ui/ListingCommands.h"
 #include "ui/OutputBrowserWidget.h"
 #include "ui/QtText.h"
@@ -228,7 +228,8 @@ bool MainWindow::commandEnabled(Cmd id) const {
 void MainWindow::wireCommands() {
     auto* imports = new ImportCommands(
         ctx_, this, [this] { refreshStatus(); }, [this] { openSettings(); });
-    listing_ = new ListingCommands(ctx_, this, [this] { reloadTree(); }, [this] { browser_->rebuildList(); });
+    listing_ = new ListingCommands(
+        ctx_, this, [this] { reloadTree(); }, [this] { browser_->rebuildList(); });
     browser_->actions().editLongDescription = [this](const std::string& dir, const std::string& waypoint) {
         listing_->editLongDescription(dir, waypoint);
     };
