@@ -228,8 +228,7 @@ bool MainWindow::commandEnabled(Cmd id) const {
 void MainWindow::wireCommands() {
     auto* imports = new ImportCommands(
         ctx_, this, [this] { refreshStatus(); }, [this] { openSettings(); });
-    listing_ = new ListingCommands(
-        ctx_, this, [this] { reloadTree(); }, [this] { browser_->rebuildList(); });
+    listing_ = new ListingCommands(ctx_, this, [this] { reloadTree(); }, [this] { browser_->rebuildList(); });
     browser_->actions().editLongDescription = [this](const std::string& dir, const std::string& waypoint) {
         listing_->editLongDescription(dir, waypoint);
     };
