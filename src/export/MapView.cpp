@@ -228,17 +228,4 @@ void ShowOneCacheModel::ok() {
     close();
 }
 
-bool cacheForMapView(RunContext& ctx, const std::string& selectedWaypoint, TCacheRec& rec) {
-    if (selectedWaypoint.empty()) {
-        ctx.host().message(MsgKind::Warning, MsgButtons::Ok, "Bitte zuerst einen Cache markieren.");
-        return false;
-    }
-    if (!FindCache(ctx, selectedWaypoint, rec)) {
-        ctx.host().message(MsgKind::Error, MsgButtons::Ok,
-                           "Zugeh\xF6riger Cache nicht in Datenbank gefunden.");
-        return false;
-    }
-    return true;
-}
-
 }  // namespace vellora

@@ -67,8 +67,4 @@ private:
     float lat_ = 0, lon_ = 0;
 };
 
-// For the output directory browser: the waypoint of the first selected entry looked up; warns
-// when nothing is selected and reports a waypoint missing from the database.
-bool cacheForMapView(RunContext& ctx, const std::string& selectedWaypoint, TCacheRec& rec);
-
 }  // namespace vellora
