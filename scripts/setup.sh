@@ -8,6 +8,7 @@ PACKAGES=(
   libcurl4-openssl-dev zlib1g-dev libexpat1-dev libpugixml-dev libcpp-httplib-dev libjpeg62-turbo-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang-format
+  libjs-leaflet
 )
 
 SUDO=""

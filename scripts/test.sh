@@ -3,6 +3,18 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh --deps-only
+# Tools only the tests use (readers our export files are checked against).
+TEST_PACKAGES=(gpsbabel libxml2-utils)
+missing_test=()
+for p in "${TEST_PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing_test+=("$p")
+done
+if [ ${#missing_test[@]} -gt 0 ]; then
+  SUDO=""
+  if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+  $SUDO apt-get update
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing_test[@]}"
+fi
 cmake --preset debug
 cmake --build --preset debug
 ctest --preset debug

@@ -33,6 +33,8 @@ constexpr CommandGroup kGroups[] = {
     {"archive", runArchiveCommand},
     {"update-check", runUpdateCheckCommand},
     {"finds", runFindsCommand},
+    {"export", runExportCommand},
+    {"mapview", runMapViewCommand},
 };
 
 constexpr const char* kUsage =

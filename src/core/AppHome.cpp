@@ -10,6 +10,9 @@
 #ifndef VELLORA_SOURCE_DATA_DIR
 #define VELLORA_SOURCE_DATA_DIR ""
 #endif
+#ifndef VELLORA_LEAFLET_DIR
+#define VELLORA_LEAFLET_DIR "/usr/share/javascript/leaflet"
+#endif
 #ifndef VELLORA_INSTALL_DATA_DIR
 #define VELLORA_INSTALL_DATA_DIR ""
 #endif
@@ -29,7 +32,30 @@ std::string executableDir() {
     return extractFilePath(std::string(buf, static_cast<std::size_t>(n)));
 }
 
-bool holdsShippedData(const std::string& dir) { return !dir.empty() && fileExists(joinPath(dir, "CacheDB.conf")); }
+bool holdsShippedData(const std::string& dir) {
+    return !dir.empty() && fileExists(joinPath(dir, "CacheDB.conf"));
+}
+
+// The map library the page template gmtemplate.html loads from beside itself: from the
+// installation when it carries a copy, else from the system's package.
+void seedMapScripts(const std::string& home, const std::string& dataDir, std::vector<std::string>& copied) {
+    static constexpr const char* kFiles[] = {
+        "leaflet.js",
+        "leaflet.css",
+        "images/marker-icon.png",
+        "images/marker-icon-2x.png",
+        "images/marker-shadow.png",
+    };
+    for (const char* name : kFiles) {
+        const std::string target = joinPath(home, name);
+        if (fileExists(target)) continue;
+        std::string source = joinPath(dataDir, name);
+        if (!fileExists(source)) source = joinPath(VELLORA_LEAFLET_DIR, name);
+        auto data = readFile(source);
+        if (!data || makeDirs(extractFilePath(target)) != 0) continue;
+        if (writeFileAtomic(target, *data) == 0) copied.push_back(name);
+    }
+}
 
 }  // namespace
 
@@ -55,8 +81,8 @@ std::optional<std::string> findDataDir() {
 
 std::vector<std::string> prepareAppHome(const std::string& home, const std::optional<std::string>& dataDir) {
     if (int err = makeDirs(home); err != 0) {
-        throw std::runtime_error("Das Programmverzeichnis " + home + " kann nicht angelegt werden: " +
-                                 systemErrorText(err));
+        throw std::runtime_error("Das Programmverzeichnis " + home +
+                                 " kann nicht angelegt werden: " + systemErrorText(err));
     }
     std::vector<std::string> copied;
     if (!dataDir) return copied;
@@ -66,6 +92,7 @@ std::vector<std::string> prepareAppHome(const std::string& home, const std::opti
         auto data = readFile(joinPath(*dataDir, name));
         if (data && writeFileAtomic(target, *data) == 0) copied.push_back(name);
     }
+    if (fileExists(joinPath(*dataDir, "gmtemplate.html"))) seedMapScripts(home, *dataDir, copied);
     return copied;
 }
 

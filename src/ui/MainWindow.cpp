@@ -32,6 +32,7 @@
 #include "ui/BuddyDialog.h"
 #include "ui/CacheDetailsDialog.h"
 #include "ui/DialogUtil.h"
+#include "ui/ExportCommands.h"
 #include "ui/ImportCommands.h"
 #include "ui/ListingCommands.h"
 #include "ui/OutputBrowserWidget.h"
@@ -231,6 +232,7 @@ void MainWindow::wireCommands() {
     browser_->actions().editLongDescription = [this](const std::string& dir, const std::string& waypoint) {
         listing_->editLongDescription(dir, waypoint);
     };
+    auto* exports = new ExportCommands(ctx_, this, browser_->model());
     browser_->actions().createIndex = [this](const std::string& dir) { listing_->createIndex(dir); };
     browser_->actions().reloadListings = [this](const std::vector<std::string>& waypoints) {
         listing_->reloadListings(waypoints);
@@ -253,6 +255,8 @@ void MainWindow::wireCommands() {
         {Cmd::UpdateMainWindow, [this] { reloadTree(); }},
         {Cmd::Toolbar, [this] { toolbar_->setVisible(action(Cmd::Toolbar)->isChecked()); }},
         {Cmd::LoadFinds, [imports] { imports->loadFinds(); }},
+        {Cmd::Export, [exports] { exports->exportList(); }},
+        {Cmd::GoogleMaps, [exports] { exports->showCachesOnMap(); }},
         {Cmd::ReadCacheDB, [imports] { imports->readCacheDB(); }},
         {Cmd::ReadAdditionalCacheDBs, [imports] { imports->readAdditionalCacheDBs(); }},
         {Cmd::ConvertLocalCacheDB, [imports] { imports->convertLocalCacheDB(); }},
