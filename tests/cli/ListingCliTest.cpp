@@ -17,7 +17,7 @@ struct CliResult {
 };
 
 std::string fixturePath(const std::string& name) {
-    return (std::filesystem::path(__FILE__).parent_path().parent_path() / "listing" / "fixtures" / name)
+    return (std::filesystem::path(VELLORA_TEST_SOURCE_DIR) / "listing" / "fixtures" / name)
         .string();
 }
 

@@ -24,7 +24,7 @@ const std::string kBase = "https://www.vellora-listings.example";
 const std::string kImg = "https://img.vellora-listings.example";
 
 std::string fixturePath(const std::string& name) {
-    return (std::filesystem::path(__FILE__).parent_path() / "fixtures" / name).string();
+    return (std::filesystem::path(VELLORA_TEST_SOURCE_DIR) / "listing" / "fixtures" / name).string();
 }
 
 std::string fixture(const std::string& name) {

@@ -22,7 +22,7 @@ const ListingSite& site() {
 }
 
 std::string fixture(const std::string& name) {
-    const auto path = std::filesystem::path(__FILE__).parent_path() / "fixtures" / name;
+    const auto path = std::filesystem::path(VELLORA_TEST_SOURCE_DIR) / "listing" / "fixtures" / name;
     auto text = readFile(path.string());
     EXPECT_TRUE(text.has_value()) << path;
     return text.value_or("");

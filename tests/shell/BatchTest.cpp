@@ -195,7 +195,7 @@ TEST_F(BatchTest, TheIndexStageWritesTheIndexPageUnattended) {
 TEST_F(BatchTest, GeneratorAndIndexStagesTurnTheSavedPageIntoADescriptionAndAnIndex) {
     const std::string page =
         readFile(
-            (std::filesystem::path(__FILE__).parent_path() / "../listing/fixtures/GC1A2B3.html").string())
+            (std::filesystem::path(VELLORA_TEST_SOURCE_DIR) / "listing/fixtures/GC1A2B3.html").string())
             .value_or("");
     ASSERT_FALSE(page.empty());
     home.ctx().settings.OutDir = home.dir.file("ausgabe");
