@@ -160,7 +160,7 @@ MapWindow::MapWindow(RunContext& ctx, TfrmMap& model, QWidget* parent)
             auto* button = new QPushButton(this);
             button->setFixedSize(32, 32);
             if (east == 0 && north == 0) {
-                button->setText(QStringLiteral("\xE2\x8C\x82"));  // a house: the whole map
+                button->setText(QString::fromUtf8("\xE2\x8C\x82"));  // a house: the whole map
                 button->setObjectName(QStringLiteral("btnOverview"));
                 button->setToolTip(qs(TfrmMap::kOverviewHint));
                 connect(button, &QPushButton::clicked, this, [this] { model_.showOverview(); });
