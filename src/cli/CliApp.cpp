@@ -33,6 +33,8 @@ constexpr CommandGroup kGroups[] = {
     {"archive", runArchiveCommand},
     {"update-check", runUpdateCheckCommand},
     {"finds", runFindsCommand},
+    {"gpx", runGpxCommand},
+    {"drop", runDropCommand},
 };
 
 constexpr const char* kUsage =
@@ -53,7 +55,9 @@ constexpr const char* kUsage =
     "  load [--maps-only]\n"
     "  archive load\n"
     "  update-check\n"
-    "  finds load [--since dd.MM.yyyy]\n";
+    "  finds load [--since dd.MM.yyyy]\n"
+    "  gpx import FILE [--radius KM] [--center HOME|NAME] [--extract] [--keep-old]\n"
+    "  drop FILE...\n";
 
 }  // namespace
 

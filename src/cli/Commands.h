@@ -21,5 +21,7 @@ int runLoadCommand(CliEnv& env, const Args& args);
 int runArchiveCommand(CliEnv& env, const Args& args);
 int runUpdateCheckCommand(CliEnv& env, const Args& args);
 int runFindsCommand(CliEnv& env, const Args& args);
+int runGpxCommand(CliEnv& env, const Args& args);
+int runDropCommand(CliEnv& env, const Args& args);
 
 }  // namespace vellora
