@@ -436,14 +436,15 @@ void TfrmGPXImp::btnStartClick() {
         const auto it = database.find(rec.Waypoint);
         std::string diff;
         const CompareResult r = CompareWithDatabase(rec, it == database.end() ? nullptr : &it->second, diff);
-        if (r == CompareResult::NoWaypoint) return true;
         if (r == CompareResult::Identical) ++identical_;
         if (r == CompareResult::Changed) ++changed_;
         if (r == CompareResult::New) ++new_;
-        output_.push_back(std::to_string(static_cast<int>(r)) + " - " + rec.Waypoint + ": " + rec.CacheName);
+        // Also after a definition without waypoint, so that the last count shown is the real one.
         counter_ = std::to_string(found_) + " Cachedefinitionen gefunden, " + std::to_string(changed_) +
                    " unterschiedlich, " + std::to_string(new_) + " neu, " + std::to_string(identical_) +
                    " alt";
+        if (r == CompareResult::NoWaypoint) return true;
+        output_.push_back(std::to_string(static_cast<int>(r)) + " - " + rec.Waypoint + ": " + rec.CacheName);
         if (r != CompareResult::Identical) {
             PendingEntry e;
             e.kind = r == CompareResult::New ? Kind::New : Kind::Changed;
