@@ -219,7 +219,10 @@ bool gpxCacheRecord(const RunContext& ctx, const GpxWaypoint& wpt, TCacheRec& re
     if (wpt.hasCacheId) {
         if (const auto id = parseInt32(wpt.cacheId)) rec.CacheID = *id;
     }
-    std::string name = cp1252FromUtf8(wpt.hasUrlname ? wpt.urlname : wpt.linkText);
+    // GPX 1.1 has no urlname: its link text, else the cache's own name.
+    std::string name = cp1252FromUtf8(wpt.hasUrlname          ? wpt.urlname
+                                      : !wpt.linkText.empty() ? wpt.linkText
+                                                              : wpt.cacheName);
     if (wpt.hasPlacedBy) name += " by " + cp1252FromUtf8(wpt.placedBy);
     replaceAll(name, "&amp;", "&");
     rec.CacheName = cut(std::move(name), TCacheRec::kCacheNameMax);
