@@ -35,6 +35,8 @@ constexpr CommandGroup kGroups[] = {
     {"finds", runFindsCommand},
     {"export", runExportCommand},
     {"mapview", runMapViewCommand},
+    {"gpx", runGpxCommand},
+    {"drop", runDropCommand},
 };
 
 constexpr const char* kUsage =
@@ -55,7 +57,9 @@ constexpr const char* kUsage =
     "  load [--maps-only]\n"
     "  archive load\n"
     "  update-check\n"
-    "  finds load [--since dd.MM.yyyy]\n";
+    "  finds load [--since dd.MM.yyyy]\n"
+    "  gpx import FILE [--radius KM] [--center HOME|NAME] [--extract] [--keep-old]\n"
+    "  drop FILE...\n";
 
 }  // namespace
 

@@ -23,5 +23,7 @@ int runUpdateCheckCommand(CliEnv& env, const Args& args);
 int runFindsCommand(CliEnv& env, const Args& args);
 int runExportCommand(CliEnv& env, const Args& args);
 int runMapViewCommand(CliEnv& env, const Args& args);
+int runGpxCommand(CliEnv& env, const Args& args);
+int runDropCommand(CliEnv& env, const Args& args);
 
 }  // namespace vellora

@@ -35,12 +35,27 @@ void appendUtf8(std::string& out, char32_t cp) {
     }
 }
 
-char byteOf(char32_t cp) {
-    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<char>(cp);
-    for (std::size_t i = 0; i < kHighControls.size(); ++i) {
-        if (kHighControls[i] == cp) return static_cast<char>(0x80 + i);
+bool byteFor(char32_t cp, char& byte) {
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
+        byte = static_cast<char>(cp);
+        return true;
     }
-    return '?';
+    for (std::size_t i = 0; i < kHighControls.size(); ++i) {
+        if (kHighControls[i] == cp) {
+            byte = static_cast<char>(0x80 + i);
+            return true;
+        }
+    }
+    return false;
+}
+
+char byteOf(char32_t cp) {
+    char byte = '?';
+    return byteFor(cp, byte) ? byte : '?';
+}
+
+char lowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 // Decodes one UTF-8 sequence at text[i]; returns its length, or 0 when it is malformed.
@@ -99,6 +114,43 @@ std::string cp1252FromUtf8(std::string_view text) {
         }
     }
     return out;
+}
+
+std::string cp1252FromUtf8Html(std::string_view text) {
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        char32_t cp = 0;
+        const std::size_t len = b < 0x80 ? 0 : decodeUtf8(text, i, cp);
+        if (len == 0) {
+            out += static_cast<char>(b);
+            ++i;
+            continue;
+        }
+        char byte = 0;
+        if (byteFor(cp, byte))
+            out += byte;
+        else
+            out += "&#" + std::to_string(static_cast<std::uint32_t>(cp)) + ";";
+        i += len;
+    }
+    return out;
+}
+
+bool htmlDeclaresUtf8(std::string_view page) {
+    std::string head;
+    for (char c : page.substr(0, 4096)) head += lowerAscii(c);
+    const std::size_t body = head.find("<body");
+    if (body != std::string::npos) head.erase(body);
+    for (std::size_t at = head.find("charset="); at != std::string::npos;
+         at = head.find("charset=", at + 1)) {
+        std::size_t v = at + 8;
+        while (v < head.size() && (head[v] == '"' || head[v] == '\'' || head[v] == ' ')) ++v;
+        if (head.compare(v, 5, "utf-8") == 0 || head.compare(v, 4, "utf8") == 0) return true;
+    }
+    return false;
 }
 
 }  // namespace vellora

@@ -11,4 +11,11 @@ std::string utf8FromCp1252(std::string_view text);
 // Characters Windows-1252 cannot hold become '?'; malformed UTF-8 bytes are taken as Windows-1252.
 std::string cp1252FromUtf8(std::string_view text);
 
+// For HTML: characters Windows-1252 cannot hold become numeric character references ("&#1078;"),
+// a leading byte-order mark is dropped; malformed UTF-8 bytes are taken as Windows-1252.
+std::string cp1252FromUtf8Html(std::string_view text);
+
+// Whether an HTML page declares UTF-8 ("charset=utf-8", with or without quotes) before its body.
+bool htmlDeclaresUtf8(std::string_view page);
+
 }  // namespace vellora

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "core/CacheRec.h"
+#include "core/Cp1252.h"
 #include "core/FastStrings.h"
 #include "core/FileProcs.h"
 #include "core/FileUtil.h"
@@ -482,12 +483,18 @@ int TCreateDescr::convertCache(const std::string& waypoint) {
 void TCreateDescr::readPage(const std::string& pagePath) {
     const auto raw = readFile(pagePath);
     if (!raw) return;
-    std::string page = joinPageLines(*raw);
+    // A page that declares UTF-8 (those written from GPX files) is converted properly, with
+    // character references for what Windows-1252 lacks; the repair is only for pages that do not.
+    const bool utf8 = htmlDeclaresUtf8(*raw);
+    std::string page = joinPageLines(utf8 ? cp1252FromUtf8Html(*raw) : *raw);
+    const auto repair = [utf8](std::string& text) {
+        if (!utf8) repairUtf8(text);
+    };
     // Bug and waypoint names come from the same page as the fields, so they need the same repair.
     fields_.TravelBugs = getTravelBugs(page);
-    repairUtf8(fields_.TravelBugs);
+    repair(fields_.TravelBugs);
     fields_.AdditionalWaypoints = getAdditionalWaypoints(page);
-    repairUtf8(fields_.AdditionalWaypoints);
+    repair(fields_.AdditionalWaypoints);
 
     TDescriptionFields& f = fields_;
     f.counters.fill(0);
@@ -496,7 +503,7 @@ void TCreateDescr::readPage(const std::string& pagePath) {
         // Pages written from GPX files name their hint span plainly and encode the bracketed parts too.
         const bool plainHintSpan = equalsNoCase(id, "HINTS");
         if (!cleanField(id, content, site_, f.counters)) continue;
-        repairUtf8(content);
+        repair(content);
         if (id == "CACHENAME") {
             f.CacheName = std::move(content);
         } else if (id == "CACHEOWNER") {

@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QEvent>
@@ -27,12 +26,12 @@
 #include "core/RunContext.h"
 #include "core/Settings.h"
 #include "shell/About.h"
-#include "shell/DropHandler.h"
 #include "ui/AboutDialog.h"
 #include "ui/BuddyDialog.h"
 #include "ui/CacheDetailsDialog.h"
 #include "ui/DialogUtil.h"
 #include "ui/ExportCommands.h"
+#include "ui/GpxCommands.h"
 #include "ui/ImportCommands.h"
 #include "ui/ListingCommands.h"
 #include "ui/OutputBrowserWidget.h"
@@ -228,6 +227,7 @@ bool MainWindow::commandEnabled(Cmd id) const {
 void MainWindow::wireCommands() {
     auto* imports = new ImportCommands(
         ctx_, this, [this] { refreshStatus(); }, [this] { openSettings(); });
+    gpx_ = new GpxCommands(ctx_, this, [this] { refreshStatus(); });
     listing_ = new ListingCommands(ctx_, this, [this] { reloadTree(); }, [this] { browser_->rebuildList(); });
     browser_->actions().editLongDescription = [this](const std::string& dir, const std::string& waypoint) {
         listing_->editLongDescription(dir, waypoint);
@@ -261,6 +261,7 @@ void MainWindow::wireCommands() {
         {Cmd::ReadAdditionalCacheDBs, [imports] { imports->readAdditionalCacheDBs(); }},
         {Cmd::ConvertLocalCacheDB, [imports] { imports->convertLocalCacheDB(); }},
         {Cmd::ConvertAdditionalCacheDBs, [imports] { imports->convertAdditionalCacheDBs(); }},
+        {Cmd::ImportGPX, [this] { gpx_->importGpx(); }},
         {Cmd::DbFromListings, [imports] { imports->dbFromListings(); }},
         {Cmd::GetArchiveList, [imports] { imports->getArchiveList(); }},
         {Cmd::EditCache, [imports] { imports->editCache(); }},
@@ -396,6 +397,7 @@ void MainWindow::showEvent(QShowEvent* event) {
 void MainWindow::runStartup() {
     startupTimer_.stop();
     startup_->run();
+    if (!startFiles_.empty()) filesDropped(std::exchange(startFiles_, {}));
 }
 
 WindowGeometry MainWindow::currentGeometry() const {
@@ -427,9 +429,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
 }
 
 void MainWindow::filesDropped(const std::vector<std::string>& paths) {
-    DropHooks hooks;
-    hooks.refreshStatus = [this] { refreshStatus(); };
-    processDroppedFiles(paths, pathOf(QDir::tempPath()), hooks);
+    gpx_->filesDropped(paths);
 }
 
 }  // namespace vellora

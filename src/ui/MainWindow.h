@@ -23,6 +23,7 @@ namespace vellora {
 class OutputBrowserWidget;
 class RunContext;
 class ListingCommands;
+class GpxCommands;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -52,6 +53,8 @@ public:
     void reloadTree();
     // Files dropped from the desktop (paths as the file system has them).
     void filesDropped(const std::vector<std::string>& paths);
+    // Files named on the command line, handled as dropped once the start-up sequence has run.
+    void setStartFiles(std::vector<std::string> paths) { startFiles_ = std::move(paths); }
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -81,6 +84,8 @@ private:
     HomeSelector homeSelector_;
     QuickInfo quickInfo_;
     ListingCommands* listing_ = nullptr;  // a child of the window
+    GpxCommands* gpx_ = nullptr;          // a child of the window
+    std::vector<std::string> startFiles_;
     std::map<Cmd, QAction*> actions_;
     std::map<Cmd, std::function<void()>> handlers_;
     QToolBar* toolbar_ = nullptr;

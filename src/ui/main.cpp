@@ -1,5 +1,6 @@
-// The desktop program: vellora [--home DIR]
+// The desktop program: vellora [--home DIR] [FILE...]
 #include <QApplication>
+#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
@@ -7,6 +8,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "core/AppHome.h"
 #include "core/RunContext.h"
@@ -27,15 +29,19 @@ int main(int argc, char** argv) {
         QApplication::installTranslator(&qtTranslator);
 
     std::optional<std::string> homeArgument;
+    // Files named after the options are handled as if dropped on the window (GPX, ZIP).
+    std::vector<std::string> files;
     const QStringList args = QApplication::arguments();
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--home") && i + 1 < args.size()) {
             homeArgument = vellora::pathOf(args[++i]);
         } else if (args[i].startsWith(QLatin1String("--home="))) {
             homeArgument = vellora::pathOf(args[i].mid(7));
+        } else if (!args[i].startsWith(QLatin1String("--"))) {
+            files.push_back(vellora::pathOf(QFileInfo(args[i]).absoluteFilePath()));
         } else {
             QMessageBox::critical(nullptr, QStringLiteral("Vellora"),
-                                  QStringLiteral("Aufruf: vellora [--home VERZEICHNIS]"));
+                                  QStringLiteral("Aufruf: vellora [--home VERZEICHNIS] [DATEI...]"));
             return 2;
         }
     }
@@ -54,6 +60,7 @@ int main(int argc, char** argv) {
     try {
         vellora::startConfiguration(ctx);
         vellora::MainWindow window(ctx);
+        window.setStartFiles(files);
         host.setWindow(&window);
         window.show();
         result = QApplication::exec();

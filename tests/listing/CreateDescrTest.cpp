@@ -283,6 +283,33 @@ TEST_F(CreateDescrTest, GpxPageConvertsWithItsDescriptionHintLogsImagesAndMap) {
               std::string::npos);
 }
 
+// A page that declares UTF-8 is converted into Windows-1252; what that cannot hold becomes a
+// character reference, so that the browser shows every character of the GPX file.
+TEST_F(CreateDescrTest, Utf8PageKeepsEveryCharacter) {
+    std::string page = fixture("GCGPX01.html");
+    const auto replace = [&page](const std::string& from, const std::string& to) {
+        const std::size_t at = page.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        page.replace(at, from.size(), to);
+    };
+    replace("\"CacheName\">Waldrand am Hang",
+            "\"CacheName\">Caf\xC3\xA9 \xE2\x80\x9E"
+            "Eck\xE2\x80\x9C \xD0\x9F\xD1\x80\xD0\xB8 \xF0\x9F\x98\x80");
+    replace("<b>gr\xC3\xBCn</b>", "<b>gr\xC3\xBCn</b> \xC2\xAB\xC3\x82\xC2\xBB \xE2\x80\x94 \xD0\x81");
+    replace(">Moni</A>", ">J\xC3\xBCrgen \xC5\x81</A>");
+    home.dir.write("GCGPX01.html", page);
+    const auto v = convert("GCGPX01");
+    EXPECT_EQ(v.at("CACHENAME"),
+              "Caf\xE9 \x84"
+              "Eck\x93 &#1055;&#1088;&#1080; &#128512;");
+    // A real "\xC2" stays: nothing is "repaired" in a page that was read right.
+    EXPECT_TRUE(v.at("LONGDESCRIPTION")
+                    .ends_with("<b>gr\xFCn</b> \xAB\xC2\xBB \x97 &#1025;.</p><!-- Langbeschreibung Ende -->"))
+        << v.at("LONGDESCRIPTION");
+    EXPECT_NE(v.at("CACHELOGS").find("November 05, 2006 by J\xFCrgen &#321; </B>"), std::string::npos)
+        << v.at("CACHELOGS");
+}
+
 // ---- logs ----
 
 std::string logPage(const std::vector<std::pair<std::string, std::string>>& logs) {

@@ -57,7 +57,7 @@ TEST_F(MainWindowView, MenusAndToolbarFollowTheCommandTable) {
     EXPECT_TRUE(window->action(Cmd::ReadCacheDB)->isEnabled());
     EXPECT_TRUE(window->action(Cmd::Export)->isEnabled());
     EXPECT_TRUE(window->action(Cmd::GoogleMaps)->isEnabled());
-    EXPECT_FALSE(window->action(Cmd::ImportGPX)->isEnabled());  // not part of the program yet
+    EXPECT_TRUE(window->action(Cmd::ImportGPX)->isEnabled());
     EXPECT_TRUE(window->action(Cmd::Toolbar)->isChecked());
     window->action(Cmd::Toolbar)->trigger();
     EXPECT_FALSE(window->toolbar()->isVisible());

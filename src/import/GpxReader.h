@@ -1,0 +1,38 @@
+#pragma once
+// Streaming reader of GPX 1.0 / 1.1 files with the listing site's cache extension (1.0, 1.0.1),
+// on expat: values are read as XML defines them (entities, character references, CDATA, any
+// namespace prefix), one waypoint at a time, so memory does not grow with the file. Values are
+// handed over as UTF-8; each waypoint also carries its byte range in the file, from which the
+// listing pages are cut.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace vellora {
+
+struct GpxWaypoint {
+    std::string latText, lonText;  // the attributes as written
+    bool hasName = false;
+    std::string name, time, urlname;
+    bool hasUrlname = false;
+    std::string linkText;  // GPX 1.1: <link><text>, where 1.0 has <urlname>
+    bool hasCache = false, hasCacheId = false, hasPlacedBy = false, hasDifficulty = false, hasTerrain = false;
+    std::string cacheId, cacheName, placedBy, type, container, difficulty, terrain, country;
+    // Byte range of the element in the file: from its "<" to behind its end tag.
+    std::uint64_t begin = 0, end = 0;
+};
+
+struct GpxReadResult {
+    bool ok = true;         // false: the file could not be read or is not well-formed
+    bool stopped = false;   // the callback asked to stop
+    int errorCode = 0;      // errno of a failed read
+    std::string errorText;  // what went wrong and where ("Zeile 12, Spalte 4: ..."), Windows-1252
+    std::uint64_t bytesRead = 0;
+};
+
+// Calls onWaypoint for every wpt element in file order; returning false stops the reading.
+GpxReadResult readGpxFile(const std::string& path, const std::function<bool(const GpxWaypoint&)>& onWaypoint);
+// The same over text in memory (tests).
+GpxReadResult readGpxText(const std::string& text, const std::function<bool(const GpxWaypoint&)>& onWaypoint);
+
+}  // namespace vellora
