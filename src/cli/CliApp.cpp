@@ -33,6 +33,7 @@ constexpr CommandGroup kGroups[] = {
     {"archive", runArchiveCommand},
     {"update-check", runUpdateCheckCommand},
     {"finds", runFindsCommand},
+    {"worklist", runWorkListCommand}, {"namesearch", runNameSearchCommand},
 };
 
 constexpr const char* kUsage =
@@ -53,7 +54,8 @@ constexpr const char* kUsage =
     "  load [--maps-only]\n"
     "  archive load\n"
     "  update-check\n"
-    "  finds load [--since dd.MM.yyyy]\n";
+    "  finds load [--since dd.MM.yyyy]\n"
+    "  worklist show|add|radius|from-file|move|remove-finds|remove-archived|clear ... | namesearch TEXT\n";
 
 }  // namespace
 

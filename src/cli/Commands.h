@@ -21,5 +21,7 @@ int runLoadCommand(CliEnv& env, const Args& args);
 int runArchiveCommand(CliEnv& env, const Args& args);
 int runUpdateCheckCommand(CliEnv& env, const Args& args);
 int runFindsCommand(CliEnv& env, const Args& args);
+// worklist ... and namesearch TEXT (WorkListCommands.cpp).
+int runWorkListCommand(CliEnv& env, const Args& args); int runNameSearchCommand(CliEnv& env, const Args& args);
 
 }  // namespace vellora

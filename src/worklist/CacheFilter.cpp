@@ -22,7 +22,8 @@ bool passesDateAndType(const TCacheRec& rec, const TCacheFilterOptions& opts) {
     if (opts.FilterCacheDate && rec.HiddenDate < opts.FilterDate) return false;
     if (opts.FilterCacheType) {
         const int code = CacheTypeCode(rec.CacheType);
-        if (code < 0 || code >= kFilterTypeCount || !opts.FilterCTypes[static_cast<std::size_t>(code)]) return false;
+        if (code < 0 || code >= kFilterTypeCount || !opts.FilterCTypes[static_cast<std::size_t>(code)])
+            return false;
     }
     return true;
 }

@@ -13,7 +13,8 @@ inline constexpr int kFilterTypeCount = 10;
 
 // The type boxes in the order of the type codes 0 to 9.
 inline constexpr const char* kFilterTypeCaptions[kFilterTypeCount] = {
-    "Traditional", "Multi", "Virtual", "Letterbox", "Event", "Webcam", "Mystery", "Locationless", "CITO-Event", "Earth"};
+    "Traditional", "Multi",   "Virtual",      "Letterbox",  "Event",
+    "Webcam",      "Mystery", "Locationless", "CITO-Event", "Earth"};
 
 struct TCacheFilterOptions {
     bool FilterCacheType = false;

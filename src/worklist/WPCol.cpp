@@ -29,9 +29,17 @@ const WPListInfo kWPLists[4] = {
     {"Zwischenablage", "Ablage", kClipboardListFileName},
 };
 
-const char* const kWPColumnTitles[kWPColumnCount] = {
-    "Waypoint", "Cachename", "Entf. (km)", "Versteckt", "Koordinaten", "Gr\xF6\xDF" "e", "Diff", "Terr", "Land",
-    "Gefunden"};
+const char* const kWPColumnTitles[kWPColumnCount] = {"Waypoint",
+                                                     "Cachename",
+                                                     "Entf. (km)",
+                                                     "Versteckt",
+                                                     "Koordinaten",
+                                                     "Gr\xF6\xDF"
+                                                     "e",
+                                                     "Diff",
+                                                     "Terr",
+                                                     "Land",
+                                                     "Gefunden"};
 
 namespace {
 
@@ -68,9 +76,9 @@ const OptionTable<WPColOptions>& optionTable() {
         };
         t.push_back(filterBool("FilterCacheType", &TCacheFilterOptions::FilterCacheType));
         static constexpr const char* kTypeKeys[kFilterTypeCount] = {
-            "FilterCTypeTrad",    "FilterCTypeMulti",   "FilterCTypeVirtual", "FilterCTypeLetter",
-            "FilterCTypeEvent",   "FilterCTypeWebcam",  "FilterCTypeMystery", "FilterCTypeLocless",
-            "FilterCTypeCITO",    "FilterCTypeEarth"};
+            "FilterCTypeTrad",  "FilterCTypeMulti",  "FilterCTypeVirtual", "FilterCTypeLetter",
+            "FilterCTypeEvent", "FilterCTypeWebcam", "FilterCTypeMystery", "FilterCTypeLocless",
+            "FilterCTypeCITO",  "FilterCTypeEarth"};
         for (std::size_t i = 0; i < kFilterTypeCount; ++i) {
             t.push_back(customOption<WPColOptions>(
                 kTypeKeys[i],
@@ -284,26 +292,37 @@ std::string TWPCollector::cellText(int row, int column) const {
 std::string TWPCollector::cellText(const TCacheRec& r, int column) const {
     const bool valid = validCoords(r);
     switch (column) {
-        case 0: return r.Waypoint;
-        case 1: return r.CacheName;
+        case 0:
+            return r.Waypoint;
+        case 1:
+            return r.CacheName;
         case 2: {
             if (!valid) return {};
             const auto d = DistanceBearing(refLat_, refLon_, r.Lat, r.Lon);
             return d.ok ? formatFixed(d.distanceKm, 1, ',') : std::string();
         }
-        case 3: return valid ? formatDate(r.HiddenDate) : "?";
-        case 4: return valid ? FormatLatLonPadded(r.Lat, r.Lon) : "?";
-        case 5: return valid ? r.CacheSize : "?";
-        case 6: return valid ? r.Difficulty : "0.0";
-        case 7: return valid ? r.Terrain : "0.0";
-        case 8: return valid ? countryNameByID(ctx_.countries, r.CountryID) : "?";
-        case 9: return current_ == kFindsList ? formatDate(r.foundDate()) : std::string();
-        default: return {};
+        case 3:
+            return valid ? formatDate(r.HiddenDate) : "?";
+        case 4:
+            return valid ? FormatLatLonPadded(r.Lat, r.Lon) : "?";
+        case 5:
+            return valid ? r.CacheSize : "?";
+        case 6:
+            return valid ? r.Difficulty : "0.0";
+        case 7:
+            return valid ? r.Terrain : "0.0";
+        case 8:
+            return valid ? countryNameByID(ctx_.countries, r.CountryID) : "?";
+        case 9:
+            return current_ == kFindsList ? formatDate(r.foundDate()) : std::string();
+        default:
+            return {};
     }
 }
 
 std::string TWPCollector::headline() const {
-    return std::string(kWPLists[current_ - 1].title) + " (" + std::to_string(current().count()) + " Eintr\xE4ge)";
+    return std::string(kWPLists[current_ - 1].title) + " (" + std::to_string(current().count()) +
+           " Eintr\xE4ge)";
 }
 
 void TWPCollector::rebuildView(bool resort) {
@@ -340,7 +359,8 @@ void TWPCollector::applySort() {
         }
     } else {
         text.resize(n);
-        for (std::size_t p = 0; p < n; ++p) text[p] = textSortKey(cellText(current().at(static_cast<int>(p)), c));
+        for (std::size_t p = 0; p < n; ++p)
+            text[p] = textSortKey(cellText(current().at(static_cast<int>(p)), c));
     }
     const bool desc = descending_;
     // A stable sort keeps equal rows in their list order (a comparison that never reports
@@ -626,7 +646,8 @@ int TWPCollector::removeFindsAndIgnores() {
 int TWPCollector::removeArchived() {
     if (!removeFindsEnabled()) return 0;
     std::vector<bool> marked(static_cast<std::size_t>(current().count()), false);
-    for (int p = 0; p < current().count(); ++p) marked[static_cast<std::size_t>(p)] = isArchived(current().at(p).Waypoint);
+    for (int p = 0; p < current().count(); ++p)
+        marked[static_cast<std::size_t>(p)] = isArchived(current().at(p).Waypoint);
     const int removed = mutableCurrent().removeMarked(marked);
     modified_ = true;
     rebuildView(true);
@@ -679,7 +700,8 @@ void TWPCollector::removeRowAfterDetails(int row) {
 bool TWPCollector::save() {
     Host& host = ctx_.host();
     const std::string dir = ctx_.workDirPath();
-    for (const char* name : {kWorkListFileName, kIgnoreListFileName, kFoundFileName, kClipboardListFileName}) {
+    for (const char* name :
+         {kWorkListFileName, kIgnoreListFileName, kFoundFileName, kClipboardListFileName}) {
         copyFileAtomic(dir + name, dir + name + ".bk");  // a missing file has no backup
     }
     bool ok = true;

@@ -177,7 +177,8 @@ public:
     bool cancel();
 
     static constexpr const char* kCancelWarning =
-        "Achtung! Durch das Abbrechen gehen s\xE4mtliche \xC4nderungen an der Arbeits-, Fund- und Ignoreliste "
+        "Achtung! Durch das Abbrechen gehen s\xE4mtliche \xC4nderungen an der Arbeits-, Fund- und "
+        "Ignoreliste "
         "verloren.\r\n\r\nWirklich abbrechen ohne zu speichern?";
     static constexpr const char* kUnknownWaypoint =
         "Der eingegebene Wegpunkt ist in der Cache-Datenbank nicht verzeichnet.\r\n\r\nTrotzdem in die Liste "

@@ -13,8 +13,10 @@ using Vec = std::vector<std::string>;
 class NameSearchTest : public WorkListTest {
 protected:
     void SetUp() override {
-        writeDb({wlCache("GC1", kHomeLat, kHomeLon, "Burgblick"), wlCache("GC12AB", kHomeLat, kHomeLon, "Wald"),
-                 wlCache("GC3", kHomeLat, kHomeLon, "Alte BURG"), wlCache("GC4", kHomeLat, kHomeLon, "M\xFChle")});
+        writeDb({wlCache("GC1", kHomeLat, kHomeLon, "Burgblick"),
+                 wlCache("GC12AB", kHomeLat, kHomeLon, "Wald"),
+                 wlCache("GC3", kHomeLat, kHomeLon, "Alte BURG"),
+                 wlCache("GC4", kHomeLat, kHomeLon, "M\xFChle")});
     }
     static Vec lines(const TNameSearch& s) {
         Vec out;

@@ -31,7 +31,9 @@ TEST(RadiusField, KeysAndText) {
 class RadiusSearch : public WorkListTest {
 protected:
     // Caches north of home, n km away.
-    static TCacheRec north(const std::string& wp, double km) { return wlCache(wp, kHomeLat + km / 111.19492664455873, kHomeLon); }
+    static TCacheRec north(const std::string& wp, double km) {
+        return wlCache(wp, kHomeLat + km / 111.19492664455873, kHomeLon);
+    }
 
     Vec search(const std::string& radius = "10") {
         c.radiusText = radius;
@@ -81,7 +83,8 @@ TEST_F(RadiusSearch, Filters) {
     TCacheRec multi = north("GCMULTI", 1), odd = north("GCODD", 1);
     multi.CacheType = "multi-cache";
     odd.CacheType = "Wherigo";
-    TCacheRec evToday = north("GCEVT", 1), evYesterday = north("GCEVY", 1), citoYesterday = north("GCCITO", 1);
+    TCacheRec evToday = north("GCEVT", 1), evYesterday = north("GCEVY", 1),
+              citoYesterday = north("GCCITO", 1);
     evToday.CacheType = evYesterday.CacheType = "Event Cache";
     citoYesterday.CacheType = "Cache In Trash Out E";
     evToday.HiddenDate = encodeDate(2006, 12, 8);
@@ -89,12 +92,19 @@ TEST_F(RadiusSearch, Filters) {
     TCacheRec micro = north("GCMICRO", 1), small = north("GCSMALL", 1);
     micro.CacheSize = "Micro";
     small.CacheSize = "Small";
-    const std::vector<TCacheRec> db = {march1, feb28, multi, odd, evToday, evYesterday, citoYesterday, micro, small};
+    const std::vector<TCacheRec> db = {march1,      feb28,         multi, odd,  evToday,
+                                       evYesterday, citoYesterday, micro, small};
     writeDb(db);
 
-    const Vec all = {"GCMAR1", "GCFEB28", "GCMULTI", "GCODD", "GCEVT", "GCEVY", "GCCITO", "GCMICRO", "GCSMALL"};
+    const Vec all = {"GCMAR1", "GCFEB28", "GCMULTI", "GCODD",  "GCEVT",
+                     "GCEVY",  "GCCITO",  "GCMICRO", "GCSMALL"};
     const std::vector<Case> cases = {
-        {"all off", [](TCacheFilterOptions& f) { f = {}; f.SkipArchived = f.SkipOldEvents = false; }, all},
+        {"all off",
+         [](TCacheFilterOptions& f) {
+             f = {};
+             f.SkipArchived = f.SkipOldEvents = false;
+         },
+         all},
         {"date",
          [](TCacheFilterOptions& f) {
              f = {};
@@ -103,7 +113,12 @@ TEST_F(RadiusSearch, Filters) {
              f.FilterDate = encodeDate(2006, 3, 1);
          },
          {"GCMAR1", "GCEVT", "GCEVY", "GCCITO"}},
-        {"types none", [](TCacheFilterOptions& f) { f = {}; f.FilterCacheType = true; }, {}},
+        {"types none",
+         [](TCacheFilterOptions& f) {
+             f = {};
+             f.FilterCacheType = true;
+         },
+         {}},
         {"multi only",
          [](TCacheFilterOptions& f) {
              f = {};
@@ -119,7 +134,8 @@ TEST_F(RadiusSearch, Filters) {
              f.FilterCTypes[0] = true;
          },
          {"GCMAR1", "GCFEB28", "GCMICRO", "GCSMALL"}},
-        {"old events", [](TCacheFilterOptions& f) { f = {}; },
+        {"old events",
+         [](TCacheFilterOptions& f) { f = {}; },
          {"GCMAR1", "GCFEB28", "GCMULTI", "GCODD", "GCEVT", "GCCITO", "GCMICRO", "GCSMALL"}},
         {"micros",
          [](TCacheFilterOptions& f) {

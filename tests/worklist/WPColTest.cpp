@@ -14,8 +14,8 @@ using Vec = std::vector<std::string>;
 class Collector : public WorkListTest {
 protected:
     void SetUp() override {
-        writeDb({wlCache("GC100"), wlCache("GC200", 49.7, 10.8, "\xC4pfel"), wlCache("GC300", 49.65, 10.8, "Zebra"),
-                 wlCache("GC400", 49.61, 10.8, "Burg")});
+        writeDb({wlCache("GC100"), wlCache("GC200", 49.7, 10.8, "\xC4pfel"),
+                 wlCache("GC300", 49.65, 10.8, "Zebra"), wlCache("GC400", 49.61, 10.8, "Burg")});
     }
 };
 
@@ -73,7 +73,8 @@ TEST_F(Collector, AddByWaypointRules) {
     EXPECT_EQ(c.addByWaypoint("GC77"), TWPCollector::AddResult::Declined);
     home.host.answerNext(MsgResult::Yes);
     EXPECT_EQ(c.addByWaypoint("GC77"), TWPCollector::AddResult::Added);
-    EXPECT_EQ(home.host.textsOf(MsgKind::Warning), (Vec{TWPCollector::kUnknownWaypoint, TWPCollector::kUnknownWaypoint}));
+    EXPECT_EQ(home.host.textsOf(MsgKind::Warning),
+              (Vec{TWPCollector::kUnknownWaypoint, TWPCollector::kUnknownWaypoint}));
     EXPECT_EQ(waypoints(c, kWorkList), (Vec{"GC100", "GC77"}));
     EXPECT_EQ(c.list(kWorkList).at(1).CacheName, "?");
 
@@ -275,7 +276,8 @@ TEST_F(Collector, AFailedWriteIsReportedAndKeepsTheChanges) {
     // A directory in the way of the ignore list.
     ASSERT_EQ(makeDirs(work("WPignore.txt")), 0);
     EXPECT_FALSE(c.save());
-    EXPECT_EQ(home.host.textsOf(MsgKind::Error), (Vec{"Fehler beim Schreiben der Datei " + work("WPignore.txt")}));
+    EXPECT_EQ(home.host.textsOf(MsgKind::Error),
+              (Vec{"Fehler beim Schreiben der Datei " + work("WPignore.txt")}));
     EXPECT_EQ(read("WPList.txt"), "GC100\r\n");  // the other files are written
     EXPECT_TRUE(c.isOpen());
     EXPECT_TRUE(c.modified());
@@ -299,7 +301,8 @@ TEST_F(Collector, CancelAsksOnlyWhenModified) {
     EXPECT_EQ(waypoints(c, kClipboardList), (Vec{"GC100"}));
     home.host.answerNext(MsgResult::Yes);
     EXPECT_TRUE(c.cancel());
-    EXPECT_EQ(home.host.textsOf(MsgKind::Warning), (Vec{TWPCollector::kCancelWarning, TWPCollector::kCancelWarning}));
+    EXPECT_EQ(home.host.textsOf(MsgKind::Warning),
+              (Vec{TWPCollector::kCancelWarning, TWPCollector::kCancelWarning}));
     EXPECT_EQ(read("WPList.txt"), "GC100\r\n");
     EXPECT_FALSE(home.dir.exists("WPclipboard.txt"));
 }
@@ -364,7 +367,9 @@ TEST_F(Collector, AMissingDatabaseIsReportedAndListsStillOpen) {
     TWPCollector c(home.ctx());
     c.open();
     ASSERT_EQ(home.host.textsOf(MsgKind::Error).size(), 1u);
-    EXPECT_EQ(home.host.textsOf(MsgKind::Error)[0].rfind("Fehler beim Lesen der Datei " + work("Caches.bin"), 0), 0u);
+    EXPECT_EQ(
+        home.host.textsOf(MsgKind::Error)[0].rfind("Fehler beim Lesen der Datei " + work("Caches.bin"), 0),
+        0u);
     EXPECT_EQ(c.list(kWorkList).at(0).CacheName, "?");
 }
 

@@ -45,7 +45,8 @@ const char kGpx11Groundspeak[] =
     "  xmlns:groundspeak=\"http://www.groundspeak.com/cache/1/0/1\">\n"
     "<wpt lat=\"49.1\" lon=\"8.2\">\n"
     "  <name>\n    GC1X2Y\n  </name>\n"
-    "  <groundspeak:cache id=\"1\"><groundspeak:name>GC Name der Cache &#x26; mehr</groundspeak:name></groundspeak:cache>\n"
+    "  <groundspeak:cache id=\"1\"><groundspeak:name>GC Name der Cache &#x26; "
+    "mehr</groundspeak:name></groundspeak:cache>\n"
     "</wpt>\n"
     "<wpt lat=\"1\" lon=\"2\"><name>GC&#xC4;&#xF6;1</name></wpt>\n"
     "<rte><rtept lat=\"1\" lon=\"2\"><name>GCRTE</name></rtept></rte>\n"
@@ -54,7 +55,8 @@ const char kGpx11Groundspeak[] =
 const char kLoc[] =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
     "<loc version=\"1.0\" src=\"Tovaro\">\r\n"
-    "<waypoint><name id=\"GC1A2B\"><![CDATA[Stein & Bein by Hans]]></name><coord lat=\"49.1\" lon=\"8.2\"/></waypoint>\r\n"
+    "<waypoint><name id=\"GC1A2B\"><![CDATA[Stein & Bein by Hans]]></name><coord lat=\"49.1\" "
+    "lon=\"8.2\"/></waypoint>\r\n"
     "<waypoint><name id=\"gc9&amp;9\">x</name></waypoint>\r\n"
     "<waypoint><name>ohne id</name></waypoint>\r\n"
     "</loc>\r\n";
@@ -63,12 +65,22 @@ INSTANTIATE_TEST_SUITE_P(
     Formats, WaypointFiles,
     ::testing::Values(
         FileCase{"gpx10", WPFileFormat::Gpx, kGpx10, {"GC12AB", "GC7XY", "GC99Z"}},
-        FileCase{"gpx11", WPFileFormat::Gpx, kGpx11Groundspeak, {"GC1X2Y", "GC\xC4\xD6" "1", "GCRTE"}},
-        FileCase{"cp1252", WPFileFormat::Gpx,
-                 "<?xml version=\"1.0\" encoding=\"windows-1252\"?><gpx><wpt><name>gc\x80\xE4</name></wpt></gpx>",
-                 {"GC\x80\xC4"}},
+        FileCase{"gpx11",
+                 WPFileFormat::Gpx,
+                 kGpx11Groundspeak,
+                 {"GC1X2Y",
+                  "GC\xC4\xD6"
+                  "1",
+                  "GCRTE"}},
+        FileCase{
+            "cp1252",
+            WPFileFormat::Gpx,
+            "<?xml version=\"1.0\" encoding=\"windows-1252\"?><gpx><wpt><name>gc\x80\xE4</name></wpt></gpx>",
+            {"GC\x80\xC4"}},
         FileCase{"loc", WPFileFormat::Loc, kLoc, {"GC1A2B", "GC9&9"}},
-        FileCase{"text", WPFileFormat::Text, "gc12ab;Cache name\r\nGC;x\r\nGC1\r\n  GC77 \r\nAB123\r\n",
+        FileCase{"text",
+                 WPFileFormat::Text,
+                 "gc12ab;Cache name\r\nGC;x\r\nGC1\r\n  GC77 \r\nAB123\r\n",
                  {"GC12AB", "GC1", "GC77"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -86,7 +98,9 @@ TEST(WaypointFilesErrors, BrokenXmlKeepsWhatCameBefore) {
 TEST(WaypointFilesErrors, LargeFileStreams) {
     TempDir dir;
     std::string gpx = "<gpx>";
-    for (int i = 0; i < 20000; ++i) gpx += "<wpt><name>GC" + std::to_string(i) + "</name><desc>" + std::string(50, 'x') + "</desc></wpt>\n";
+    for (int i = 0; i < 20000; ++i)
+        gpx +=
+            "<wpt><name>GC" + std::to_string(i) + "</name><desc>" + std::string(50, 'x') + "</desc></wpt>\n";
     gpx += "</gpx>";
     dir.write("big.gpx", gpx);
     Vec out;
@@ -130,7 +144,8 @@ TEST_F(LoadFromFiles, BrokenFileIsReported) {
     c.open();
     EXPECT_EQ(c.loadFromFiles(WPFileFormat::Gpx, {work("bad.gpx")}), 1);
     ASSERT_EQ(home.host.textsOf(MsgKind::Error).size(), 2u);  // the missing database, then the file
-    EXPECT_EQ(home.host.textsOf(MsgKind::Error)[1].rfind("Fehler beim Lesen der Datei " + work("bad.gpx"), 0), 0u);
+    EXPECT_EQ(home.host.textsOf(MsgKind::Error)[1].rfind("Fehler beim Lesen der Datei " + work("bad.gpx"), 0),
+              0u);
 }
 
 }  // namespace
