@@ -39,6 +39,7 @@
 #include "ui/Resources.h"
 #include "ui/Rot13Dialog.h"
 #include "ui/SettingsDialog.h"
+#include "ui/WorkListCommands.h"
 
 namespace vellora {
 
@@ -228,6 +229,7 @@ void MainWindow::wireCommands() {
     auto* imports = new ImportCommands(
         ctx_, this, [this] { refreshStatus(); }, [this] { openSettings(); });
     listing_ = new ListingCommands(ctx_, this, [this] { reloadTree(); }, [this] { browser_->rebuildList(); });
+    wireLoaderEditButton(listing_->loader(), ctx_, this);
     browser_->actions().editLongDescription = [this](const std::string& dir, const std::string& waypoint) {
         listing_->editLongDescription(dir, waypoint);
     };
@@ -262,6 +264,7 @@ void MainWindow::wireCommands() {
         {Cmd::EditCache, [imports] { imports->editCache(); }},
         {Cmd::CheckForUpdate, [imports] { imports->checkForUpdate(); }},
         {Cmd::Batch, [this] { listing_->startBatch(); }},
+        {Cmd::WorkList, workListCommand(ctx_, this, [this] { refreshStatus(); })},
         {Cmd::LoadHTML, [this] { listing_->loadListings(); }},
         {Cmd::CreateDescriptions, [this] { listing_->createDescriptions(); }},
         {Cmd::IndexPage, [this] { listing_->createIndex(); }},
