@@ -263,7 +263,12 @@ WorkListDialog::WorkListDialog(RunContext& ctx, QWidget* parent) : QDialog(paren
     layout->addLayout(middle, 1);
     layout->addLayout(bottom);
 
-    connect(save_, &QPushButton::clicked, this, [this] { saved_ = model_.save(); });
+    connect(save_, &QPushButton::clicked, this, [this] {
+        // The model closes inside save(): the flag tells modelClosed() how the window ends.
+        saving_ = true;
+        model_.save();
+        saving_ = false;
+    });
     connect(cancel_, &QPushButton::clicked, this, &WorkListDialog::reject);
     connect(saveSettings_, &QCheckBox::toggled, this, [this](bool on) { model_.saveSettings = on; });
     connect(reference_, &QComboBox::activated, this, [this](int i) { model_.setReferenceIndex(i); });
@@ -550,7 +555,7 @@ void WorkListDialog::modelChanged() {
 }
 
 void WorkListDialog::modelClosed() {
-    done(saved_ ? QDialog::Accepted : QDialog::Rejected);
+    done(saving_ ? QDialog::Accepted : QDialog::Rejected);
 }
 
 void WorkListDialog::refreshControls() {

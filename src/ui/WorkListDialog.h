@@ -133,7 +133,7 @@ private:
     RowDropTarget* garbage_ = nullptr;
     QMenu* menu_ = nullptr;
     bool refreshing_ = false;
-    bool saved_ = false;
+    bool saving_ = false;
     int fittedList_ = -1, fittedCount_ = -1;
 };
 
