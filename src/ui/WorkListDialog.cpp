@@ -258,6 +258,8 @@ WorkListDialog::WorkListDialog(RunContext& ctx, QWidget* parent) : QDialog(paren
     bottom->addWidget(save_);
     bottom->addWidget(cancel_);
 
+    // The add pages take what their controls need; the list gets the rest of the height.
+    pages_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(pages_);
     layout->addLayout(middle, 1);

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <memory>
 
 #include <QTabWidget>
@@ -19,6 +20,7 @@
 #include "core/DateUtil.h"
 #include "support/CliRunner.h"
 #include "support/TestHome.h"
+#include "ui/ListingCommands.h"
 #include "ui/MainWindow.h"
 #include "ui/NameSearchDialog.h"
 #include "ui/QtText.h"
@@ -182,11 +184,29 @@ TEST(WorkListView, RadiusSearchAndWaypointFromTheWindow) {
     EXPECT_EQ(home.dir.read("WPList.txt"), "");
 }
 
-TEST(WorkListView, TheMainWindowOffersTheCommand) {
+TEST(WorkListView, TheMainWindowsCommandBuildsTheWorkList) {
     test::TestHome home;
+    writeHome(home, 200, 0);
     MainWindow window(home.ctx(), false);
-    EXPECT_TRUE(window.action(Cmd::WorkList)->isEnabled());
-    EXPECT_EQ(window.action(Cmd::WorkList)->shortcut(), QKeySequence(QStringLiteral("Ctrl+W")));
+    QAction* command = window.action(Cmd::WorkList);
+    ASSERT_TRUE(command->isEnabled());
+    EXPECT_EQ(command->shortcut(), QKeySequence(QStringLiteral("Ctrl+W")));
+    EXPECT_TRUE(static_cast<bool>(window.listingCommands().loader().editWorkList));  // "bearbeiten"
+
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto* d = qobject_cast<WorkListDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        seen = true;
+        d->pages()->setCurrentIndex(1);
+        d->radiusField()->setText(QStringLiteral("5"));
+        d->model().radiusText = "5";
+        QTest::mouseClick(d->radiusButton(), Qt::LeftButton);
+        QTest::mouseClick(d->saveButton(), Qt::LeftButton);
+    });
+    command->trigger();
+    EXPECT_TRUE(seen);
+    EXPECT_FALSE(test::textLines(home.dir.read("WPList.txt")).empty());
 }
 
 TEST(NameSearchView, SearchTickAndAccept) {
