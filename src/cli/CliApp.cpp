@@ -37,6 +37,8 @@ constexpr CommandGroup kGroups[] = {
     {"mapview", runMapViewCommand},
     {"gpx", runGpxCommand},
     {"drop", runDropCommand},
+    {"worklist", runWorkListCommand},
+    {"namesearch", runNameSearchCommand},
 };
 
 constexpr const char* kUsage =
@@ -58,8 +60,12 @@ constexpr const char* kUsage =
     "  archive load\n"
     "  update-check\n"
     "  finds load [--since dd.MM.yyyy]\n"
+    "  export --format gpx|loc|csv|ovl|realmaps|ozi|xml [--template NAME] --source work|finds|db|dir:PATH -o FILE\n"
+    "  export db-csv FILE\n"
+    "  mapview --source work|finds|dir:PATH [--size 0|1|2]\n"
     "  gpx import FILE [--radius KM] [--center HOME|NAME] [--extract] [--keep-old]\n"
-    "  drop FILE...\n";
+    "  drop FILE...\n"
+    "  worklist show|add|radius|from-file|move|remove-finds|remove-archived|clear ... | namesearch TEXT\n";
 
 }  // namespace
 

@@ -25,5 +25,7 @@ int runExportCommand(CliEnv& env, const Args& args);
 int runMapViewCommand(CliEnv& env, const Args& args);
 int runGpxCommand(CliEnv& env, const Args& args);
 int runDropCommand(CliEnv& env, const Args& args);
+// worklist ... and namesearch TEXT (WorkListCommands.cpp).
+int runWorkListCommand(CliEnv& env, const Args& args); int runNameSearchCommand(CliEnv& env, const Args& args);
 
 }  // namespace vellora

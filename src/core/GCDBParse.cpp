@@ -202,7 +202,7 @@ bool UpdateCache(RunContext& ctx, const TCacheRec& rec) {
     return AppendCache(ctx, rec);
 }
 
-TCacheList LoadAllCaches(RunContext& ctx, bool* complete) {
+TCacheList LoadAllCaches(RunContext& ctx, bool* complete, const char* progressText) {
     TCacheList list;
     const std::string path = binPath(ctx);
     const std::string errorText = "Fehler beim Lesen der Datei " + path;
@@ -215,7 +215,7 @@ TCacheList LoadAllCaches(RunContext& ctx, bool* complete) {
     Host& host = ctx.host();
     const std::int64_t total = file.size() / static_cast<std::int64_t>(kCacheRecSize);
     list.reserve(static_cast<std::size_t>(total));
-    host.beginProgress("Cache-DB wird gelesen", total);
+    host.beginProgress(progressText, total);
     CacheRecordReader reader(file.fd());
     std::int64_t n = 0;
     while (const char* bytes = reader.next()) {

@@ -27,7 +27,9 @@ bool UpdateCache(RunContext& ctx, const TCacheRec& rec);
 // All records in file order, showing the wait window. A failure to open or read is reported and
 // the list keeps what was read; complete (when given) tells whether the whole file was read.
 // An incomplete record at the end of the file is not a record and ends the reading quietly.
-TCacheList LoadAllCaches(RunContext& ctx, bool* complete = nullptr);
+// progressText: the text of the wait window.
+TCacheList LoadAllCaches(RunContext& ctx, bool* complete = nullptr,
+                         const char* progressText = "Cache-DB wird gelesen");
 inline void FreeAllCaches(TCacheList& list) {
     list.clear();
 }

@@ -39,6 +39,7 @@
 #include "ui/Resources.h"
 #include "ui/Rot13Dialog.h"
 #include "ui/SettingsDialog.h"
+#include "ui/WorkListCommands.h"
 
 namespace vellora {
 
@@ -229,6 +230,7 @@ void MainWindow::wireCommands() {
         ctx_, this, [this] { refreshStatus(); }, [this] { openSettings(); });
     gpx_ = new GpxCommands(ctx_, this, [this] { refreshStatus(); });
     listing_ = new ListingCommands(ctx_, this, [this] { reloadTree(); }, [this] { browser_->rebuildList(); });
+    wireLoaderEditButton(listing_->loader(), ctx_, this);
     browser_->actions().editLongDescription = [this](const std::string& dir, const std::string& waypoint) {
         listing_->editLongDescription(dir, waypoint);
     };
@@ -267,6 +269,7 @@ void MainWindow::wireCommands() {
         {Cmd::EditCache, [imports] { imports->editCache(); }},
         {Cmd::CheckForUpdate, [imports] { imports->checkForUpdate(); }},
         {Cmd::Batch, [this] { listing_->startBatch(); }},
+        {Cmd::WorkList, workListCommand(ctx_, this, [this] { refreshStatus(); })},
         {Cmd::LoadHTML, [this] { listing_->loadListings(); }},
         {Cmd::CreateDescriptions, [this] { listing_->createDescriptions(); }},
         {Cmd::IndexPage, [this] { listing_->createIndex(); }},
