@@ -32,6 +32,7 @@
 #include "ui/CoordInputDialog.h"
 #include "ui/DialogUtil.h"
 #include "ui/EditCacheDialog.h"
+#include "ui/MapWindow.h"
 #include "ui/QtText.h"
 
 namespace vellora {
@@ -500,9 +501,21 @@ void WorkListDialog::buildMenu() {
         if (model_.setCentreFromRow(view_->currentIndex().row())) pages_->setCurrentIndex(1);
     });
     menu_->addSeparator();
-    // The map window is not part of the program yet.
-    add("mnuMapMarked", "Markierte Caches in Landkarte zeigen", QKeySequence(), [] {})->setEnabled(false);
-    add("mnuMapAll", "Alle Caches in Landkarte zeigen", QKeySequence(), [] {})->setEnabled(false);
+    add("mnuMapMarked", "Markierte Caches in Landkarte zeigen", QKeySequence(), [this] { showInMap(true); });
+    add("mnuMapAll", "Alle Caches in Landkarte zeigen", QKeySequence(), [this] { showInMap(false); });
+}
+
+void WorkListDialog::showInMap(bool markedOnly) {
+    const std::vector<int> rows = markedRows();
+    if (markedOnly && rows.empty()) return;
+    TfrmMap map(ctx_);
+    map.clearCaches();
+    map.clearRoute();
+    map.setView({6, 14, 47, 55});
+    for (const std::string& waypoint : model_.mapWaypoints(markedOnly ? rows : std::vector<int>{}))
+        map.addCache(waypoint);
+    MapWindow window(ctx_, map, this);
+    if (window.run()) model_.removeWaypoints(map.removed());
 }
 
 QAction* WorkListDialog::menuAction(const char* objectName) const {

@@ -108,6 +108,8 @@ private:
     void showDetails(int row);
     void correctCacheData();
     void manualCentre();
+    // Shows the waypoints of the marked rows (all rows when markedOnly is false) in the map window.
+    void showInMap(bool markedOnly);
     bool selectHits(std::vector<std::string>& lines, std::vector<bool>& ticked);
 
     RunContext& ctx_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <unordered_set>
 
 #include "core/FileIO.h"
 #include "core/FileProcs.h"
@@ -614,6 +615,30 @@ int TWPCollector::moveRows(const std::vector<int>& rows, int target) {
 
 int TWPCollector::removeRows(const std::vector<int>& rows) {
     const int removed = mutableCurrent().removeMarked(positionsOf(rows));
+    if (removed > 0) modified_ = true;
+    rebuildView(true);
+    changed();
+    return removed;
+}
+
+std::vector<std::string> TWPCollector::mapWaypoints(const std::vector<int>& rows) const {
+    std::vector<std::string> waypoints;
+    if (rows.empty()) {
+        for (int p = 0; p < current().count(); ++p) waypoints.push_back(current().at(p).Waypoint);
+    } else {
+        for (int row : rows) waypoints.push_back(rowRec(row).Waypoint);
+    }
+    return waypoints;
+}
+
+int TWPCollector::removeWaypoints(const std::vector<std::string>& waypoints) {
+    if (waypoints.empty()) return 0;
+    std::unordered_set<std::string> gone;
+    for (const std::string& w : waypoints) gone.insert(upperCase(w));
+    std::vector<bool> marked(static_cast<std::size_t>(current().count()), false);
+    for (int p = 0; p < current().count(); ++p)
+        marked[static_cast<std::size_t>(p)] = gone.count(upperCase(current().at(p).Waypoint)) > 0;
+    const int removed = mutableCurrent().removeMarked(marked);
     if (removed > 0) modified_ = true;
     rebuildView(true);
     changed();

@@ -157,6 +157,10 @@ public:
     // Rows are view rows; the number of entries taken off the current list.
     int moveRows(const std::vector<int>& rows, int target);
     int removeRows(const std::vector<int>& rows);
+    // "Markierte/Alle Caches in Landkarte zeigen": the waypoints of the rows (all rows when empty),
+    // and, after the map window was confirmed, the removal of those it hands back.
+    std::vector<std::string> mapWaypoints(const std::vector<int>& rows) const;
+    int removeWaypoints(const std::vector<std::string>& waypoints);
     int removeAll();
     bool removeFindsEnabled() const { return current_ == kWorkList || current_ == kClipboardList; }
     int removeFindsAndIgnores();

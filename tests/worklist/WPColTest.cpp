@@ -145,6 +145,19 @@ TEST_F(Collector, RemoveOperations) {
     EXPECT_TRUE(c.list(kFindsList).empty());
 }
 
+TEST_F(Collector, TheMapWindowGetsRowsAndHandsBackRemovals) {
+    home.dir.write("WPList.txt", "GC100\r\nGC200\r\nGC300\r\n");
+    TWPCollector c(home.ctx());
+    c.open();
+    EXPECT_EQ(c.mapWaypoints({}), (Vec{"GC100", "GC200", "GC300"}));
+    EXPECT_EQ(c.mapWaypoints({2, 0}), (Vec{"GC300", "GC100"}));
+    EXPECT_EQ(c.removeWaypoints({}), 0);
+    EXPECT_FALSE(c.modified());  // a map window confirmed without removals changes nothing
+    EXPECT_EQ(c.removeWaypoints({"gc200", "GC999"}), 1);
+    EXPECT_TRUE(c.modified());
+    EXPECT_EQ(waypoints(c, kWorkList), (Vec{"GC100", "GC300"}));
+}
+
 TEST_F(Collector, RemoveFindsSetsModifiedEvenWhenNothingGoes) {
     TWPCollector c(home.ctx());
     c.open();
