@@ -33,6 +33,7 @@ constexpr CommandGroup kGroups[] = {
     {"archive", runArchiveCommand},
     {"update-check", runUpdateCheckCommand},
     {"finds", runFindsCommand},
+    {"suitcase", runSuitcaseCommand},
 };
 
 constexpr const char* kUsage =

@@ -21,5 +21,6 @@ int runLoadCommand(CliEnv& env, const Args& args);
 int runArchiveCommand(CliEnv& env, const Args& args);
 int runUpdateCheckCommand(CliEnv& env, const Args& args);
 int runFindsCommand(CliEnv& env, const Args& args);
+int runSuitcaseCommand(CliEnv& env, const Args& args);
 
 }  // namespace vellora
