@@ -253,6 +253,38 @@ bool TfrmSuitcase::sectionAvailable(SuitcaseSection section) const {
     return false;
 }
 
+bool TfrmSuitcase::sectionOptionsEnabled(SuitcaseSection section) const {
+    if (!sectionAvailable(section)) return false;
+    switch (section) {
+        case SuitcaseSection::Database:
+            return opts.GetDB;
+        case SuitcaseSection::WorkList:
+            return opts.GetWorkList;
+        case SuitcaseSection::Finds:
+            return opts.GetFoundList;
+        case SuitcaseSection::IgnoreList:
+            return opts.GetIgnoreList;
+        case SuitcaseSection::Notes:
+            return opts.GetNotes;
+        case SuitcaseSection::Descriptions:
+            return opts.GetCaches;
+    }
+    return false;
+}
+
+void TfrmSuitcase::btnChangeNewWPClick() {
+    FileDialogOptions chooser;
+    chooser.title = "Wegpunktliste speichern";
+    chooser.filters = {{"Textdateien", "*.txt"}};
+    chooser.startDir = extractFilePath(opts.NewWPFilename);
+    chooser.defaultName = extractFileName(opts.NewWPFilename);
+    chooser.defaultExtension = "txt";
+    if (const auto file = ctx_.host().chooseSaveFile(chooser)) {
+        opts.NewWPFilename = *file;
+        changed();
+    }
+}
+
 std::vector<std::string> TfrmSuitcase::sectionTexts(SuitcaseSection section) const {
     if (!loaded_) return {};
     const SuitcaseContent& c = content_;
@@ -295,8 +327,7 @@ void TfrmSuitcase::btnSaveClick() {
     chooser.defaultExtension = "vellora";
     const auto target = ctx_.host().chooseSaveFile(chooser);
     if (!target) return;
-    exportTo(*target);
-    close();
+    if (exportTo(*target)) close();
 }
 
 bool TfrmSuitcase::exportTo(const std::string& path) {

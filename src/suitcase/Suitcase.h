@@ -113,6 +113,10 @@ public:
     bool subdirEnabled() const { return opts.ExpDescr; }
     // Whether the loaded suitcase holds something for the section (its take-over box is enabled).
     bool sectionAvailable(SuitcaseSection section) const;
+    // A section's options follow its take-over box.
+    bool sectionOptionsEnabled(SuitcaseSection section) const;
+    // "Ändern": chooses the file of the new waypoints.
+    void btnChangeNewWPClick();
     // The notes box is hidden, not disabled, when the suitcase holds no notes.
     bool notesVisible() const { return !loaded_ || !content_.noteLines.empty(); }
     // What the section tab says about the suitcase.

@@ -39,6 +39,7 @@
 #include "ui/Resources.h"
 #include "ui/Rot13Dialog.h"
 #include "ui/SettingsDialog.h"
+#include "ui/SuitcaseDialog.h"
 
 namespace vellora {
 
@@ -261,6 +262,8 @@ void MainWindow::wireCommands() {
         {Cmd::GetArchiveList, [imports] { imports->getArchiveList(); }},
         {Cmd::EditCache, [imports] { imports->editCache(); }},
         {Cmd::CheckForUpdate, [imports] { imports->checkForUpdate(); }},
+        {Cmd::Suitcase,
+         [this] { openSuitcase(ctx_, this, *listing_, [this] { reloadTree(), refreshStatus(); }); }},
         {Cmd::Batch, [this] { listing_->startBatch(); }},
         {Cmd::LoadHTML, [this] { listing_->loadListings(); }},
         {Cmd::CreateDescriptions, [this] { listing_->createDescriptions(); }},
