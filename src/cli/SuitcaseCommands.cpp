@@ -97,10 +97,7 @@ int runImport(CliEnv& env, TfrmSuitcase& dialog, const Args& args) {
         env.print(heading);
         for (const auto& line : lines) env.print(line);
     };
-    const SuitcaseOptions chosen = o;
     if (!dialog.loadFrom(args[1])) return 1;
-    // Loading unchecks the sections the suitcase holds nothing for; the rest is as chosen.
-    o.ImpDB = chosen.ImpDB;
     for (int s = 0; s < kSuitcaseSectionCount; ++s) {
         for (const auto& line : dialog.sectionTexts(static_cast<SuitcaseSection>(s))) env.print(line);
     }

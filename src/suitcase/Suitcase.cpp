@@ -779,6 +779,7 @@ void TfrmSuitcase::mergeDescriptions() {
     r.seek(content_.descrOffset);
 
     std::string kind, failedPath, failure;
+    std::uint64_t blockBytes = 0;
     auto readFailed = [&] {
         kind = "EReadError";
         failedPath = suitcasePath_;
@@ -803,7 +804,28 @@ void TfrmSuitcase::mergeDescriptions() {
             return false;
         }
         files.files.push_back(std::move(file));
+        blockBytes += std::uint64_t(size);
         return true;
+    };
+    // Finished blocks wait here, so that one flush of the file system serves many files.
+    std::vector<std::unique_ptr<AtomicFileWriter>> pending;
+    std::uint64_t pendingBytes = 0;
+    auto flushPending = [&] {
+        if (pending.empty()) return true;
+        int code = AtomicFileWriter::flushSynced(*pending.front());
+        for (auto& file : pending) {
+            if (code == 0) code = file->commitFlushed();
+            if (code != 0) {
+                kind = file->failedAtCreate() ? "EFCreateError" : "EWriteError";
+                failedPath = file->path();
+                failure = systemErrorText(code);
+                break;
+            }
+        }
+        pending.clear();
+        pendingBytes = 0;
+        syncParentDir(out);
+        return code == 0;
     };
     auto refuse = [&](const std::string& wp, const std::string& name) {
         rejected_.push_back(wp + ": " + name);
@@ -815,6 +837,7 @@ void TfrmSuitcase::mergeDescriptions() {
         host.setProgress(i);
         host.processEvents();
         BlockFiles files;
+        blockBytes = 0;
         std::string wp, sub, mapName, imageName;
         double time = 0;
         std::int32_t pageSize = 0, size = 0, images = 0;
@@ -922,15 +945,9 @@ void TfrmSuitcase::mergeDescriptions() {
             if (!take(path, size, !skip && name)) ok = false;
         }
         if (!ok) break;
-        for (auto& file : files.files) {
-            if (const int code = file->commit(); code != 0) {
-                kind = file->failedAtCreate() ? "EFCreateError" : "EWriteError";
-                failedPath = file->path();
-                failure = systemErrorText(code);
-                ok = false;
-                break;
-            }
-        }
+        for (auto& file : files.files) pending.push_back(std::move(file));
+        pendingBytes += blockBytes;
+        if (pending.size() >= 512 || pendingBytes >= (64u << 20)) ok = flushPending();
         if (!ok) break;
         if (skip) {
             discarded_.push_back(wp);
@@ -941,6 +958,8 @@ void TfrmSuitcase::mergeDescriptions() {
         }
         log("Cache " + wp + " processed successfully");
     }
+    // The blocks read whole are kept, also when a later one broke.
+    if (!flushPending()) ok = false;
     host.endProgress();
     if (!ok) {
         descrError_ = true;

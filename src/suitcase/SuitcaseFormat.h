@@ -42,8 +42,7 @@ public:
     void shortString(std::string_view text, std::size_t width);
     void bytes(std::string_view data);
     // The size and the content of the file; a missing file is written as size 0. Returns 0, or
-    // the errno of a failed read (the suitcase is then unusable: nothing has been written yet
-    // when the source cannot be opened, but a read failure in the middle spoils the block).
+    // the errno of a file that exists but cannot be read (the suitcase must then be abandoned).
     int fileBlock(const std::string& path);
     // Overwrites 4 bytes at an earlier offset (a count known only after its items).
     void patchInt32(std::uint64_t offset, std::int32_t value);

@@ -166,7 +166,7 @@ std::vector<std::string> mergeNotes(
         const std::vector<std::string> theirs(incoming.begin() + long(h) + 1, incoming.begin() + long(end));
         switch (rule) {
             case DoubleNotesRule::TakeIncoming:
-                out.push_back(incoming[h]);
+                out.push_back("[" + note.waypoint + "]");
                 out.insert(out.end(), theirs.begin(), theirs.end());
                 break;
             case DoubleNotesRule::Combine:

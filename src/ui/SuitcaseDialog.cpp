@@ -157,6 +157,7 @@ SuitcaseSummaryDialog::SuitcaseSummaryDialog(const std::string& heading,
 SuitcaseDialog::SuitcaseDialog(RunContext& ctx, QWidget* parent) : QDialog(parent), model_(ctx) {
     setObjectName(QStringLiteral("frmSuitcase"));
     setWindowTitle(qs(TfrmSuitcase::kCaption));
+    setMinimumWidth(680);
 
     pages_ = new QTabWidget(this);
     exportPage_ = new QWidget(pages_);

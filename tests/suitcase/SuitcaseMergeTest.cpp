@@ -165,7 +165,7 @@ TEST_F(SuitcaseMerge, NotesByRule) {
         std::string expected;
     };
     const Case cases[] = {
-        {0, "[gc1]\r\nZ0=fremd\r\n[GC2]\r\nZ0=nur lokal\r\n[GC3]\r\nZ0=nur im Koffer\r\n"},
+        {0, "[GC1]\r\nZ0=fremd\r\n[GC2]\r\nZ0=nur lokal\r\n[GC3]\r\nZ0=nur im Koffer\r\n"},
         {1,
          "[GC1]\r\nZ0=*** Lokal vorhandene Informationen: ***\r\nZ1=lokal eins\r\nZ2=lokal zwei\r\n"
          "Z3=*** Aus Aktenkoffer importierte Informationen: ***\r\nZ4=fremd\r\n[GC2]\r\nZ0=nur lokal\r\n"
