@@ -7,6 +7,7 @@
 
 #include "BenchSupport.h"
 #include "core/CacheRec.h"
+#include "core/FileIO.h"
 #include "core/FileUtil.h"
 #include "core/NullHost.h"
 #include "core/RunContext.h"
@@ -91,6 +92,20 @@ void BM_CopyFiles(benchmark::State& state) {
     }
 }
 
+// The same copy made durable file by file, as the program writes its own files.
+void BM_CopyFilesSynced(benchmark::State& state) {
+    World& w = world();
+    namespace fs = std::filesystem;
+    const std::string target = w.scratch.path() + "/copy/";
+    for (auto _ : state) {
+        fs::remove_all(target);
+        makeDirs(target + "out");
+        copyFileAtomic(w.a.ctx.workDirPath() + "Caches.bin", target + "Caches.bin");
+        for (const auto& e : fs::directory_iterator(w.a.ctx.outDirPath()))
+            copyFileAtomic(e.path().string(), target + "out/" + e.path().filename().string());
+    }
+}
+
 void BM_Export(benchmark::State& state) {
     World& w = world();
     for (auto _ : state) exportOnce(w);
@@ -116,6 +131,7 @@ void BM_Import(benchmark::State& state) {
 }
 
 BENCHMARK(BM_CopyFiles)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_CopyFilesSynced)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_Export)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_Import)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
