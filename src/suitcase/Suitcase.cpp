@@ -947,7 +947,7 @@ void TfrmSuitcase::mergeDescriptions() {
         if (!ok) break;
         for (auto& file : files.files) pending.push_back(std::move(file));
         pendingBytes += blockBytes;
-        if (pending.size() >= 512 || pendingBytes >= (64u << 20)) ok = flushPending();
+        if (pending.size() >= 256 || pendingBytes >= (64u << 20)) ok = flushPending();
         if (!ok) break;
         if (skip) {
             discarded_.push_back(wp);
