@@ -39,6 +39,7 @@ constexpr CommandGroup kGroups[] = {
     {"drop", runDropCommand},
     {"worklist", runWorkListCommand},
     {"namesearch", runNameSearchCommand},
+    {"suitcase", runSuitcaseCommand},
 };
 
 constexpr const char* kUsage =
@@ -65,7 +66,10 @@ constexpr const char* kUsage =
     "  mapview --source work|finds|dir:PATH [--size 0|1|2]\n"
     "  gpx import FILE [--radius KM] [--center HOME|NAME] [--extract] [--keep-old]\n"
     "  drop FILE...\n"
-    "  worklist show|add|radius|from-file|move|remove-finds|remove-archived|clear ... | namesearch TEXT\n";
+    "  worklist show|add|radius|from-file|move|remove-finds|remove-archived|clear ... | namesearch TEXT\n"
+    "  suitcase export FILE [--sections db,worklist,finds,ignore,notes,descr] [--subdirs]\n"
+    "  suitcase import FILE [--db update|keep] [--finds 0|1|2] [--notes 0|1|3] [--descr 0|1|2] "
+    "[--no-worklist-adjust] [--summary] [--no-generate]\n";
 
 }  // namespace
 

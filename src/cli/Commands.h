@@ -27,5 +27,6 @@ int runGpxCommand(CliEnv& env, const Args& args);
 int runDropCommand(CliEnv& env, const Args& args);
 // worklist ... and namesearch TEXT (WorkListCommands.cpp).
 int runWorkListCommand(CliEnv& env, const Args& args); int runNameSearchCommand(CliEnv& env, const Args& args);
+int runSuitcaseCommand(CliEnv& env, const Args& args);
 
 }  // namespace vellora

@@ -200,6 +200,21 @@ int AtomicFileWriter::commit() {
     return 0;
 }
 
+int AtomicFileWriter::flushSynced(const AtomicFileWriter& any) {
+    if (!any.fd_) return EBADF;
+    return ::syncfs(any.fd_.get()) == 0 ? 0 : errno;
+}
+
+int AtomicFileWriter::commitFlushed() {
+    if (error_) return error_;
+    if (!fd_) return fail(EBADF, true);
+    if (const int err = fd_.close()) return fail(err, false);
+    if (::rename(temp_.c_str(), path_.c_str()) != 0) return fail(errno, true);
+    committed_ = true;
+    temp_.clear();
+    return 0;
+}
+
 void AtomicFileWriter::abort() {
     fd_.reset();
     if (!temp_.empty()) {

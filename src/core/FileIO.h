@@ -73,6 +73,10 @@ public:
     int fd() const { return fd_.get(); }
     // Flushes, renames over the target and flushes the directory. 0 or errno.
     int commit();
+    // For many files written together: flushSynced() once for all of them (one file-system flush
+    // instead of one per file), then commitFlushed() on each, then syncParentDir() once per directory.
+    static int flushSynced(const AtomicFileWriter& any);
+    int commitFlushed();
     // Removes the temporary file; the target stays as it was.
     void abort();
 

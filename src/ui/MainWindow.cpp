@@ -40,6 +40,7 @@
 #include "ui/Rot13Dialog.h"
 #include "ui/SettingsDialog.h"
 #include "ui/WorkListCommands.h"
+#include "ui/SuitcaseDialog.h"
 
 namespace vellora {
 
@@ -268,6 +269,8 @@ void MainWindow::wireCommands() {
         {Cmd::GetArchiveList, [imports] { imports->getArchiveList(); }},
         {Cmd::EditCache, [imports] { imports->editCache(); }},
         {Cmd::CheckForUpdate, [imports] { imports->checkForUpdate(); }},
+        {Cmd::Suitcase,
+         [this] { openSuitcase(ctx_, this, *listing_, [this] { reloadTree(), refreshStatus(); }); }},
         {Cmd::Batch, [this] { listing_->startBatch(); }},
         {Cmd::WorkList, workListCommand(ctx_, this, [this] { refreshStatus(); })},
         {Cmd::LoadHTML, [this] { listing_->loadListings(); }},
