@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/CacheRecordReader.h"
+#include "core/FileIO.h"
 #include "core/FileUtil.h"
 #include "core/Global.h"
 #include "core/Host.h"
@@ -161,6 +162,7 @@ bool FindCache(RunContext& ctx, std::string_view waypoint, TCacheRec& rec) {
 }
 
 bool AppendCache(RunContext& ctx, const TCacheRec& rec) {
+    if (cacheRecFault(rec) != nullptr) return false;
     TCacheRec existing;
     if (FindCache(ctx, rec.Waypoint, existing)) return false;
     FileHandle file(binPath(ctx), O_WRONLY);
@@ -180,6 +182,10 @@ bool AppendCache(RunContext& ctx, const TCacheRec& rec) {
 
 bool UpdateCache(RunContext& ctx, const TCacheRec& rec) {
     const std::string path = binPath(ctx);
+    if (const char* fault = cacheRecFault(rec)) {
+        ctx.host().message(MsgKind::Error, MsgButtons::Ok, rec.Waypoint + ": " + fault);
+        return false;
+    }
     FileHandle file(path, O_RDWR);
     if (!file.isOpen()) {
         showErrorCode(ctx.host(), file.openError(), "Kann Datei " + path + " nicht lesen.");
@@ -342,31 +348,86 @@ void LoadIndex(RunContext& ctx) {
     ctx.cacheIndex.entries = std::move(pairs);
 }
 
+namespace {
+
+bool plausibleRecord(const TCacheRec& rec) {
+    return isPositionOnGlobe(rec.Lat, rec.Lon) && std::fabs(rec.Lat) + std::fabs(rec.Lon) > 0 &&
+           rec.CountryID < 999 && upperCase(rec.Waypoint).starts_with("GC");
+}
+
+// Rewrites Caches.bin without the record at position skip and without every record that may not be
+// stored; the index is built anew. 0 or errno.
+int dropBadRecords(RunContext& ctx, std::int64_t skip) {
+    const std::string path = binPath(ctx);
+    int openError = 0;
+    UniqueFd in = openFile(path, O_RDONLY, 0644, &openError);
+    if (!in) return openError;
+    AtomicFileWriter out;
+    if (const int code = out.open(path); code != 0) return code;
+    CacheRecordReader reader(in.get());
+    std::int64_t n = 0;
+    for (const char* bytes = reader.next(); bytes; bytes = reader.next(), ++n) {
+        if (n == skip || cacheRecFault(decodeCacheRec(bytes)) != nullptr) continue;
+        if (const int code = out.write(std::string_view(bytes, kCacheRecSize)); code != 0) return code;
+    }
+    if (reader.error() != 0) return reader.error();
+    if (const int code = out.commit(); code != 0) return code;
+    ctx.cacheIndex.clear();
+    RebuildIndex(ctx);
+    return 0;
+}
+
+}  // namespace
+
 bool CheckCacheDB(RunContext& ctx) {
     const std::string path = binPath(ctx);
-    TCacheRec rec;
+    // The first record decides, as a file of an older format fails at once; the records behind it
+    // tell a file of another format from a database with one bad record.
+    constexpr int kSample = 16;
+    TCacheRec first;
+    int plausible = 0;
     {
-        FileHandle file(path, O_RDONLY);
-        if (!file.isOpen()) return false;
-        char buf[kCacheRecSize];
-        if (readAt(file.fd(), buf, sizeof buf, 0) != 0) return false;
-        rec = decodeCacheRec(buf);
+        UniqueFd file = openFile(path, O_RDONLY);
+        if (!file) return false;
+        CacheRecordReader reader(file.get());
+        const char* bytes = reader.next();
+        if (!bytes) return false;
+        first = decodeCacheRec(bytes);
+        if (plausibleRecord(first)) return true;
+        for (int sampled = 0; sampled < kSample && (bytes = reader.next()) != nullptr; ++sampled)
+            if (plausibleRecord(decodeCacheRec(bytes))) ++plausible;
     }
-    const bool plausible = rec.Lat >= -90 && rec.Lat <= 90 && rec.Lon >= -180 && rec.Lon <= 180 &&
-                           std::fabs(rec.Lat) + std::fabs(rec.Lon) > 0 && rec.CountryID < 999 &&
-                           upperCase(rec.Waypoint).starts_with("GC");
-    if (plausible) return true;
+    if (plausible == 0) {
+        const std::string question =
+            "Die Cache-Datenbank Caches.bin ist nicht g\xFC"
+            "ltig. Vermutlich handelt es sich um eine Cache-Datenbank, die mit einer fr\xFC"
+            "heren Version des Vellora (Version kleiner 2.0) erstellt wurde.\r\n\r\n"
+            "Eine neue Version der Datenbank kann im Men\xFC \"Datei\" mit den Funktionen \"Prim\xE4"
+            "re Cache-DB laden und konvertieren\" oder \"Lokale prim\xE4"
+            "re Cache-DB konvertieren\" erzeugt werden.\r\n\r\n"
+            "Soll die veraltete Version der vorliegenden Caches.bin gel\xF6"
+            "scht werden?";
+        if (ctx.host().message(MsgKind::Error, MsgButtons::YesNo, question) == MsgResult::Yes)
+            removeFile(path);
+        return false;
+    }
+    // One bad record never costs the database: name it and offer to take it out.
+    const char* fault = cacheRecFault(first);
     const std::string question =
-        "Die Cache-Datenbank Caches.bin ist nicht g\xFC"
-        "ltig. Vermutlich handelt es sich um eine Cache-Datenbank, die mit einer fr\xFC"
-        "heren Version des Vellora (Version kleiner 2.0) erstellt wurde.\r\n\r\n"
-        "Eine neue Version der Datenbank kann im Men\xFC \"Datei\" mit den Funktionen \"Prim\xE4"
-        "re Cache-DB laden und konvertieren\" oder \"Lokale prim\xE4"
-        "re Cache-DB konvertieren\" erzeugt werden.\r\n\r\n"
-        "Soll die veraltete Version der vorliegenden Caches.bin gel\xF6"
-        "scht werden?";
-    if (ctx.host().message(MsgKind::Error, MsgButtons::YesNo, question) == MsgResult::Yes) removeFile(path);
-    return false;
+        "Der erste Datensatz der Cache-Datenbank Caches.bin (Wegpunkt \"" + first.Waypoint +
+        "\") ist nicht g\xFC"
+        "ltig" +
+        (fault ? std::string(": ") + fault : std::string()) +
+        ".\r\n\r\nSoll dieser Datensatz (und jeder weitere mit ung\xFC"
+        "ltigen Koordinaten oder "
+        "ung\xFC"
+        "ltigem Datum) aus der Datenbank entfernt werden? Alle anderen Caches bleiben erhalten.";
+    if (ctx.host().message(MsgKind::Error, MsgButtons::YesNo, question) != MsgResult::Yes) return false;
+    if (const int code = dropBadRecords(ctx, 0); code != 0) {
+        showErrorCode(ctx.host(), code, "Fehler beim Schreiben auf Datei " + path);
+        return false;
+    }
+    return true;
 }
 
 std::int64_t cacheRecordCount(const RunContext& ctx) {

@@ -215,7 +215,10 @@ bool TfrmEditCache::btnCommitClick() {
 
     std::string errors;
     if (r.CacheName.empty()) errors += "\r\nCachename fehlt";
-    if (r.Lat == 0 || r.Lon == 0) errors += "\r\nKoordinatenangaben fehlen";
+    if (r.Lat == 0 || r.Lon == 0)
+        errors += "\r\nKoordinatenangaben fehlen";
+    else if (const char* fault = cacheRecFault(r))
+        errors += std::string("\r\n") + fault;
     if (r.CacheType.empty()) errors += "\r\nCachetyp fehlt";
     if (r.Waypoint.empty()) errors += "\r\nWaypoint fehlt";
     if (!errors.empty()) {
