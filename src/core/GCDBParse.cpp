@@ -1,6 +1,7 @@
 #include "core/GCDBParse.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -427,6 +428,68 @@ bool CheckCacheDB(RunContext& ctx) {
         showErrorCode(ctx.host(), code, "Fehler beim Schreiben auf Datei " + path);
         return false;
     }
+    return true;
+}
+
+namespace {
+
+// A temporary file of the atomic writer whose process is gone: "NAME.vtmpPID_N".
+bool isStaleTempFile(const std::string& name) {
+    const std::size_t at = name.rfind(AtomicFileWriter::kTempMarker);
+    if (at == std::string::npos) return false;
+    const std::string_view rest =
+        std::string_view(name).substr(at + std::strlen(AtomicFileWriter::kTempMarker));
+    long pid = 0;
+    const auto res = std::from_chars(rest.data(), rest.data() + rest.size(), pid);
+    if (res.ec != std::errc() || pid <= 0) return true;
+    // Another run of the program may be writing at this moment.
+    return pid != static_cast<long>(::getpid()) && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+}
+
+// Whether Caches.idx describes Caches.bin: one pair per record, and a sample of pairs pointing at
+// records of their key.
+bool indexMatches(const std::string& bin, const std::string& idx) {
+    int err = 0;
+    UniqueFd binFile = openFile(bin, O_RDONLY, 0644, &err);
+    UniqueFd idxFile = openFile(idx, O_RDONLY, 0644, &err);
+    if (!binFile || !idxFile) return false;
+    struct stat binStat {
+    }, idxStat{};
+    if (::fstat(binFile.get(), &binStat) != 0 || ::fstat(idxFile.get(), &idxStat) != 0) return false;
+    const std::uint64_t records = static_cast<std::uint64_t>(binStat.st_size) / kCacheRecSize;
+    if (static_cast<std::uint64_t>(idxStat.st_size) != records * kIdxRecSize) return false;
+    constexpr std::uint64_t kSamples = 16;
+    for (std::uint64_t k = 0; k < std::min(records, kSamples); ++k) {
+        const std::uint64_t pos = records <= kSamples ? k : k * (records - 1) / (kSamples - 1);
+        char pair[kIdxRecSize], rec[kCacheRecSize];
+        std::size_t got = 0;
+        if (preadFully(idxFile.get(), pair, sizeof pair, pos * kIdxRecSize, got) != 0 || got != sizeof pair)
+            return false;
+        const TIdxRec entry = decodeIdxRec(pair);
+        if (entry.recordNo < 0 || static_cast<std::uint64_t>(entry.recordNo) >= records) return false;
+        if (preadFully(binFile.get(), rec, sizeof rec,
+                       static_cast<std::uint64_t>(entry.recordNo) * kCacheRecSize, got) != 0 ||
+            got != sizeof rec)
+            return false;
+        if (indexKey(upperCase(cacheRecWaypoint(rec))) != entry.key) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool RecoverCacheDB(RunContext& ctx) {
+    const std::string dir = ctx.workDirPath();
+    bool stale = false;
+    for (const std::string& name : listFiles(dir, std::string("*") + AtomicFileWriter::kTempMarker + "*")) {
+        if (!isStaleTempFile(name)) continue;
+        removeFile(dir + name);
+        stale = true;
+    }
+    if (!fileExists(binPath(ctx))) return false;
+    if (!stale && indexMatches(binPath(ctx), idxPath(ctx))) return false;
+    debugLog(ctx, "Caches.idx wird neu erstellt.");
+    RebuildIndex(ctx);
     return true;
 }
 
