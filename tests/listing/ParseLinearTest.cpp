@@ -138,8 +138,11 @@ std::string referenceWaypoints(std::string_view page) {
     return table;
 }
 
+// The fixtures beside this file, found from the source tree (the data folder's sibling), so that the
+// test does not depend on the directory it runs in.
 std::string fixture(const std::string& name) {
-    const auto path = std::filesystem::path(__FILE__).parent_path() / "fixtures" / name;
+    const auto path =
+        std::filesystem::path(VELLORA_TEST_DATA_DIR) / ".." / "tests" / "listing" / "fixtures" / name;
     return readFile(path.string()).value_or("");
 }
 
