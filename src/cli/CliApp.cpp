@@ -7,6 +7,7 @@
 #include "cli/Commands.h"
 #include "core/AppHome.h"
 #include "core/Cp1252.h"
+#include "core/GCDBParse.h"
 #include "core/IniFile.h"
 #include "core/Settings.h"
 
@@ -116,6 +117,8 @@ int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ost
         RunContext ctx(host, homeDir);
         startConfiguration(ctx);
         loadSettings(ctx, kNominalListClientWidth);
+        // A run killed while writing the database leaves its temporary files and perhaps a stale index.
+        RecoverCacheDB(ctx);
         CliEnv env{ctx, host, in, out};
         const int code = group->run(env, args);
         out.flush();

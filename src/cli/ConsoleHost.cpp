@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "core/Cp1252.h"
+#include "listing/LoadURL.h"
 
 namespace vellora {
 namespace {
@@ -28,6 +29,8 @@ std::string consoleText(const std::string& text) {
 
 void ConsoleHost::installInterruptHandler() {
     std::signal(SIGINT, onInterrupt);
+    // Transfers that no dialog watches end on Ctrl-C too; their partial files are removed.
+    setTransferInterruptFlag(&interrupted);
 }
 
 void ConsoleHost::printLine(const std::string& cp1252Text) {

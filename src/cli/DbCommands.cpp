@@ -18,7 +18,8 @@ namespace {
 
 constexpr const char* kDbUsage =
     "db find WAYPOINT | db put | db count | db delete WAYPOINT | db rebuild-index | db check | "
-    "db download [--additional] | db convert [--additional] | db from-listings [DIR] [--update] [--no-worklist]";
+    "db download [--additional] | db convert [--additional] | db from-listings [DIR] [--update] "
+    "[--no-worklist]";
 
 std::string formatFloat32(float value) {
     if (value == 0) return "0";
@@ -228,7 +229,11 @@ int runDbCommand(CliEnv& env, const Args& args) {
     }
     if (!args.empty()) {
         for (const Sub& s : kSubs) {
-            if (s.name == args[0]) return s.run(env, args);
+            if (s.name != args[0]) continue;
+            // Without the working directory every answer would be about a database that cannot be there.
+            if (const std::string dir = env.ctx.workDirPath(); !dirExists(dir))
+                return fail(env, "Das Arbeitsverzeichnis " + dir + " existiert nicht.");
+            return s.run(env, args);
         }
     }
     throw UsageError(kDbUsage);

@@ -108,7 +108,7 @@ int runDownload(CliEnv& env, const Args& args) {
     if (hasFlag(args, "--additional")) {
         if (!anyAdditionalSelected(env.ctx)) return noAdditional(env);
         const int fetched = commands.mnuReadAdditionalCacheDBsClick();
-        return fetched > 0 && !run.failed ? 0 : 1;
+        return fetched > 0 && run.conversions > 0 && !run.failed ? 0 : 1;
     }
     const bool ok = commands.mnuReadCacheDBClick();
     return ok && run.conversions > 0 && !run.failed ? 0 : 1;

@@ -35,7 +35,8 @@ int runExtractCommand(CliEnv& env, const Args& args) {
     LogCounters counters{};
     int accepted = 0;
     std::string id, content;
-    while (getNextSpanField(page, id, content)) {
+    SpanFieldReader fields(page);
+    while (fields.next(id, content)) {
         if (!cleanField(id, content, site, counters)) continue;
         ++accepted;
         env.print("=== " + id);

@@ -16,27 +16,6 @@ std::string hex8(std::uint32_t v) {
     return buf;
 }
 
-const char* failureText(TUnzipFailure failure) {
-    switch (failure) {
-        case TUnzipFailure::Crc:
-            return "CRC-Fehler";
-        case TUnzipFailure::BadData:
-            return "Daten besch\xE4"
-                   "digt";
-        case TUnzipFailure::Method:
-            return "Kompressionsverfahren nicht unterst\xFCtzt";
-        case TUnzipFailure::Encrypted:
-            return "verschl\xFCsselt";
-        case TUnzipFailure::TooLarge:
-            return "zu gro\xDF";
-        case TUnzipFailure::CannotCreate:
-            return "Zieldatei kann nicht angelegt werden";
-        case TUnzipFailure::None:
-            break;
-    }
-    return "";
-}
-
 int listArchive(CliEnv& env, const std::string& archive) {
     const auto members = ListMembers(archive);
     for (const TZipMember& m : members) {
@@ -48,7 +27,13 @@ int listArchive(CliEnv& env, const std::string& archive) {
 
 int extractArchive(CliEnv& env, const std::string& archive, const std::string& dir, const std::string& mask) {
     TUnzipReport report;
-    const int result = ExtractMembers(archive, dir, mask, report);
+    const int result =
+        ExtractMembers(archive, dir, mask, report, kMaxZipMemberSize, env.ctx.settings.UnzipMaxTotalMB);
+    if (result < 0) {
+        env.host.message(MsgKind::Error, MsgButtons::Ok, archive + ": " + unzipErrorText(result));
+        env.print(std::to_string(result));
+        return 1;
+    }
     for (const std::string& name : report.refused) {
         env.host.message(MsgKind::Warning, MsgButtons::Ok,
                          "Nicht entpackt (unsicherer Name oder symbolische Verkn\xFCpfung): " + name);
@@ -56,10 +41,14 @@ int extractArchive(CliEnv& env, const std::string& archive, const std::string& d
     if (report.failure != TUnzipFailure::None) {
         env.host.message(
             MsgKind::Error, MsgButtons::Ok,
-            "Entpacken abgebrochen bei " + report.failedMember + ": " + failureText(report.failure));
+            "Entpacken abgebrochen bei " + report.failedMember + ": " + unzipFailureText(report.failure));
+    }
+    // Nothing written though members matched: every one was refused.
+    if (result == 0 && !report.refused.empty() && report.failure == TUnzipFailure::None) {
+        env.host.message(MsgKind::Error, MsgButtons::Ok, "Keine Datei entpackt: " + archive);
     }
     env.print(std::to_string(result));
-    return result >= 0 && report.failure == TUnzipFailure::None ? 0 : 1;
+    return report.failure == TUnzipFailure::None && !(result == 0 && !report.refused.empty()) ? 0 : 1;
 }
 
 }  // namespace

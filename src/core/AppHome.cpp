@@ -57,13 +57,26 @@ void seedMapScripts(const std::string& home, const std::string& dataDir, std::ve
     }
 }
 
+// The home is stored in the configuration (WorkDir, OutDir): a relative one would mean another
+// folder as soon as the program is started from elsewhere.
+std::string absoluteDir(const std::string& dir) {
+    std::string path = withoutTrailingSlash(dir);
+    if (!path.empty() && path.front() == '/') return path;
+    char buf[4096];
+    if (::getcwd(buf, sizeof buf) == nullptr) return path;
+    std::string cwd(buf);
+    if (path.empty() || path == ".") return cwd;
+    if (path.rfind("./", 0) == 0) path.erase(0, 2);
+    return joinPath(cwd, path);
+}
+
 }  // namespace
 
 std::string resolveAppHome(const std::optional<std::string>& homeArgument) {
-    if (homeArgument && !homeArgument->empty()) return withoutTrailingSlash(*homeArgument);
-    if (std::string v = envOr("VELLORA_HOME"); !v.empty()) return withoutTrailingSlash(v);
-    if (std::string xdg = envOr("XDG_DATA_HOME"); !xdg.empty()) return joinPath(xdg, "vellora");
-    return joinPath(envOr("HOME"), ".local/share/vellora");
+    if (homeArgument && !homeArgument->empty()) return absoluteDir(*homeArgument);
+    if (std::string v = envOr("VELLORA_HOME"); !v.empty()) return absoluteDir(v);
+    if (std::string xdg = envOr("XDG_DATA_HOME"); !xdg.empty()) return absoluteDir(joinPath(xdg, "vellora"));
+    return absoluteDir(joinPath(envOr("HOME"), ".local/share/vellora"));
 }
 
 std::optional<std::string> findDataDir() {

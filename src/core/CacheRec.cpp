@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstring>
 #include <stdexcept>
 
+#include "core/DateUtil.h"
 #include "core/UpperCase.h"
 
 namespace vellora {
@@ -99,6 +101,22 @@ void TCacheRec::setFoundDate(double date) {
 }
 void TCacheRec::clearReserveScratch() {
     std::fill(Reserve.begin() + 1, Reserve.end(), std::uint8_t{0});
+}
+
+bool isPositionOnGlobe(double lat, double lon) {
+    // Written so that NaN fails every comparison.
+    return lat >= -90 && lat <= 90 && lon >= -180 && lon <= 180;
+}
+
+const char* cacheRecFault(const TCacheRec& rec) {
+    if (!isPositionOnGlobe(rec.Lat, rec.Lon))
+        return "Koordinaten au\xDF"
+               "erhalb des g\xFC"
+               "ltigen Bereichs";
+    if (rec.HiddenDate != 0 && !isRepresentableDate(rec.HiddenDate))
+        return "Versteckdatum ung\xFC"
+               "ltig";
+    return nullptr;
 }
 
 void encodeCacheRec(const TCacheRec& rec, char* out) {

@@ -51,6 +51,12 @@ struct TCacheRec {
     bool operator==(const TCacheRec&) const = default;
 };
 
+// A position on the globe: finite, latitude -90..90, longitude -180..180.
+bool isPositionOnGlobe(double lat, double lon);
+// Why a record must not be stored (a German text), or nullptr: a position off the globe or no
+// number, a hidden date the program cannot show (0, the unknown date, is accepted).
+const char* cacheRecFault(const TCacheRec& rec);
+
 // Writes exactly kCacheRecSize bytes to out.
 void encodeCacheRec(const TCacheRec& rec, char* out);
 std::string encodeCacheRec(const TCacheRec& rec);

@@ -50,6 +50,13 @@ bool isValidDate(int year, int month, int day) {
     return day <= max;
 }
 
+bool isRepresentableDate(TDateTime value) {
+    // Also keeps the day count far inside the range of the integer conversions below.
+    static const double kFirst = encodeDate(1, 1, 1);
+    static const double kEnd = encodeDate(9999, 12, 31) + 1;
+    return std::isfinite(value) && value >= kFirst && value < kEnd;
+}
+
 TDateTime encodeDate(int year, int month, int day) {
     return static_cast<double>(daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) -
                                kEpochOffset);
@@ -61,6 +68,7 @@ TDateTime encodeDateTime(const DateParts& p) {
 
 DateParts decodeDateTime(TDateTime value) {
     DateParts p;
+    if (!isRepresentableDate(value)) return p;
     double whole = std::floor(value);
     // Round the time to whole seconds; a fraction just below midnight belongs to the next day.
     long secs = std::lround((value - whole) * 86400.0);
@@ -76,6 +84,7 @@ DateParts decodeDateTime(TDateTime value) {
 }
 
 std::string formatDate(TDateTime value) {
+    if (!isRepresentableDate(value)) return {};
     const DateParts p = decodeDateTime(value);
     char buf[32];
     std::snprintf(buf, sizeof buf, "%02d.%02d.%04d", p.day, p.month, p.year);
@@ -83,6 +92,7 @@ std::string formatDate(TDateTime value) {
 }
 
 std::string formatDateTime(TDateTime value) {
+    if (!isRepresentableDate(value)) return {};
     const DateParts p = decodeDateTime(value);
     char buf[48];
     std::snprintf(buf, sizeof buf, "%02d.%02d.%04d %02d:%02d:%02d", p.day, p.month, p.year, p.hour, p.minute,
@@ -112,8 +122,8 @@ std::optional<TDateTime> parseDate(std::string_view text) {
 
 std::string formatLogStamp(TDateTime value) {
     const DateParts p = decodeDateTime(value);
-    return two(p.day) + "-" + two(p.month) + "-" + two(p.year) + " " + two(p.hour) + ":" + two(p.minute) + ":" +
-           two(p.second);
+    return two(p.day) + "-" + two(p.month) + "-" + two(p.year) + " " + two(p.hour) + ":" + two(p.minute) +
+           ":" + two(p.second);
 }
 
 TDateTime localNow() {

@@ -1,6 +1,7 @@
 #include "core/GCDBParse.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "core/CacheRecordReader.h"
+#include "core/FileIO.h"
 #include "core/FileUtil.h"
 #include "core/Global.h"
 #include "core/Host.h"
@@ -161,6 +163,7 @@ bool FindCache(RunContext& ctx, std::string_view waypoint, TCacheRec& rec) {
 }
 
 bool AppendCache(RunContext& ctx, const TCacheRec& rec) {
+    if (cacheRecFault(rec) != nullptr) return false;
     TCacheRec existing;
     if (FindCache(ctx, rec.Waypoint, existing)) return false;
     FileHandle file(binPath(ctx), O_WRONLY);
@@ -180,6 +183,10 @@ bool AppendCache(RunContext& ctx, const TCacheRec& rec) {
 
 bool UpdateCache(RunContext& ctx, const TCacheRec& rec) {
     const std::string path = binPath(ctx);
+    if (const char* fault = cacheRecFault(rec)) {
+        ctx.host().message(MsgKind::Error, MsgButtons::Ok, rec.Waypoint + ": " + fault);
+        return false;
+    }
     FileHandle file(path, O_RDWR);
     if (!file.isOpen()) {
         showErrorCode(ctx.host(), file.openError(), "Kann Datei " + path + " nicht lesen.");
@@ -342,31 +349,148 @@ void LoadIndex(RunContext& ctx) {
     ctx.cacheIndex.entries = std::move(pairs);
 }
 
+namespace {
+
+bool plausibleRecord(const TCacheRec& rec) {
+    return isPositionOnGlobe(rec.Lat, rec.Lon) && std::fabs(rec.Lat) + std::fabs(rec.Lon) > 0 &&
+           rec.CountryID < 999 && upperCase(rec.Waypoint).starts_with("GC");
+}
+
+// Rewrites Caches.bin without the record at position skip and without every record that may not be
+// stored; the index is built anew. 0 or errno.
+int dropBadRecords(RunContext& ctx, std::int64_t skip) {
+    const std::string path = binPath(ctx);
+    int openError = 0;
+    UniqueFd in = openFile(path, O_RDONLY, 0644, &openError);
+    if (!in) return openError;
+    AtomicFileWriter out;
+    if (const int code = out.open(path); code != 0) return code;
+    CacheRecordReader reader(in.get());
+    std::int64_t n = 0;
+    for (const char* bytes = reader.next(); bytes; bytes = reader.next(), ++n) {
+        if (n == skip || cacheRecFault(decodeCacheRec(bytes)) != nullptr) continue;
+        if (const int code = out.write(std::string_view(bytes, kCacheRecSize)); code != 0) return code;
+    }
+    if (reader.error() != 0) return reader.error();
+    if (const int code = out.commit(); code != 0) return code;
+    ctx.cacheIndex.clear();
+    RebuildIndex(ctx);
+    return 0;
+}
+
+}  // namespace
+
 bool CheckCacheDB(RunContext& ctx) {
     const std::string path = binPath(ctx);
-    TCacheRec rec;
+    // The first record decides, as a file of an older format fails at once; the records behind it
+    // tell a file of another format from a database with one bad record.
+    constexpr int kSample = 16;
+    TCacheRec first;
+    int plausible = 0;
     {
-        FileHandle file(path, O_RDONLY);
-        if (!file.isOpen()) return false;
-        char buf[kCacheRecSize];
-        if (readAt(file.fd(), buf, sizeof buf, 0) != 0) return false;
-        rec = decodeCacheRec(buf);
+        UniqueFd file = openFile(path, O_RDONLY);
+        if (!file) return false;
+        CacheRecordReader reader(file.get());
+        const char* bytes = reader.next();
+        if (!bytes) return false;
+        first = decodeCacheRec(bytes);
+        if (plausibleRecord(first)) return true;
+        for (int sampled = 0; sampled < kSample && (bytes = reader.next()) != nullptr; ++sampled)
+            if (plausibleRecord(decodeCacheRec(bytes))) ++plausible;
     }
-    const bool plausible = rec.Lat >= -90 && rec.Lat <= 90 && rec.Lon >= -180 && rec.Lon <= 180 &&
-                           std::fabs(rec.Lat) + std::fabs(rec.Lon) > 0 && rec.CountryID < 999 &&
-                           upperCase(rec.Waypoint).starts_with("GC");
-    if (plausible) return true;
+    if (plausible == 0) {
+        const std::string question =
+            "Die Cache-Datenbank Caches.bin ist nicht g\xFC"
+            "ltig. Vermutlich handelt es sich um eine Cache-Datenbank, die mit einer fr\xFC"
+            "heren Version des Vellora (Version kleiner 2.0) erstellt wurde.\r\n\r\n"
+            "Eine neue Version der Datenbank kann im Men\xFC \"Datei\" mit den Funktionen \"Prim\xE4"
+            "re Cache-DB laden und konvertieren\" oder \"Lokale prim\xE4"
+            "re Cache-DB konvertieren\" erzeugt werden.\r\n\r\n"
+            "Soll die veraltete Version der vorliegenden Caches.bin gel\xF6"
+            "scht werden?";
+        if (ctx.host().message(MsgKind::Error, MsgButtons::YesNo, question) == MsgResult::Yes)
+            removeFile(path);
+        return false;
+    }
+    // One bad record never costs the database: name it and offer to take it out.
+    const char* fault = cacheRecFault(first);
     const std::string question =
-        "Die Cache-Datenbank Caches.bin ist nicht g\xFC"
-        "ltig. Vermutlich handelt es sich um eine Cache-Datenbank, die mit einer fr\xFC"
-        "heren Version des Vellora (Version kleiner 2.0) erstellt wurde.\r\n\r\n"
-        "Eine neue Version der Datenbank kann im Men\xFC \"Datei\" mit den Funktionen \"Prim\xE4"
-        "re Cache-DB laden und konvertieren\" oder \"Lokale prim\xE4"
-        "re Cache-DB konvertieren\" erzeugt werden.\r\n\r\n"
-        "Soll die veraltete Version der vorliegenden Caches.bin gel\xF6"
-        "scht werden?";
-    if (ctx.host().message(MsgKind::Error, MsgButtons::YesNo, question) == MsgResult::Yes) removeFile(path);
-    return false;
+        "Der erste Datensatz der Cache-Datenbank Caches.bin (Wegpunkt \"" + first.Waypoint +
+        "\") ist nicht g\xFC"
+        "ltig" +
+        (fault ? std::string(": ") + fault : std::string()) +
+        ".\r\n\r\nSoll dieser Datensatz (und jeder weitere mit ung\xFC"
+        "ltigen Koordinaten oder "
+        "ung\xFC"
+        "ltigem Datum) aus der Datenbank entfernt werden? Alle anderen Caches bleiben erhalten.";
+    if (ctx.host().message(MsgKind::Error, MsgButtons::YesNo, question) != MsgResult::Yes) return false;
+    if (const int code = dropBadRecords(ctx, 0); code != 0) {
+        showErrorCode(ctx.host(), code, "Fehler beim Schreiben auf Datei " + path);
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+// A temporary file of the atomic writer whose process is gone: "NAME.vtmpPID_N".
+bool isStaleTempFile(const std::string& name) {
+    const std::size_t at = name.rfind(AtomicFileWriter::kTempMarker);
+    if (at == std::string::npos) return false;
+    const std::string_view rest =
+        std::string_view(name).substr(at + std::strlen(AtomicFileWriter::kTempMarker));
+    long pid = 0;
+    const auto res = std::from_chars(rest.data(), rest.data() + rest.size(), pid);
+    if (res.ec != std::errc() || pid <= 0) return true;
+    // Another run of the program may be writing at this moment.
+    return pid != static_cast<long>(::getpid()) && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+}
+
+// Whether Caches.idx describes Caches.bin: one pair per record, and a sample of pairs pointing at
+// records of their key.
+bool indexMatches(const std::string& bin, const std::string& idx) {
+    int err = 0;
+    UniqueFd binFile = openFile(bin, O_RDONLY, 0644, &err);
+    UniqueFd idxFile = openFile(idx, O_RDONLY, 0644, &err);
+    if (!binFile || !idxFile) return false;
+    struct stat binStat {
+    }, idxStat{};
+    if (::fstat(binFile.get(), &binStat) != 0 || ::fstat(idxFile.get(), &idxStat) != 0) return false;
+    const std::uint64_t records = static_cast<std::uint64_t>(binStat.st_size) / kCacheRecSize;
+    if (static_cast<std::uint64_t>(idxStat.st_size) != records * kIdxRecSize) return false;
+    constexpr std::uint64_t kSamples = 16;
+    for (std::uint64_t k = 0; k < std::min(records, kSamples); ++k) {
+        const std::uint64_t pos = records <= kSamples ? k : k * (records - 1) / (kSamples - 1);
+        char pair[kIdxRecSize], rec[kCacheRecSize];
+        std::size_t got = 0;
+        if (preadFully(idxFile.get(), pair, sizeof pair, pos * kIdxRecSize, got) != 0 || got != sizeof pair)
+            return false;
+        const TIdxRec entry = decodeIdxRec(pair);
+        if (entry.recordNo < 0 || static_cast<std::uint64_t>(entry.recordNo) >= records) return false;
+        if (preadFully(binFile.get(), rec, sizeof rec,
+                       static_cast<std::uint64_t>(entry.recordNo) * kCacheRecSize, got) != 0 ||
+            got != sizeof rec)
+            return false;
+        if (indexKey(upperCase(cacheRecWaypoint(rec))) != entry.key) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool RecoverCacheDB(RunContext& ctx) {
+    const std::string dir = ctx.workDirPath();
+    bool stale = false;
+    for (const std::string& name : listFiles(dir, std::string("*") + AtomicFileWriter::kTempMarker + "*")) {
+        if (!isStaleTempFile(name)) continue;
+        removeFile(dir + name);
+        stale = true;
+    }
+    if (!fileExists(binPath(ctx))) return false;
+    if (!stale && indexMatches(binPath(ctx), idxPath(ctx))) return false;
+    debugLog(ctx, "Caches.idx wird neu erstellt.");
+    RebuildIndex(ctx);
+    return true;
 }
 
 std::int64_t cacheRecordCount(const RunContext& ctx) {

@@ -19,6 +19,7 @@ bool FindCache(RunContext& ctx, std::string_view waypoint, TCacheRec& rec);
 
 // Appends the record unless its waypoint is found. Caches.bin must exist. The index is not
 // updated: callers rebuild it when their batch is done.
+// Records that may not be stored (cacheRecFault) are refused.
 bool AppendCache(RunContext& ctx, const TCacheRec& rec);
 
 // Overwrites the record with the same waypoint in place, or appends it. Reports failures.
@@ -47,9 +48,16 @@ int RebuildIndex(RunContext& ctx);
 // read last counts.
 void LoadIndex(RunContext& ctx);
 
-// Whether the first record of Caches.bin looks like one of this format. When it does not, asks
-// whether to delete the file (and does so on yes). No file or no complete record: false, silently.
+// Whether the first record of Caches.bin looks like one of this format. When the records behind it
+// do not either (a file of an older format), asks whether to delete the file (and does so on yes);
+// when they do, names the bad record and offers to drop it and every record that may not be stored
+// (true after that repair). No file or no complete record: false, silently.
 bool CheckCacheDB(RunContext& ctx);
+
+// Run at every start before the database is used: removes temporary files that a killed run left
+// in the working directory and rebuilds Caches.idx when there were any or when the index does not
+// describe Caches.bin (its pair count, or a sample of pairs). True when the index was rebuilt.
+bool RecoverCacheDB(RunContext& ctx);
 
 // Number of complete records in Caches.bin; 0 when there is none.
 std::int64_t cacheRecordCount(const RunContext& ctx);

@@ -192,6 +192,17 @@ std::string IniFile::readString(std::string_view section, std::string_view key, 
     return l ? cleanValue(l->value) : std::string(def);
 }
 
+std::vector<std::pair<std::string, std::string>> IniFile::readSection(std::string_view section) {
+    refresh();
+    std::vector<std::pair<std::string, std::string>> values;
+    if (Section* s = findSection(section)) {
+        for (const auto& l : s->lines) {
+            if (!l.key.empty()) values.emplace_back(l.key, cleanValue(l.value));
+        }
+    }
+    return values;
+}
+
 std::int32_t IniFile::readInteger(std::string_view section, std::string_view key, std::int32_t def) {
     const std::string v = readString(section, key, "");
     if (v.empty()) return def;

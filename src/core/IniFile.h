@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/UpperCase.h"
@@ -40,6 +41,9 @@ public:
     std::vector<std::string> keyNames(std::string_view section);
 
     std::string readString(std::string_view section, std::string_view key, std::string_view def);
+    // Every key of the section with its value as readString gives it, in file order: one pass for
+    // callers that would otherwise read a long section key after key.
+    std::vector<std::pair<std::string, std::string>> readSection(std::string_view section);
     std::int32_t readInteger(std::string_view section, std::string_view key, std::int32_t def);
     bool readBool(std::string_view section, std::string_view key, bool def);
     double readFloat(std::string_view section, std::string_view key, double def);

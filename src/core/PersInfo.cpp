@@ -1,8 +1,11 @@
 #include "core/PersInfo.h"
 
+#include <unordered_map>
+
 #include "core/FileProcs.h"
 #include "core/IniFile.h"
 #include "core/RunContext.h"
+#include "core/UpperCase.h"
 
 namespace vellora {
 
@@ -15,11 +18,14 @@ std::string lineKey(std::size_t i) {
 }  // namespace
 
 std::vector<std::string> ReadNote(IniFile& notes, std::string_view waypoint) {
+    // The section is read once: looking Z0, Z1, ... up one by one scans it for every line.
+    std::unordered_map<std::string, std::string> byKey;
+    for (auto& [key, value] : notes.readSection(waypoint)) byKey.emplace(upperCase(key), std::move(value));
     std::vector<std::string> lines;
     for (std::size_t i = 0;; ++i) {
-        std::string line = notes.readString(waypoint, lineKey(i), kNoteEndMarker);
-        if (line == kNoteEndMarker) break;
-        lines.push_back(std::move(line));
+        const auto it = byKey.find(lineKey(i));
+        if (it == byKey.end() || it->second == kNoteEndMarker) break;
+        lines.push_back(std::move(it->second));
     }
     return lines;
 }

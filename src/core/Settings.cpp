@@ -99,6 +99,8 @@ void loadSettings(RunContext& ctx, int listClientWidth) {
     s.GPX_XMLInit = readNonEmpty(ini, "GPX_XMLInit", kDefaultGpxXmlInit);
     s.GPX_GPXInit = readNonEmpty(ini, "GPX_GPXInit", kDefaultGpxGpxInit);
 
+    s.UnzipMaxTotalMB = ini.readInteger(P, "UnzipMaxTotalMB", 8192);
+    s.TransferSecondsPerMB = ini.readInteger(P, "TransferSecondsPerMB", 60);
     s.Main_ColumnToSort = ini.readInteger(P, "Main_ColumnToSort", 0);
     s.Main_SortDir = ini.readInteger(P, "Main_SortDir", 0);
     s.Main_Left = ini.readInteger(P, "Main_Left", 0);
@@ -167,6 +169,8 @@ void saveSettings(RunContext& ctx) {
     ini.writeInteger(P, "Main_Col1Width", s.Main_Col1Width);
     ini.writeInteger(P, "Main_Col2Width", s.Main_Col2Width);
     ini.writeInteger(P, "Main_Col3Width", s.Main_Col3Width);
+    ini.writeInteger(P, "UnzipMaxTotalMB", s.UnzipMaxTotalMB);
+    ini.writeInteger(P, "TransferSecondsPerMB", s.TransferSecondsPerMB);
 }
 
 }  // namespace vellora

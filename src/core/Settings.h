@@ -31,6 +31,10 @@ struct TProcSettings {
                  Main_Height = 0;
     bool Main_MemWinSize = false, Main_MemColSize = false;
     std::int32_t Main_Col1Width = 0, Main_Col2Width = 0, Main_Col3Width = 0;
+    // What one archive extraction may write at most, in MiB (besides 100 times the archive's size).
+    std::int32_t UnzipMaxTotalMB = 8192;
+    // Seconds a transfer may take at most for each MiB of its size limit (and at least a minute).
+    std::int32_t TransferSecondsPerMB = 60;
 };
 
 inline constexpr const char* kProgramSection = "Program";

@@ -296,6 +296,11 @@ void TfrmDbFromListings::btnStartClick() {
             addLine(key + ": Fehler beim Extrahieren der Daten");
             continue;
         }
+        // A saved page is outside data: what it says goes into the database only when it can be shown.
+        if (const char* fault = cacheRecFault(r)) {
+            addLine(key + ": " + fault);
+            continue;
+        }
         TCacheRec stored;
         if (!FindCache(ctx_, r.Waypoint, stored)) {
             if (!AppendCache(ctx_, r)) {

@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include "core/CoordInput.h"
+#include "core/FileIO.h"
 #include "core/GCDBParse.h"
 #include "core/Global.h"
 #include "core/Host.h"
@@ -32,21 +33,11 @@ std::string choiceText(const std::array<const char*, N>& table, int index) {
     return index >= 0 && index < static_cast<int>(N) ? table[static_cast<std::size_t>(index)] : "";
 }
 
-// Writes one record at a byte offset: 0 or errno. A short write is taken back.
+// Writes one record at a byte offset: 0 or errno.
 int writeRecordAt(int fd, const TCacheRec& rec, off_t offset) {
     char buf[kCacheRecSize];
     encodeCacheRec(rec, buf);
-    std::size_t done = 0;
-    while (done < sizeof buf) {
-        const ssize_t n = ::pwrite(fd, buf + done, sizeof buf - done, offset + static_cast<off_t>(done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            const int code = n < 0 ? errno : EIO;
-            return code;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return 0;
+    return pwriteAll(fd, std::string_view(buf, sizeof buf), static_cast<std::uint64_t>(offset));
 }
 
 }  // namespace
@@ -215,7 +206,10 @@ bool TfrmEditCache::btnCommitClick() {
 
     std::string errors;
     if (r.CacheName.empty()) errors += "\r\nCachename fehlt";
-    if (r.Lat == 0 || r.Lon == 0) errors += "\r\nKoordinatenangaben fehlen";
+    if (r.Lat == 0 || r.Lon == 0)
+        errors += "\r\nKoordinatenangaben fehlen";
+    else if (const char* fault = cacheRecFault(r))
+        errors += std::string("\r\n") + fault;
     if (r.CacheType.empty()) errors += "\r\nCachetyp fehlt";
     if (r.Waypoint.empty()) errors += "\r\nWaypoint fehlt";
     if (!errors.empty()) {
@@ -259,11 +253,13 @@ bool TfrmEditCache::btnCommitClick() {
 bool TfrmEditCache::save(const TCacheRec& r) {
     Host& host = ctx_.host();
     const std::string path = ctx_.workDirPath() + "Caches.bin";
-    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0) {
-        showErrorCode(host, errno, "Kann Datei " + path + " nicht lesen.");
+    int openError = 0;
+    UniqueFd file = openFile(path, O_RDWR, 0644, &openError);
+    if (!file) {
+        showErrorCode(host, openError, "Kann Datei " + path + " nicht lesen.");
         return false;
     }
+    const int fd = file.get();
     TCacheRec existing;
     std::int32_t n = -1;
     const bool update = FindCache(ctx_, r.Waypoint, existing, n);
@@ -283,7 +279,7 @@ bool TfrmEditCache::save(const TCacheRec& r) {
             }
         }
     }
-    if (::close(fd) != 0 && code == 0) code = errno;
+    if (const int closeCode = file.close(); code == 0) code = closeCode;
     if (code != 0) {
         showErrorCode(host, code,
                       update ? "Fehler beim Update der CacheDB."

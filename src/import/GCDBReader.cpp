@@ -14,6 +14,7 @@
 
 #include "core/CacheRecordReader.h"
 #include "core/DateUtil.h"
+#include "core/FileIO.h"
 #include "core/FileUtil.h"
 #include "core/GCDBParse.h"
 #include "core/Global.h"
@@ -34,67 +35,10 @@ constexpr std::size_t kReadBlock = 1 << 16;
 // Records per write or read of the record files.
 constexpr std::size_t kRecordChunk = 1024;
 
-class Fd {
-public:
-    Fd(const std::string& path, int flags, mode_t mode = 0644)
-        : fd_(::open(path.c_str(), flags | O_CLOEXEC, mode)) {
-        if (fd_ < 0) error_ = errno;
-    }
-    ~Fd() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    bool isOpen() const { return fd_ >= 0; }
-    int get() const { return fd_; }
-    int openError() const { return error_; }
-    int close() {
-        if (fd_ < 0) return 0;
-        const int rc = ::close(fd_);
-        fd_ = -1;
-        return rc == 0 ? 0 : errno;
-    }
-
-private:
-    int fd_;
-    int error_ = 0;
-};
-
-// Reads until size bytes or the end: the count, or -1 with errno set.
-ssize_t readFull(int fd, char* buf, std::size_t size) {
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::read(fd, buf + done, size - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return -1;
-        }
-        if (n == 0) break;
-        done += static_cast<std::size_t>(n);
-    }
-    return static_cast<ssize_t>(done);
-}
-
-// 0 or errno.
-int writeFull(int fd, const char* buf, std::size_t size, std::size_t& written) {
-    written = 0;
-    while (written < size) {
-        const ssize_t n = ::write(fd, buf + written, size - written);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        if (n == 0) return EIO;
-        written += static_cast<std::size_t>(n);
-    }
-    return 0;
-}
-
-// Appends encoded records to a file from a given offset in large writes. After a failure the
-// file ends behind the last record written whole, so no partial record is left.
+// Collects encoded records and writes them to a file in large writes.
 class RecordAppender {
 public:
-    RecordAppender(int fd, off_t start) : fd_(fd), end_(start) { buf_.reserve(kRecordChunk * kCacheRecSize); }
+    explicit RecordAppender(int fd) : fd_(fd) { buf_.reserve(kRecordChunk * kCacheRecSize); }
     bool add(const char* record) {
         buf_.insert(buf_.end(), record, record + kCacheRecSize);
         return buf_.size() < kRecordChunk * kCacheRecSize || flush();
@@ -107,21 +51,10 @@ public:
     bool flush() {
         if (error_) return false;
         if (buf_.empty()) return true;
-        std::size_t written = 0;
-        if (::lseek(fd_, end_, SEEK_SET) < 0) {
-            error_ = errno;
-        } else {
-            error_ = writeFull(fd_, buf_.data(), buf_.size(), written);
-        }
-        const std::size_t whole = written - written % kCacheRecSize;
-        records_ += static_cast<std::int64_t>(whole / kCacheRecSize);
-        end_ += static_cast<off_t>(whole);
+        error_ = writeAll(fd_, std::string_view(buf_.data(), buf_.size()));
+        if (error_ == 0) records_ += static_cast<std::int64_t>(buf_.size() / kCacheRecSize);
         buf_.clear();
-        if (error_) {
-            [[maybe_unused]] const int rc = ::ftruncate(fd_, end_);
-            return false;
-        }
-        return true;
+        return error_ == 0;
     }
     int error() const { return error_; }
     // Records that reached the file.
@@ -129,7 +62,6 @@ public:
 
 private:
     int fd_;
-    off_t end_;
     std::vector<char> buf_;
     std::int64_t records_ = 0;
     int error_ = 0;
@@ -236,8 +168,9 @@ class ExistingWaypoints {
 public:
     // 0, or the errno of opening or reading the database.
     int load(const std::string& path) {
-        Fd file(path, O_RDONLY);
-        if (!file.isOpen()) return file.openError();
+        int openError = 0;
+        UniqueFd file = openFile(path, O_RDONLY, 0644, &openError);
+        if (!file) return openError;
         struct stat st {};
         if (::fstat(file.get(), &st) == 0)
             keys_.reserve(static_cast<std::size_t>(st.st_size) / kCacheRecSize);
@@ -265,36 +198,6 @@ std::string resolveInDir(const std::string& dir, const std::string& fileName) {
     return exact;
 }
 
-// Copies source to target in blocks of 2048 bytes, through a temporary file and a rename. 0 or errno.
-int copyInBlocks(const std::string& source, const std::string& target) {
-    Fd in(source, O_RDONLY);
-    if (!in.isOpen()) return in.openError();
-    const std::string temp = target + ".part";
-    int code = 0;
-    {
-        Fd out(temp, O_WRONLY | O_CREAT | O_TRUNC);
-        if (!out.isOpen()) return out.openError();
-        char block[2048];
-        for (;;) {
-            const ssize_t n = readFull(in.get(), block, sizeof block);
-            if (n < 0) {
-                code = errno;
-                break;
-            }
-            if (n == 0) break;
-            std::size_t written = 0;
-            code = writeFull(out.get(), block, static_cast<std::size_t>(n), written);
-            if (code != 0) break;
-        }
-        if (code == 0 && ::fsync(out.get()) != 0) code = errno;
-        const int closeCode = out.close();
-        if (code == 0) code = closeCode;
-    }
-    if (code == 0 && ::rename(temp.c_str(), target.c_str()) != 0) code = errno;
-    if (code != 0) ::unlink(temp.c_str());
-    return code;
-}
-
 }  // namespace
 
 // ---- line reader ----
@@ -303,21 +206,18 @@ TCacheDBLineReader::TCacheDBLineReader(int fd) : fd_(fd), buf_(new char[kReadBlo
 
 bool TCacheDBLineReader::fill() {
     if (eof_ || error_) return false;
-    for (;;) {
-        const ssize_t n = ::read(fd_, buf_.get(), kReadBlock);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            error_ = errno;
-            return false;
-        }
-        if (n == 0) {
-            eof_ = true;
-            return false;
-        }
-        pos_ = 0;
-        len_ = static_cast<std::size_t>(n);
-        return true;
+    std::size_t got = 0;
+    if (const int code = readFully(fd_, buf_.get(), kReadBlock, got); code != 0) {
+        error_ = code;
+        return false;
     }
+    if (got == 0) {
+        eof_ = true;
+        return false;
+    }
+    pos_ = 0;
+    len_ = got;
+    return true;
 }
 
 TCacheDBLineReader::Status TCacheDBLineReader::next(std::string& line) {
@@ -495,15 +395,33 @@ int TfrmGCDBReader::ConverteHTTP(const std::string& sourcePath, const std::strin
     setPaths(sourcePath, targetPath);
     const std::int32_t countryID = CountryIDFromFileName(ctx_, sourcePath);
 
-    Fd in(sourcePath, O_RDONLY);
-    if (!in.isOpen()) return kConvertCannotOpenSource;
+    UniqueFd in = openFile(sourcePath, O_RDONLY);
+    if (!in) return kConvertCannotOpenSource;
+    // Without a database the records go into a temporary file that becomes it, so that a crash
+    // leaves no half database; with one they go to Caches.bin.tmp and are merged into a copy of it.
     const bool mergeDue = fileExists(targetPath);
-    const std::string outPath = mergeDue ? targetPath + ".tmp" : targetPath;
-    Fd out(outPath, O_WRONLY | O_CREAT | O_TRUNC);
-    if (!out.isOpen()) return kConvertCannotCreateTarget;
+    AtomicFileWriter fresh;
+    UniqueFd scratch;
+    if (mergeDue) {
+        scratch = openFile(targetPath + ".tmp", O_WRONLY | O_CREAT | O_TRUNC);
+        if (!scratch) return kConvertCannotCreateTarget;
+    } else if (fresh.open(targetPath) != 0) {
+        return kConvertCannotCreateTarget;
+    }
+    const int outFd = mergeDue ? scratch.get() : fresh.fd();
+    // After a write error a new database keeps the records written whole.
+    const auto writeFailed = [&] {
+        if (!mergeDue) {
+            struct stat st {};
+            if (::fstat(outFd, &st) == 0 &&
+                ::ftruncate(outFd, st.st_size - st.st_size % static_cast<off_t>(kCacheRecSize)) == 0)
+                fresh.commit();
+        }
+        return kConvertWriteError;
+    };
 
     TCacheDBLineReader reader(in.get());
-    RecordAppender appender(out.get(), 0);
+    RecordAppender appender(outFd);
     std::string line;
     TCacheRec rec;
     auto total = [this] {
@@ -512,10 +430,7 @@ int TfrmGCDBReader::ConverteHTTP(const std::string& sourcePath, const std::strin
     for (;;) {
         const auto status = reader.next(line);
         if (status == TCacheDBLineReader::Status::End) break;
-        if (status == TCacheDBLineReader::Status::Error) {
-            appender.flush();
-            return kConvertReadError;
-        }
+        if (status == TCacheDBLineReader::Status::Error) return kConvertReadError;
         const int parsed = ParseCacheDBLine(line, rec);
         if (parsed == kLineMalformed) {
             ++counters_.malformed;
@@ -533,15 +448,18 @@ int TfrmGCDBReader::ConverteHTTP(const std::string& sourcePath, const std::strin
             setCount(total());
             host.processEvents();
         }
-        if (!appender.add(rec)) return kConvertWriteError;
+        if (!appender.add(rec)) return writeFailed();
     }
-    if (!appender.flush()) return kConvertWriteError;
+    if (!appender.flush()) return writeFailed();
     setCount(total());
     host.processEvents();
-    in.close();
-    if (out.close() != 0) return kConvertWriteError;
-
-    if (mergeDue) counters_.newRecords = MergeCacheDB(outPath, targetPath, offerNearest);
+    in.reset();
+    if (mergeDue) {
+        if (scratch.close() != 0) return kConvertWriteError;
+        counters_.newRecords = MergeCacheDB(targetPath + ".tmp", targetPath, offerNearest);
+    } else if (fresh.commit() != 0) {
+        return kConvertWriteError;
+    }
     return counters_.converted;
 }
 
@@ -562,8 +480,8 @@ int TfrmGCDBReader::MergeCacheDB(const std::string& newRecordsPath, const std::s
     }
 
     // First pass: count the new records and find the nearest; the records stay in the file.
-    Fd in(newRecordsPath, O_RDONLY);
-    if (!in.isOpen()) return 0;
+    UniqueFd in = openFile(newRecordsPath, O_RDONLY);
+    if (!in) return 0;
     std::int64_t readCount = 0;
     int kept = 0;
     double bestDistance = 9999;
@@ -595,9 +513,13 @@ int TfrmGCDBReader::MergeCacheDB(const std::string& newRecordsPath, const std::s
     if (kept == 0) return 0;
     if (offerNearest && bestPosition >= 0) offerNearestCache(nearest, kept);
 
-    Fd db(databasePath, O_WRONLY);
-    if (!db.isOpen()) {
-        showErrorCode(host, db.openError(), writeError);
+    // The merged database is written beside the old one and renamed over it: whatever happens,
+    // Caches.bin is the old or the new file. An incomplete tail of the old file is left out, so
+    // it cannot shift the new records.
+    int openError = 0;
+    UniqueFd db = openFile(databasePath, O_RDONLY, 0644, &openError);
+    if (!db) {
+        showErrorCode(host, openError, writeError);
         return 0;
     }
     struct stat st {};
@@ -605,13 +527,21 @@ int TfrmGCDBReader::MergeCacheDB(const std::string& newRecordsPath, const std::s
         showErrorCode(host, errno, writeError);
         return 0;
     }
-    // Behind the last whole record, so that an incomplete tail cannot shift the new records.
-    const off_t start = st.st_size - st.st_size % static_cast<off_t>(kCacheRecSize);
-    RecordAppender appender(db.get(), start);
+    const std::uint64_t whole =
+        static_cast<std::uint64_t>(st.st_size) - static_cast<std::uint64_t>(st.st_size) % kCacheRecSize;
+    AtomicFileWriter out;
+    int code = out.open(databasePath);
+    if (code == 0) code = copyBytes(db.get(), out.fd(), whole);
+    db.reset();
+    if (code != 0) {
+        showErrorCode(host, code, writeError);
+        return 0;
+    }
     if (::lseek(in.get(), 0, SEEK_SET) != 0) {
         showErrorCode(host, errno, "Fehler beim Lesen der Datei " + newRecordsPath);
         return 0;
     }
+    RecordAppender appender(out.fd());
     CacheRecordReader stream(in.get());
     bool ok = true;
     for (std::int64_t n = 0; ok && n < readCount; ++n) {
@@ -620,9 +550,13 @@ int TfrmGCDBReader::MergeCacheDB(const std::string& newRecordsPath, const std::s
         if (!existing.contains(cacheRecWaypoint(bytes))) ok = appender.add(bytes);
     }
     if (ok) ok = appender.flush();
-    if (!ok) showErrorCode(host, appender.error(), writeError);
-    const int closeCode = db.close();
-    if (ok && closeCode != 0) showErrorCode(host, closeCode, writeError);
+    code = ok ? 0 : appender.error();
+    if (code == 0) code = out.commit();
+    if (code != 0) {
+        out.abort();
+        showErrorCode(host, code, writeError);
+        return 0;
+    }
     RebuildIndex(ctx_);
     return static_cast<int>(appender.records());
 }
@@ -661,11 +595,21 @@ TCacheDBCommands::FetchResult TCacheDBCommands::fetchCountryFile(const std::stri
     if (s.UseZippedDB) {
         // Only the country file is taken from the archive: a member of another name could replace
         // any file of the working directory, the database and the lists included.
-        ExtractMembers(local, workDir, fileName);
-        return FetchResult::Ok;
+        TUnzipReport report;
+        const int extracted =
+            ExtractMembers(local, workDir, fileName, report, kMaxZipMemberSize, s.UnzipMaxTotalMB);
+        if (extracted >= 1 && report.failure == TUnzipFailure::None) return FetchResult::Ok;
+        // The country file of an earlier download must not be converted in its place.
+        const std::string reason = extracted < 0 ? unzipErrorText(extracted)
+                                   : report.failure != TUnzipFailure::None
+                                       ? report.failedMember + ": " + unzipFailureText(report.failure)
+                                       : fileName + " ist nicht im Archiv enthalten";
+        ctx_.host().message(MsgKind::Error, MsgButtons::Ok,
+                            "Die geladene Cache-DB kann nicht entpackt werden:\r\n" + url + "\r\n" + reason);
+        return FetchResult::ExtractFailed;
     }
     const std::string target = workDir + fileName;
-    if (const int code = copyInBlocks(local, target); code != 0) {
+    if (const int code = copyFileAtomic(local, target); code != 0) {
         ctx_.host().message(
             MsgKind::Error, MsgButtons::Ok,
             "Fehler beim Erstellen der CacheDB:\r\n" + target + "\r\nFehlercode: " + std::to_string(code));
@@ -724,7 +668,7 @@ int TCacheDBCommands::mnuReadAdditionalCacheDBsClick() {
     int fetched = 0;
     for (const TCountryEntry* entry : additionalEntries(ctx_)) {
         const FetchResult r = fetchCountryFile(entry->DB_Filename, false);
-        if (r == FetchResult::CopyFailed) return fetched;
+        if (r == FetchResult::CopyFailed || r == FetchResult::ExtractFailed) return fetched;
         if (r == FetchResult::DownloadFailed) break;
         ++fetched;
     }

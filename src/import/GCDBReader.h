@@ -96,7 +96,8 @@ public:
     // number of complete records or a negative kConvert... code; counters() holds the rest.
     int ConverteHTTP(const std::string& sourcePath, const std::string& targetPath, bool offerNearest);
     // Appends the records of newRecordsPath whose waypoint the database did not hold before
-    // (without regard to case) and rebuilds the index; returns how many were appended.
+    // (without regard to case) and rebuilds the index; returns how many were appended. The database
+    // is rewritten whole through a temporary file: after a failure or a crash it is the old file.
     int MergeCacheDB(const std::string& newRecordsPath, const std::string& databasePath, bool offerNearest);
 
     const TConvertCounters& counters() const { return counters_; }
@@ -178,7 +179,7 @@ public:
     int convertAdditionalCacheDBsClick();
 
 private:
-    enum class FetchResult { Ok, DownloadFailed, CopyFailed };
+    enum class FetchResult { Ok, DownloadFailed, CopyFailed, ExtractFailed };
     FetchResult fetchCountryFile(const std::string& fileName, bool abortVisible);
     int convert(const std::string& fileName, bool offerNearest, bool report);
     void afterConversion();

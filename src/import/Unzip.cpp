@@ -14,6 +14,7 @@
 #include <random>
 
 #include "core/Cp1252.h"
+#include "core/FileIO.h"
 #include "core/FileUtil.h"
 #include "core/UpperCase.h"
 #include "import/Explode.h"
@@ -97,9 +98,6 @@ public:
     ArchiveFile() = default;
     ArchiveFile(const ArchiveFile&) = delete;
     ArchiveFile& operator=(const ArchiveFile&) = delete;
-    ~ArchiveFile() {
-        if (fd_ >= 0) ::close(fd_);
-    }
 
     // 0, kUnzipNotAnArchive or kUnzipCannotOpen.
     int open(const std::string& path) {
@@ -110,9 +108,9 @@ public:
         struct stat st {};
         if (::stat(path.c_str(), &st) != 0) return kUnzipCannotOpen;
         if (!S_ISREG(st.st_mode)) return kUnzipNotAnArchive;
-        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd_ < 0) return kUnzipCannotOpen;
-        if (::fstat(fd_, &st) != 0) return kUnzipCannotOpen;
+        fd_ = openFile(path, O_RDONLY);
+        if (!fd_) return kUnzipCannotOpen;
+        if (::fstat(fd_.get(), &st) != 0) return kUnzipCannotOpen;
         size_ = static_cast<std::uint64_t>(st.st_size);
         std::uint8_t sig[4];
         if (!readAt(0, sig, sizeof sig) || le32(sig) != kLocalHeaderSig) return kUnzipNotAnArchive;
@@ -123,22 +121,14 @@ public:
 
     bool readAt(std::uint64_t offset, void* buf, std::size_t n) const {
         if (offset > size_ || n > size_ - offset) return false;
-        auto* p = static_cast<std::uint8_t*>(buf);
-        while (n > 0) {
-            const ssize_t got = ::pread(fd_, p, n, static_cast<off_t>(offset));
-            if (got < 0 && errno == EINTR) continue;
-            if (got <= 0) return false;
-            p += got;
-            n -= static_cast<std::size_t>(got);
-            offset += static_cast<std::uint64_t>(got);
-        }
-        return true;
+        std::size_t got = 0;
+        return preadFully(fd_.get(), static_cast<char*>(buf), n, offset, got) == 0 && got == n;
     }
 
     // Reads up to n bytes at offset; the count, or -1 on a read error.
     std::ptrdiff_t readSome(std::uint64_t offset, std::uint8_t* buf, std::size_t n) const {
         for (;;) {
-            const ssize_t got = ::pread(fd_, buf, n, static_cast<off_t>(offset));
+            const ssize_t got = ::pread(fd_.get(), buf, n, static_cast<off_t>(offset));
             if (got < 0 && errno == EINTR) continue;
             return got;
         }
@@ -248,7 +238,7 @@ private:
         return false;
     }
 
-    int fd_ = -1;
+    UniqueFd fd_;
     std::uint64_t size_ = 0;
 };
 
@@ -281,27 +271,6 @@ bool matchesMemberMask(std::string_view name, std::string_view mask) {
     return matchesMask(name, m);
 }
 
-class FdGuard {
-public:
-    explicit FdGuard(int fd = -1) : fd_(fd) {}
-    FdGuard(const FdGuard&) = delete;
-    FdGuard& operator=(const FdGuard&) = delete;
-    ~FdGuard() { reset(); }
-    int get() const { return fd_; }
-    void reset(int fd = -1) {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = fd;
-    }
-    int release() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
-
-private:
-    int fd_;
-};
-
 // Opens (creating as needed) the directory below root made of the first n components, one level
 // at a time and without following links. -1 on failure.
 int openDirectoryChain(int root, const std::vector<std::string>& parts, std::size_t n) {
@@ -318,17 +287,6 @@ int openDirectoryChain(int root, const std::vector<std::string>& parts, std::siz
         current = next;
     }
     return current;
-}
-
-bool writeAll(int fd, const std::uint8_t* data, std::size_t n) {
-    while (n > 0) {
-        const ssize_t w = ::write(fd, data, n);
-        if (w < 0 && errno == EINTR) continue;
-        if (w <= 0) return false;
-        data += w;
-        n -= static_cast<std::size_t>(w);
-    }
-    return true;
 }
 
 std::optional<std::time_t> dosToTime(std::uint16_t date, std::uint16_t time) {
@@ -351,8 +309,13 @@ std::optional<std::time_t> dosToTime(std::uint16_t date, std::uint16_t time) {
 mode_t fileModeOf(const TZipMember& m) {
     const unsigned host = m.versionMadeBy >> 8;
     const mode_t unixMode = static_cast<mode_t>(m.externalAttributes >> 16);
-    if ((host == 3 || host == 19) && (unixMode & 0777) != 0) return (unixMode & 0777) | S_IRUSR;
-    return (m.externalAttributes & 0x01) ? 0444 : 0644;
+    const mode_t mode = (host == 3 || host == 19) && (unixMode & 0777) != 0 ? (unixMode & 0777) | S_IRUSR
+                        : (m.externalAttributes & 0x01)                     ? 0444
+                                                                            : 0644;
+    // As for any file the user makes: an archive does not decide who may write it.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return (mode & ~mask) | S_IRUSR;
 }
 
 std::string temporaryName() {
@@ -417,8 +380,13 @@ bool methodSupported(std::uint16_t method) {
 
 class Extraction {
 public:
-    Extraction(const ArchiveFile& archive, int root, std::uint64_t maxMemberSize, TUnzipReport& report)
-        : archive_(archive), root_(root), maxMemberSize_(maxMemberSize), report_(report) {}
+    Extraction(const ArchiveFile& archive, int root, std::uint64_t maxMemberSize, std::uint64_t maxTotal,
+               TUnzipReport& report)
+        : archive_(archive),
+          root_(root),
+          maxMemberSize_(maxMemberSize),
+          totalLeft_(maxTotal),
+          report_(report) {}
 
     // Negative: an archive error code ending the whole run. 0: the member failed (report says why).
     // 1: extracted.
@@ -436,16 +404,17 @@ public:
             ::close(dir);
             return 1;
         }
-        if (m.uncompressedSize > maxMemberSize_) return fail(m, TUnzipFailure::TooLarge);
+        if (m.uncompressedSize > maxMemberSize_ || m.uncompressedSize > totalLeft_)
+            return fail(m, TUnzipFailure::TooLarge);
         const std::uint64_t dataStart = m.localHeaderOffset + kLocalHeaderSize + le16(h + 26) + le16(h + 28);
         if (dataStart > archive_.size() || m.compressedSize > archive_.size() - dataStart) {
             return kUnzipReadError;
         }
 
-        FdGuard dir(openDirectoryChain(root_, parts, parts.size() - 1));
+        UniqueFd dir(openDirectoryChain(root_, parts, parts.size() - 1));
         if (dir.get() < 0) return fail(m, TUnzipFailure::CannotCreate);
         const std::string tmpName = temporaryName();
-        FdGuard out(
+        UniqueFd out(
             ::openat(dir.get(), tmpName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
         if (out.get() < 0) return fail(m, TUnzipFailure::CannotCreate);
 
@@ -457,7 +426,7 @@ public:
                 ::futimens(out.get(), times);
             }
             const bool modeSet = ::fchmod(out.get(), fileModeOf(m)) == 0;
-            const bool closed = ::close(out.release()) == 0;  // a late write error shows here
+            const bool closed = out.close() == 0;  // a late write error shows here
             if (!modeSet || !closed) {
                 ::unlinkat(dir.get(), tmpName.c_str(), 0);
                 return fail(m, TUnzipFailure::CannotCreate);
@@ -468,6 +437,8 @@ public:
                 ::unlinkat(dir.get(), tmpName.c_str(), 0);
                 return fail(m, TUnzipFailure::CannotCreate);
             }
+            // The output stays within the declared size, so this is what the member wrote.
+            totalLeft_ -= m.uncompressedSize;
             return 1;
         }
         out.reset();
@@ -502,7 +473,7 @@ private:
             if (n > m.uncompressedSize - produced) return false;
             produced += n;
             crc = crc32(crc, data, static_cast<uInt>(n));
-            if (!writeAll(fd, data, n)) {
+            if (writeAll(fd, std::string_view(reinterpret_cast<const char*>(data), n)) != 0) {
                 writeFailed = true;
                 return false;
             }
@@ -552,6 +523,7 @@ private:
     const ArchiveFile& archive_;
     int root_;
     std::uint64_t maxMemberSize_;
+    std::uint64_t totalLeft_;
     TUnzipReport& report_;
 };
 
@@ -569,7 +541,89 @@ private:
     bool acquired_;
 };
 
+// Whether the members' bytes (local header, name, extra field and data) lie apart: archives whose
+// entries point at the same data would make a small file write its largest member many times.
+bool membersApart(const ArchiveFile& archive, const std::vector<TZipMember>& members) {
+    struct Extent {
+        std::uint64_t from, end;
+    };
+    std::vector<Extent> extents;
+    extents.reserve(members.size());
+    for (const TZipMember& m : members) {
+        std::uint8_t h[kLocalHeaderSize];
+        std::uint64_t end = m.localHeaderOffset + kLocalHeaderSize + m.compressedSize;
+        if (archive.readAt(m.localHeaderOffset, h, sizeof h) && le32(h) == kLocalHeaderSig)
+            end += le16(h + 26) + le16(h + 28);
+        extents.push_back({m.localHeaderOffset, end});
+    }
+    std::sort(extents.begin(), extents.end(),
+              [](const Extent& a, const Extent& b) { return a.from < b.from; });
+    for (std::size_t i = 1; i < extents.size(); ++i)
+        if (extents[i].from < extents[i - 1].end) return false;
+    return true;
+}
+
 }  // namespace
+
+std::uint64_t extractionLimit(std::uint64_t archiveSize, std::int32_t capMB) {
+    const std::uint64_t cap = static_cast<std::uint64_t>(capMB > 0 ? capMB : kDefaultUnzipMaxTotalMB) << 20;
+    const std::uint64_t byArchive = archiveSize > cap / kZipExpansionFactor
+                                        ? cap
+                                        : std::max(kZipMinimumLimit, archiveSize * kZipExpansionFactor);
+    return std::min(cap, byArchive);
+}
+
+const char* unzipFailureText(TUnzipFailure failure) {
+    switch (failure) {
+        case TUnzipFailure::Crc:
+            return "CRC-Fehler";
+        case TUnzipFailure::BadData:
+            return "Daten besch\xE4"
+                   "digt";
+        case TUnzipFailure::Method:
+            return "Kompressionsverfahren nicht unterst\xFCtzt";
+        case TUnzipFailure::Encrypted:
+            return "verschl\xFCsselt";
+        case TUnzipFailure::TooLarge:
+            return "zu gro\xDF";
+        case TUnzipFailure::CannotCreate:
+            return "Zieldatei kann nicht angelegt werden";
+        case TUnzipFailure::None:
+            break;
+    }
+    return "";
+}
+
+std::string unzipErrorText(int code) {
+    switch (code) {
+        case kUnzipReadError:
+            return "Lesefehler im Archiv (Datei abgeschnitten oder besch\xE4"
+                   "digt)";
+        case kUnzipBadLocalHeader:
+            return "Archiv besch\xE4"
+                   "digt (Eintrag ohne g\xFC"
+                   "ltigen Kopf)";
+        case kUnzipBusy:
+            return "Es wird bereits ein Archiv entpackt";
+        case kUnzipBadCentralDir:
+            return "Archiv besch\xE4"
+                   "digt (Inhaltsverzeichnis unlesbar)";
+        case kUnzipNotAnArchive:
+            return "Die Datei ist kein ZIP-Archiv";
+        case kUnzipOverlapping:
+            return "Archiv ung\xFC"
+                   "ltig (Eintr\xE4"
+                   "ge \xFC"
+                   "berlappen sich)";
+        case kUnzipCannotOpen:
+            return "Archiv kann nicht ge\xF6"
+                   "ffnet werden";
+        case kUnzipEmptyPath:
+            return "Kein Archiv oder kein Zielverzeichnis angegeben";
+        default:
+            return "Fehler " + std::to_string(code);
+    }
+}
 
 bool TZipMember::isSymlink() const {
     return ((externalAttributes >> 16) & 0170000) == 0120000;
@@ -589,7 +643,7 @@ int ExtractMembers(const std::string& archivePath, const std::string& targetDir,
 }
 
 int ExtractMembers(const std::string& archivePath, const std::string& targetDir, std::string_view mask,
-                   TUnzipReport& report, std::uint64_t maxMemberSize) {
+                   TUnzipReport& report, std::uint64_t maxMemberSize, std::int32_t maxTotalMB) {
     report = TUnzipReport{};
     auto finish = [&](int result) {
         report.result = result;
@@ -603,18 +657,21 @@ int ExtractMembers(const std::string& archivePath, const std::string& targetDir,
     if (const int rc = archive.open(archivePath); rc != 0) return finish(rc);
     std::vector<TZipMember> members;
     if (!archive.readCentralDirectory(members)) return finish(kUnzipBadCentralDir);
+    if (!membersApart(archive, members)) return finish(kUnzipOverlapping);
 
     if (!dirExists(targetDir)) makeDirs(targetDir);
-    FdGuard root(::open(targetDir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    Extraction extraction(archive, root.get(), maxMemberSize, report);
+    UniqueFd root(::open(targetDir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    Extraction extraction(archive, root.get(), maxMemberSize, extractionLimit(archive.size(), maxTotalMB),
+                          report);
     int extracted = 0;
     for (const TZipMember& m : members) {
         if (!matchesMemberMask(m.name, mask)) continue;
-        const auto parts = safeComponents(m.name);
+        auto parts = safeComponents(m.name);
         if (!parts || m.isSymlink()) {
             report.refused.push_back(m.name);
             continue;
         }
+        for (std::string& part : *parts) part = utf8FromCp1252(part);
         if (root.get() < 0) {
             report.failedMember = m.name;
             report.failure = TUnzipFailure::CannotCreate;

@@ -499,7 +499,8 @@ void TCreateDescr::readPage(const std::string& pagePath) {
     TDescriptionFields& f = fields_;
     f.counters.fill(0);
     std::string id, content;
-    while (getNextSpanField(page, id, content)) {
+    SpanFieldReader fields(page);
+    while (fields.next(id, content)) {
         // Pages written from GPX files name their hint span plainly and encode the bracketed parts too.
         const bool plainHintSpan = equalsNoCase(id, "HINTS");
         if (!cleanField(id, content, site_, f.counters)) continue;

@@ -596,7 +596,8 @@ void TfrmLoadHTML::loadImages(const std::string& waypoint) {
     };
 
     std::string id, content;
-    while (getNextSpanField(page, id, content)) {
+    SpanFieldReader fields(page);
+    while (fields.next(id, content)) {
         if (!cleanField(id, content, site, counters)) continue;
         if (id == "IMAGES") {
             std::string url, title, description;

@@ -4,12 +4,13 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <random>
 
 #include "core/DateUtil.h"
+#include "core/FileIO.h"
 #include "core/FileUtil.h"
 #include "core/Global.h"
 #include "core/Host.h"
@@ -36,15 +37,6 @@ std::string trimLineEnd(std::string_view line) {
 
 bool startsWithNoCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() && equalsNoCase(text.substr(0, prefix.size()), prefix);
-}
-
-std::string randomSuffix() {
-    static std::mt19937_64 rng{std::random_device{}()};
-    static const char* hex = "0123456789abcdef";
-    std::uint64_t r = rng();
-    std::string s;
-    for (int i = 0; i < 10; ++i, r >>= 4) s += hex[r & 0xF];
-    return s;
 }
 
 }  // namespace
@@ -150,17 +142,11 @@ struct THttpClient::Transfer {
         if (t.memory) {
             t.memory->append(data, n);
         } else {
-            std::size_t done = 0;
-            while (done < n) {
-                const ssize_t w = ::write(t.fd, data + done, n - done);
-                if (w < 0 && errno == EINTR) continue;
-                if (w <= 0) {
-                    t.failure.emplace(EHttpError::Kind::File, "Die Datei " + t.fileName +
-                                                                  " kann nicht geschrieben werden: " +
-                                                                  systemErrorText(w < 0 ? errno : ENOSPC));
-                    return 0;
-                }
-                done += static_cast<std::size_t>(w);
+            if (const int code = writeAll(t.fd, std::string_view(data, n)); code != 0) {
+                t.failure.emplace(
+                    EHttpError::Kind::File,
+                    "Die Datei " + t.fileName + " kann nicht geschrieben werden: " + systemErrorText(code));
+                return 0;
             }
         }
         t.received += n;
@@ -172,6 +158,14 @@ struct THttpClient::Transfer {
                         "Die Antwort des Servers ist l\xE4nger als " + std::to_string(limit) + " Bytes");
     }
 };
+
+namespace {
+const volatile std::sig_atomic_t* gInterrupt = nullptr;
+}  // namespace
+
+void setTransferInterruptFlag(const volatile std::sig_atomic_t* flag) {
+    gInterrupt = flag;
+}
 
 THttpClient::THttpClient(Host& host, THttpClientProfile profile) : host_(host), profile_(profile) {
     ensureCurlInitialised();
@@ -205,40 +199,28 @@ std::string THttpClient::postForm(const std::string& url, const std::string& bod
 }
 
 void THttpClient::getToFile(const std::string& url, const std::string& path) {
-    const std::string dir = extractFilePath(path);
-    const std::string name = extractFileName(path);
-    std::string tmp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 8 && fd < 0; ++attempt) {
-        tmp = dir + "." + name + "." + randomSuffix() + ".tmp";
-        fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) break;
-    }
-    if (fd < 0) {
+    // The body goes to a temporary file that becomes the destination only when it is complete.
+    AtomicFileWriter out;
+    if (const int code = out.open(path); code != 0) {
         throw EHttpError(EHttpError::Kind::File,
-                         "Die Datei " + path + " kann nicht angelegt werden: " + systemErrorText(errno));
+                         "Die Datei " + path + " kann nicht angelegt werden: " + systemErrorText(code));
     }
     Transfer t;
     t.url = url;
     t.limit = limits.maxFileBytes;
-    t.fd = fd;
+    t.fd = out.fd();
     t.fileName = path;
     try {
         perform(t);
     } catch (...) {
-        ::close(fd);
-        ::unlink(tmp.c_str());
+        out.abort();
         ::unlink(path.c_str());
         throw;
     }
-    const bool closed = ::close(fd) == 0;
-    const int closeError = errno;
-    if (!closed || std::rename(tmp.c_str(), path.c_str()) != 0) {
-        const int error = closed ? errno : closeError;
-        ::unlink(tmp.c_str());
+    if (const int code = out.commit(); code != 0) {
         ::unlink(path.c_str());
         throw EHttpError(EHttpError::Kind::File,
-                         "Die Datei " + path + " kann nicht geschrieben werden: " + systemErrorText(error));
+                         "Die Datei " + path + " kann nicht geschrieben werden: " + systemErrorText(code));
     }
 }
 
@@ -295,9 +277,13 @@ void THttpClient::perform(Transfer& t) {
     // while it waits, not only when data arrives.
     auto* multi = static_cast<CURLM*>(multi_);
     curl_multi_add_handle(multi, easy);
-    bool begun = false, aborted = false;
+    bool begun = false, aborted = false, overtime = false;
     std::uint64_t notified = 0;
     Clock::time_point lastEvents = Clock::now(), lastWork = lastEvents;
+    const long mebibytes = static_cast<long>(std::min<std::uint64_t>(t.limit >> 20, 1u << 20));
+    const long allowedSeconds =
+        std::max(limits.minTotalSeconds, std::max(1L, mebibytes) * limits.secondsPerMB);
+    const Clock::time_point deadline = lastEvents + std::chrono::seconds(allowedSeconds);
     const auto events = [&] {
         host_.processEvents();
         lastEvents = Clock::now();
@@ -323,8 +309,12 @@ void THttpClient::perform(Transfer& t) {
         } else if (now - lastEvents >= std::chrono::milliseconds(limits.pollMilliseconds)) {
             events();
         }
-        if (abortCheck_ && abortCheck_()) {
+        if ((abortCheck_ && abortCheck_()) || (gInterrupt && *gInterrupt)) {
             aborted = true;
+            break;
+        }
+        if (Clock::now() >= deadline) {
+            overtime = true;
             break;
         }
         if (!running) {
@@ -343,6 +333,13 @@ void THttpClient::perform(Transfer& t) {
     std::optional<EHttpError> failure;
     if (aborted) {
         failure.emplace(EHttpError::Kind::Aborted, "Ladevorgang abgebrochen");
+    } else if (overtime) {
+        failure.emplace(EHttpError::Kind::Transport,
+                        "Zeit\xFC"
+                        "berschreitung: die \xDC"
+                        "bertragung dauerte l\xE4"
+                        "nger als " +
+                            std::to_string(allowedSeconds) + " Sekunden");
     } else if (t.failure) {
         failure = t.failure;
     } else if (result != CURLE_OK) {
@@ -375,6 +372,7 @@ void initializeHTTP(RunContext& ctx, THttpClient& client) {
     debugInfo(ctx, where, "startproc");
     const auto proxy = parseProxyText(ctx.settings.UseProxy ? ctx.settings.ProxyServer : std::string());
     client.setProxy(proxy);
+    if (ctx.settings.TransferSecondsPerMB > 0) client.limits.secondsPerMB = ctx.settings.TransferSecondsPerMB;
     if (proxy) {
         debugInfo(ctx, where, "proxy required: " + proxy->host + ", Port:" + std::to_string(proxy->port));
     } else {

@@ -7,6 +7,7 @@
 //
 // Also here: initializeHTTP and getBinaryToFile of the loader window, and the model of the small URL
 // loader window TfrmLoadURL.
+#include <csignal>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -105,9 +106,18 @@ struct THttpLimits {
     long lowSpeedBytes = 10;
     long lowSpeedSeconds = 60;
     long maxRedirects = 10;
+    // A transfer slower than this on average overall is given up: the whole transfer may take
+    // this many seconds per MiB of its size limit, and at least minTotalSeconds (a trickling
+    // server would otherwise keep the low-speed limit quiet for days).
+    long secondsPerMB = 60;
+    long minTotalSeconds = 60;
     // How long the client waits for the network before it lets user events run again.
     int pollMilliseconds = 50;
 };
+
+// A flag set from a signal handler (Ctrl-C on the console) that ends every running and later
+// transfer of the process as aborted; nullptr for none.
+void setTransferInterruptFlag(const volatile std::sig_atomic_t* flag);
 
 class THttpClient {
 public:

@@ -167,6 +167,97 @@ std::string oneLine(std::string text) {
     return text;
 }
 
+// The first four cells behind the start of every row but the white ones are dropped, searching
+// from the row's start in the text as the drops leave it (so a short row takes cells of the next).
+// Done in place, one erase per cell.
+void dropRowCellsInPlace(std::string& table) {
+    for (int p = fastPos(table, "<tr"); p > 0; p = fastPos(table, "<tr", p + 1)) {
+        if (upperCase(table.substr(static_cast<std::size_t>(p) - 1, 22)) == "<TR BGCOLOR=\"#FFFFFF\">")
+            continue;
+        for (int k = 0; k < 4; ++k) {
+            const int a = fastPosNoCase(table, "<td", p);
+            if (a < 1) break;
+            const int b = fastPosNoCase(table, "</td>", a + 1);
+            if (b < 1) break;
+            table.erase(static_cast<std::size_t>(a) - 1, static_cast<std::size_t>(b + 5 - a));
+        }
+    }
+}
+
+// Whether a pattern occurs in text across position cut (starting before it, ending behind it).
+bool straddles(std::string_view text, std::size_t cut, std::string_view pattern, bool ignoreCase) {
+    for (std::size_t i = cut >= pattern.size() ? cut - pattern.size() + 1 : 0; i < cut; ++i) {
+        if (i + pattern.size() > text.size()) break;
+        const std::string_view piece = text.substr(i, pattern.size());
+        if (ignoreCase ? equalsNoCase(piece, pattern) : piece == pattern) return true;
+    }
+    return false;
+}
+
+// The same as dropRowCellsInPlace in one pass: the cells to drop are found in the original text
+// (between a row's start and the last drop there is no cell left, and behind the last drop the
+// text is the original), rows and the white-row test skip what was dropped. False, with the table
+// unchanged, when a drop joins text into a new tag; the caller then takes the in-place way.
+bool dropRowCells(std::string& table) {
+    constexpr std::size_t npos = std::string::npos;
+    struct Span {
+        std::size_t from, end;
+    };
+    std::vector<Span> dropped;
+    std::string out;  // the table up to the last drop
+    std::size_t copied = 0;
+    ForwardFinder cellOpen(table, "<td"), cellClose(table, "</td>");
+    // n characters of the text as the drops leave it, from original position q (not inside a drop).
+    const auto keptText = [&](std::size_t q, std::size_t n) {
+        std::string text;
+        auto it = std::lower_bound(dropped.begin(), dropped.end(), q,
+                                   [](const Span& d, std::size_t pos) { return d.end <= pos; });
+        while (text.size() < n && q < table.size()) {
+            if (it != dropped.end() && q >= it->from) {
+                q = it->end;
+                ++it;
+                continue;
+            }
+            const std::size_t stop = it != dropped.end() ? it->from : table.size();
+            const std::size_t take = std::min(n - text.size(), stop - q);
+            text.append(table, q, take);
+            q += take;
+        }
+        return text;
+    };
+    // The next row start at or behind q that the drops left whole.
+    const auto nextRow = [&](std::size_t q) {
+        for (q = table.find("<tr", q); q != npos; q = table.find("<tr", q + 1)) {
+            const auto it = std::lower_bound(dropped.begin(), dropped.end(), q,
+                                             [](const Span& d, std::size_t pos) { return d.end <= pos; });
+            if (it == dropped.end() || it->from >= q + 3) return q;
+        }
+        return npos;
+    };
+    std::size_t lastEnd = 0;
+    for (std::size_t p = nextRow(0); p != npos; p = nextRow(p + 1)) {
+        if (upperCase(keptText(p, 22)) == "<TR BGCOLOR=\"#FFFFFF\">") continue;
+        for (int k = 0; k < 4; ++k) {
+            const std::size_t a = cellOpen.find(std::max(p, lastEnd));
+            if (a == npos) break;
+            const std::size_t b = cellClose.find(a + 1);
+            if (b == npos) break;
+            out.append(table, copied, a - copied);
+            copied = lastEnd = b + 5;
+            dropped.push_back({a, lastEnd});
+            const std::size_t keep = std::min<std::size_t>(out.size(), 4);
+            const std::string seam = out.substr(out.size() - keep) + table.substr(lastEnd, 4);
+            if (straddles(seam, keep, "<td", true) || straddles(seam, keep, "</td>", true) ||
+                straddles(seam, keep, "<tr", false))
+                return false;
+        }
+    }
+    if (dropped.empty()) return true;
+    out.append(table, copied);
+    table.swap(out);
+    return true;
+}
+
 }  // namespace
 
 ListingSite::ListingSite(std::string base, std::string imageHost)
@@ -285,51 +376,77 @@ std::string joinPageLines(std::string_view raw) {
     return out;
 }
 
-bool getNextSpanField(std::string& page, std::string& id, std::string& content) {
+std::size_t ForwardFinder::find(std::size_t from) {
+    if (searched_ && from >= from_ && (hit_ == std::string_view::npos || hit_ >= from)) return hit_;
+    searched_ = true;
+    from_ = from;
+    hit_ = std::string_view::npos;
+    if (from >= text_.size()) return hit_;
+    const int start = static_cast<int>(from) + 1;
+    const int at = ignoreCase_ ? fastPosNoCase(text_, pattern_, start) : fastPos(text_, pattern_, start);
+    if (at >= 1) hit_ = static_cast<std::size_t>(at) - 1;
+    return hit_;
+}
+
+SpanFieldReader::SpanFieldReader(std::string_view page)
+    : page_(page),
+      spanId_(page, "<SPAN ID="),
+      hints_(page, "<STRONG>ADDITIONAL HINTS"),
+      quoteEnd_(page, "</SPAN></BLOCKQUOTE>"),
+      spanOpen_(page, "<SPAN"),
+      spanClose_(page, "</SPAN") {}
+
+bool SpanFieldReader::next(std::string& id, std::string& content) {
+    constexpr std::size_t npos = std::string_view::npos;
     content.clear();
     id.clear();
-    const int at = fastPosNoCase(page, "<SPAN ID=");
-    if (at < 1) return false;
-    page.erase(0, static_cast<std::size_t>(at) - 1);
+    const std::size_t at = spanId_.find(pos_);
+    if (at == npos) return false;
     // Through the "=" of "<SPAN ID=" and the opening quote.
-    page.erase(0, std::min(page.size(), page.find('=') + 2));
-    const std::size_t gt = page.find('>');
-    if (gt == std::string::npos) return false;
-    id = page.substr(0, gt);
+    pos_ = std::min(page_.size(), at + 10);
+    const std::size_t gt = page_.find('>', pos_);
+    if (gt == npos) return false;
+    id = page_.substr(pos_, gt - pos_);
     if (!id.empty()) id.pop_back();  // the closing quote
-    page.erase(0, gt + 1);
+    pos_ = gt + 1;
 
     if (equalsNoCase(id, "LONGDESCRIPTION")) {
-        // The page is not shortened: the next search starts inside the long description.
-        int end = fastPosNoCase(page, "<STRONG>ADDITIONAL HINTS");
+        // Not consumed: the next search starts inside the long description.
+        std::size_t end = hints_.find(pos_);
         // Pages written from GPX files carry no hint heading; their description ends with its span.
-        if (end < 1) end = fastPosNoCase(page, "</SPAN></BLOCKQUOTE>");
-        if (end >= 1) content = page.substr(0, static_cast<std::size_t>(end) - 1);
+        if (end == npos) end = quoteEnd_.find(pos_);
+        if (end != npos) content = page_.substr(pos_, end - pos_);
         return true;
     }
 
     // The closing tag, skipping nested spans.
-    const int length = static_cast<int>(page.size());
-    int start = 1;
-    int s = fastPosNoCase(page, "<SPAN", start);
-    int e = fastPosNoCase(page, "</SPAN", start);
-    while (s > 0 && e > 0 && s <= e) {
+    std::size_t start = pos_;
+    std::size_t s = spanOpen_.find(start);
+    std::size_t e = spanClose_.find(start);
+    while (s != npos && e != npos && s <= e) {
         start = e + 7;
-        if (start > length) {
+        if (start >= page_.size()) {
             // The page ends with a nested span's closing tag: the field itself is never closed.
-            e = 0;
+            e = npos;
             break;
         }
-        s = fastPosNoCase(page, "<SPAN", start);
-        e = fastPosNoCase(page, "</SPAN", start);
+        s = spanOpen_.find(start);
+        e = spanClose_.find(start);
     }
-    if (e < 1) e = fastPosNoCase(page, "</SPAN></BLOCKQUOTE>");
-    if (e < 1) return false;
-    content = page.substr(0, static_cast<std::size_t>(e) - 1);
-    page.erase(0, static_cast<std::size_t>(e));
-    const std::size_t close = page.find('>');
-    if (close != std::string::npos) page.erase(0, close + 1);
+    if (e == npos) e = quoteEnd_.find(pos_);
+    if (e == npos) return false;
+    content = page_.substr(pos_, e - pos_);
+    pos_ = e + 1;
+    const std::size_t close = page_.find('>', pos_);
+    if (close != npos) pos_ = close + 1;
     return true;
+}
+
+bool getNextSpanField(std::string& page, std::string& id, std::string& content) {
+    SpanFieldReader reader(page);
+    const bool taken = reader.next(id, content);
+    page.erase(0, reader.position());
+    return taken;
 }
 
 bool cleanField(std::string& id, std::string& content, const ListingSite& site, LogCounters& counters) {
@@ -495,19 +612,20 @@ std::string getTravelBugs(std::string_view page) {
     if (f < 1) return {};
     const int g = fastPosNoCase(page, "<SPAN ID=", f + 20);
     if (g < 1) return {};
-    std::string section(page.substr(static_cast<std::size_t>(f) - 1, static_cast<std::size_t>(g - f)));
+    const std::string_view section =
+        page.substr(static_cast<std::size_t>(f) - 1, static_cast<std::size_t>(g - f));
     std::string list;
-    for (;;) {
-        const std::size_t link = section.find("/track/detail");
-        if (link == std::string::npos) break;
+    for (std::size_t from = 0;;) {
+        const std::size_t link = section.find("/track/detail", from);
+        if (link == std::string_view::npos) break;
         const std::size_t gt = section.find('>', link);
-        if (gt == std::string::npos) break;
+        if (gt == std::string_view::npos) break;
         const std::size_t lt = section.find('<', gt + 1);
-        const std::string name =
-            section.substr(gt + 1, lt == std::string::npos ? std::string::npos : lt - gt - 1);
-        section.erase(0, lt == std::string::npos ? section.size() : lt + 1);
+        const std::string_view name =
+            section.substr(gt + 1, lt == std::string_view::npos ? std::string_view::npos : lt - gt - 1);
+        from = lt == std::string_view::npos ? section.size() : lt + 1;
         if (!list.empty()) list += "; ";
-        list += "&quot;" + name + "&quot;";
+        list.append("&quot;").append(name).append("&quot;");
     }
     return list.empty() ? std::string() : "Momentane(r) Travelbug(s) im Cache: " + list;
 }
@@ -530,17 +648,7 @@ std::string getAdditionalWaypoints(std::string_view page) {
     replaceAll(table, "border=\"0\"", "border=\"1\"");
     removeFirstSpan(table, "<tr", "</tr>");
 
-    for (int p = fastPos(table, "<tr"); p > 0; p = fastPos(table, "<tr", p + 1)) {
-        if (upperCase(table.substr(static_cast<std::size_t>(p) - 1, 22)) == "<TR BGCOLOR=\"#FFFFFF\">")
-            continue;
-        for (int k = 0; k < 4; ++k) {
-            const int a = fastPosNoCase(table, "<td", p);
-            if (a < 1) break;
-            const int b = fastPosNoCase(table, "</td>", a + 1);
-            if (b < 1) break;
-            table.erase(static_cast<std::size_t>(a) - 1, static_cast<std::size_t>(b + 5 - a));
-        }
-    }
+    if (!dropRowCells(table)) dropRowCellsInPlace(table);
 
     replaceAll(table, "Parking Area", "P");
     replaceAll(table, "Stages of a Multicache", "SOM");

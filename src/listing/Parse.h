@@ -72,8 +72,40 @@ inline constexpr std::string_view kLogMarker = "<!-- [[LOG]] -->";
 // with a CR LF after the last line too.
 std::string joinPageLines(std::string_view raw);
 
+// The next hit of a pattern at or behind a position that only grows, remembered so that the text is
+// searched once however often the same hit is asked for.
+class ForwardFinder {
+public:
+    ForwardFinder(std::string_view text, std::string_view pattern, bool ignoreCase = true)
+        : text_(text), pattern_(pattern), ignoreCase_(ignoreCase) {}
+    // 0-based position of the first hit at or behind from, or npos.
+    std::size_t find(std::size_t from);
+
+private:
+    std::string_view text_, pattern_;
+    bool ignoreCase_;
+    bool searched_ = false;
+    std::size_t from_ = 0, hit_ = std::string_view::npos;
+};
+
+// Reads the span fields of a page one after the other without changing it; the same fields as
+// getNextSpanField in a loop, in time linear in the page's size. The page must outlive the reader.
+class SpanFieldReader {
+public:
+    explicit SpanFieldReader(std::string_view page);
+    // False when no further field can be taken.
+    bool next(std::string& id, std::string& content);
+    // How much of the page the fields taken so far have consumed.
+    std::size_t position() const { return pos_; }
+
+private:
+    std::string_view page_;
+    std::size_t pos_ = 0;
+    ForwardFinder spanId_, hints_, quoteEnd_, spanOpen_, spanClose_;
+};
+
 // Takes the next span field from the front of the page and deletes what it consumed; false when no
-// further field can be taken.
+// further field can be taken. (Loops over a whole page use SpanFieldReader.)
 bool getNextSpanField(std::string& page, std::string& id, std::string& content);
 
 // Cleans the content by the rule of its ID. True when the ID is accepted: id is then the field's

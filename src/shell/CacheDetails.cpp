@@ -29,6 +29,7 @@ long daysBetween(TDateTime from, TDateTime to) {
 }
 
 std::string withDaysAgo(TDateTime date, TDateTime now) {
+    if (!isRepresentableDate(date)) return {};  // a damaged record: no date, and no overflow
     return longGermanDate(date) + " (vor " + std::to_string(daysBetween(date, now)) + " Tagen)";
 }
 

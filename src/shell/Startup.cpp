@@ -79,6 +79,8 @@ void StartupSequence::firstStart() {
 bool StartupSequence::checkDatabase() {
     const int interval = ctx_.settings.DBAutoloadInterval;
     const std::string dbPath = ctx_.workDirPath() + "Caches.bin";
+    // A run killed while writing the database leaves its temporary files and perhaps a stale index.
+    RecoverCacheDB(ctx_);
     if (!fileExists(dbPath)) {
         if (ctx_.host().message(MsgKind::Confirmation, MsgButtons::YesNo, kNoDatabaseQuestion) ==
             MsgResult::Yes) {

@@ -156,6 +156,31 @@ TEST_F(CliDb, CheckAsksBeforeDeleting) {
     EXPECT_FALSE(binExists());
 }
 
+// A working directory that is not there is named, not answered as an empty database.
+TEST_F(CliDb, MissingWorkingDirectoryIsReported) {
+    ASSERT_EQ(db({"config", "set", "Program", "WorkDir", root.file("gone")}).code, 0);
+    for (const std::vector<std::string>& words :
+         {std::vector<std::string>{"db", "count"}, {"db", "check"}, {"db", "find", "GC1"}}) {
+        const CliResult r = db(words);
+        EXPECT_EQ(r.code, 1) << words[1];
+        EXPECT_EQ(r.out, "") << words[1];
+        EXPECT_NE(r.err.find("Das Arbeitsverzeichnis " + root.file("gone") + "/ existiert nicht."),
+                  std::string::npos)
+            << r.err;
+    }
+}
+
+// Coordinates off the globe are refused by every path that stores a record.
+TEST_F(CliDb, PutRefusesPositionsOffTheGlobe) {
+    const CliResult r = db({"db", "put"}, "Waypoint=GC1\nLat=95\nLon=8\n");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("GC1: Koordinaten au\xC3\x9F"
+                         "erhalb des g\xC3\xBCltigen Bereichs"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(db({"db", "count"}).out, "0\n");
+}
+
 TEST_F(CliDb, UsageErrorsExitWithTwo) {
     const std::vector<std::vector<std::string>> bad = {
         {"db"},           {"db", "bogus"}, {"db", "find"}, {"db", "find", "GC1", "GC2"}, {"db", "count", "x"},

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <sstream>
 
 #include "cli/CliApp.h"
@@ -55,3 +57,18 @@ TEST(CliUsage, ErrorsExitWithTwo) {
 }
 
 }  // namespace
+
+// A relative home is stored absolute, so that the same home works from any directory.
+TEST(CliInit, RelativeHomeIsStoredAbsolute) {
+    TempDir root;
+    char old[4096];
+    ASSERT_NE(::getcwd(old, sizeof old), nullptr);
+    ASSERT_EQ(::chdir(root.path().c_str()), 0);
+    const CliResult r = run({"--home", "t3/h", "init"});
+    ASSERT_EQ(::chdir(old), 0);
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, root.file("t3/h") + "\n");
+    const std::string conf = root.read("t3/h/vellora.conf");
+    EXPECT_NE(conf.find("WorkDir=" + root.file("t3/h")), std::string::npos) << conf;
+    EXPECT_NE(conf.find("OutDir=" + root.file("t3/h")), std::string::npos) << conf;
+}

@@ -90,6 +90,38 @@ TEST(CliZip, ExtractReportsAStoppedExtraction) {
     EXPECT_FALSE(target.exists("a.txt"));
 }
 
+// Archive errors come with a text; an extraction that refused every member is no success.
+TEST(CliZip, ErrorsNameTheirReasonAndRefusedMembersFail) {
+    TempDir home, target;
+    home.write("text.zip", "not an archive");
+    const CliResult notZip =
+        run({"--home", home.path(), "zip", "extract", home.file("text.zip"), target.path()});
+    EXPECT_EQ(notZip.code, 1);
+    EXPECT_EQ(notZip.out, "-12\n");
+    EXPECT_NE(notZip.err.find("Die Datei ist kein ZIP-Archiv"), std::string::npos) << notZip.err;
+
+    // One stored member named "../x.txt" holding "x".
+    std::string zip(
+        "PK\x03\x04\x0A\x00\x00\x00\x00\x00\x00\x00\x21\x00"
+        "\x83\x16\xDC\x8C\x01\x00\x00\x00\x01\x00\x00\x00\x08\x00\x00\x00"
+        "../x.txtx",
+        39);
+    zip += std::string(
+        "PK\x01\x02\x14\x00\x0A\x00\x00\x00\x00\x00\x00\x00\x21\x00"
+        "\x83\x16\xDC\x8C\x01\x00\x00\x00\x01\x00\x00\x00\x08\x00\x00\x00"
+        "\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00"
+        "../x.txt",
+        54);
+    zip +=
+        std::string("PK\x05\x06\x00\x00\x00\x00\x01\x00\x01\x00\x36\x00\x00\x00\x27\x00\x00\x00\x00\x00", 22);
+    home.write("evil.zip", zip);
+    const CliResult refused =
+        run({"--home", home.path(), "zip", "extract", home.file("evil.zip"), target.path()});
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_EQ(refused.out, "0\n");
+    EXPECT_NE(refused.err.find("Keine Datei entpackt"), std::string::npos) << refused.err;
+}
+
 TEST(CliZip, MalformedCommandsAreUsageErrors) {
     TempDir home;
     for (const std::vector<std::string>& words : {std::vector<std::string>{"zip"},

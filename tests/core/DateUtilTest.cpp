@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace vellora;
 
 namespace {
@@ -36,6 +38,28 @@ TEST(DateUtil, LogStampIsDayMonthTwoDigitYear) {
 TEST(DateUtil, TimeJustBeforeMidnightRoundsIntoTheNextDay) {
     const TDateTime t = encodeDate(2006, 12, 8) + 0.9999999;
     EXPECT_EQ(formatDateTime(t), "09.12.2006 00:00:00");
+}
+
+// Values that are no date (from a damaged record) show as nothing instead of overflowing.
+TEST(DateUtil, ValuesOutsideTheDateRangeShowAsEmpty) {
+    const double cases[] = {std::numeric_limits<double>::quiet_NaN(),
+                            std::numeric_limits<double>::infinity(),
+                            -std::numeric_limits<double>::infinity(),
+                            1e300,
+                            -1e300,
+                            3e6,
+                            -7e5};
+    for (const double v : cases) {
+        EXPECT_FALSE(isRepresentableDate(v)) << v;
+        EXPECT_EQ(formatDate(v), "") << v;
+        EXPECT_EQ(formatDateTime(v), "") << v;
+        const DateParts p = decodeDateTime(v);
+        EXPECT_EQ(p.year, 1899) << v;
+    }
+    EXPECT_TRUE(isRepresentableDate(encodeDate(1, 1, 1)));
+    EXPECT_TRUE(isRepresentableDate(encodeDate(9999, 12, 31) + 0.5));
+    EXPECT_EQ(formatDate(encodeDate(9999, 12, 31)), "31.12.9999");
+    EXPECT_EQ(formatDate(encodeDate(1, 1, 1)), "01.01.0001");
 }
 
 }  // namespace

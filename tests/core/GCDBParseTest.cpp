@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "HandBuiltRecords.h"
+#include "core/DateUtil.h"
 #include "core/FileUtil.h"
 #include "support/TestHome.h"
 
@@ -411,6 +412,70 @@ TEST_F(CacheDb, CheckIsSilentWithoutACompleteFirstRecord) {
     EXPECT_FALSE(CheckCacheDB(ctx()));
     EXPECT_TRUE(home.host.messages.empty());
     EXPECT_TRUE(fileExists(binPath()));
+}
+
+// One bad record in front of good ones is named and dropped on request; the database stays.
+TEST_F(CacheDb, CheckOffersToDropOneBadRecordInsteadOfDeleting) {
+    const double inf = std::numeric_limits<double>::infinity();
+    for (const double lat : {95.0, inf, -inf}) {
+        HandRec bad;
+        bad.waypoint = "GC1BAD";
+        bad.lat = lat;
+        bad.lon = 8;
+        bad.country = 79;
+        HandRec badDate;
+        badDate.waypoint = "GC2BAD";
+        badDate.lat = 49;
+        badDate.lon = 8;
+        badDate.hidden = 1e300;
+        const std::string file =
+            handCacheRec(bad) + handCacheRec("GC1") + handCacheRec(badDate) + handCacheRec("GC2");
+        home.dir.write("Caches.bin", file);
+        home.host.messages.clear();
+        home.host.answerNext(MsgResult::No);
+        EXPECT_FALSE(CheckCacheDB(ctx()));
+        EXPECT_EQ(readBin(), file);
+        ASSERT_EQ(home.host.messages.size(), 1u);
+        EXPECT_NE(home.host.messages[0].text.find("\"GC1BAD\""), std::string::npos);
+        EXPECT_EQ(home.host.messages[0].text.find("gel\xF6scht werden"), std::string::npos);
+
+        home.host.answerNext(MsgResult::Yes);
+        EXPECT_TRUE(CheckCacheDB(ctx())) << lat;
+        EXPECT_EQ(readBin(), handCacheRec("GC1") + handCacheRec("GC2"));
+        TCacheRec found;
+        EXPECT_TRUE(FindCache(ctx(), "GC2", found));
+        EXPECT_EQ(found.recordNo(), 1);
+        home.host.expectScriptUsed();
+    }
+}
+
+// Records that could not be shown are never stored, whichever path makes them.
+TEST_F(CacheDb, AppendAndUpdateRefuseRecordsOffTheGlobe) {
+    writeBin({"GC1"});
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    const struct {
+        double lat, lon, hidden;
+    } cases[] = {{95, 8, 0},   {-90.5, 8, 0}, {49, 180.01, 0}, {inf, 8, 0},
+                 {49, nan, 0}, {49, 8, nan},  {49, 8, 1e300},  {49, 8, -1e7}};
+    for (const auto& c : cases) {
+        TCacheRec r = recWith("GC9", "Bad");
+        r.Lat = c.lat;
+        r.Lon = c.lon;
+        r.HiddenDate = c.hidden;
+        EXPECT_NE(cacheRecFault(r), nullptr) << c.lat << " " << c.lon << " " << c.hidden;
+        EXPECT_FALSE(AppendCache(ctx(), r));
+        EXPECT_FALSE(UpdateCache(ctx(), r));
+        r.Waypoint = "GC1";
+        EXPECT_FALSE(UpdateCache(ctx(), r));
+        EXPECT_EQ(readBin(), handCacheRec("GC1"));
+    }
+    TCacheRec good = recWith("GC9", "Good");
+    good.Lat = -90;
+    good.Lon = 180;
+    good.HiddenDate = encodeDate(9999, 12, 31);
+    EXPECT_EQ(cacheRecFault(good), nullptr);
+    EXPECT_TRUE(AppendCache(ctx(), good));
 }
 
 }  // namespace

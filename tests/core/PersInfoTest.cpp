@@ -109,5 +109,17 @@ TEST_F(Notes, WriteNoteJoinsAnOuterBatch) {
     EXPECT_EQ(ReadNote(home.ctx(), "GC1"), (Lines{"a", "b", "c"}));
 }
 
+// Read in one pass over the section, a note still reads as key after key did: keys in any order
+// and case, the first of repeated keys, up to the first gap or end marker.
+TEST_F(Notes, HandWrittenSectionsReadAsKeyByKey) {
+    home.dir.write(
+        "Persinfo.txt",
+        "[GC1]\r\nz1=second\r\nZ0=first\r\n; comment\r\nZ1=repeated\r\nZ2=third\r\nZ4=after gap\r\n"
+        "[GC2]\r\nZ0=a\r\nZ1=#@#@#@\r\nZ2=b\r\n[gc1]\r\nZ3=other section\r\n");
+    EXPECT_EQ(ReadNote(home.ctx(), "gc1"), (Lines{"first", "second", "third"}));
+    EXPECT_EQ(ReadNote(home.ctx(), "GC2"), Lines{"a"});
+    EXPECT_TRUE(ReadNote(home.ctx(), "GC3").empty());
+}
+
 }  // namespace
 }  // namespace vellora

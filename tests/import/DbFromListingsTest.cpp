@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cmath>
 
 #include "core/DateUtil.h"
@@ -409,4 +411,44 @@ TEST_F(SavedListings, PagesOfTheStandInSite) {
 #endif
 
 }  // namespace
+
+// A page whose position is off the globe (or not a number at all) is reported and never stored,
+// so that one page cannot make the whole database look invalid.
+TEST_F(SavedListings, PositionsOffTheGlobeAreRefused) {
+    Page good;
+    good.waypoint = "GC2";
+    writePage("GC2.html", good);
+    const std::string hugeDegrees(400, '9');
+    const struct {
+        const char* waypoint;
+        std::string latLon;
+    } cases[] = {
+        {"GC1", "<b>N 95&#176; 00.000 E 010&#176; 58.123</b>"},
+        {"GC3", "<b>N " + hugeDegrees + "&#176; 00.000 E 010&#176; 58.123</b>"},
+        {"GC4", "<b>N 49&#176; 00.000 W 181&#176; 00.000</b>"},
+    };
+    for (const auto& c : cases) {
+        Page bad;
+        bad.waypoint = c.waypoint;
+        bad.latLon = c.latLon;
+        writePage(std::string(c.waypoint) + ".html", bad);
+    }
+    TfrmDbFromListings dialog(home.ctx());
+    dialog.existing = TfrmDbFromListings::Existing::Update;
+    dialog.addToWorkList = false;
+    dialog.btnStartClick();
+    const std::string fault =
+        "Koordinaten au\xDF"
+        "erhalb des g\xFCltigen Bereichs";
+    const auto& protocol = dialog.protocol();
+    for (const char* wp : {"GC1", "GC3", "GC4"})
+        EXPECT_NE(std::find(protocol.begin(), protocol.end(), std::string(wp) + ": " + fault), protocol.end())
+            << wp;
+    EXPECT_EQ(dialog.newCount(), 1);
+    const std::string db = home.dir.read("Caches.bin");
+    ASSERT_EQ(db.size(), 296u);
+    EXPECT_EQ(decodeCacheRec(db.data()).Waypoint, "GC2");
+    EXPECT_TRUE(CheckCacheDB(home.ctx()));
+}
+
 }  // namespace vellora

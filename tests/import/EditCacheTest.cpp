@@ -164,6 +164,40 @@ TEST_F(EditCacheTest, ACacheOnTheEquatorCannotBeSaved) {
     EXPECT_NE(home.host.messages[0].text.find("\r\nKoordinatenangaben fehlen\r\n\r\n"), std::string::npos);
 }
 
+// A position off the globe, or a hidden date the program cannot show, is an error like a missing one.
+TEST_F(EditCacheTest, PositionsOffTheGlobeAndUnshowableDatesCannotBeSaved) {
+    const std::string before = home.dir.exists("Caches.bin") ? home.dir.read("Caches.bin") : std::string();
+    const struct {
+        double lat, lon, hidden;
+        const char* error;
+    } cases[] = {{95, 8, 39000,
+                  "\r\nKoordinaten au\xDF"
+                  "erhalb des g\xFCltigen Bereichs\r\n"},
+                 {49, 181, 39000,
+                  "\r\nKoordinaten au\xDF"
+                  "erhalb des g\xFCltigen Bereichs\r\n"},
+                 {49, 8, 1e300, "\r\nVersteckdatum ung\xFCltig\r\n"}};
+    for (const auto& c : cases) {
+        // A record as a damaged database or another program could hand to the editor.
+        TCacheRec rec;
+        rec.Waypoint = "GC6";
+        rec.CacheName = "Neuer Cache";
+        rec.CacheType = "Traditional Cache";
+        rec.CacheSize = "Regular";
+        rec.Difficulty = rec.Terrain = "1";
+        rec.Lat = c.lat;
+        rec.Lon = c.lon;
+        rec.HiddenDate = c.hidden;
+        TfrmEditCache fixed(home.ctx());
+        fixed.open(rec, false);
+        home.host.messages.clear();
+        EXPECT_FALSE(fixed.btnCommitClick());
+        ASSERT_EQ(home.host.messages.size(), 1u);
+        EXPECT_NE(home.host.messages[0].text.find(c.error), std::string::npos) << home.host.messages[0].text;
+    }
+    EXPECT_EQ(home.dir.exists("Caches.bin") ? home.dir.read("Caches.bin") : std::string(), before);
+}
+
 TEST_F(EditCacheTest, WarningsAnsweredNoSaveNothing) {
     fillNew("GC5");
     editor.setSizeIndex(0);

@@ -169,6 +169,22 @@ TEST_F(GCDBDownload, FailedDownloadStopsBeforeTheConversion) {
     EXPECT_TRUE(converted.empty());
 }
 
+// An archive that cannot be extracted is a failure with its reason: the country file left by an
+// earlier download is not converted in its place.
+TEST_F(GCDBDownload, AnArchiveThatCannotBeExtractedConvertsNothing) {
+    home.dir.write("gc_germany.txt", countryText(3));
+    sim_->addFault("/cachedb/gc_germany.txt.zip", FaultKind::Empty, 1);
+    TCacheDBCommands commands(home.ctx(), hooks);
+    EXPECT_FALSE(commands.mnuReadCacheDBClick());
+    ASSERT_EQ(home.host.messages.size(), 1u);
+    EXPECT_EQ(home.host.messages[0].kind, MsgKind::Error);
+    EXPECT_NE(home.host.messages[0].text.find("kann nicht entpackt werden"), std::string::npos);
+    EXPECT_NE(home.host.messages[0].text.find("kein ZIP-Archiv"), std::string::npos)
+        << home.host.messages[0].text;
+    EXPECT_FALSE(home.dir.exists("Caches.bin"));
+    EXPECT_TRUE(converted.empty());
+}
+
 TEST_F(GCDBDownload, AbortDuringThePrimaryDownloadConvertsNothing) {
     sim_->addFault("/cachedb/gc_germany.txt.zip", FaultKind::Slow, 1, 3000);
     home.host.abortAtPoll(1);

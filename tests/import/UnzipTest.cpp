@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <ctime>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <ctime>
 
 #include <filesystem>
 #include <random>
@@ -421,4 +421,66 @@ TEST(Unzip, HostileBytesNeverEscapeOrCrash) {
 }
 
 }  // namespace
+
+// Four entries pointing at one member's bytes: refused before anything is written.
+TEST(Unzip, RefusesArchivesWhoseEntriesOverlap) {
+    TempDir dir, out;
+    std::string zip = buildZip({{.name = "a1.txt", .data = "one"},
+                                {.name = "a2.txt", .data = "two"},
+                                {.name = "a3.txt", .data = "333"},
+                                {.name = "a4.txt", .data = "444"}});
+    const std::size_t cd = centralDirOf(zip);
+    for (std::size_t k = 1; k < 4; ++k) patchLe32(zip, cd + k * (46 + 6) + 42, 0);
+    const std::string path = writeArchive(dir, "overlap.zip", zip);
+    TUnzipReport report;
+    EXPECT_EQ(ExtractMembers(path, out.path(), "*.*", report), kUnzipOverlapping);
+    EXPECT_TRUE(treeOf(out.path()).empty());
+    EXPECT_EQ(unzipErrorText(kUnzipOverlapping),
+              "Archiv ung\xFCltig (Eintr\xE4ge \xFC"
+              "berlappen sich)");
+}
+
+// What one run writes is bounded by the archive's size times 100 and by the setting.
+TEST(Unzip, BoundsTheTotalOutput) {
+    EXPECT_EQ(extractionLimit(1000), std::uint64_t{16} << 20);
+    EXPECT_EQ(extractionLimit(std::uint64_t{1} << 20), std::uint64_t{100} << 20);
+    EXPECT_EQ(extractionLimit(std::uint64_t{1} << 30), std::uint64_t{8} << 30);
+    EXPECT_EQ(extractionLimit(std::uint64_t{1} << 20, 10), std::uint64_t{10} << 20);
+    TempDir dir, out;
+    const std::string zeros(std::uint64_t{20} << 20, '\0');
+    const std::string path = writeArchive(
+        dir, "bomb.zip",
+        buildZip({{.name = "small.txt", .data = "x"}, {.name = "big.bin", .data = zeros, .method = 8}}));
+    ASSERT_LT(fileSize(path).value_or(0) * 100, zeros.size());
+    TUnzipReport report;
+    EXPECT_EQ(ExtractMembers(path, out.path(), "*.*", report), 1);
+    EXPECT_EQ(report.failure, TUnzipFailure::TooLarge);
+    EXPECT_EQ(report.failedMember, "big.bin");
+    EXPECT_EQ(treeOf(out.path()), std::vector<std::string>{"small.txt"});
+}
+
+// Names are UTF-8 on disk; the archive's mode is cut by the umask.
+TEST(Unzip, WritesUtf8NamesAndHonoursTheUmask) {
+    TempDir dir, out;
+    const std::string path = writeArchive(dir, "u.zip",
+                                          buildZip({{.name = "\x81"
+                                                             "ber.txt",
+                                                     .data = "1",
+                                                     .externalAttributes = 0100777u << 16}}));
+    const mode_t old = ::umask(022);
+    const int result = ExtractMembers(path, out.path(), "*.*");
+    ::umask(old);
+    ASSERT_EQ(result, 1);
+    EXPECT_TRUE(
+        out.exists("\xC3\xBC"
+                   "ber.txt"));
+    struct stat st {};
+    ASSERT_EQ(::stat(out.file("\xC3\xBC"
+                              "ber.txt")
+                         .c_str(),
+                     &st),
+              0);
+    EXPECT_EQ(st.st_mode & 07777, 0755u);
+}
+
 }  // namespace vellora

@@ -358,6 +358,49 @@ TEST_F(LoadURLTest, EndsADeadTransfer) {
     }
 }
 
+// A server trickling above the low-speed limit is still ended: the whole transfer has a time limit
+// derived from its size limit (the server here would send for 20 seconds and succeed).
+TEST_F(LoadURLTest, EndsATrickleAtItsOverallTimeLimit) {
+    THttpClient client(host, kLoaderClient);
+    client.limits.maxTextBytes = 1u << 20;
+    client.limits.secondsPerMB = 1;
+    client.limits.minTotalSeconds = 1;
+    try {
+        client.getText(server.url("/slow"));
+        ADD_FAILURE() << "no error";
+    } catch (const EHttpError& e) {
+        EXPECT_EQ(e.kind(), EHttpError::Kind::Transport);
+        EXPECT_NE(std::string(e.what()).find("Zeit\xFC"
+                                             "berschreitung"),
+                  std::string::npos)
+            << e.what();
+    }
+}
+
+// Ctrl-C on the console ends transfers nobody set an abort check for, and leaves no partial file.
+TEST_F(LoadURLTest, TheInterruptFlagEndsATransferAndRemovesItsFile) {
+    static volatile std::sig_atomic_t interrupted = 0;
+    class InterruptingHost : public ScriptedHost {
+    public:
+        void processEvents() override {
+            ScriptedHost::processEvents();
+            if (processEventsCalls == 5) interrupted = 1;
+        }
+    } interruptingHost;
+    interrupted = 0;
+    setTransferInterruptFlag(&interrupted);
+    TempDir dir;
+    THttpClient client(interruptingHost, kLoaderClient);
+    try {
+        client.getToFile(server.url("/slow"), dir.file("part.txt"));
+        ADD_FAILURE() << "not aborted";
+    } catch (const EHttpError& e) {
+        EXPECT_EQ(e.kind(), EHttpError::Kind::Aborted);
+    }
+    setTransferInterruptFlag(nullptr);
+    EXPECT_TRUE(listFiles(dir.path(), "*").empty());
+}
+
 TEST_F(LoadURLTest, UsesTheProxy) {
     TestServer proxy{TestServer::AsProxy{}};
     THttpClient client(host, kLoaderClient);
