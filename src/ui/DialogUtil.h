@@ -8,7 +8,8 @@ class QWidget;
 
 namespace vellora {
 
-// Moves w so that it is centred over `over` (never left of or above the screen's 0).
+// Moves w so that it is centred over `over` (the screen when there is no visible `over`; never left
+// of or above the screen's 0), and again each time it is shown, once its final size is known.
 void centreOver(QWidget* w, const QWidget* over);
 // Lays the dialog out, centres it over `over` and runs it modally; returns its result.
 int execCentred(QDialog& dialog, const QWidget* over);

@@ -19,6 +19,7 @@
 #include "core/RunContext.h"
 #include "ui/CacheTypeIcons.h"
 #include "ui/ColumnFit.h"
+#include "ui/DialogUtil.h"
 #include "ui/QtText.h"
 
 namespace vellora {
@@ -360,7 +361,7 @@ void OutputBrowserWidget::createNewDirectory() {
         edit->setValidator(
             new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[A-Za-z0-9 !\\-._]*")), edit));
     }
-    if (dialog.exec() != QDialog::Accepted) return;
+    if (execCentred(dialog, window()) != QDialog::Accepted) return;
     model_->CreateNewDirClick(pathOf(dialog.textValue()));
 }
 
