@@ -69,6 +69,29 @@ TEST(CoordInputView, TypingKeepsBothFormsInStepAndGuardsOk) {
     EXPECT_DOUBLE_EQ(model.longitude, -10.75);
 }
 
+TEST(CoordInputView, BadMinutesDisableOkAndAreNamed) {
+    TCoordInput model;
+    model.latitude = 49.5;
+    model.longitude = 10.75;
+    CoordInputDialog dialog(model, true);
+    EXPECT_TRUE(dialog.okButton()->isEnabled());
+    EXPECT_TRUE(dialog.problemLabel()->isHidden());
+    QLineEdit* minutes = dialog.box(CoordBox::LatMinutes);
+    minutes->selectAll();
+    QTest::keyClicks(minutes, "75,5.5");
+    EXPECT_EQ(minutes->text(), QStringLiteral("75.5.5"));
+    EXPECT_FALSE(dialog.okButton()->isEnabled());
+    EXPECT_FALSE(dialog.problemLabel()->isHidden());
+    EXPECT_TRUE(dialog.problemLabel()->text().contains(QStringLiteral("Minuten der Breite")));
+    test::screenshot(&dialog, "coordinate_input_bad_minutes");
+    QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
+    EXPECT_EQ(dialog.result(), 0);
+    minutes->selectAll();
+    QTest::keyClicks(minutes, "15");
+    EXPECT_TRUE(dialog.okButton()->isEnabled());
+    EXPECT_TRUE(dialog.problemLabel()->isHidden());
+}
+
 TEST(BuddyView, AddRemoveAndOk) {
     test::TestHome home;
     home.dir.write("Buddies.txt", "zora\r\nAnton\r\n");
