@@ -201,9 +201,15 @@ void MainWindow::buildMenus() {
         a->setVisible(!c.hidden);
         if (c.icon) {
             a->setIcon(programIcon(QString::fromLatin1(c.icon)));
+            // The button shows only its icon: caption and shortcut are its label, whatever the
+            // tool tip setting says.
             QString tip = qs(c.caption).remove(QLatin1Char('&'));
+            if (!a->shortcut().isEmpty())
+                tip += QStringLiteral(" (") + a->shortcut().toString(QKeySequence::NativeText) +
+                       QLatin1Char(')');
             a->setToolTip(tip);
             toolbar_->addAction(a);
+            keepToolTip(toolbar_->widgetForAction(a));
             if (c.id == Cmd::Suitcase || c.id == Cmd::UpdateMainWindow || c.id == Cmd::EditCache ||
                 c.id == Cmd::LoadHTML || c.id == Cmd::IndexPage)
                 toolbar_->addSeparator();
@@ -227,7 +233,8 @@ bool MainWindow::commandEnabled(Cmd id) const {
 void MainWindow::wireCommands() {
     auto* imports = new ImportCommands(
         ctx_, this, [this] { refreshStatus(); }, [this] { openSettings(); });
-    listing_ = new ListingCommands(ctx_, this, [this] { reloadTree(); }, [this] { browser_->rebuildList(); });
+    listing_ = new ListingCommands(
+        ctx_, this, [this] { reloadTree(); }, [this] { browser_->rebuildList(); });
     browser_->actions().editLongDescription = [this](const std::string& dir, const std::string& waypoint) {
         listing_->editLongDescription(dir, waypoint);
     };
