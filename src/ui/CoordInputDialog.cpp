@@ -81,7 +81,7 @@ CoordInputDialog::CoordInputDialog(TCoordInput& model, bool showTooltips, QWidge
     description_ = new QLineEdit(descriptionGroup_);
     description_->setMaxLength(static_cast<int>(kCoordDescriptionMaxLength));
     description_->setText(qs(model_.description()));
-    description_->setReadOnly(!model_.descriptionEditable());
+    setReadOnlyField(description_, !model_.descriptionEditable());
     description_->setToolTip(qs("Name des Koordinatenpaares"));
     g4->addWidget(description_);
     descriptionGroup_->setVisible(model_.descriptionShown());

@@ -3,8 +3,11 @@
 #include <QDialog>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QLineEdit>
+#include <QPalette>
 #include <QPointer>
 #include <QScreen>
+#include <QStyle>
 #include <QVariant>
 #include <QWidget>
 
@@ -74,10 +77,32 @@ int execCentred(QDialog& dialog, const QWidget* over) {
     return dialog.exec();
 }
 
+namespace {
+constexpr const char* kAlwaysTip = "velloraAlwaysTip";
+}  // namespace
+
+void setReadOnlyField(QLineEdit* edit, bool readOnly) {
+    if (!edit) return;
+    edit->setReadOnly(readOnly);
+    QPalette palette = edit->palette();
+    const QPalette standard = edit->style()->standardPalette();
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        palette.setColor(
+            group, QPalette::Base,
+            readOnly ? palette.color(group, QPalette::Window) : standard.color(group, QPalette::Base));
+    }
+    edit->setPalette(palette);
+}
+
+void keepToolTip(QWidget* w) {
+    if (w) w->setProperty(kAlwaysTip, true);
+}
+
 void applyTooltips(QWidget* root, bool show) {
     if (!root) return;
     static const char* const kKept = "velloraToolTip";
     auto apply = [&](QWidget* w) {
+        if (w->property(kAlwaysTip).toBool()) return;
         QVariant kept = w->property(kKept);
         if (!kept.isValid()) {
             kept = w->toolTip();

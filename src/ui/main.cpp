@@ -1,21 +1,31 @@
-// The desktop program: vellora [--home DIR]
+// The desktop program: vellora [--home DIR] [--help] [--version]
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
 #include <QTranslator>
+#include <algorithm>
+#include <iostream>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "core/AppHome.h"
 #include "core/RunContext.h"
 #include "core/Settings.h"
+#include "shell/ProgramArgs.h"
 #include "ui/MainWindow.h"
 #include "ui/QtHost.h"
 #include "ui/QtText.h"
 
 int main(int argc, char** argv) {
+    // Help, version and usage errors need no window system: handled before QApplication exists.
+    const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + std::max(argc, 1));
+    const vellora::ProgramArgs parsed = vellora::parseProgramArgs(arguments, std::cout, std::cerr);
+    if (parsed.exitCode) return *parsed.exitCode;
+    const std::optional<std::string> homeArgument = parsed.home;
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vellora"));
     QApplication::setDesktopFileName(QStringLiteral("vellora"));
@@ -25,20 +35,6 @@ int main(int argc, char** argv) {
     if (qtTranslator.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTranslator);
-
-    std::optional<std::string> homeArgument;
-    const QStringList args = QApplication::arguments();
-    for (int i = 1; i < args.size(); ++i) {
-        if (args[i] == QLatin1String("--home") && i + 1 < args.size()) {
-            homeArgument = vellora::pathOf(args[++i]);
-        } else if (args[i].startsWith(QLatin1String("--home="))) {
-            homeArgument = vellora::pathOf(args[i].mid(7));
-        } else {
-            QMessageBox::critical(nullptr, QStringLiteral("Vellora"),
-                                  QStringLiteral("Aufruf: vellora [--home VERZEICHNIS]"));
-            return 2;
-        }
-    }
 
     const std::string home = vellora::resolveAppHome(homeArgument);
     try {
