@@ -1,7 +1,12 @@
+#include <fcntl.h>
+
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "cli/Commands.h"
+#include "core/FileIO.h"
+#include "core/FileUtil.h"
 #include "core/Host.h"
 #include "import/Unzip.h"
 
@@ -37,8 +42,48 @@ const char* failureText(TUnzipFailure failure) {
     return "";
 }
 
+std::string resultText(int result) {
+    switch (result) {
+        case kUnzipReadError:
+            return "Lesefehler";
+        case kUnzipBadLocalHeader:
+            return "Eintrag besch\xE4"
+                   "digt";
+        case kUnzipBusy:
+            return "Entpacken l\xE4uft bereits";
+        case kUnzipBadCentralDir:
+        case kUnzipNotAnArchive:
+            return "kein ZIP-Archiv oder Inhaltsverzeichnis besch\xE4"
+                   "digt";
+        case kUnzipCannotOpen:
+            return "Archiv kann nicht ge\xF6"
+                   "ffnet werden";
+        case kUnzipEmptyPath:
+            return "kein Archiv angegeben";
+        default:
+            return "Code " + std::to_string(result);
+    }
+}
+
+// Why an archive cannot be read at all, or nothing when it can be opened.
+std::optional<std::string> unreadable(const std::string& archive) {
+    int error = 0;
+    if (openFile(archive, O_RDONLY, 0, &error)) return std::nullopt;
+    return "Das Archiv " + archive +
+           " kann nicht ge\xF6"
+           "ffnet werden: " +
+           systemErrorText(error);
+}
+
 int listArchive(CliEnv& env, const std::string& archive) {
+    if (const auto problem = unreadable(archive)) {
+        env.host.message(MsgKind::Error, MsgButtons::Ok, *problem);
+        return 1;
+    }
     const auto members = ListMembers(archive);
+    if (members.empty())
+        env.host.message(MsgKind::Error, MsgButtons::Ok,
+                         archive + " ist kein ZIP-Archiv, oder sein Inhaltsverzeichnis ist nicht lesbar.");
     for (const TZipMember& m : members) {
         env.print(m.name + '\t' + std::to_string(m.method) + '\t' + std::to_string(m.compressedSize) + '\t' +
                   std::to_string(m.uncompressedSize) + '\t' + hex8(m.crc32));
@@ -47,8 +92,15 @@ int listArchive(CliEnv& env, const std::string& archive) {
 }
 
 int extractArchive(CliEnv& env, const std::string& archive, const std::string& dir, const std::string& mask) {
+    if (const auto problem = unreadable(archive)) {
+        env.host.message(MsgKind::Error, MsgButtons::Ok, *problem);
+        return 1;
+    }
     TUnzipReport report;
     const int result = ExtractMembers(archive, dir, mask, report);
+    if (result < 0 && report.failure == TUnzipFailure::None)
+        env.host.message(MsgKind::Error, MsgButtons::Ok,
+                         "Entpacken von " + archive + " fehlgeschlagen: " + resultText(result));
     for (const std::string& name : report.refused) {
         env.host.message(MsgKind::Warning, MsgButtons::Ok,
                          "Nicht entpackt (unsicherer Name oder symbolische Verkn\xFCpfung): " + name);
