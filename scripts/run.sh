@@ -36,7 +36,7 @@ while [ $# -gt 0 ]; do
   shift
 done
 
-bin=build/release
+bin="${VELLORA_BUILD_DIR:-build/release}"  # another build directory for trying the script
 cli="$bin/src/cli/vellora-cli"
 for program in "$cli" "$bin/sim/vellora-sim"; do
   if [ ! -x "$program" ]; then

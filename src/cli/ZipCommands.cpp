@@ -92,15 +92,15 @@ int listArchive(CliEnv& env, const std::string& archive) {
 }
 
 int extractArchive(CliEnv& env, const std::string& archive, const std::string& dir, const std::string& mask) {
-    if (const auto problem = unreadable(archive)) {
-        env.host.message(MsgKind::Error, MsgButtons::Ok, *problem);
-        return 1;
-    }
     TUnzipReport report;
     const int result = ExtractMembers(archive, dir, mask, report);
-    if (result < 0 && report.failure == TUnzipFailure::None)
-        env.host.message(MsgKind::Error, MsgButtons::Ok,
-                         "Entpacken von " + archive + " fehlgeschlagen: " + resultText(result));
+    // The code goes to standard output for scripts; the reason to standard error.
+    if (result < 0 && report.failure == TUnzipFailure::None) {
+        const auto problem = result == kUnzipCannotOpen ? unreadable(archive) : std::nullopt;
+        env.host.message(
+            MsgKind::Error, MsgButtons::Ok,
+            problem ? *problem : "Entpacken von " + archive + " fehlgeschlagen: " + resultText(result));
+    }
     for (const std::string& name : report.refused) {
         env.host.message(MsgKind::Warning, MsgButtons::Ok,
                          "Nicht entpackt (unsicherer Name oder symbolische Verkn\xFCpfung): " + name);

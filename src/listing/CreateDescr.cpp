@@ -384,8 +384,6 @@ void TCreateDescr::run(bool unattended) {
     runFailed_ = writeFailed;
     runNames_.clear();
     notes_.reset();
-    // "Fertig." beside an empty bar would contradict itself.
-    if (!cancelled_ && !writeFailed) host.setProgress(total);
     host.setProgressText("Fertig.");
     host.endProgress();
 

@@ -1,6 +1,7 @@
 #include "ui/ColumnFit.h"
 
 #include <QAbstractItemModel>
+#include <QEvent>
 #include <QHeaderView>
 #include <QStyle>
 #include <QStyleOptionHeader>
@@ -51,9 +52,10 @@ int sampleWidth(const QAbstractItemView* view, const QString& sample, bool withI
 }
 
 template <class View>
-void fitAll(View* view, QHeaderView* header, const QStringList& samples, const QList<int>& iconColumns) {
+void fitOnce(View* view, QHeaderView* header, const QStringList& samples, const QList<int>& iconColumns) {
     if (!view || !header || !view->model()) return;
     const int count = header->count();
+    QList<int> fits;
     for (int column = 0; column < count; ++column) {
         const QString sample = column < samples.size() ? samples[column] : QString();
         int fit = columnFitWidth(view, header, column, sample, iconColumns.contains(column));
@@ -61,10 +63,60 @@ void fitAll(View* view, QHeaderView* header, const QStringList& samples, const Q
         if constexpr (std::is_same_v<View, QTreeView>) {
             if (column == 0 && view->rootIsDecorated()) fit += view->indentation();
         }
+        fits << fit;
         if (header->sectionSize(column) < fit) header->resizeSection(column, fit);
+    }
+    // Columns without a sample (free text such as a name) give up width first, so that the measured
+    // columns stay in view rather than behind a scroll bar.
+    // A hidden view's viewport has no real width yet; the resize on showing fits it again.
+    int excess = view->isVisible() ? header->length() - view->viewport()->width() : 0;
+    for (int column = 0; column < count - 1 && excess > 0; ++column) {
+        const bool free = column >= samples.size() || samples[column].isEmpty();
+        if (!free || header->isSectionHidden(column)) continue;
+        const int give = std::min(excess, header->sectionSize(column) - fits[column]);
+        if (give <= 0) continue;
+        header->resizeSection(column, header->sectionSize(column) - give);
+        excess -= give;
     }
     header->setMinimumSectionSize(std::min(header->minimumSectionSize(), 24));
     header->setStretchLastSection(true);
+}
+
+// Keeps a view's columns fitted when its viewport changes size (a window resized, a scale change).
+template <class View>
+class FitKeeper : public QObject {
+public:
+    FitKeeper(View* view, QHeaderView* header) : QObject(view), view_(view), header_(header) {
+        setObjectName(QStringLiteral("velloraColumnFit"));
+        view->viewport()->installEventFilter(this);
+    }
+    void set(const QStringList& samples, const QList<int>& iconColumns) {
+        samples_ = samples;
+        iconColumns_ = iconColumns;
+    }
+    void fit() { fitOnce(view_, header_, samples_, iconColumns_); }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Resize) fit();
+        return false;
+    }
+
+private:
+    View* view_;
+    QHeaderView* header_;
+    QStringList samples_;
+    QList<int> iconColumns_;
+};
+
+template <class View>
+void fitAll(View* view, QHeaderView* header, const QStringList& samples, const QList<int>& iconColumns) {
+    if (!view || !header) return;
+    auto* keeper = view->template findChild<FitKeeper<View>*>(QStringLiteral("velloraColumnFit"),
+                                                              Qt::FindDirectChildrenOnly);
+    if (!keeper) keeper = new FitKeeper<View>(view, header);
+    keeper->set(samples, iconColumns);
+    keeper->fit();
 }
 
 }  // namespace

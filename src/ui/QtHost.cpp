@@ -40,6 +40,10 @@ MsgResult QtHost::message(MsgKind kind, MsgButtons buttons, const std::string& t
             icon = QMessageBox::Question;
             break;
     }
+    // A start-up splash still showing would sit under the box and cover the window: it goes first.
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->isVisible() && w->windowType() == Qt::SplashScreen) w->close();
+    }
     QMessageBox box(icon, qs(captionOf(kind)), qs(text), QMessageBox::NoButton, window_);
     QPushButton* yes = nullptr;
     QPushButton* no = nullptr;

@@ -129,10 +129,11 @@ TEST(ListingPageProblem, ErrorPagesAndPagesWithoutTheWaypointField) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.page);
         const std::string problem = listingPageProblem(c.page);
-        if (!*c.problemStart)
+        if (!*c.problemStart) {
             EXPECT_EQ(problem, "");
-        else
+        } else {
             EXPECT_EQ(problem.rfind(c.problemStart, 0), 0u) << problem;
+        }
     }
 }
 

@@ -33,11 +33,17 @@ TEST(ProgramArgs, HelpVersionHomeAndUsageErrors) {
         std::ostringstream out, err;
         const ProgramArgs parsed = parseProgramArgs(c.args, out, err);
         EXPECT_EQ(parsed.exitCode, c.exit);
-        if (!c.exit) EXPECT_EQ(parsed.home, c.home);
+        if (!c.exit) {
+            EXPECT_EQ(parsed.home, c.home);
+        }
         EXPECT_NE(out.str().find(c.outPart), std::string::npos) << out.str();
         EXPECT_NE(err.str().find(c.errPart), std::string::npos) << err.str();
-        if (!*c.outPart) EXPECT_EQ(out.str(), "");
-        if (!*c.errPart) EXPECT_EQ(err.str(), "");
+        if (!*c.outPart) {
+            EXPECT_EQ(out.str(), "");
+        }
+        if (!*c.errPart) {
+            EXPECT_EQ(err.str(), "");
+        }
     }
 }
 

@@ -280,6 +280,20 @@ TEST(QtHostView, MessageBoxesAndDialogsOpenCentred) {
         }
     }
 
+    // The first start's information box does not open on top of the splash.
+    QWidget splash(&window, Qt::SplashScreen);
+    splash.show();
+    bool splashShownWithBox = true;
+    QTimer::singleShot(0, [&] {
+        splashShownWithBox = splash.isVisible();
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            box->buttons().front()->click();
+    });
+    QtHost splashHost;
+    splashHost.setWindow(&window);
+    splashHost.message(MsgKind::Information, MsgButtons::Ok, "Willkommen");
+    EXPECT_FALSE(splashShownWithBox);
+
     // A dialog that lays itself out in its show event, as a message box does.
     struct Growing : QDialog {
         using QDialog::QDialog;

@@ -78,15 +78,16 @@ TEST_F(MainWindowView, ToolbarButtonsAlwaysNameTheirCommand) {
             ASSERT_NE(button, nullptr) << c.handler;
             const QString tip = button->toolTip();
             EXPECT_TRUE(tip.startsWith(qs(c.caption).remove(QLatin1Char('&')))) << c.handler;
-            if (*c.shortcut)
+            if (*c.shortcut) {
                 EXPECT_TRUE(tip.endsWith(QStringLiteral("(") +
                                          a->shortcut().toString(QKeySequence::NativeText) +
                                          QStringLiteral(")")))
                     << c.handler << " " << tip.toStdString();
+            }
             ++buttons;
         }
         EXPECT_GT(buttons, 0);
-        auto* quick = window->findChild<QLineEdit*>();
+        auto* quick = window->findChild<QLineEdit*>(QStringLiteral("edQuickInfo"));
         ASSERT_NE(quick, nullptr);
         EXPECT_EQ(quick->toolTip().isEmpty(), !show);
         window.reset();

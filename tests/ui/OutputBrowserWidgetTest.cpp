@@ -154,6 +154,20 @@ TEST_F(OutputBrowserWidgetTest, ColumnsFitWaypointsAndHeadersInAnyFont) {
         QHeaderView* h = list->header();
         EXPECT_EQ(h->sectionViewportPosition(2) + h->sectionSize(2), list->viewport()->width());
     }
+    // A stored name column wider than the window gives way, so the distances stay in view.
+    QFont base = list->font();
+    base.setPointSize(basePoint);
+    list->setFont(base);
+    list->header()->setFont(base);
+    widget->setColumnWidths({90, 5000, 70});
+    QApplication::processEvents();
+    QHeaderView* h = list->header();
+    EXPECT_EQ(h->sectionViewportPosition(2) + h->sectionSize(2), list->viewport()->width());
+    EXPECT_GE(list->columnWidth(2), QFontMetrics(h->font()).horizontalAdvance(QStringLiteral("Entf. (km)")));
+    // And so after the window shrinks.
+    widget->resize(620, 300);
+    QApplication::processEvents();
+    EXPECT_EQ(h->sectionViewportPosition(2) + h->sectionSize(2), list->viewport()->width());
     test::screenshot(widget.get(), "main_list_large_font");
 }
 
