@@ -67,6 +67,9 @@ echo "Caches in der Datenbank: $count"
 # A small work list: the first ten waypoints of the database.
 out="$home/ausgabe"
 "$cli" --home "$home" config set Program OutDir "$out" >/dev/null
+# A later run refreshes the listings of the reused home instead of passing over those it has.
+"$cli" --home "$home" config set Program LoadSaveOpts 1 >/dev/null
+"$cli" --home "$home" config set Program LoadOverwrite 1 >/dev/null
 mkdir -p "$out"
 mapfile -t waypoints < <("$cli" --home "$home" db list --fields Waypoint | head -n 10)
 printf '%s\r\n' "${waypoints[@]}" > "$home/WPList.txt"
