@@ -1,45 +1,93 @@
 #!/usr/bin/env bash
-# The main job: a whole outing prepared against the stand-in servers on 127.0.0.1, in a fresh
-# application home. With --gui (and a display) the desktop program opens on that home afterwards.
+# The main job: a whole outing prepared against the stand-in servers on 127.0.0.1, in a demo
+# application home that later runs reuse and refresh. Run scripts/setup.sh first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bin=build/release
-cli="$bin/src/cli/vellora-cli"
-home="${VELLORA_DEMO_HOME:-$(mktemp -d /tmp/vellora-demo-XXXXXX)}"
 
-# The stand-in servers, pointed at by the demo home's configuration.
+usage() {
+  cat <<'TXT'
+Aufruf: scripts/run.sh [--home VERZEICHNIS] [--gui] [--help]
+
+Bereitet eine Tour gegen die Ersatz-Server (vellora-sim auf 127.0.0.1) vor: Cache-Datenbank laden,
+Arbeitsliste mit zehn Caches, Cachebeschreibungen mit Bildern und Karten laden, konvertieren,
+Indexseite schreiben.
+
+  --home VERZEICHNIS  Programmverzeichnis der Demo (Vorgabe: $VELLORA_DEMO_HOME, sonst
+                      ${XDG_DATA_HOME:-~/.local/share}/vellora-demo); ein weiterer Lauf verwendet
+                      es wieder und frischt es auf
+  --gui               danach das Desktop-Programm auf diesem Programmverzeichnis öffnen
+                      (braucht eine Anzeige: DISPLAY oder WAYLAND_DISPLAY)
+  --help              diese Hilfe
+TXT
+}
+
+home="${VELLORA_DEMO_HOME:-${XDG_DATA_HOME:-$HOME/.local/share}/vellora-demo}"
+gui=0
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --help|-h) usage; exit 0 ;;
+    --gui) gui=1 ;;
+    --home)
+      if [ $# -lt 2 ] || [ -z "$2" ]; then echo "--home ohne Verzeichnis" >&2; usage >&2; exit 2; fi
+      home="$2"; shift ;;
+    --home=*) home="${1#--home=}" ;;
+    *) echo "Unbekanntes Argument: $1" >&2; usage >&2; exit 2 ;;
+  esac
+  shift
+done
+
+bin="${VELLORA_BUILD_DIR:-build/release}"  # another build directory for trying the script
+cli="$bin/src/cli/vellora-cli"
+for program in "$cli" "$bin/sim/vellora-sim"; do
+  if [ ! -x "$program" ]; then
+    echo "$program fehlt: zuerst bash scripts/setup.sh ausführen." >&2
+    exit 1
+  fi
+done
+if [ "$gui" = 1 ] && [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  echo "--gui: keine Anzeige (DISPLAY und WAYLAND_DISPLAY sind leer); das Desktop-Programm wird nicht geöffnet." >&2
+  echo "Die Demo läuft trotzdem; später mit Anzeige: $bin/src/ui/vellora --home \"$home\"" >&2
+  gui=0
+fi
+mkdir -p "$home"
+
+# The stand-in servers, pointed at by the demo home's configuration (on a new port each run).
 fifo=$(mktemp -u); mkfifo "$fifo"
 "$bin/sim/vellora-sim" --port 0 --seed 1 --caches 2000 --home "$home" > "$fifo" &
 sim=$!
 trap 'kill $sim 2>/dev/null || true; rm -f "$fifo"' EXIT
 read -r base < "$fifo"
-echo "Stand-in servers: $base"
+echo "Ersatz-Server: $base"
 echo "Programmverzeichnis: $("$cli" --home "$home" init)"
 
 "$cli" --home "$home" --no db download
-echo "Caches in der Datenbank: $("$cli" --home "$home" db count)"
+count=$("$cli" --home "$home" db count)
+echo "Caches in der Datenbank: $count"
 
 # A small work list: the first ten waypoints of the database.
-"$cli" --home "$home" config set Program OutDir "$home/ausgabe" >/dev/null
-mkdir -p "$home/ausgabe"
-python3 - "$home" <<'PY'
-import struct, sys
-home = sys.argv[1]
-data = open(f"{home}/Caches.bin", "rb").read()
-wps = []
-for n in range(min(10, len(data) // 296)):
-    rec = data[n * 296:(n + 1) * 296]
-    ln = rec[194]
-    wps.append(rec[195:195 + min(ln, 16)].decode("cp1252"))
-open(f"{home}/WPList.txt", "wb").write(("\r\n".join(wps) + "\r\n").encode("cp1252"))
-print("Arbeitsliste:", " ".join(wps))
-PY
+out="$home/ausgabe"
+"$cli" --home "$home" config set Program OutDir "$out" >/dev/null
+# A later run refreshes the listings of the reused home instead of passing over those it has.
+"$cli" --home "$home" config set Program LoadSaveOpts 1 >/dev/null
+"$cli" --home "$home" config set Program LoadOverwrite 1 >/dev/null
+mkdir -p "$out"
+mapfile -t waypoints < <("$cli" --home "$home" db list --fields Waypoint | head -n 10)
+printf '%s\r\n' "${waypoints[@]}" > "$home/WPList.txt"
+echo "Arbeitsliste: ${waypoints[*]}"
+
 "$cli" --home "$home" load
 "$cli" --home "$home" generate
 "$cli" --home "$home" index
-"$cli" --home "$home" geo distance 49.6 10.85 49.5 10.75
-echo "Ausgabe: $home/ausgabe (index.html und *_converted.html)"
+echo "Beispiel einer Entfernung (49.6 10.85 nach 49.5 10.75): $("$cli" --home "$home" geo distance 49.6 10.85 49.5 10.75 | head -n 1)"
 
-if [ "${1:-}" = "--gui" ] && [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+converted=$(find "$out" -maxdepth 1 -name '*_converted.html' | wc -l)
+echo
+echo "Fertig. Programmverzeichnis der Demo: $home"
+echo "  Cache-Datenbank: $count Caches in $home/Caches.bin"
+echo "  Arbeitsliste: ${#waypoints[@]} Caches in $home/WPList.txt"
+echo "  Konvertierte Cachebeschreibungen: $converted in $out"
+echo "  Indexseite: $out/index.html"
+
+if [ "$gui" = 1 ]; then
   "$bin/src/ui/vellora" --home "$home"
 fi

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian package Vellora needs and builds it. Safe to run again.
+# Installs every Debian package Vellora needs and builds the three programs (not the tests or the
+# benchmarks: scripts/test.sh builds and runs the tests). Safe to run again.
 set -euo pipefail
 
 PACKAGES=(
@@ -27,4 +28,5 @@ if [ "${1:-}" = "--deps-only" ]; then exit 0; fi
 
 cd "$(dirname "$0")/.."
 cmake --preset release
-cmake --build --preset release
+cmake --build --preset release --target vellora vellora-cli vellora-sim
+echo "Gebaut: build/release/src/ui/vellora, build/release/src/cli/vellora-cli, build/release/sim/vellora-sim"

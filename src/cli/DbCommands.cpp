@@ -1,15 +1,22 @@
 // db: the cache database from the command line. A record travels as lines KEY=VALUE, one per
 // field, in the order of the field table below.
+#include <fcntl.h>
+
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cli/Commands.h"
+#include "core/CacheRecordReader.h"
 #include "core/DateUtil.h"
+#include "core/FileIO.h"
 #include "core/FileUtil.h"
 #include "core/GCDBParse.h"
+#include "core/Koord.h"
 #include "core/NumberText.h"
 #include "core/UpperCase.h"
 
@@ -17,7 +24,8 @@ namespace vellora {
 namespace {
 
 constexpr const char* kDbUsage =
-    "db find WAYPOINT | db put | db count | db delete WAYPOINT | db rebuild-index | db check | "
+    "db find WAYPOINT | db list [--fields F,...] [--near LAT,LON --radius KM] | db put | db count | db "
+    "delete WAYPOINT | db rebuild-index | db check | "
     "db download [--additional] | db convert [--additional] | db from-listings [DIR] [--update] "
     "[--no-worklist]";
 
@@ -211,17 +219,105 @@ int runCheck(CliEnv& env, const Args& args) {
 
 }  // namespace
 
+// db list: one tab-separated line per record, for scripts. With --near only the caches within the
+// radius, nearest first, and the distance in km as field "Distance".
+int runList(CliEnv& env, const Args& args) {
+    constexpr const char* kListUsage = "db list [--fields F,...] [--near LAT,LON --radius KM]";
+    std::vector<std::string> names;
+    std::optional<double> nearLat, nearLon, radius;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (i + 1 >= args.size()) throw UsageError(std::string(kListUsage));
+        const std::string& v = args[++i];
+        if (a == "--fields") {
+            std::size_t from = 0;
+            while (from <= v.size()) {
+                const std::size_t comma = std::min(v.find(',', from), v.size());
+                names.push_back(v.substr(from, comma - from));
+                from = comma + 1;
+            }
+        } else if (a == "--near") {
+            const std::size_t comma = v.find(',');
+            if (comma != std::string::npos) {
+                nearLat = parseFinite(std::string_view(v).substr(0, comma));
+                nearLon = parseFinite(std::string_view(v).substr(comma + 1));
+            }
+            if (!nearLat || !nearLon || std::fabs(*nearLat) > 90 || std::fabs(*nearLon) > 180)
+                throw UsageError("--near " + v + ": LAT,LON erwartet, z. B. 49.6,10.85 (" + kListUsage + ")");
+        } else if (a == "--radius") {
+            radius = parseFinite(v);
+            if (!radius || *radius < 0)
+                throw UsageError("--radius " + v + ": KM erwartet (" + std::string(kListUsage) + ")");
+        } else {
+            throw UsageError(std::string(kListUsage));
+        }
+    }
+    if (nearLat.has_value() != radius.has_value())
+        throw UsageError(std::string("--near und --radius nur zusammen (") + kListUsage + ")");
+    if (names.empty()) {
+        names = {"Waypoint", "CacheName", "CacheType", "Lat", "Lon"};
+        if (nearLat) names.push_back("Distance");
+    }
+    std::vector<const Field*> fields;
+    for (const std::string& n : names) {
+        const Field* f = fieldByName(n);
+        if (!f && !(nearLat && equalsNoCase(n, "Distance"))) {
+            std::string known;
+            for (const Field& k : kFields) known += std::string(known.empty() ? "" : ",") + k.name;
+            return fail(
+                env, "Unbekanntes Feld: " + n + " (bekannt: " + known + (nearLat ? ",Distance" : "") + ")");
+        }
+        fields.push_back(f);  // nullptr: the distance
+    }
+
+    const std::string path = env.ctx.workDirPath() + "Caches.bin";
+    int openError = 0;
+    const UniqueFd fd = openFile(path, O_RDONLY, 0, &openError);
+    if (!fd)
+        return fail(
+            env, "Die Cache-Datenbank " + path + " kann nicht gelesen werden: " + systemErrorText(openError));
+    struct Row {
+        double distance;
+        std::string line;
+    };
+    std::vector<Row> rows;
+    CacheRecordReader reader(fd.get());
+    while (const char* raw = reader.next()) {
+        const TCacheRec rec = decodeCacheRec(raw);
+        double distance = 0;
+        if (nearLat) {
+            const auto d = DistanceBearing(*nearLat, *nearLon, rec.Lat, rec.Lon);
+            distance = d.ok ? d.distanceKm : 20037.6;  // antipodal: half the globe
+            if (distance > *radius) continue;
+        }
+        std::string line;
+        for (std::size_t k = 0; k < fields.size(); ++k) {
+            if (k) line += '\t';
+            std::string value = fields[k] ? fields[k]->format(rec) : formatFixed(distance, 3);
+            // A tab or line end inside a text would break the line into wrong columns.
+            for (char& c : value)
+                if (c == '\t' || c == '\r' || c == '\n') c = ' ';
+            line += value;
+        }
+        rows.push_back({distance, std::move(line)});
+    }
+    if (reader.error() != 0)
+        return fail(env, "Lesefehler in " + path + ": " + systemErrorText(reader.error()));
+    if (nearLat)
+        std::stable_sort(rows.begin(), rows.end(),
+                         [](const Row& a, const Row& b) { return a.distance < b.distance; });
+    for (const Row& r : rows) env.print(r.line);
+    return 0;
+}
+
 int runDbCommand(CliEnv& env, const Args& args) {
     struct Sub {
         std::string_view name;
         int (*run)(CliEnv&, const Args&);
     };
     static constexpr Sub kSubs[] = {
-        {"find", runFind},
-        {"put", runPut},
-        {"count", runCount},
-        {"delete", runDelete},
-        {"rebuild-index", runRebuildIndex},
+        {"find", runFind},   {"list", runList},     {"put", runPut},
+        {"count", runCount}, {"delete", runDelete}, {"rebuild-index", runRebuildIndex},
         {"check", runCheck},
     };
     if (!args.empty() && (args[0] == "download" || args[0] == "convert" || args[0] == "from-listings")) {

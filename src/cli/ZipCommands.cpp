@@ -1,7 +1,12 @@
+#include <fcntl.h>
+
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "cli/Commands.h"
+#include "core/FileIO.h"
+#include "core/FileUtil.h"
 #include "core/Host.h"
 #include "import/Unzip.h"
 
@@ -16,8 +21,25 @@ std::string hex8(std::uint32_t v) {
     return buf;
 }
 
+// Why an archive cannot be read at all, or nothing when it can be opened.
+std::optional<std::string> unreadable(const std::string& archive) {
+    int error = 0;
+    if (openFile(archive, O_RDONLY, 0, &error)) return std::nullopt;
+    return "Das Archiv " + archive +
+           " kann nicht ge\xF6"
+           "ffnet werden: " +
+           systemErrorText(error);
+}
+
 int listArchive(CliEnv& env, const std::string& archive) {
+    if (const auto problem = unreadable(archive)) {
+        env.host.message(MsgKind::Error, MsgButtons::Ok, *problem);
+        return 1;
+    }
     const auto members = ListMembers(archive);
+    if (members.empty())
+        env.host.message(MsgKind::Error, MsgButtons::Ok,
+                         archive + " ist kein ZIP-Archiv, oder sein Inhaltsverzeichnis ist nicht lesbar.");
     for (const TZipMember& m : members) {
         env.print(m.name + '\t' + std::to_string(m.method) + '\t' + std::to_string(m.compressedSize) + '\t' +
                   std::to_string(m.uncompressedSize) + '\t' + hex8(m.crc32));
@@ -29,8 +51,10 @@ int extractArchive(CliEnv& env, const std::string& archive, const std::string& d
     TUnzipReport report;
     const int result =
         ExtractMembers(archive, dir, mask, report, kMaxZipMemberSize, env.ctx.settings.UnzipMaxTotalMB);
+    // The code goes to standard output for scripts; the reason to standard error.
     if (result < 0) {
-        env.host.message(MsgKind::Error, MsgButtons::Ok, archive + ": " + unzipErrorText(result));
+        const auto problem = result == kUnzipCannotOpen ? unreadable(archive) : std::nullopt;
+        env.host.message(MsgKind::Error, MsgButtons::Ok, problem ? *problem : archive + ": " + unzipErrorText(result));
         env.print(std::to_string(result));
         return 1;
     }

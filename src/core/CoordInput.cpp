@@ -160,9 +160,49 @@ void TCoordInput::decimalChanged(CoordBox box) {
     fillDegMin(latitudeBox);
 }
 
+const char* coordBoxName(CoordBox box) {
+    switch (box) {
+        case CoordBox::LatDegrees:
+            return "Grad der Breite";
+        case CoordBox::LatMinutes:
+            return "Minuten der Breite";
+        case CoordBox::LonDegrees:
+            return "Grad der L\xE4nge";
+        case CoordBox::LonMinutes:
+            return "Minuten der L\xE4nge";
+        case CoordBox::LatDecimal:
+            return "Breite in Grad";
+        case CoordBox::LonDecimal:
+            return "L\xE4nge in Grad";
+    }
+    return "";
+}
+
+std::string TCoordInput::findProblem() const {
+    // An unreadable box counts as 0 while the others follow it; OK must not take that 0.
+    for (CoordBox box : kAllCoordBoxes) {
+        const std::string& text = boxText(box);
+        const std::string name = std::string("\"") + coordBoxName(box) + "\"";
+        if (text.empty()) return "Das Feld " + name + " ist leer.";
+        const auto value = readBox(text);
+        if (!value) return "Das Feld " + name + " enth\xE4lt keine Zahl: \"" + text + "\"";
+        const bool minutes = box == CoordBox::LatMinutes || box == CoordBox::LonMinutes;
+        if (minutes && (*value < 0 || *value >= 60.0))
+            return "Das Feld " + name + " muss kleiner als 60 sein.";
+    }
+    if (!(latitude >= -90.0 && latitude <= 90.0)) return "Die Breite muss zwischen 0 und 90 Grad liegen.";
+    if (!(longitude >= -180.0 && longitude <= 180.0))
+        return "Die L\xE4nge muss zwischen 0 und 180 Grad liegen.";
+    return {};
+}
+
 void TCoordInput::updateOk() {
-    okEnabled_ = latitude >= -90.0 && latitude <= 90.0 && longitude >= -180.0 && longitude <= 180.0;
-    if (observer_) observer_->okEnabledChanged(okEnabled_);
+    problem_ = findProblem();
+    okEnabled_ = problem_.empty();
+    if (observer_) {
+        observer_->okEnabledChanged(okEnabled_);
+        observer_->problemChanged(problem_);
+    }
 }
 
 }  // namespace vellora

@@ -44,7 +44,12 @@ public:
     virtual void boxFilled(CoordBox /*box*/, const std::string& /*text*/) {}
     virtual void hemispheresChanged(int /*latIndex*/, int /*lonIndex*/) {}
     virtual void okEnabledChanged(bool /*enabled*/) {}
+    // What keeps OK disabled, naming the box; empty when the input is good.
+    virtual void problemChanged(const std::string& /*text*/) {}
 };
+
+// The name of a box in the texts that say what is wrong with it.
+const char* coordBoxName(CoordBox box);
 
 class TCoordInput {
 public:
@@ -80,7 +85,10 @@ public:
     void setLatHemisphere(int index) { latHemisphere_ = index == 1 ? 1 : 0; }
     void setLonHemisphere(int index) { lonHemisphere_ = index == 1 ? 1 : 0; }
 
+    // OK is enabled while every box holds a number, the minutes are below 60 and the position is
+    // on the globe; problem() says which box keeps it disabled.
     bool okEnabled() const { return okEnabled_; }
+    const std::string& problem() const { return problem_; }
     // OK: applies the hemispheres to latitude and longitude. Refused while OK is disabled.
     bool accept();
 
@@ -92,11 +100,13 @@ private:
     void degMinChanged();
     void decimalChanged(CoordBox box);
     void updateOk();
+    std::string findProblem() const;
 
     std::array<std::string, 6> boxes_;
     int latHemisphere_ = 0;
     int lonHemisphere_ = 0;
     bool okEnabled_ = true;
+    std::string problem_;
     bool filling_ = false;
     bool descriptionShown_ = false;
     bool descriptionEditable_ = true;

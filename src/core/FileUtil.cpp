@@ -81,7 +81,9 @@ int makeDirs(const std::string& path) {
     return dirExists(path) ? 0 : ENOTDIR;
 }
 
-int removeFile(const std::string& path) { return ::unlink(path.c_str()) == 0 ? 0 : errno; }
+int removeFile(const std::string& path) {
+    return ::unlink(path.c_str()) == 0 ? 0 : errno;
+}
 
 bool matchesMask(std::string_view name, std::string_view mask) {
     // Iterative wildcard match with backtracking to the last "*".
@@ -127,7 +129,9 @@ std::vector<std::string> listFiles(const std::string& dir, std::string_view mask
     return listEntries(dir, false, mask);
 }
 
-std::vector<std::string> listDirs(const std::string& dir) { return listEntries(dir, true, "*"); }
+std::vector<std::string> listDirs(const std::string& dir) {
+    return listEntries(dir, true, "*");
+}
 
 std::string joinPath(std::string_view dir, std::string_view name) {
     if (dir.empty()) return std::string(name);
@@ -160,6 +164,21 @@ std::string withoutTrailingSlash(std::string_view path) {
     std::string out(path);
     while (out.size() > 1 && (out.back() == '/' || out.back() == '\\')) out.pop_back();
     return out;
+}
+
+int probeWritableDir(const std::string& dir) {
+    if (const int error = makeDirs(dir); error != 0) return error;
+    const std::string probe = withTrailingSlash(dir) + ".vellora-write-test";
+    int error = 0;
+    {
+        int openError = 0;
+        UniqueFd fd = openFile(probe, O_WRONLY | O_CREAT | O_TRUNC, 0644, &openError);
+        if (!fd) return openError != 0 ? openError : EACCES;
+        error = writeAll(fd.get(), "test");
+        if (const int closeError = fd.close(); error == 0) error = closeError;
+    }
+    if (const int removeError = removeFile(probe); error == 0) error = removeError;
+    return error;
 }
 
 std::string systemErrorText(int code) {

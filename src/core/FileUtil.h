@@ -45,6 +45,10 @@ std::string extractFileName(std::string_view path);
 std::string withTrailingSlash(std::string_view path);
 std::string withoutTrailingSlash(std::string_view path);
 
+// Creates the directory if needed and writes, closes and removes a probe file in it: 0 when all of
+// that worked, else the system error code (the directory stays as created).
+int probeWritableDir(const std::string& dir);
+
 // The operating system's message text for an error code.
 std::string systemErrorText(int code);
 

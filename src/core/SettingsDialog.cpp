@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/FileUtil.h"
 #include "core/Host.h"
 #include "core/NumberText.h"
 #include "core/RunContext.h"
@@ -175,6 +176,19 @@ bool SettingsDialogModel::accept() {
     if (workDir == outDir) {
         ctx_.host().message(MsgKind::Error, MsgButtons::Ok, std::string("Fehler!") + kSameDirsTail);
         return false;
+    }
+    // A directory the program cannot write would only show later, as loads that fail without a reason.
+    const std::pair<const char*, const std::string*> dirs[] = {{"Arbeitsverzeichnis", &workDir},
+                                                               {"Ausgabeverzeichnis", &outDir}};
+    for (const auto& [label, dir] : dirs) {
+        if (dir->empty()) continue;
+        if (const int error = probeWritableDir(*dir); error != 0) {
+            ctx_.host().message(MsgKind::Error, MsgButtons::Ok,
+                                std::string("Das ") + label + " " + *dir +
+                                    " kann nicht angelegt oder beschrieben werden:\r\n" +
+                                    systemErrorText(error));
+            return false;
+        }
     }
     const auto width = parseInt32(htmlMaxWidth);
     if (!width) {

@@ -155,6 +155,19 @@ std::vector<std::string> statisticsLines(const TLoadStatistics& s) {
     };
 }
 
+std::string listingPageProblem(std::string_view page) {
+    const std::string upper =
+        upperCase(std::string(page.substr(0, std::min<std::size_t>(page.size(), 4096))));
+    const std::size_t title = upper.find("<TITLE>");
+    const std::size_t titleEnd = title == std::string::npos ? title : upper.find("</TITLE>", title);
+    const bool errorTitle = titleEnd != std::string::npos &&
+                            upper.substr(title, titleEnd - title).find("ERROR") != std::string::npos;
+    if (errorTitle) return "Die Website hat ihre Fehlerseite geliefert (Waypoint unbekannt?)";
+    if (!containsNoCase(page, "id=\"WaypointName\"") && !containsNoCase(page, "id='WaypointName'"))
+        return "Die Seite ist keine Cachebeschreibung (Feld WaypointName fehlt)";
+    return {};
+}
+
 bool isLoadableWaypoint(std::string_view entry) {
     if (entry.empty() || entry.size() > TCacheRec::kWaypointMax) return false;
     return std::all_of(entry.begin(), entry.end(), [](char c) {
@@ -455,15 +468,17 @@ void TfrmLoadHTML::loadEntry(std::size_t index, bool mapsOnly, bool quirl) {
     task_ = "Lade " + w + " (" + std::to_string(index + 1) + " von " + std::to_string(list_.size()) + ")";
     addProtocolLine("Lade " + w + " (" + name + ")");
     bool present = false;
+    std::string reason;
     if (mapsOnly) {
         addProtocolLine(w + ": Lade nur Landkarte!");
         present = true;
     } else {
         try {
-            present = getCacheToFile(w);
+            present = getCacheToFile(w, reason);
         } catch (const std::exception& e) {
             debugError(ctx_, where("btnLoadClick"), std::string("error loading ") + w + ": " + e.what());
             addProtocolLine("Ladefehler bei " + w + "!");
+            reason = e.what();
             present = false;
         }
     }
@@ -476,7 +491,8 @@ void TfrmLoadHTML::loadEntry(std::size_t index, bool mapsOnly, bool quirl) {
         ++stats_.errors;
         errorFlag_ = true;
         debugInfo(ctx_, where("btnLoadClick"), "Error getting cache to file");
-        addProtocolLine("Fehler beim Laden von " + w);
+        addProtocolLine("Fehler beim Laden von " + w + ": " +
+                        (reason.empty() ? "unbekannter Fehler" : reason));
     }
 }
 
@@ -515,7 +531,7 @@ void TfrmLoadHTML::run(bool mapsOnly) {
         removeFile(ctx_.workDirPath() + scratch);
     current_.clear();
     task_ = "Ready";
-    addProtocolLine("Der Ladevorgang wurde abgeschlossen.");
+    addProtocolLine(aborted_ ? "Der Ladevorgang wurde abgebrochen." : "Der Ladevorgang wurde abgeschlossen.");
     optionsEnabled_ = editEnabled_ = loadEnabled_ = closeEnabled_ = true;
     abortVisible_ = abortEnabled_ = false;
     addProtocolLine("Ladevorgang beendet um " + formatProtocolTime(ctx_.now()));
@@ -526,7 +542,7 @@ void TfrmLoadHTML::run(bool mapsOnly) {
 
 // ---- one cache ----
 
-bool TfrmLoadHTML::getCacheToFile(const std::string& waypoint) {
+bool TfrmLoadHTML::getCacheToFile(const std::string& waypoint, std::string& reason) {
     const std::string method = where("getCacheToFile");
     initializeHTTP(ctx_, *client_);
     setSubTask("Cachebeschreibung zu " + waypoint);
@@ -548,6 +564,10 @@ bool TfrmLoadHTML::getCacheToFile(const std::string& waypoint) {
     } catch (const EHttpError& e) {
         debugError(ctx_, method, std::string("exception on idHTTP.get: ") + e.what());
         if (e.kind() == EHttpError::Kind::Aborted) aborted_ = true;
+        reason = e.kind() == EHttpError::Kind::Status && e.status() != 0 &&
+                         std::string_view(e.what()).find(std::to_string(e.status())) == std::string_view::npos
+                     ? "HTTP " + std::to_string(e.status()) + " " + e.what()
+                     : e.what();
         errorFlag_ = true;
         setSubTask("");
         return false;
@@ -555,6 +575,16 @@ bool TfrmLoadHTML::getCacheToFile(const std::string& waypoint) {
     if (text.empty()) {
         // Nothing was saved, so the cache is not loaded.
         debugError(ctx_, method, "empty answer for " + waypoint);
+        reason = "Der Server hat eine leere Seite geliefert";
+        errorFlag_ = true;
+        setSubTask("");
+        return false;
+    }
+    // The site answers an unknown waypoint with its error page (status 200 after a redirect);
+    // saved, it would turn into a description of nothing.
+    if (const std::string problem = listingPageProblem(text); !problem.empty()) {
+        debugError(ctx_, method, "no listing for " + waypoint + ": " + problem);
+        reason = problem;
         errorFlag_ = true;
         setSubTask("");
         return false;
@@ -610,8 +640,8 @@ void TfrmLoadHTML::loadImages(const std::string& waypoint) {
                     addProtocolLine("lade zugeh\xF6riges Bild #" + std::to_string(n) + ": " + title);
                     getBinaryToFile(ctx_, *client_, url, destination, true, this);
                     ++n;
-                } catch (const std::exception&) {
-                    addProtocolLine("Fehler beim Laden eines Bildes!");
+                } catch (const std::exception& e) {
+                    addProtocolLine(std::string("Fehler beim Laden eines Bildes! ") + e.what());
                     addProtocolLine("Quelle=" + url);
                     addProtocolLine("Ziel=" + destination);
                 }
@@ -642,8 +672,8 @@ void TfrmLoadHTML::loadImages(const std::string& waypoint) {
                     getBinaryToFile(ctx_, *client_, url, destination, true, this);
                     ++n;
                     addProtocolLine("lade Fremdserver-Bild #" + std::to_string(n) + ": " + url);
-                } catch (const std::exception&) {
-                    addProtocolLine("Fehler beim Laden von fremdem Server:");
+                } catch (const std::exception& e) {
+                    addProtocolLine(std::string("Fehler beim Laden von fremdem Server: ") + e.what());
                     addProtocolLine("Quelle=" + url);
                     addProtocolLine("Ziel=" + destination);
                 }

@@ -73,6 +73,10 @@ std::vector<std::string> statisticsLines(const TLoadStatistics& statistics);
 // become a request parameter and a file name in the output directory.
 bool isLoadableWaypoint(std::string_view entry);
 
+// Why an answer of the listing site is no listing page: its error page, or a page without the
+// waypoint field every listing carries. Empty for a listing page.
+std::string listingPageProblem(std::string_view page);
+
 class TfrmLoadHTML : public TLoadWindowView {
 public:
     static constexpr const char* kCaption = "Laden vom Internet";
@@ -161,9 +165,10 @@ public:
     bool aborted() const { return aborted_; }
 
     // The operations of a run, also usable one by one.
-    // Fetches the listing page of the waypoint and saves it; false when the fetch failed (the error
-    // flag is then set). Other failures (saving, a malformed proxy setting) are thrown.
-    bool getCacheToFile(const std::string& waypoint);
+    // Fetches the listing page of the waypoint and saves it; false with the reason when the fetch
+    // failed or brought no listing (the error flag is then set, nothing is saved). Other failures
+    // (saving, a malformed proxy setting) are thrown.
+    bool getCacheToFile(const std::string& waypoint, std::string& reason);
     // Downloads the images of the saved page and writes the image list.
     void loadImages(const std::string& waypoint);
     // The map of the waypoint with the kind's remembered scale and the size.

@@ -355,9 +355,9 @@ void TMapImages::loadMultiMap(const std::string& waypoint, double lat, double lo
     bool fetched = false;
     try {
         fetched = fetch(pageUrl, scratch);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         debugError(ctx_, "frmLoadHTML.getMap_Multimap", "error loading multimap map: " + pageUrl);
-        protocol("Fehler beim Laden der MultiMap-Karte");
+        protocol(std::string("Fehler beim Laden der MultiMap-Karte: ") + e.what());
         return;
     }
     const auto lines = scratchLines(scratch, fetched);
@@ -373,9 +373,9 @@ void TMapImages::loadMultiMap(const std::string& waypoint, double lat, double lo
     const std::string target = ctx_.outDirPath() + waypoint + "_multimap.gif";
     try {
         if (fetch(*imageUrl, target)) protocol("Geladen: " + target);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         debugError(ctx_, "frmLoadHTML.getMap_Multimap", "Error on load: " + *imageUrl);
-        protocol("Fehler beim Laden der Multimap Detailkarte");
+        protocol(std::string("Fehler beim Laden der Multimap Detailkarte: ") + e.what());
     }
 }
 
@@ -388,7 +388,7 @@ void TMapImages::loadMapPoint(const std::string& waypoint, double lat, double lo
     try {
         fetch(url, ctx_.outDirPath() + waypoint + "_mappoint.gif");
     } catch (const std::exception& e) {
-        protocol("Fehler beim Laden der MapPoint Detailkarte");
+        protocol(std::string("Fehler beim Laden der MapPoint Detailkarte: ") + e.what());
         debugError(ctx_, "frmLoadHTML.getCacheMapToFile", "could not load map: " + url + ": " + e.what());
     }
 }
@@ -410,8 +410,8 @@ void TMapImages::loadStadtplan(const std::string& waypoint, double lat, double l
             }
             sessionId_ = stadtplanSessionId(*lines);
             protocol("SID extrahiert: " + sessionId_);
-        } catch (const std::exception&) {
-            protocol("Fehler beim Laden von: " + homeUrl);
+        } catch (const std::exception& e) {
+            protocol("Fehler beim Laden von: " + homeUrl + ": " + e.what());
         }
     }
 
@@ -423,7 +423,7 @@ void TMapImages::loadStadtplan(const std::string& waypoint, double lat, double l
         protocol("Lade Stadtplandienst Karte");
         fetched = fetch(pageUrl, scratch);
     } catch (const std::exception& e) {
-        protocol("Fehler beim Laden der Stadtplandienst Karte");
+        protocol(std::string("Fehler beim Laden der Stadtplandienst Karte: ") + e.what());
         debugError(ctx_, "frmLoadHTML.getCacheMapToFile", "could not load map: " + pageUrl + ": " + e.what());
         return;
     }
@@ -445,8 +445,8 @@ void TMapImages::loadStadtplan(const std::string& waypoint, double lat, double l
         try {
             protocol("Lade Kachel " + n);
             fetch(tiles[i], stem + n + extension);
-        } catch (const std::exception&) {
-            protocol("Fehler beim Laden der Kachel " + n);
+        } catch (const std::exception& e) {
+            protocol("Fehler beim Laden der Kachel " + n + ": " + e.what());
         }
     }
 }
@@ -465,7 +465,7 @@ void TMapImages::loadMapQuest(const std::string& waypoint, double lat, double lo
             "bersicht");
         fetched = fetch(overviewUrl, scratch);
     } catch (const std::exception& e) {
-        protocol("Fehler beim Laden der " + hostText + "-Karte");
+        protocol(std::string("Fehler beim Laden der " + hostText + "-Karte") + ": " + e.what());
         debugError(ctx_, "frmLoadHTML.getCacheMapToFile",
                    "could not load mapquest map: " + overviewUrl + ": " + e.what());
         return;

@@ -1,8 +1,5 @@
 #include "shell/Startup.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cmath>
 
 #include "core/FileUtil.h"
@@ -25,14 +22,8 @@ std::string databaseAgeQuestion(int days) {
 
 std::string firstStartOutputDir(const std::string& workDir) {
     const std::string dir = withoutTrailingSlash(workDir) + "/ausgabe";
-    makeDirs(dir);  // an existing directory is as good as a new one; the write test decides
-    const std::string test = dir + "/testfile";
-    const int fd = ::open(test.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return {};
-    const bool written = ::write(fd, "test", 4) == 4;
-    const bool closed = ::close(fd) == 0;
-    const bool removed = ::unlink(test.c_str()) == 0;
-    return written && closed && removed ? dir : std::string();
+    // An existing directory is as good as a new one; the write test decides.
+    return probeWritableDir(dir) == 0 ? dir : std::string();
 }
 
 void StartupSequence::run() {

@@ -81,12 +81,20 @@ CoordInputDialog::CoordInputDialog(TCoordInput& model, bool showTooltips, QWidge
     description_ = new QLineEdit(descriptionGroup_);
     description_->setMaxLength(static_cast<int>(kCoordDescriptionMaxLength));
     description_->setText(qs(model_.description()));
-    description_->setReadOnly(!model_.descriptionEditable());
+    setReadOnlyField(description_, !model_.descriptionEditable());
     description_->setToolTip(qs("Name des Koordinatenpaares"));
     g4->addWidget(description_);
     descriptionGroup_->setVisible(model_.descriptionShown());
     connect(description_, &QLineEdit::textEdited, this,
             [this](const QString& t) { model_.setDescription(cp(t)); });
+
+    problem_ = new QLabel(this);
+    problem_->setObjectName(QStringLiteral("lblProblem"));
+    problem_->setWordWrap(true);
+    QPalette warn = problem_->palette();
+    warn.setColor(QPalette::WindowText, Qt::darkRed);
+    problem_->setPalette(warn);
+    problem_->hide();
 
     auto* buttons = new QDialogButtonBox(this);
     ok_ = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
@@ -102,6 +110,7 @@ CoordInputDialog::CoordInputDialog(TCoordInput& model, bool showTooltips, QWidge
     layout->addLayout(top);
     layout->addWidget(hemi);
     layout->addWidget(descriptionGroup_);
+    layout->addWidget(problem_);
     layout->addWidget(buttons);
 
     box(CoordBox::LatDegrees)->setToolTip(qs("Grad der Breite"));
@@ -116,6 +125,7 @@ CoordInputDialog::CoordInputDialog(TCoordInput& model, bool showTooltips, QWidge
     hemispheresChanged(model_.latHemisphere(), model_.lonHemisphere());
     for (CoordBox b : kAllCoordBoxes) boxFilled(b, model_.boxText(b));
     okEnabledChanged(model_.okEnabled());
+    problemChanged(model_.problem());
     applyTooltips(this, showTooltips);
 }
 
@@ -156,6 +166,12 @@ void CoordInputDialog::hemispheresChanged(int latIndex, int lonIndex) {
 
 void CoordInputDialog::okEnabledChanged(bool enabled) {
     if (ok_) ok_->setEnabled(enabled);
+}
+
+void CoordInputDialog::problemChanged(const std::string& text) {
+    if (!problem_) return;
+    problem_->setText(qs(text));
+    problem_->setVisible(!text.empty());
 }
 
 void CoordInputDialog::okClicked() {

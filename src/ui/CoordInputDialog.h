@@ -7,6 +7,7 @@
 
 class QComboBox;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -24,6 +25,7 @@ public:
     QComboBox* lonHemisphere() const { return lonHemi_; }
     QLineEdit* description() const { return description_; }
     QPushButton* okButton() const { return ok_; }
+    QLabel* problemLabel() const { return problem_; }
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -31,6 +33,7 @@ private:
     void boxFilled(CoordBox box, const std::string& text) override;
     void hemispheresChanged(int latIndex, int lonIndex) override;
     void okEnabledChanged(bool enabled) override;
+    void problemChanged(const std::string& text) override;
     void okClicked();
 
     TCoordInput& model_;
@@ -40,6 +43,7 @@ private:
     QGroupBox* descriptionGroup_ = nullptr;
     QLineEdit* description_ = nullptr;
     QPushButton* ok_ = nullptr;
+    QLabel* problem_ = nullptr;
 };
 
 // Runs the dialog modally over `over`; true when it ended with OK (the model then holds the result).

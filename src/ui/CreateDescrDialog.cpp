@@ -166,7 +166,7 @@ CreateDescrDialog::CreateDescrDialog(RunContext& ctx, TCreateDescr& model, bool 
     connect(start_, &QPushButton::clicked, this, &CreateDescrDialog::start);
     connect(cancel_, &QPushButton::clicked, this, &CreateDescrDialog::reject);
 
-    progressHost_ = std::make_unique<DialogProgressHost>(ctx_.host(), progress_, status_);
+    progressHost_ = std::make_unique<DialogProgressHost>(ctx_.host(), progress_, status_, true);
     autoLoadTimer_.setSingleShot(true);
     autoLoadTimer_.setInterval(kAutoLoadMs);
     connect(&autoLoadTimer_, &QTimer::timeout, this, &CreateDescrDialog::start);

@@ -12,8 +12,8 @@
 
 namespace vellora {
 
-DialogProgressHost::DialogProgressHost(Host& inner, QProgressBar* bar, QLabel* text)
-    : inner_(inner), bar_(bar), text_(text) {}
+DialogProgressHost::DialogProgressHost(Host& inner, QProgressBar* bar, QLabel* text, bool keepFinalPosition)
+    : inner_(inner), bar_(bar), text_(text), keepFinalPosition_(keepFinalPosition) {}
 
 MsgResult DialogProgressHost::message(MsgKind kind, MsgButtons buttons, const std::string& text) {
     return inner_.message(kind, buttons, text);
@@ -58,7 +58,7 @@ void DialogProgressHost::endProgress() {
         return;
     }
     depth_ = 0;
-    if (bar_) bar_->setValue(0);
+    if (bar_ && !keepFinalPosition_) bar_->setValue(0);
 }
 
 void DialogProgressHost::processEvents() {

@@ -16,8 +16,10 @@ class RunContext;
 
 class DialogProgressHost : public Host {
 public:
-    // text may be nullptr: the dialog shows its own texts.
-    DialogProgressHost(Host& inner, QProgressBar* bar, QLabel* text = nullptr);
+    // text may be nullptr: the dialog shows its own texts. keepFinalPosition: the bar shows where
+    // the run ended (full after a complete run) instead of going back to 0.
+    DialogProgressHost(Host& inner, QProgressBar* bar, QLabel* text = nullptr,
+                       bool keepFinalPosition = false);
 
     Host& inner() const { return inner_; }
 
@@ -27,7 +29,7 @@ public:
     void beginProgress(const std::string& text, std::int64_t max) override;
     void setProgress(std::int64_t position) override;
     void setProgressText(const std::string& text) override;
-    // The bar goes back to 0.
+    // The bar goes back to 0 unless it keeps its final position.
     void endProgress() override;
     void processEvents() override;
     bool abortRequested() override;
@@ -44,6 +46,7 @@ private:
     QPointer<QLabel> text_;
     int depth_ = 0;
     double scale_ = 1;
+    bool keepFinalPosition_ = false;
 };
 
 // Puts a host into the context for one scope and restores the one before.

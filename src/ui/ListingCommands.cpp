@@ -113,7 +113,10 @@ bool ListingCommands::createDescriptions() {
 }
 
 bool ListingCommands::createIndex(const std::optional<std::string>& dir) {
-    return openIndexDialog(ctx_, index_, window_, dir);
+    const bool ok = openIndexDialog(ctx_, index_, window_, dir);
+    // The list's menu says whether the index is outdated; it must see the file just written.
+    if (ok && reloadList_) reloadList_();
+    return ok;
 }
 
 bool ListingCommands::editLongDescription(const std::string& dir, const std::string& waypoint) {

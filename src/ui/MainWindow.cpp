@@ -203,9 +203,15 @@ void MainWindow::buildMenus() {
         a->setVisible(!c.hidden);
         if (c.icon) {
             a->setIcon(programIcon(QString::fromLatin1(c.icon)));
+            // The button shows only its icon: caption and shortcut are its label, whatever the
+            // tool tip setting says.
             QString tip = qs(c.caption).remove(QLatin1Char('&'));
+            if (!a->shortcut().isEmpty())
+                tip += QStringLiteral(" (") + a->shortcut().toString(QKeySequence::NativeText) +
+                       QLatin1Char(')');
             a->setToolTip(tip);
             toolbar_->addAction(a);
+            keepToolTip(toolbar_->widgetForAction(a));
             if (c.id == Cmd::Suitcase || c.id == Cmd::UpdateMainWindow || c.id == Cmd::EditCache ||
                 c.id == Cmd::LoadHTML || c.id == Cmd::IndexPage)
                 toolbar_->addSeparator();

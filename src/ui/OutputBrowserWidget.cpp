@@ -18,6 +18,8 @@
 
 #include "core/RunContext.h"
 #include "ui/CacheTypeIcons.h"
+#include "ui/ColumnFit.h"
+#include "ui/DialogUtil.h"
 #include "ui/QtText.h"
 
 namespace vellora {
@@ -26,6 +28,8 @@ namespace {
 
 constexpr int kNodeRole = Qt::UserRole;
 constexpr int kEntryRole = Qt::UserRole + 1;
+// What the columns must show in full: a seven-character waypoint, a name (header only), a distance.
+const QStringList kColumnSamples = {QStringLiteral("GC1ABCD"), QString(), QStringLiteral("12345,6")};
 
 }  // namespace
 
@@ -69,7 +73,6 @@ OutputBrowserWidget::OutputBrowserWidget(RunContext& ctx, Host& host, QWidget* p
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
     list_->header()->setSectionsClickable(true);
     list_->header()->setSortIndicatorShown(true);
-    list_->header()->setStretchLastSection(false);
     list_->header()->setSectionsMovable(false);
     QStringList titles;
     for (const char* t : OutputBrowser::kColumnTitles) titles << qs(t);
@@ -217,6 +220,9 @@ void OutputBrowserWidget::applyColumnWidths() {
     model_->setListClientWidth(listClientWidth());
     const auto widths = model_->columnWidths();
     for (int i = 0; i < 3; ++i) list_->setColumnWidth(i, std::max(widths[static_cast<std::size_t>(i)], 24));
+    // Stored pixel widths were chosen for another font or scale: never narrower than a waypoint
+    // with its icon and the header texts need.
+    fitColumns(list_, kColumnSamples, {0});
     updating_ = was;
 }
 
@@ -355,7 +361,7 @@ void OutputBrowserWidget::createNewDirectory() {
         edit->setValidator(
             new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[A-Za-z0-9 !\\-._]*")), edit));
     }
-    if (dialog.exec() != QDialog::Accepted) return;
+    if (execCentred(dialog, window()) != QDialog::Accepted) return;
     model_->CreateNewDirClick(pathOf(dialog.textValue()));
 }
 

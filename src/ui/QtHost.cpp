@@ -40,6 +40,10 @@ MsgResult QtHost::message(MsgKind kind, MsgButtons buttons, const std::string& t
             icon = QMessageBox::Question;
             break;
     }
+    // A start-up splash still showing would sit under the box and cover the window: it goes first.
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->isVisible() && w->windowType() == Qt::SplashScreen) w->close();
+    }
     QMessageBox box(icon, qs(captionOf(kind)), qs(text), QMessageBox::NoButton, window_);
     QPushButton* yes = nullptr;
     QPushButton* no = nullptr;
@@ -65,7 +69,7 @@ MsgResult QtHost::message(MsgKind kind, MsgButtons buttons, const std::string& t
     // Closing the box answers like its last button: OK, No or Cancel.
     box.setEscapeButton(cancel ? cancel : no ? no : ok);
     box.setDefaultButton(yes ? yes : ok ? ok : cancel);
-    if (window_) centreOver(&box, window_);
+    centreOver(&box, window_);
     box.exec();
     QAbstractButton* clicked = box.clickedButton();
     if (clicked && clicked == yes) return MsgResult::Yes;
@@ -92,7 +96,7 @@ void QtHost::beginProgress(const std::string& text, std::int64_t max) {
     waitText_->setText(qs(text));
     waitBar_->setRange(0, static_cast<int>(static_cast<double>(std::max<std::int64_t>(max, 0)) * scale_));
     waitBar_->setValue(0);
-    if (window_) centreOver(wait_, window_);
+    centreOver(wait_, window_);
     wait_->show();
     QApplication::processEvents();
 }

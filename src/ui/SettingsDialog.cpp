@@ -81,7 +81,7 @@ QWidget* SettingsDialog::pathsPage() {
         auto* group = new QGroupBox(qs(caption), page);
         auto* h = new QHBoxLayout(group);
         edit = new QLineEdit(qPath(value), group);
-        edit->setReadOnly(readOnly);
+        setReadOnlyField(edit, readOnly);
         edit->setToolTip(qs(tip));
         button = browseButton(group);
         h->addWidget(edit, 1);
@@ -232,7 +232,7 @@ QWidget* SettingsDialog::proxyPage() {
     proxy_ = new QLineEdit(qs(model_.proxyServer), page);
     proxy_->setToolTip(qs("Adresse des Proxy-Servers mit Schema, Server und Port"));
     updateUrl_ = new QLineEdit(qs(model_.updateUrl), page);
-    updateUrl_->setReadOnly(true);
+    setReadOnlyField(updateUrl_);
     layout->addWidget(useProxy_, 0, 0, 1, 2);
     layout->addWidget(proxyLabel_, 1, 0);
     layout->addWidget(proxy_, 1, 1);

@@ -1,10 +1,12 @@
-// The desktop program: vellora [--home DIR] [FILE...]
+// The desktop program: vellora [--home DIR] [--help] [--version] [FILE...]
 #include <QApplication>
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
 #include <QTranslator>
+#include <algorithm>
+#include <iostream>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -13,11 +15,18 @@
 #include "core/AppHome.h"
 #include "core/RunContext.h"
 #include "core/Settings.h"
+#include "shell/ProgramArgs.h"
 #include "ui/MainWindow.h"
 #include "ui/QtHost.h"
 #include "ui/QtText.h"
 
 int main(int argc, char** argv) {
+    // Help, version and usage errors need no window system: handled before QApplication exists.
+    const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + std::max(argc, 1));
+    const vellora::ProgramArgs parsed = vellora::parseProgramArgs(arguments, std::cout, std::cerr);
+    if (parsed.exitCode) return *parsed.exitCode;
+    const std::optional<std::string> homeArgument = parsed.home;
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vellora"));
     QApplication::setDesktopFileName(QStringLiteral("vellora"));
@@ -27,24 +36,6 @@ int main(int argc, char** argv) {
     if (qtTranslator.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTranslator);
-
-    std::optional<std::string> homeArgument;
-    // Files named after the options are handled as if dropped on the window (GPX, ZIP).
-    std::vector<std::string> files;
-    const QStringList args = QApplication::arguments();
-    for (int i = 1; i < args.size(); ++i) {
-        if (args[i] == QLatin1String("--home") && i + 1 < args.size()) {
-            homeArgument = vellora::pathOf(args[++i]);
-        } else if (args[i].startsWith(QLatin1String("--home="))) {
-            homeArgument = vellora::pathOf(args[i].mid(7));
-        } else if (!args[i].startsWith(QLatin1String("--"))) {
-            files.push_back(vellora::pathOf(QFileInfo(args[i]).absoluteFilePath()));
-        } else {
-            QMessageBox::critical(nullptr, QStringLiteral("Vellora"),
-                                  QStringLiteral("Aufruf: vellora [--home VERZEICHNIS] [DATEI...]"));
-            return 2;
-        }
-    }
 
     const std::string home = vellora::resolveAppHome(homeArgument);
     try {
@@ -60,6 +51,10 @@ int main(int argc, char** argv) {
     try {
         vellora::startConfiguration(ctx);
         vellora::MainWindow window(ctx);
+        // Relative file names are meant from where the program was started.
+        std::vector<std::string> files;
+        for (const std::string& f : parsed.files)
+            files.push_back(vellora::pathOf(QFileInfo(QString::fromLocal8Bit(f.c_str())).absoluteFilePath()));
         window.setStartFiles(files);
         host.setWindow(&window);
         window.show();

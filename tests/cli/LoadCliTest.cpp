@@ -113,7 +113,7 @@ TEST_F(CliLoad, FailuresAndUsage) {
     sim_->addFault("/seek/cache_details.aspx", sim::FaultKind::ServerError, 1);
     const CliResult failed = run({"load"});
     EXPECT_EQ(failed.code, 1);
-    EXPECT_NE(failed.out.find("\nFehler beim Laden von " + wp(1) + "\n"), std::string::npos);
+    EXPECT_NE(failed.out.find("\nFehler beim Laden von " + wp(1) + ": "), std::string::npos);
     EXPECT_NE(failed.out.find("\nCaches geladen: 1\nFehler beim Laden aufgetreten: 1\n"), std::string::npos);
 }
 

@@ -153,18 +153,30 @@ TEST_F(CoordInputTest, DecimalChangeRewritesItsDegMinPair) {
         double lat;
         double lon;
         std::vector<std::string> boxes;
+        bool ok;
     };
     const Case cases[] = {
-        {CoordBox::LonDecimal, "8.5", 49.5, 8.5, {"49", "30.000", "8", "30.000", "49.50000", "8.5"}},
+        {CoordBox::LonDecimal, "8.5", 49.5, 8.5, {"49", "30.000", "8", "30.000", "49.50000", "8.5"}, true},
         {CoordBox::LatDecimal,
          "49.999999",
          49.999999,
          10.75,
-         {"50", "0.000", "10", "45.000", "49.999999", "10.75000"}},
-        {CoordBox::LatDecimal, "", 0.0, 10.75, {"0", "0.000", "10", "45.000", "", "10.75000"}},
-        // Unreadable: nothing changes.
-        {CoordBox::LonDecimal, "8.5.1", 49.5, 10.75, {"49", "30.000", "10", "45.000", "49.50000", "8.5.1"}},
-        {CoordBox::LatDecimal, "nan", 49.5, 10.75, {"49", "30.000", "10", "45.000", "nan", "10.75000"}},
+         {"50", "0.000", "10", "45.000", "49.999999", "10.75000"},
+         true},
+        // Empty or unreadable: the other boxes follow as before, but OK waits for a number.
+        {CoordBox::LatDecimal, "", 0.0, 10.75, {"0", "0.000", "10", "45.000", "", "10.75000"}, false},
+        {CoordBox::LonDecimal,
+         "8.5.1",
+         49.5,
+         10.75,
+         {"49", "30.000", "10", "45.000", "49.50000", "8.5.1"},
+         false},
+        {CoordBox::LatDecimal,
+         "nan",
+         49.5,
+         10.75,
+         {"49", "30.000", "10", "45.000", "nan", "10.75000"},
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -173,8 +185,51 @@ TEST_F(CoordInputTest, DecimalChangeRewritesItsDegMinPair) {
         EXPECT_DOUBLE_EQ(model.latitude, c.lat);
         EXPECT_DOUBLE_EQ(model.longitude, c.lon);
         EXPECT_EQ(boxes(), c.boxes);
-        EXPECT_TRUE(model.okEnabled());
+        EXPECT_EQ(model.okEnabled(), c.ok);
     }
+}
+
+// A home must never move silently: minutes of 60 or more, or a box that is no number, keep OK
+// disabled with a text naming the box, while the boxes keep following each other.
+TEST_F(CoordInputTest, BadBoxDisablesOkAndSaysWhich) {
+    struct Case {
+        CoordBox box;
+        const char* text;
+        const char* problem;
+    };
+    const Case cases[] = {
+        {CoordBox::LatMinutes, "75", "Das Feld \"Minuten der Breite\" muss kleiner als 60 sein."},
+        {CoordBox::LonMinutes, "60", "Das Feld \"Minuten der L\xE4nge\" muss kleiner als 60 sein."},
+        {CoordBox::LatMinutes, "75,5.5", "Das Feld \"Minuten der Breite\" enth\xE4lt keine Zahl: \"75,5.5\""},
+        {CoordBox::LonDegrees, "", "Das Feld \"Grad der L\xE4nge\" ist leer."},
+        {CoordBox::LatDecimal, "4..5", "Das Feld \"Breite in Grad\" enth\xE4lt keine Zahl: \"4..5\""},
+        {CoordBox::LatDegrees, "91", "Die Breite muss zwischen 0 und 90 Grad liegen."},
+        {CoordBox::LonMinutes, "59.999", ""},
+    };
+    struct ProblemView : EchoingView {
+        std::string problem = "unset";
+        void problemChanged(const std::string& text) override { problem = text; }
+    } problemView;
+    problemView.model = &model;
+    model.setObserver(&problemView);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        show(49.5, 10.75);
+        model.setBoxText(c.box, c.text);
+        EXPECT_EQ(model.problem(), c.problem);
+        EXPECT_EQ(problemView.problem, c.problem);
+        EXPECT_EQ(model.okEnabled(), std::string(c.problem).empty());
+        EXPECT_EQ(model.accept(), std::string(c.problem).empty());
+    }
+    // The decimal boxes still follow the minutes (75' carried as before), and mending the box
+    // enables OK again.
+    show(49.5, 10.75);
+    model.setBoxText(CoordBox::LatMinutes, "75");
+    EXPECT_EQ(model.boxText(CoordBox::LatDecimal), "50.25000");
+    model.setBoxText(CoordBox::LatMinutes, "15");
+    EXPECT_TRUE(model.okEnabled());
+    EXPECT_EQ(model.problem(), "");
+    EXPECT_EQ(model.boxText(CoordBox::LatDecimal), "49.25000");
 }
 
 // If the echo of the decimal fill were handled as a user change, the latitude would be cut to

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
+#include "core/FileUtil.h"
 #include "support/TestHome.h"
 
 using namespace vellora;
@@ -42,6 +45,42 @@ TEST_F(SettingsDialogTest, EqualDirectoriesWarnOnBrowsingAndBlockOk) {
     EXPECT_TRUE(dlg.accept());
     EXPECT_TRUE(ctx.settings.SettingsConfirmed);
     EXPECT_EQ(ctx.programConf().readString("Program", "OutDir", ""), home.dir.path() + "/out");
+}
+
+// A directory the program cannot create or write is refused on OK with the system's reason; one
+// that does not exist yet is created.
+TEST_F(SettingsDialogTest, OkRefusesDirectoriesThatCannotBeWritten) {
+    home.dir.write("eine-datei", "x");
+    const std::string blocked = home.dir.path() + "/eine-datei/unter";  // ENOTDIR, even for root
+    struct Case {
+        std::string work, out;
+        std::string expectedStart;  // empty: accepted
+    };
+    const Case cases[] = {
+        {home.dir.path(), blocked, "Das Ausgabeverzeichnis " + blocked + " kann nicht angelegt"},
+        {blocked, home.dir.path() + "/out", "Das Arbeitsverzeichnis " + blocked + " kann nicht angelegt"},
+        {home.dir.path(), home.dir.path() + "/neu/ausgabe", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.out);
+        SettingsDialogModel dlg(ctx, 600);
+        const std::string storedOut = ctx.programConf().readString("Program", "OutDir", "");
+        dlg.workDir = c.work;
+        dlg.outDir = c.out;
+        home.host.messages.clear();
+        const bool accepted = dlg.accept();
+        EXPECT_EQ(accepted, c.expectedStart.empty());
+        if (c.expectedStart.empty()) {
+            EXPECT_TRUE(dirExists(c.out));
+            EXPECT_TRUE(listFiles(c.out).empty());  // the probe is gone
+            continue;
+        }
+        ASSERT_EQ(home.host.messages.size(), 1u);
+        EXPECT_EQ(home.host.messages[0].kind, MsgKind::Error);
+        EXPECT_EQ(home.host.messages[0].text.rfind(c.expectedStart, 0), 0u) << home.host.messages[0].text;
+        EXPECT_NE(home.host.messages[0].text.find(systemErrorText(ENOTDIR)), std::string::npos);
+        EXPECT_EQ(ctx.programConf().readString("Program", "OutDir", ""), storedOut);  // nothing saved
+    }
 }
 
 TEST_F(SettingsDialogTest, TemplateChooserHasItsTitleAndFilter) {

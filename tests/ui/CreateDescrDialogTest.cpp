@@ -126,6 +126,8 @@ TEST_F(CreateDescrView, GeneratesTheDescriptionsOfLoadedListingsAndStoresTheOpti
     EXPECT_EQ(barMax, 3);
     EXPECT_TRUE(lockedDuringRun);
     EXPECT_EQ(d.statusText()->text(), QStringLiteral("Fertig."));
+    EXPECT_EQ(d.progressBar()->value(), 3);  // "Fertig." beside a full bar
+    EXPECT_EQ(d.progressBar()->maximum(), 3);
     const auto info = host.textsOf(MsgKind::Information);
     ASSERT_EQ(info.size(), 1u);
     EXPECT_EQ(info[0],

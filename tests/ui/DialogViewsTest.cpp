@@ -11,8 +11,10 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <cstdlib>
 
 #include "core/PersInfo.h"
 #include "shell/ShellFixtures.h"
@@ -22,6 +24,7 @@
 #include "ui/BuddyDialog.h"
 #include "ui/CacheDetailsDialog.h"
 #include "ui/CoordInputDialog.h"
+#include "ui/DialogUtil.h"
 #include "ui/QtHost.h"
 #include "ui/QtText.h"
 #include "ui/Rot13Dialog.h"
@@ -64,6 +67,29 @@ TEST(CoordInputView, TypingKeepsBothFormsInStepAndGuardsOk) {
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_NEAR(model.latitude, -48.25833, 1e-5);
     EXPECT_DOUBLE_EQ(model.longitude, -10.75);
+}
+
+TEST(CoordInputView, BadMinutesDisableOkAndAreNamed) {
+    TCoordInput model;
+    model.latitude = 49.5;
+    model.longitude = 10.75;
+    CoordInputDialog dialog(model, true);
+    EXPECT_TRUE(dialog.okButton()->isEnabled());
+    EXPECT_TRUE(dialog.problemLabel()->isHidden());
+    QLineEdit* minutes = dialog.box(CoordBox::LatMinutes);
+    minutes->selectAll();
+    QTest::keyClicks(minutes, "75,5.5");
+    EXPECT_EQ(minutes->text(), QStringLiteral("75.5.5"));
+    EXPECT_FALSE(dialog.okButton()->isEnabled());
+    EXPECT_FALSE(dialog.problemLabel()->isHidden());
+    EXPECT_TRUE(dialog.problemLabel()->text().contains(QStringLiteral("Minuten der Breite")));
+    test::screenshot(&dialog, "coordinate_input_bad_minutes");
+    QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
+    EXPECT_EQ(dialog.result(), 0);
+    minutes->selectAll();
+    QTest::keyClicks(minutes, "15");
+    EXPECT_TRUE(dialog.okButton()->isEnabled());
+    EXPECT_TRUE(dialog.problemLabel()->isHidden());
 }
 
 TEST(BuddyView, AddRemoveAndOk) {
@@ -226,6 +252,66 @@ TEST(QtHostView, MessageBoxesSpeakGerman) {
     EXPECT_EQ(host.waitBar()->value(), 4);
     host.endProgress();
     EXPECT_FALSE(host.waitWindow()->isVisible());
+}
+
+// A message box lays itself out only while it is being shown; placed before that, it sat at the
+// window's left edge. Long and short texts, over a window and without one (the screen).
+TEST(QtHostView, MessageBoxesAndDialogsOpenCentred) {
+    QWidget window;
+    window.setGeometry(150, 120, 900, 640);
+    window.show();
+    QApplication::processEvents();
+    const std::string longText(400, 'x');
+    for (const std::string& text : {std::string("Kurz."), longText + " " + longText}) {
+        for (QWidget* over : {static_cast<QWidget*>(&window), static_cast<QWidget*>(nullptr)}) {
+            QtHost host;
+            host.setWindow(over);
+            QRect shown;
+            QTimer::singleShot(0, [&] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                ASSERT_NE(box, nullptr);
+                shown = box->frameGeometry();
+                box->buttons().front()->click();
+            });
+            host.message(MsgKind::Information, MsgButtons::Ok, text);
+            const QRect frame = over ? window.frameGeometry() : window.screen()->availableGeometry();
+            EXPECT_LE(std::abs(shown.center().x() - frame.center().x()), 2) << text.size();
+            EXPECT_LE(std::abs(shown.center().y() - frame.center().y()), 2) << text.size();
+        }
+    }
+
+    // The first start's information box does not open on top of the splash.
+    QWidget splash(&window, Qt::SplashScreen);
+    splash.show();
+    bool splashShownWithBox = true;
+    QTimer::singleShot(0, [&] {
+        splashShownWithBox = splash.isVisible();
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            box->buttons().front()->click();
+    });
+    QtHost splashHost;
+    splashHost.setWindow(&window);
+    splashHost.message(MsgKind::Information, MsgButtons::Ok, "Willkommen");
+    EXPECT_FALSE(splashShownWithBox);
+
+    // A dialog that lays itself out in its show event, as a message box does.
+    struct Growing : QDialog {
+        using QDialog::QDialog;
+        void showEvent(QShowEvent* e) override {
+            setMinimumSize(500, 300);
+            resize(500, 300);
+            QDialog::showEvent(e);
+        }
+    } dialog(&window);
+    QRect shown;
+    QTimer::singleShot(0, [&] {
+        shown = dialog.frameGeometry();
+        dialog.accept();
+    });
+    execCentred(dialog, &window);
+    EXPECT_GE(shown.width(), 500);
+    EXPECT_LE(std::abs(shown.center().x() - window.frameGeometry().center().x()), 2);
+    EXPECT_LE(std::abs(shown.center().y() - window.frameGeometry().center().y()), 2);
 }
 
 TEST(QtHostView, FilterStrings) {

@@ -1,6 +1,8 @@
 #include "ui/ListingCommands.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QAction>
 #include <QApplication>
@@ -14,6 +16,7 @@
 #include "core/StrUnit.h"
 #include "shell/MainWindow.h"
 #include "ui/BatchRunner.h"
+#include "ui/IndexDialog.h"
 #include "ui/LoadHTMLDialog.h"
 #include "ui/MainWindow.h"
 #include "ui/OutputBrowserWidget.h"
@@ -71,6 +74,29 @@ TEST_F(ListingCommandsView, MarkedListingsAreLoadedAgainReplacingTheirPages) {
     for (const auto& w : list) EXPECT_NE(readFile(out(w + ".html")).value_or("alt\r\n"), "alt\r\n") << w;
     // The forced "immer überschreiben" was for this opening only.
     EXPECT_EQ(commands.loader().options.Overwrite, 0);
+}
+
+// After the index is written, the main list's menu no longer calls it outdated.
+TEST_F(ListingCommandsView, WritingTheIndexRefreshesTheListAndItsOutdatedMark) {
+    MainWindow window(ctx(), false);
+    window.show();
+    QApplication::processEvents();
+    OutputBrowser& browser = window.browser()->model();
+    writeFileAtomic(out("index.html"), "<html></html>");
+    writeFileAtomic(out("GC1ABC_converted.html"), "<html></html>");
+    // The description is newer than the index.
+    const std::string older = out("index.html");
+    struct timespec times[2] = {{1000000000, 0}, {1000000000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, older.c_str(), times, 0), 0);
+    window.browser()->rebuildList();
+    ASSERT_EQ(std::string(browser.showIndexCaption()), OutputBrowser::kShowOutdatedIndexItem);
+    QTimer::singleShot(100, [&] {
+        auto* d = openWindow<IndexDialog>();
+        ASSERT_NE(d, nullptr);
+        d->okButton()->click();
+    });
+    window.action(Cmd::IndexPage)->trigger();
+    EXPECT_EQ(std::string(browser.showIndexCaption()), OutputBrowser::kShowIndexItem);
 }
 
 TEST_F(ListingCommandsView, TheMainWindowOffersTheCommands) {

@@ -64,6 +64,37 @@ TEST_F(MainWindowView, MenusAndToolbarFollowTheCommandTable) {
     test::screenshot(window.get(), "main_window");
 }
 
+// The toolbar buttons show only icons: with tool tips switched off (a new home's default) they
+// still name their command and its shortcut; the explanatory tips follow the setting.
+TEST_F(MainWindowView, ToolbarButtonsAlwaysNameTheirCommand) {
+    for (bool show : {false, true}) {
+        SCOPED_TRACE(show);
+        home.ctx().programConf().writeBool("Program", "ShowTooltips", show);
+        open();
+        int buttons = 0;
+        for (const auto& c : kCommands) {
+            if (!c.toolbar) continue;
+            QAction* a = window->action(c.id);
+            QWidget* button = window->toolbar()->widgetForAction(a);
+            ASSERT_NE(button, nullptr) << c.handler;
+            const QString tip = button->toolTip();
+            EXPECT_TRUE(tip.startsWith(qs(c.caption).remove(QLatin1Char('&')))) << c.handler;
+            if (*c.shortcut) {
+                EXPECT_TRUE(tip.endsWith(QStringLiteral("(") +
+                                         a->shortcut().toString(QKeySequence::NativeText) +
+                                         QStringLiteral(")")))
+                    << c.handler << " " << tip.toStdString();
+            }
+            ++buttons;
+        }
+        EXPECT_GT(buttons, 0);
+        auto* quick = window->findChild<QLineEdit*>(QStringLiteral("edQuickInfo"));
+        ASSERT_NE(quick, nullptr);
+        EXPECT_EQ(quick->toolTip().isEmpty(), !show);
+        window.reset();
+    }
+}
+
 TEST_F(MainWindowView, StatusLineStartsEmptyAndIsRefreshed) {
     open();
     EXPECT_EQ(window->statusText()->text(), QStringLiteral("Keine Cache-DB vorhanden."));

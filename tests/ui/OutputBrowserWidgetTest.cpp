@@ -23,6 +23,7 @@
 #include "core/FileUtil.h"
 #include "core/GCDBParse.h"
 #include "support/TestHome.h"
+#include "ui/Screenshots.h"
 
 namespace vellora {
 namespace {
@@ -124,6 +125,50 @@ TEST_F(OutputBrowserWidgetTest, ShowsTheTreeAndTheList) {
     EXPECT_FALSE(list->topLevelItem(0)->icon(0).isNull());
     EXPECT_EQ(widget->listCaption()->text(),
               QString::fromUtf16(u"5 Konvertierte Cachebeschreibungen im gew\u00E4hlten Verzeichnis"));
+}
+
+// Narrow stored widths and a large font (as at a scale factor of 2) must not cut a waypoint or the
+// distance header; the last column reaches the right edge.
+TEST_F(OutputBrowserWidgetTest, ColumnsFitWaypointsAndHeadersInAnyFont) {
+    QTreeWidget* list = widget->list();
+    widget->show();
+    const int basePoint = list->font().pointSize() > 0 ? list->font().pointSize() : 9;
+    for (int point : {basePoint, basePoint * 2}) {
+        SCOPED_TRACE(point);
+        QFont font = list->font();
+        font.setPointSize(point);
+        list->setFont(font);
+        list->header()->setFont(font);
+        widget->setColumnWidths({20, 60, 20});
+        QApplication::processEvents();
+        const QFontMetrics items(list->font());
+        const QFontMetrics header(list->header()->font());
+        const int icon = list->iconSize().isValid() ? list->iconSize().width() : 16;
+        EXPECT_GE(list->columnWidth(0), items.horizontalAdvance(QStringLiteral("GC1ABCD")) + icon);
+        EXPECT_GE(list->columnWidth(0), header.horizontalAdvance(QStringLiteral("Waypoint")));
+        EXPECT_GE(list->columnWidth(2), header.horizontalAdvance(QStringLiteral("Entf. (km)")));
+        for (int row = 0; row < list->topLevelItemCount(); ++row) {
+            const QString wp = list->topLevelItem(row)->text(0);
+            EXPECT_GE(list->columnWidth(0), items.horizontalAdvance(wp) + icon) << wp.toStdString();
+        }
+        QHeaderView* h = list->header();
+        EXPECT_EQ(h->sectionViewportPosition(2) + h->sectionSize(2), list->viewport()->width());
+    }
+    // A stored name column wider than the window gives way, so the distances stay in view.
+    QFont base = list->font();
+    base.setPointSize(basePoint);
+    list->setFont(base);
+    list->header()->setFont(base);
+    widget->setColumnWidths({90, 5000, 70});
+    QApplication::processEvents();
+    QHeaderView* h = list->header();
+    EXPECT_EQ(h->sectionViewportPosition(2) + h->sectionSize(2), list->viewport()->width());
+    EXPECT_GE(list->columnWidth(2), QFontMetrics(h->font()).horizontalAdvance(QStringLiteral("Entf. (km)")));
+    // And so after the window shrinks.
+    widget->resize(620, 300);
+    QApplication::processEvents();
+    EXPECT_EQ(h->sectionViewportPosition(2) + h->sectionSize(2), list->viewport()->width());
+    test::screenshot(widget.get(), "main_list_large_font");
 }
 
 TEST_F(OutputBrowserWidgetTest, HeaderClicksSortAndToggle) {
@@ -283,10 +328,15 @@ TEST_F(OutputBrowserWidgetTest, NewDirectoryDialogTakesOnlyAllowedCharacters) {
 }
 
 TEST_F(OutputBrowserWidgetTest, ColumnWidthsRoundTripThroughTheSettings) {
-    widget->setColumnWidths({90, 250, 70});
-    EXPECT_EQ(widget->columnWidths(), (std::array<int, 3>{90, 250, 70}));
+    // Widths above what the texts need are kept; the last column only grows to the right edge.
+    widget->setColumnWidths({160, 250, 120});
+    EXPECT_EQ(widget->columnWidths()[0], 160);
+    EXPECT_EQ(widget->columnWidths()[1], 250);
+    EXPECT_GE(widget->columnWidths()[2], 120);
     widget->rebuildList();
-    EXPECT_EQ(widget->columnWidths(), (std::array<int, 3>{90, 250, 70}));
+    EXPECT_EQ(widget->columnWidths()[0], 160);
+    EXPECT_EQ(widget->columnWidths()[1], 250);
+    EXPECT_GE(widget->columnWidths()[2], 120);
     widget->list()->header()->resizeSection(1, 300);
     EXPECT_EQ(home.ctx().settings.Main_Col2Width, 300);
     EXPECT_GT(widget->listClientWidth(), 0);

@@ -81,6 +81,24 @@ TEST_F(SettingsDialogView, PagesAndControlsShowTheSettings) {
     }
 }
 
+// Fields only the browse buttons change must not look like input fields.
+TEST_F(SettingsDialogView, ReadOnlyFieldsLookReadOnly) {
+    QLineEdit typed;  // an input field in the same style, for comparison
+    for (QLineEdit* edit : {dialog->workDirEdit(), dialog->outDirEdit()}) {
+        EXPECT_TRUE(edit->isReadOnly());
+        EXPECT_EQ(edit->palette().color(QPalette::Base), edit->palette().color(QPalette::Window));
+        EXPECT_NE(edit->palette().color(QPalette::Base), typed.palette().color(QPalette::Base));
+    }
+    for (QLineEdit* edit : dialog->findChildren<QLineEdit*>()) {
+        if (edit->isReadOnly())
+            EXPECT_EQ(edit->palette().color(QPalette::Base), edit->palette().color(QPalette::Window))
+                << edit->text().toStdString();
+        else
+            EXPECT_EQ(edit->palette().color(QPalette::Base), typed.palette().color(QPalette::Base))
+                << edit->text().toStdString();
+    }
+}
+
 TEST_F(SettingsDialogView, RoundTripThroughOk) {
     dialog->usernameEdit()->setText(QString::fromUtf8("Jörg"));
     dialog->reminder()->setCurrentIndex(1);
