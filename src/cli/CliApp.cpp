@@ -33,6 +33,7 @@ constexpr CommandGroup kGroups[] = {
     {"archive", runArchiveCommand},
     {"update-check", runUpdateCheckCommand},
     {"finds", runFindsCommand},
+    {"route", runRouteCommand}, {"calc", runCalcCommand}, {"utm", runUtmCommand},
 };
 
 constexpr const char* kUsage =
@@ -53,7 +54,10 @@ constexpr const char* kUsage =
     "  load [--maps-only]\n"
     "  archive load\n"
     "  update-check\n"
-    "  finds load [--since dd.MM.yyyy]\n";
+    "  finds load [--since dd.MM.yyyy]\n"
+    "  route --format ovl|coo|mapsource FILE... --width KM [--filter T,...] [--keep] [--remove-finds]\n"
+    "  calc distance LAT LON LAT LON | calc project LAT LON KM DEG\n"
+    "  utm to LAT LON | utm from ZONE BAND EASTING NORTHING\n";
 
 }  // namespace
 

@@ -21,5 +21,8 @@ int runLoadCommand(CliEnv& env, const Args& args);
 int runArchiveCommand(CliEnv& env, const Args& args);
 int runUpdateCheckCommand(CliEnv& env, const Args& args);
 int runFindsCommand(CliEnv& env, const Args& args);
+int runRouteCommand(CliEnv& env, const Args& args);
+int runCalcCommand(CliEnv& env, const Args& args);
+int runUtmCommand(CliEnv& env, const Args& args);
 
 }  // namespace vellora
