@@ -73,12 +73,14 @@ int runUtmCommand(CliEnv& env, const Args& args) {
         const double lat = numberArg(args[1], "LAT", kUtmUsage), lon = numberArg(args[2], "LON", kUtmUsage);
         if (lat < -90 || lat > 90) {
             env.host.message(MsgKind::Error, MsgButtons::Ok,
-                             "Die Breitenangabe liegt au\xDF" "erhalb des zul\xE4ssigen Bereichs [-90 ; 90]");
+                             "Die Breitenangabe liegt au\xDF"
+                             "erhalb des zul\xE4ssigen Bereichs [-90 ; 90]");
             return 1;
         }
         if (lon < -180 || lon > 180) {
             env.host.message(MsgKind::Error, MsgButtons::Ok,
-                             "Die L\xE4ngenangabe liegt au\xDF" "erhalb des zul\xE4ssigen Bereichs [-180 ; 180]");
+                             "Die L\xE4ngenangabe liegt au\xDF"
+                             "erhalb des zul\xE4ssigen Bereichs [-180 ; 180]");
             return 1;
         }
         const UtmCoord u = LatLonToUtm(lat, lon);
@@ -91,7 +93,8 @@ int runUtmCommand(CliEnv& env, const Args& args) {
         model.open();
         model.zone = args[1];
         const std::string band = upperCase(args[2]);
-        if (band.size() != 1 || std::string_view(UtmDialogModel::kBands).find(band[0]) == std::string_view::npos)
+        if (band.size() != 1 ||
+            std::string_view(UtmDialogModel::kBands).find(band[0]) == std::string_view::npos)
             throw UsageError("BAND ist einer der Buchstaben " + std::string(UtmDialogModel::kBands));
         model.band = band[0];
         model.easting = args[3];
@@ -157,13 +160,14 @@ int runRouteCommand(CliEnv& env, const Args& args) {
     if (!model.canCalculate()) {
         env.host.message(MsgKind::Error, MsgButtons::Ok,
                          model.routePoints().size() < 2 ? "Die Route hat weniger als 2 Punkte."
-                                                        : "Die Korridorbreite muss gr\xF6\xDF" "er als 0.1 km sein.");
+                                                        : "Die Korridorbreite muss gr\xF6\xDF"
+                                                          "er als 0.1 km sein.");
         return 1;
     }
     model.calculate();
     if (removeFinds) model.removeFinds();
     for (const std::string& r : model.results()) env.print(r);
-    env.print(model.actionText());
+    if (!model.countText().empty()) env.print(model.countText());
     return model.transfer() ? 0 : 1;
 }
 

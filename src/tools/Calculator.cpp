@@ -60,7 +60,8 @@ std::optional<char> CalculatorModel::filterKey(FieldKind kind, char c) {
 }
 
 void CalculatorModel::onOpen() {
-    for (CoordFields* f : {&distStartLat, &distStartLon, &distTargetLat, &distTargetLon, &projStartLat, &projStartLon})
+    for (CoordFields* f :
+         {&distStartLat, &distStartLon, &distTargetLat, &distTargetLon, &projStartLat, &projStartLon})
         f->hemisphere = 0;
     computeDistance();
     computeProjection();

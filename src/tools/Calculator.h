@@ -36,7 +36,9 @@ public:
     static constexpr const char* kCaption = "Wegpunktberechnungen";
     static constexpr const char* kDistancePage = "Koordinatenentfernung berechnen";
     static constexpr const char* kProjectionPage = "Project-Waypoint berechnen";
-    static constexpr const char* kLatHemispheres[2] = {"Nord", "S\xFC" "d"};
+    static constexpr const char* kLatHemispheres[2] = {"Nord",
+                                                       "S\xFC"
+                                                       "d"};
     static constexpr const char* kLonHemispheres[2] = {"Ost", "West"};
 
     explicit CalculatorModel(RunContext& ctx);

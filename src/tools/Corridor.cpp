@@ -53,8 +53,9 @@ CorridorGrid::CorridorGrid(const std::vector<RouteCacheEntry>& entries, double w
         const auto col = std::min(cols_ - 1, static_cast<std::uint32_t>(wrap360(e.lon) / cellDeg_));
         cells_.push_back({row * cols_ + col, static_cast<std::int32_t>(i)});
     }
-    std::sort(cells_.begin(), cells_.end(),
-              [](const Cell& x, const Cell& y) { return x.key != y.key ? x.key < y.key : x.entry < y.entry; });
+    std::sort(cells_.begin(), cells_.end(), [](const Cell& x, const Cell& y) {
+        return x.key != y.key ? x.key < y.key : x.entry < y.entry;
+    });
 }
 
 void CorridorGrid::addRange(std::uint32_t first, std::uint32_t last, std::vector<std::int32_t>& out) const {
@@ -96,7 +97,9 @@ void CorridorGrid::candidates(double lat, double lon, std::vector<std::int32_t>&
             continue;
         }
         const double low = center - halfSpan, high = center + halfSpan;
-        auto col = [this](double deg) { return std::min(cols_ - 1, static_cast<std::uint32_t>(deg / cellDeg_)); };
+        auto col = [this](double deg) {
+            return std::min(cols_ - 1, static_cast<std::uint32_t>(deg / cellDeg_));
+        };
         if (low < 0) {
             addRange(base, base + col(high), out);
             addRange(base + col(low + 360.0), base + cols_ - 1, out);

@@ -21,7 +21,8 @@ bool boundedAcos(double x, double& angle) {
 }  // namespace
 
 std::optional<GeoPoint> Project(double lat, double lon, double distanceKm, double bearingDeg) {
-    if (!std::isfinite(lat) || !std::isfinite(lon) || !std::isfinite(distanceKm) || !std::isfinite(bearingDeg))
+    if (!std::isfinite(lat) || !std::isfinite(lon) || !std::isfinite(distanceKm) ||
+        !std::isfinite(bearingDeg))
         return std::nullopt;
     double beta = std::fmod(bearingDeg, 360.0);
     if (beta < 0) beta += 360.0;
@@ -29,7 +30,8 @@ std::optional<GeoPoint> Project(double lat, double lon, double distanceKm, doubl
     // The colatitude holds south of the equator as well.
     const double theta0 = (90.0 - lat) * kDegToRad;
     double theta1 = 0;
-    if (!boundedAcos(std::cos(theta0) * std::cos(delta) + std::sin(theta0) * std::sin(delta) * std::cos(beta * kDegToRad),
+    if (!boundedAcos(std::cos(theta0) * std::cos(delta) +
+                         std::sin(theta0) * std::sin(delta) * std::cos(beta * kDegToRad),
                      theta1))
         return std::nullopt;
     GeoPoint out;

@@ -40,7 +40,8 @@ std::vector<std::string> splitTabs(std::string_view line) {
     std::size_t start = 0;
     for (;;) {
         const std::size_t tab = line.find('\t', start);
-        fields.emplace_back(line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
+        fields.emplace_back(
+            line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
         if (tab == std::string_view::npos) break;
         start = tab + 1;
     }
@@ -149,7 +150,8 @@ RouteFileResult readOverlayRoute(Host& host, const std::string& path) {
         return r;
     }
     if (count < 2) {
-        host.message(MsgKind::Error, MsgButtons::Ok, "Die gew\xE4hlte Datei enth\xE4lt weniger als 2 g\xFCltige Wegpunkte.");
+        host.message(MsgKind::Error, MsgButtons::Ok,
+                     "Die gew\xE4hlte Datei enth\xE4lt weniger als 2 g\xFCltige Wegpunkte.");
         return r;
     }
     for (std::int32_t i = 0; i < count; ++i) {
@@ -214,8 +216,8 @@ RouteFileResult readMapSourceRoute(Host& host, const std::string& path) {
                         first.find("hddd\xC2\xB0mm.mmm") != std::string::npos;
     if (!decimal && !degMin) {
         host.message(MsgKind::Error, MsgButtons::Ok,
-                     "Nicht erlaubtes Koordinatenformat in der Eingabedatei:\r\n\r\n\"" + first + "\"" + "\r\n\r\n" +
-                         "Erlaubte Formate: hddd.ddddd\xB0 oder hddd\xB0mm.mmm'");
+                     "Nicht erlaubtes Koordinatenformat in der Eingabedatei:\r\n\r\n\"" + first + "\"" +
+                         "\r\n\r\n" + "Erlaubte Formate: hddd.ddddd\xB0 oder hddd\xB0mm.mmm'");
         return r;
     }
     std::map<std::string, NamedPoint> named;

@@ -57,6 +57,7 @@ void RouteSearchModel::onOpen() {
     source_ = "Quelle [keine Datei gew\xE4hlt]";
     pointCount_ = "0 Punkte in Quelldatei";
     action_ = kIdle;
+    count_.clear();
     readCacheIndex();
 }
 
@@ -103,9 +104,15 @@ bool RouteSearchModel::loadRoute(const std::string& path) {
     Host& host = ctx_.host();
     RouteFileResult r;
     switch (format) {
-    case RouteFormat::Overlay: r = readOverlayRoute(host, path); break;
-    case RouteFormat::CursorCoordinates: r = readCursorRoute(host, path); break;
-    case RouteFormat::MapSource: r = readMapSourceRoute(host, path); break;
+        case RouteFormat::Overlay:
+            r = readOverlayRoute(host, path);
+            break;
+        case RouteFormat::CursorCoordinates:
+            r = readCursorRoute(host, path);
+            break;
+        case RouteFormat::MapSource:
+            r = readMapSourceRoute(host, path);
+            break;
     }
     if (!r.ok) {
         changed();
@@ -117,16 +124,17 @@ bool RouteSearchModel::loadRoute(const std::string& path) {
         routePoints_ = std::move(r.points);
     }
     source_ = "Quelle [" + path + "]";
-    if (format == RouteFormat::Overlay) pointCount_ = std::to_string(r.declaredPoints) + " Punkte in Quelldatei:";
+    if (format == RouteFormat::Overlay)
+        pointCount_ = std::to_string(r.declaredPoints) + " Punkte in Quelldatei:";
     changed();
     return true;
 }
 
 void RouteSearchModel::showCount() {
     if (aborted_)
-        action_ = "Die Berechnung wurde nach " + std::to_string(results_.size()) + " Caches abgebrochen.";
+        count_ = "Die Berechnung wurde nach " + std::to_string(results_.size()) + " Caches abgebrochen.";
     else
-        action_ = "Entlang der Route wurden " + std::to_string(results_.size()) + " Caches gefunden.";
+        count_ = "Entlang der Route wurden " + std::to_string(results_.size()) + " Caches gefunden.";
 }
 
 void RouteSearchModel::calculate() {
@@ -135,6 +143,7 @@ void RouteSearchModel::calculate() {
     abort_ = false;
     aborted_ = false;
     results_.clear();
+    count_.clear();
     running_ = true;
     setRunning();
     const double w = width();
@@ -170,7 +179,7 @@ void RouteSearchModel::calculate() {
     aborted_ = !searchCorridor(index_, route, w, grid_.get(), callbacks);
     running_ = false;
     action_ = kIdle;
-    if (aborted_) showCount();
+    showCount();
     changed();
 }
 
@@ -193,7 +202,8 @@ void RouteSearchModel::removeResult(int pos) {
 void RouteSearchModel::removeWaypoints(const std::vector<std::string>& waypoints) {
     std::set<std::string> drop;
     for (const std::string& w : waypoints) drop.insert(upperCase(w));
-    std::erase_if(results_, [&](const std::string& r) { return drop.count(upperCase(resultWaypoint(r))) > 0; });
+    std::erase_if(results_,
+                  [&](const std::string& r) { return drop.count(upperCase(resultWaypoint(r))) > 0; });
     showCount();
     changed();
 }
@@ -201,7 +211,8 @@ void RouteSearchModel::removeWaypoints(const std::vector<std::string>& waypoints
 void RouteSearchModel::removeFinds() {
     std::vector<std::string> finds;
     const int code = LoadFoundWaypoints(ctx_, finds);
-    if (code != 0) showErrorCode(ctx_.host(), code, "Fehler beim Lesen der Datei " + ctx_.workDirPath() + "Finds.bin");
+    if (code != 0)
+        showErrorCode(ctx_.host(), code, "Fehler beim Lesen der Datei " + ctx_.workDirPath() + "Finds.bin");
     removeWaypoints(finds);
 }
 
@@ -209,9 +220,10 @@ std::optional<TCacheRec> RouteSearchModel::resultDetails(int pos) {
     if (pos < 0 || pos >= static_cast<int>(results_.size())) return std::nullopt;
     TCacheRec rec;
     if (FindCache(ctx_, resultWaypoint(results_[pos]), rec)) return rec;
-    ctx_.host().message(MsgKind::Error, MsgButtons::Ok,
-                        "Cache nicht in der Datenbank gefunden!\r\n(Cache liegt vermutlich in einem anderen Land "
-                        "oder wurde mittlerweile archiviert.)");
+    ctx_.host().message(
+        MsgKind::Error, MsgButtons::Ok,
+        "Cache nicht in der Datenbank gefunden!\r\n(Cache liegt vermutlich in einem anderen Land "
+        "oder wurde mittlerweile archiviert.)");
     return std::nullopt;
 }
 

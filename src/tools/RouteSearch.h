@@ -19,9 +19,12 @@ class RunContext;
 // The type filter "Cachefilter": one switch per type code 0 ... 9, kept for the run of the program.
 struct RouteTypeFilter {
     static constexpr const char* kCaption = "Cachefilter";
-    static constexpr const char* kPrompt = "Bei der Radiussuche nur folgende Cachetypen ber\xFC" "cksichtigen:";
+    static constexpr const char* kPrompt =
+        "Bei der Radiussuche nur folgende Cachetypen ber\xFC"
+        "cksichtigen:";
     static constexpr std::array<const char*, 10> kTypeNames = {
-        "Traditional", "Multi", "Virtual", "Letterbox", "Event", "Webcam", "Mystery", "Locationless", "CITO-Event", "Earth"};
+        "Traditional", "Multi",   "Virtual",      "Letterbox",  "Event",
+        "Webcam",      "Mystery", "Locationless", "CITO-Event", "Earth"};
     std::array<bool, 10> types{};
 
     bool passes(int typeCode) const { return typeCode >= 0 && typeCode < 10 && types[typeCode]; }
@@ -40,6 +43,8 @@ public:
     const std::string& sourceText() const { return source_; }
     const std::string& pointCountText() const { return pointCount_; }
     const std::string& actionText() const { return action_; }
+    // "Entlang der Route wurden n Caches gefunden." or the abort text; empty before a calculation.
+    const std::string& countText() const { return count_; }
     const std::vector<std::string>& routePoints() const { return routePoints_; }
     const std::vector<std::string>& results() const { return results_; }
     const std::vector<RouteCacheEntry>& cacheIndex() const { return index_; }
@@ -87,7 +92,8 @@ public:
     bool transfer();
     bool transferred() const { return transferred_; }
     static constexpr const char* kTransferQuestion =
-        "Die Routenwegpunkte wurden in die Arbeitsliste geschrieben.\r\nArbeitsliste jetzt zur Kontrolle anzeigen?";
+        "Die Routenwegpunkte wurden in die Arbeitsliste geschrieben.\r\nArbeitsliste jetzt zur Kontrolle "
+        "anzeigen?";
 
 protected:
     void onOpen() override;
@@ -102,7 +108,7 @@ private:
     std::unique_ptr<CorridorGrid> grid_;
     std::vector<std::string> routePoints_;
     std::vector<std::string> results_;
-    std::string source_, pointCount_, action_;
+    std::string source_, pointCount_, action_, count_;
     bool running_ = false;
     bool abort_ = false;
     bool aborted_ = false;

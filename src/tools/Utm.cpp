@@ -61,9 +61,10 @@ UtmCoord LatLonToUtm(double lat, double lon) {
     const double T = t * t;
     const double C = kEp2 * c * c;
     const double A = c * (lon - lon0) * kDeg;
-    const double M = kA * ((1 - kE2 / 4 - 3 * e4 / 64 - 5 * e6 / 256) * phi -
-                           (3 * kE2 / 8 + 3 * e4 / 32 + 45 * e6 / 1024) * std::sin(2 * phi) +
-                           (15 * e4 / 256 + 45 * e6 / 1024) * std::sin(4 * phi) - (35 * e6 / 3072) * std::sin(6 * phi));
+    const double M =
+        kA * ((1 - kE2 / 4 - 3 * e4 / 64 - 5 * e6 / 256) * phi -
+              (3 * kE2 / 8 + 3 * e4 / 32 + 45 * e6 / 1024) * std::sin(2 * phi) +
+              (15 * e4 / 256 + 45 * e6 / 1024) * std::sin(4 * phi) - (35 * e6 / 3072) * std::sin(6 * phi));
     const double A2 = A * A, A3 = A2 * A, A4 = A3 * A, A5 = A4 * A, A6 = A5 * A;
     u.easting = kK0 * n * (A + (1 - T + C) * A3 / 6 + (5 - 18 * T + T * T + 72 * C - 58 * kEp2) * A5 / 120) +
                 kFalseEasting;
@@ -84,7 +85,8 @@ void UtmToLatLon(int zone, char band, double easting, double northing, double& l
     const double e1 = (1 - r) / (1 + r);
     const double e1_2 = e1 * e1, e1_3 = e1_2 * e1, e1_4 = e1_3 * e1;
     const double phi1 = mu + (3 * e1 / 2 - 27 * e1_3 / 32) * std::sin(2 * mu) +
-                        (21 * e1_2 / 16 - 55 * e1_4 / 32) * std::sin(4 * mu) + (151 * e1_3 / 96) * std::sin(6 * mu);
+                        (21 * e1_2 / 16 - 55 * e1_4 / 32) * std::sin(4 * mu) +
+                        (151 * e1_3 / 96) * std::sin(6 * mu);
     const double s = std::sin(phi1), c = std::cos(phi1), t = std::tan(phi1);
     const double n1 = kA / std::sqrt(1 - kE2 * s * s);
     const double T1 = t * t;
@@ -93,8 +95,9 @@ void UtmToLatLon(int zone, char band, double easting, double northing, double& l
     const double D = x / (n1 * kK0);
     const double D2 = D * D, D3 = D2 * D, D4 = D3 * D, D5 = D4 * D, D6 = D5 * D;
     const double phi =
-        phi1 - (n1 * t / R1) * (D2 / 2 - (5 + 3 * T1 + 10 * C1 - 4 * C1 * C1 - 9 * kEp2) * D4 / 24 +
-                                (61 + 90 * T1 + 298 * C1 + 45 * T1 * T1 - 252 * kEp2 - 3 * C1 * C1) * D6 / 720);
+        phi1 -
+        (n1 * t / R1) * (D2 / 2 - (5 + 3 * T1 + 10 * C1 - 4 * C1 * C1 - 9 * kEp2) * D4 / 24 +
+                         (61 + 90 * T1 + 298 * C1 + 45 * T1 * T1 - 252 * kEp2 - 3 * C1 * C1) * D6 / 720);
     lat = phi / kDeg;
     lon = lon0 + ((D - (1 + 2 * T1 + C1) * D3 / 6 +
                    (5 - 2 * C1 + 28 * T1 - 3 * C1 * C1 + 8 * kEp2 + 24 * T1 * T1) * D5 / 120) /
@@ -135,9 +138,13 @@ bool UtmDialogModel::toUtmClick() {
     if (lat.hemisphere != 0) phi = -phi;
     if (lon.hemisphere != 0) lambda = -lambda;
     if (!(phi >= -90 && phi <= 90))
-        return fail("Die Breitenangabe liegt au\xDF" "erhalb des zul\xE4ssigen Bereichs [-90 ; 90]");
+        return fail(
+            "Die Breitenangabe liegt au\xDF"
+            "erhalb des zul\xE4ssigen Bereichs [-90 ; 90]");
     if (!(lambda >= -180 && lambda <= 180))
-        return fail("Die L\xE4ngenangabe liegt au\xDF" "erhalb des zul\xE4ssigen Bereichs [-180 ; 180]");
+        return fail(
+            "Die L\xE4ngenangabe liegt au\xDF"
+            "erhalb des zul\xE4ssigen Bereichs [-180 ; 180]");
     const UtmCoord u = LatLonToUtm(phi, lambda);
     zone = std::to_string(u.zone);
     band = u.band;
@@ -175,7 +182,8 @@ int UtmDialogModel::maxLength(const char* field) {
     static constexpr struct {
         const char* name;
         int length;
-    } kLengths[] = {{"latDegrees", 2}, {"lonDegrees", 3}, {"minutes", 6}, {"zone", 2}, {"easting", 6}, {"northing", 7}};
+    } kLengths[] = {{"latDegrees", 2}, {"lonDegrees", 3}, {"minutes", 6},
+                    {"zone", 2},       {"easting", 6},    {"northing", 7}};
     for (const auto& l : kLengths)
         if (std::strcmp(l.name, field) == 0) return l.length;
     return 0;

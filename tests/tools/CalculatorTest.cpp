@@ -62,9 +62,8 @@ TEST(Projection, DueNorthAndSouthStayOnTheMeridian) {
 TEST(Projection, LandsAtTheRequestedDistanceAnywhere) {
     struct Case {
         double lat, lon, km, bearing;
-    } cases[] = {{-33.9, 18.4, 500, 45},   {-33.9, 18.4, 500, 300}, {-0.5, -70, 2000, 135},
-                 {10, 0, 12000, 80},       {60, 170, 3000, 95},     {49.5, 10.75, 9000, 10},
-                 {-75, 100, 1500, 200}};
+    } cases[] = {{-33.9, 18.4, 500, 45}, {-33.9, 18.4, 500, 300}, {-0.5, -70, 2000, 135}, {10, 0, 12000, 80},
+                 {60, 170, 3000, 95},    {49.5, 10.75, 9000, 10}, {-75, 100, 1500, 200}};
     for (const Case& c : cases) {
         const auto p = Project(c.lat, c.lon, c.km, c.bearing);
         ASSERT_TRUE(p);
@@ -95,10 +94,14 @@ TEST_F(Calculator, InputErrorsShowTheirTexts) {
         const char* distance;  // nullptr: unchanged result
         const char* projection;
     } cases[] = {
-        {"start lat", [](CalculatorModel& m) { m.distStartLat.minutes = ""; }, "Fehler bei Startkoordinate Breite", nullptr},
-        {"start lon", [](CalculatorModel& m) { m.distStartLon.degrees = "x"; }, "Fehler bei Startkoordinate L\xE4nge", nullptr},
-        {"target lat", [](CalculatorModel& m) { m.distTargetLat.degrees = ""; }, "Fehler bei Zielkoordinate Breite", nullptr},
-        {"target lon", [](CalculatorModel& m) { m.distTargetLon.minutes = "."; }, "Fehler bei Zielkoordinate L\xE4nge", nullptr},
+        {"start lat", [](CalculatorModel& m) { m.distStartLat.minutes = ""; },
+         "Fehler bei Startkoordinate Breite", nullptr},
+        {"start lon", [](CalculatorModel& m) { m.distStartLon.degrees = "x"; },
+         "Fehler bei Startkoordinate L\xE4nge", nullptr},
+        {"target lat", [](CalculatorModel& m) { m.distTargetLat.degrees = ""; },
+         "Fehler bei Zielkoordinate Breite", nullptr},
+        {"target lon", [](CalculatorModel& m) { m.distTargetLon.minutes = "."; },
+         "Fehler bei Zielkoordinate L\xE4nge", nullptr},
         {"first error wins",
          [](CalculatorModel& m) {
              m.distTargetLon.minutes = "";
@@ -106,7 +109,8 @@ TEST_F(Calculator, InputErrorsShowTheirTexts) {
          },
          "Fehler bei Startkoordinate L\xE4nge", nullptr},
         {"distance", [](CalculatorModel& m) { m.projDistance = ""; }, nullptr, "Fehler bei Entfernung"},
-        {"bearing", [](CalculatorModel& m) { m.projBearing = "1.2.3"; }, nullptr, "Fehler bei Richtungswinkel"},
+        {"bearing", [](CalculatorModel& m) { m.projBearing = "1.2.3"; }, nullptr,
+         "Fehler bei Richtungswinkel"},
         {"distance before latitude",
          [](CalculatorModel& m) {
              m.projDistance = "";
@@ -152,7 +156,8 @@ TEST_F(Calculator, BearingShowsFourSignificantDigits) {
     // 193.2547 rounds to 193.3 first.
     const auto p = Project(49.5, 10.75, 85.32, 193.2547);
     ASSERT_TRUE(p);
-    EXPECT_NE(distanceResultText(49.5, 10.75, p->lat, p->lon).find("in Richtung 193.30 Grad"), std::string::npos);
+    EXPECT_NE(distanceResultText(49.5, 10.75, p->lat, p->lon).find("in Richtung 193.30 Grad"),
+              std::string::npos);
 }
 
 TEST_F(Calculator, ProjectionOverTheDateLineShowsTheLongitudeReached) {

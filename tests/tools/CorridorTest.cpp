@@ -18,8 +18,8 @@ struct Hit {
     bool operator==(const Hit&) const = default;
 };
 
-std::vector<Hit> run(const std::vector<RouteCacheEntry>& entries, const std::vector<GeoPoint>& route, double w,
-                     const CorridorGrid* grid) {
+std::vector<Hit> run(const std::vector<RouteCacheEntry>& entries, const std::vector<GeoPoint>& route,
+                     double w, const CorridorGrid* grid) {
     std::vector<Hit> hits;
     CorridorCallbacks callbacks;
     callbacks.onFound = [&](std::int32_t i, double d) { hits.push_back({i, d}); };
@@ -56,15 +56,24 @@ TEST(CorridorGrid, FindsExactlyWhatThePlainSearchFinds) {
         // Where the route runs: anywhere, over the 180th meridian, or near a pole.
         GeoPoint start;
         switch (round % 4) {
-        case 0: start = {uniform(-70, 70), uniform(-180, 180)}; break;
-        case 1: start = {uniform(-60, 60), uniform(179.7, 180.0) * (round % 8 == 1 ? 1 : -1)}; break;
-        case 2: start = {uniform(89.2, 90.0) * (round % 8 == 2 ? 1 : -1), uniform(-180, 180)}; break;
-        default: start = {uniform(-89, 89), uniform(-180, 180)}; break;
+            case 0:
+                start = {uniform(-70, 70), uniform(-180, 180)};
+                break;
+            case 1:
+                start = {uniform(-60, 60), uniform(179.7, 180.0) * (round % 8 == 1 ? 1 : -1)};
+                break;
+            case 2:
+                start = {uniform(89.2, 90.0) * (round % 8 == 2 ? 1 : -1), uniform(-180, 180)};
+                break;
+            default:
+                start = {uniform(-89, 89), uniform(-180, 180)};
+                break;
         }
         std::vector<GeoPoint> route{start};
         const int legs = 1 + round % 4;
         for (int j = 0; j < legs; ++j) {
-            const auto next = Project(route.back().lat, route.back().lon, uniform(0, std::min(40.0, 25 * w)), uniform(0, 360));
+            const auto next = Project(route.back().lat, route.back().lon, uniform(0, std::min(40.0, 25 * w)),
+                                      uniform(0, 360));
             ASSERT_TRUE(next);
             route.push_back(*next);
         }
@@ -77,7 +86,8 @@ TEST(CorridorGrid, FindsExactlyWhatThePlainSearchFinds) {
             if (i % 5 == 0) {
                 p = {uniform(-90, 90), uniform(-180, 180)};
             } else {
-                const auto q = Project(near.lat, near.lon, uniform(0, 2.5 * w + 30 * unit(rng)), uniform(0, 360));
+                const auto q =
+                    Project(near.lat, near.lon, uniform(0, 2.5 * w + 30 * unit(rng)), uniform(0, 360));
                 p = *q;
                 // Database longitudes lie in -180 ... 180.
                 p.lon = std::remainder(p.lon, 360.0);
@@ -95,7 +105,8 @@ TEST(CorridorGrid, FindsExactlyWhatThePlainSearchFinds) {
         const CorridorGrid grid(entries, w);
         const auto plain = run(entries, route, w, nullptr);
         const auto fast = run(entries, route, w, &grid);
-        ASSERT_EQ(fast, plain) << "round " << round << " W " << w << " start " << start.lat << " " << start.lon;
+        ASSERT_EQ(fast, plain) << "round " << round << " W " << w << " start " << start.lat << " "
+                               << start.lon;
         totalHits += static_cast<int>(plain.size());
     }
     EXPECT_GT(totalHits, 500);

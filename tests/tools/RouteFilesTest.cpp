@@ -20,10 +20,11 @@ protected:
 };
 
 TEST_F(RouteFiles, OverlayPassesOverPointsAtOrAbove1000) {
-    const auto r = readOverlayRoute(host, file("a.ovl",
-                                               "[Overlay]\r\nSymbole=1\r\n[Symbol 1]\r\nTyp=3\r\nPunkte=3\r\n"
-                                               "XKoord0=11.123456\r\nYKoord0=48.5\r\nXKoord1=1000\r\nYKoord1=48.6\r\n"
-                                               "XKoord2=11.3\r\nYKoord2=48.7\r\n[Symbol 2]\r\nPunkte=2\r\n"));
+    const auto r =
+        readOverlayRoute(host, file("a.ovl",
+                                    "[Overlay]\r\nSymbole=1\r\n[Symbol 1]\r\nTyp=3\r\nPunkte=3\r\n"
+                                    "XKoord0=11.123456\r\nYKoord0=48.5\r\nXKoord1=1000\r\nYKoord1=48.6\r\n"
+                                    "XKoord2=11.3\r\nYKoord2=48.7\r\n[Symbol 2]\r\nPunkte=2\r\n"));
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(r.declaredPoints, 3);
     EXPECT_EQ(r.points, (std::vector<std::string>{"11.1235 / 48.5000", "11.3000 / 48.7000"}));
@@ -35,7 +36,8 @@ TEST_F(RouteFiles, OverlayRefusalsSayWhy) {
         const char* content;
         const char* message;
     } cases[] = {
-        {"[Overlay]\r\nSymbole=0\r\n", "In der gew\xE4hlten Datei wurde keine Sektion [Symbol ...] gefunden."},
+        {"[Overlay]\r\nSymbole=0\r\n",
+         "In der gew\xE4hlten Datei wurde keine Sektion [Symbol ...] gefunden."},
         {"[SYMBOL 7]\r\nPunkte=zwei\r\n",
          "In der gew\xE4hlten Datei wurde in Sektion \"SYMBOL 7\" keine g\xFCltige Angabe der Wegpunktmenge "
          "(Punkte=x) gefunden."},
@@ -58,26 +60,32 @@ TEST_F(RouteFiles, CursorLinesGiveSixNumbers) {
     EXPECT_NEAR(x, 11.582417, 1e-6);
     EXPECT_NEAR(y, 48.209583, 1e-6);
     EXPECT_EQ(routePointText(x, y), "11.5824 / 48.2096");
-    ASSERT_TRUE(parseCursorLine("11\xB0" "34'56.7\" E, 48\xB0 12' 34.5\" N", x, y));
+    ASSERT_TRUE(
+        parseCursorLine("11\xB0"
+                        "34'56.7\" E, 48\xB0 12' 34.5\" N",
+                        x, y));
     EXPECT_NEAR(x, 11.582417, 1e-6);
     EXPECT_FALSE(parseCursorLine("E 11 34 56.7 48 12 34.5", x, y));
     EXPECT_FALSE(parseCursorLine("11 34 56.7 48 12", x, y));
 
-    const auto r = readCursorRoute(host, file("a.coo", "# Kommentar\r\n\r\n11 34 56.7 48 12 34.5\r\nunsinn\r\n"
-                                                       "12 0 0 49 30 0\n"));
+    const auto r = readCursorRoute(host, file("a.coo",
+                                              "# Kommentar\r\n\r\n11 34 56.7 48 12 34.5\r\nunsinn\r\n"
+                                              "12 0 0 49 30 0\n"));
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(r.points, (std::vector<std::string>{"11.5824 / 48.2096", "12.0000 / 49.5000"}));
 
     EXPECT_FALSE(readCursorRoute(host, dir.file("fehlt.coo")).ok);
     ASSERT_EQ(host.textsOf(MsgKind::Error).size(), 1u);
-    EXPECT_EQ(host.textsOf(MsgKind::Error)[0].rfind("Fehler beim Lesen der Datei " + dir.file("fehlt.coo"), 0), 0u);
+    EXPECT_EQ(
+        host.textsOf(MsgKind::Error)[0].rfind("Fehler beim Lesen der Datei " + dir.file("fehlt.coo"), 0), 0u);
 }
 
 TEST_F(RouteFiles, MapSourceRefusesAnUnknownCoordinateFormat) {
     EXPECT_FALSE(readMapSourceRoute(host, file("r.txt", "Grid\tUTM\r\nWaypoint\tA\t\t\t32U 1 2\r\n")).ok);
     EXPECT_EQ(host.textsOf(MsgKind::Error),
-              std::vector<std::string>{"Nicht erlaubtes Koordinatenformat in der Eingabedatei:\r\n\r\n\"Grid\tUTM\"\r\n\r\n"
-                                       "Erlaubte Formate: hddd.ddddd\xB0 oder hddd\xB0mm.mmm'"});
+              std::vector<std::string>{
+                  "Nicht erlaubtes Koordinatenformat in der Eingabedatei:\r\n\r\n\"Grid\tUTM\"\r\n\r\n"
+                  "Erlaubte Formate: hddd.ddddd\xB0 oder hddd\xB0mm.mmm'"});
 }
 
 TEST_F(RouteFiles, MapSourceRoutesPointsByName) {
@@ -94,7 +102,7 @@ TEST_F(RouteFiles, MapSourceRoutesPointsByName) {
                    "Route Waypoint\tSued\t\r\nRoute Waypoint\tKaputt\t\r\n"));
     ASSERT_TRUE(decimal.ok);
     EXPECT_EQ(decimal.points, (std::vector<std::string>{"011.5824 / 48.20958", "010.7500 / 49.50000",
-                                                         "-070.2500 / -33.90000"}));
+                                                        "-070.2500 / -33.90000"}));
 
     const auto degMin = readMapSourceRoute(host, file("m.txt",
                                                       "Grid\tLat/Lon hddd\xB0mm.mmm'\r\n"

@@ -22,8 +22,8 @@ protected:
     }
 
     // A cache km away from (49.5, 10.75) in the given direction.
-    void addCache(const std::string& waypoint, double km, double bearing, const std::string& type = "Traditional Cache",
-                  const std::string& name = "") {
+    void addCache(const std::string& waypoint, double km, double bearing,
+                  const std::string& type = "Traditional Cache", const std::string& name = "") {
         const GeoPoint p = *Project(49.5, 10.75, km, bearing);
         TCacheRec rec;
         rec.Waypoint = waypoint;
@@ -45,7 +45,8 @@ protected:
             auto dms = [](double v) {
                 const int d = static_cast<int>(v);
                 const int m = static_cast<int>((v - d) * 60);
-                return std::to_string(d) + " " + std::to_string(m) + " " + std::to_string((v - d - m / 60.0) * 3600);
+                return std::to_string(d) + " " + std::to_string(m) + " " +
+                       std::to_string((v - d - m / 60.0) * 3600);
             };
             text += dms(p.lon) + " " + dms(p.lat) + "\r\n";
         }
@@ -83,7 +84,8 @@ TEST_F(RouteSearch, WithoutADatabaseItOpensEmptyAfterAnError) {
     model.open();
     EXPECT_TRUE(model.cacheIndex().empty());
     ASSERT_EQ(home.host.textsOf(MsgKind::Error).size(), 1u);
-    EXPECT_EQ(home.host.textsOf(MsgKind::Error)[0].rfind("Fehler beim Lesen der Datei " + home.workFile("Caches.bin"), 0),
+    EXPECT_EQ(home.host.textsOf(MsgKind::Error)[0].rfind(
+                  "Fehler beim Lesen der Datei " + home.workFile("Caches.bin"), 0),
               0u);
 }
 
@@ -107,11 +109,13 @@ TEST_F(RouteSearch, CalculationIsOfferedForTwoPointsAndAWidthAbove01) {
     EXPECT_EQ(model.width(), -1);
 
     // An overlay file replaces the points the cursor files gave.
-    home.dir.write("r.ovl", "[Symbol 1]\r\nPunkte=3\r\nXKoord0=10\r\nYKoord0=49\r\nXKoord1=11\r\nYKoord1=49\r\n"
-                            "XKoord2=12\r\nYKoord2=49\r\n");
+    home.dir.write("r.ovl",
+                   "[Symbol 1]\r\nPunkte=3\r\nXKoord0=10\r\nYKoord0=49\r\nXKoord1=11\r\nYKoord1=49\r\n"
+                   "XKoord2=12\r\nYKoord2=49\r\n");
     model.format = RouteFormat::Overlay;
     ASSERT_TRUE(model.loadRoute(home.dir.file("r.ovl")));
-    EXPECT_EQ(model.routePoints(), (std::vector<std::string>{"10.0000 / 49.0000", "11.0000 / 49.0000", "12.0000 / 49.0000"}));
+    EXPECT_EQ(model.routePoints(),
+              (std::vector<std::string>{"10.0000 / 49.0000", "11.0000 / 49.0000", "12.0000 / 49.0000"}));
     EXPECT_EQ(model.sourceText(), "Quelle [" + home.dir.file("r.ovl") + "]");
     EXPECT_EQ(model.pointCountText(), "3 Punkte in Quelldatei:");
     // A refused file keeps the points.
@@ -122,10 +126,10 @@ TEST_F(RouteSearch, CalculationIsOfferedForTwoPointsAndAWidthAbove01) {
 
 TEST_F(RouteSearch, FindsCachesAlongTheRouteWithTheirDistances) {
     addCache("GCFAR", 20, 0);
-    addCache("GCB", 6.2, 95, "Multi-Cache", "Burgblick");   // near the samples of the first leg
-    addCache("GCA", 0.5, 300);                         // at the start
-    addCache("GCEND", 13.2, 90);                       // within W of the route's end, which is no sample
-    addCache("GCSOUTH", 1, 180);                       // also at the start, later in the database
+    addCache("GCB", 6.2, 95, "Multi-Cache", "Burgblick");  // near the samples of the first leg
+    addCache("GCA", 0.5, 300);                             // at the start
+    addCache("GCEND", 13.2, 90);                           // within W of the route's end, which is no sample
+    addCache("GCSOUTH", 1, 180);                           // also at the start, later in the database
     writeDb();
     model.open();
     model.format = RouteFormat::CursorCoordinates;
@@ -186,7 +190,8 @@ TEST_F(RouteSearch, AbortKeepsWhatWasFound) {
     home.host.abortAtPoll(3);
     model.calculate();
     EXPECT_EQ(model.results().size(), 2u);
-    EXPECT_EQ(model.actionText(), "Die Berechnung wurde nach 2 Caches abgebrochen.");
+    EXPECT_EQ(model.countText(), "Die Berechnung wurde nach 2 Caches abgebrochen.");
+    EXPECT_EQ(model.actionText(), "Warten auf Benutzereingabe");
     EXPECT_TRUE(model.canPrune());
 }
 
@@ -208,7 +213,7 @@ TEST_F(RouteSearch, PruningAndTransfer) {
     model.removeFinds();
     EXPECT_EQ(waypoints(), (std::vector<std::string>{"GCA", "GCC", "GCD"}));
     model.removeResult(0);
-    EXPECT_EQ(model.actionText(), "Entlang der Route wurden 2 Caches gefunden.");
+    EXPECT_EQ(model.countText(), "Entlang der Route wurden 2 Caches gefunden.");
     EXPECT_FALSE(model.resultDetails(5));
     EXPECT_EQ(model.resultDetails(0)->Waypoint, "GCC");
     model.removeWaypoints({"gcd"});
@@ -227,7 +232,8 @@ TEST_F(RouteSearch, PruningAndTransfer) {
     model.calculate();
     model.keepWorkList = false;
     EXPECT_TRUE(model.transfer());
-    EXPECT_EQ(readListFile(home.workFile("WPList.txt")), (std::vector<std::string>{"GCA", "GCB", "GCC", "GCD"}));
+    EXPECT_EQ(readListFile(home.workFile("WPList.txt")),
+              (std::vector<std::string>{"GCA", "GCB", "GCC", "GCD"}));
 }
 
 TEST_F(RouteSearch, RemovingFindsWithoutAFindsFileSaysSo) {
@@ -240,7 +246,8 @@ TEST_F(RouteSearch, RemovingFindsWithoutAFindsFileSaysSo) {
     model.removeFinds();
     EXPECT_EQ(waypoints(), std::vector<std::string>{"GCA"});
     ASSERT_EQ(home.host.textsOf(MsgKind::Error).size(), 1u);
-    EXPECT_EQ(home.host.textsOf(MsgKind::Error)[0].rfind("Fehler beim Lesen der Datei " + home.workFile("Finds.bin"), 0),
+    EXPECT_EQ(home.host.textsOf(MsgKind::Error)[0].rfind(
+                  "Fehler beim Lesen der Datei " + home.workFile("Finds.bin"), 0),
               0u);
 }
 
@@ -254,9 +261,10 @@ TEST_F(RouteSearch, DetailsOfACacheNoLongerInTheDatabase) {
     ASSERT_EQ(writeFileAtomic(home.workFile("Caches.bin"), ""), 0);
     RebuildIndex(home.ctx());
     EXPECT_FALSE(model.resultDetails(0));
-    EXPECT_EQ(home.host.textsOf(MsgKind::Error),
-              std::vector<std::string>{"Cache nicht in der Datenbank gefunden!\r\n(Cache liegt vermutlich in einem "
-                                       "anderen Land oder wurde mittlerweile archiviert.)"});
+    EXPECT_EQ(
+        home.host.textsOf(MsgKind::Error),
+        std::vector<std::string>{"Cache nicht in der Datenbank gefunden!\r\n(Cache liegt vermutlich in einem "
+                                 "anderen Land oder wurde mittlerweile archiviert.)"});
 }
 
 }  // namespace

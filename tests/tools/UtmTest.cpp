@@ -17,10 +17,11 @@ TEST(Utm, ZonesBandsAndTheDocumentedPoints) {
         int zone;
         char band;
     } cases[] = {
-        {49.5, 10.75, 32, 'U'}, {0, 3, 31, 'N'},   {60, 5, 32, 'V'},    {60, 2.9, 31, 'V'},  {56, 3, 32, 'V'},
-        {64, 5, 31, 'W'},       {78, 10, 33, 'X'}, {78, 8, 31, 'X'},    {78, 21, 35, 'X'},   {78, 41.9, 37, 'X'},
-        {78, 42, 38, 'X'},      {84, 0, 31, 'X'},  {85, 10, 32, 'Z'},   {-81, 10, 32, 'Z'},  {-80, 10, 32, 'C'},
-        {0, 180, 1, 'N'},       {0, -180, 1, 'N'}, {-0.001, 0, 31, 'M'}, {71.99, 0, 31, 'W'}, {72, 0, 31, 'X'},
+        {49.5, 10.75, 32, 'U'}, {0, 3, 31, 'N'},      {60, 5, 32, 'V'},    {60, 2.9, 31, 'V'},
+        {56, 3, 32, 'V'},       {64, 5, 31, 'W'},     {78, 10, 33, 'X'},   {78, 8, 31, 'X'},
+        {78, 21, 35, 'X'},      {78, 41.9, 37, 'X'},  {78, 42, 38, 'X'},   {84, 0, 31, 'X'},
+        {85, 10, 32, 'Z'},      {-81, 10, 32, 'Z'},   {-80, 10, 32, 'C'},  {0, 180, 1, 'N'},
+        {0, -180, 1, 'N'},      {-0.001, 0, 31, 'M'}, {71.99, 0, 31, 'W'}, {72, 0, 31, 'X'},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(utmZone(c.lat, c.lon), c.zone) << c.lat << " " << c.lon;
@@ -97,9 +98,18 @@ TEST_F(UtmDialog, InputErrorsAreReportedAndKeepTheOtherFields) {
         {{"", "30", 0}, {"10", "0", 0}, "Falsche oder ung\xFCltige Breitenangabe."},
         {{"49", "3.0.0", 0}, {"10", "0", 0}, "Falsche oder ung\xFCltige Breitenangabe."},
         {{"49", "30", 0}, {"", "", 0}, "Falsche oder ung\xFCltige L\xE4ngenangabe."},
-        {{"91", "", 0}, {"10", "0", 0}, "Die Breitenangabe liegt au\xDF" "erhalb des zul\xE4ssigen Bereichs [-90 ; 90]"},
-        {{"89", "60.5", 1}, {"10", "0", 0}, "Die Breitenangabe liegt au\xDF" "erhalb des zul\xE4ssigen Bereichs [-90 ; 90]"},
-        {{"0", "", 0}, {"180", "0.1", 1}, "Die L\xE4ngenangabe liegt au\xDF" "erhalb des zul\xE4ssigen Bereichs [-180 ; 180]"},
+        {{"91", "", 0},
+         {"10", "0", 0},
+         "Die Breitenangabe liegt au\xDF"
+         "erhalb des zul\xE4ssigen Bereichs [-90 ; 90]"},
+        {{"89", "60.5", 1},
+         {"10", "0", 0},
+         "Die Breitenangabe liegt au\xDF"
+         "erhalb des zul\xE4ssigen Bereichs [-90 ; 90]"},
+        {{"0", "", 0},
+         {"180", "0.1", 1},
+         "Die L\xE4ngenangabe liegt au\xDF"
+         "erhalb des zul\xE4ssigen Bereichs [-180 ; 180]"},
     };
     for (const Case& c : cases) {
         model.zone = "7";
@@ -146,7 +156,8 @@ TEST_F(UtmDialog, KeysAreFiltered) {
 }
 
 // PROJ's cs2cs as the independent implementation: every zone, from 80 S to 84 N, across the zone.
-std::vector<std::pair<double, double>> cs2csProject(int zone, const std::vector<std::pair<double, double>>& lonLat) {
+std::vector<std::pair<double, double>> cs2csProject(int zone,
+                                                    const std::vector<std::pair<double, double>>& lonLat) {
     char input[] = "/tmp/vellora_utm_XXXXXX";
     const int fd = mkstemp(input);
     if (fd < 0) return {};
@@ -154,8 +165,9 @@ std::vector<std::pair<double, double>> cs2csProject(int zone, const std::vector<
     for (const auto& [lon, lat] : lonLat) text += std::to_string(lon) + " " + std::to_string(lat) + "\n";
     if (write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size())) return {};
     close(fd);
-    const std::string cmd = "cs2cs -f %.4f +proj=longlat +datum=WGS84 +to +proj=utm +zone=" + std::to_string(zone) +
-                            " +datum=WGS84 " + input + " 2>/dev/null";
+    const std::string cmd =
+        "cs2cs -f %.4f +proj=longlat +datum=WGS84 +to +proj=utm +zone=" + std::to_string(zone) +
+        " +datum=WGS84 " + input + " 2>/dev/null";
     std::vector<std::pair<double, double>> out;
     if (FILE* p = popen(cmd.c_str(), "r")) {
         double e = 0, n = 0, h = 0;
@@ -167,7 +179,8 @@ std::vector<std::pair<double, double>> cs2csProject(int zone, const std::vector<
 }
 
 TEST(UtmAgainstProj, AgreesToTheMetreOverEveryZone) {
-    if (std::system("command -v cs2cs >/dev/null 2>&1") != 0) GTEST_SKIP() << "cs2cs (proj-bin) is not installed";
+    if (std::system("command -v cs2cs >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "cs2cs (proj-bin) is not installed";
     int compared = 0;
     for (int zone = 1; zone <= 60; ++zone) {
         const double lon0 = zone * 6 - 183;
