@@ -36,6 +36,7 @@
 #include "ui/ListingCommands.h"
 #include "ui/OutputBrowserWidget.h"
 #include "ui/QtText.h"
+#include "ui/ToolCommands.h"
 #include "ui/Resources.h"
 #include "ui/Rot13Dialog.h"
 #include "ui/SettingsDialog.h"
@@ -278,6 +279,7 @@ void MainWindow::wireCommands() {
         {Cmd::OnlineDocumentation, [this] { ctx_.host().openWithSystem(kOnlineManual); }},
         {Cmd::Errortracker, [this] { ctx_.host().openWithSystem(kErrorTracker); }},
     };
+    ToolCommands::wire(ctx_, this, handlers_);
 
     for (const auto& c : kCommands) {
         QAction* a = action(c.id);

@@ -1,0 +1,56 @@
+#pragma once
+// The calculator "Wegpunktberechnungen" (distance page and projection page) bound to
+// CalculatorModel. The cache search buttons stay disabled until the name search exists.
+#include <QDialog>
+#include <vector>
+
+#include "tools/Calculator.h"
+
+class QComboBox;
+class QGridLayout;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+
+namespace vellora {
+
+class CalculatorDialog : public QDialog, private DialogModel::Observer {
+    Q_OBJECT
+public:
+    // The model outlives the dialog: its numbers are kept for the run of the program.
+    CalculatorDialog(CalculatorModel& model, bool showTooltips, QWidget* parent = nullptr);
+    ~CalculatorDialog() override;
+
+    QTabWidget* pages() const { return pages_; }
+    // Fields by the model's inputs, for tests.
+    QLineEdit* degrees(const CoordFields& f) const;
+    QLineEdit* minutes(const CoordFields& f) const;
+    QComboBox* hemisphere(const CoordFields& f) const;
+    QLineEdit* distanceEdit() const { return distance_; }
+    QLineEdit* bearingEdit() const { return bearing_; }
+    QLabel* distanceResult() const { return distanceResult_; }
+    QLabel* projectionLine(int n) const { return projectionLines_[n]; }
+
+private:
+    struct Row {
+        CoordFields* fields;
+        QLineEdit* degrees;
+        QLineEdit* minutes;
+        QComboBox* hemisphere;
+    };
+    void addRow(QGridLayout* grid, int row, const char* label, CoordFields& f, bool latitude,
+                CalculatorModel::FieldKind degreeKind);
+    void modelChanged() override;
+
+    CalculatorModel& model_;
+    QTabWidget* pages_ = nullptr;
+    std::vector<Row> rows_;
+    QLineEdit* distance_ = nullptr;
+    QLineEdit* bearing_ = nullptr;
+    QLabel* distanceResult_ = nullptr;
+    QLabel* projectionLines_[2] = {nullptr, nullptr};
+    bool updating_ = false;
+};
+
+}  // namespace vellora

@@ -1,0 +1,241 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+
+#include "core/CacheRec.h"
+#include "core/FileProcs.h"
+#include "core/FileUtil.h"
+#include "core/GCDBParse.h"
+#include "support/TestHome.h"
+#include "tools/Projection.h"
+#include "ui/CalculatorDialog.h"
+#include "ui/MainWindow.h"
+#include "ui/QtText.h"
+#include "ui/RouteDialog.h"
+#include "ui/Screenshots.h"
+#include "ui/ToolCommands.h"
+#include "ui/UtmDialog.h"
+
+namespace vellora {
+namespace {
+
+void retype(QLineEdit* edit, const char* keys) {
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClicks(edit, keys);
+}
+
+TEST(CalculatorView, RecomputesOnEveryKeyAndKeepsTheNumbers) {
+    test::TestHome home;
+    CalculatorModel model(home.ctx());
+    model.page = CalculatorModel::Page::Projection;
+    {
+        CalculatorDialog dialog(model, true);
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Wegpunktberechnungen"));
+        EXPECT_EQ(dialog.pages()->currentIndex(), 1);
+        EXPECT_EQ(dialog.distanceResult()->text(),
+                  QStringLiteral("Entfernung = 69.150 km in Richtung 17.82 Grad"));
+        EXPECT_EQ(dialog.projectionLine(0)->text(), qs("N 48\xB0 45.169"));
+        EXPECT_EQ(dialog.projectionLine(1)->text(), qs("E 10\xB0 28.996"));
+        test::screenshot(&dialog, "calculator");
+
+        retype(dialog.distanceEdit(), "");
+        EXPECT_EQ(dialog.projectionLine(0)->text(), QStringLiteral("Fehler bei Entfernung"));
+        EXPECT_EQ(dialog.projectionLine(1)->text(), QString());
+        QTest::keyClicks(dialog.distanceEdit(), "0,5x");
+        EXPECT_EQ(dialog.distanceEdit()->text(), QStringLiteral("0.5"));
+        EXPECT_EQ(model.projDistance, "0.5");
+
+        QLineEdit* degrees = dialog.degrees(model.projStartLat);
+        retype(degrees, "4.8");  // the projection page's degrees take digits only
+        EXPECT_EQ(degrees->text(), QStringLiteral("48"));
+        QLineEdit* minutes = dialog.minutes(model.distTargetLat);
+        retype(minutes, "x");
+        EXPECT_EQ(dialog.distanceResult()->text(), QStringLiteral("Fehler bei Zielkoordinate Breite"));
+        dialog.hemisphere(model.projStartLat)->setCurrentIndex(1);
+        EXPECT_EQ(dialog.projectionLine(0)->text().left(1), QStringLiteral("S"));
+        for (QPushButton* b : dialog.findChildren<QPushButton*>()) {
+            if (b->text() == QStringLiteral("Cache suchen...")) {
+                EXPECT_FALSE(b->isEnabled());
+            }
+        }
+    }
+    CalculatorDialog again(model, true);
+    EXPECT_EQ(again.distanceEdit()->text(), QStringLiteral("0.5"));
+    EXPECT_EQ(again.hemisphere(model.projStartLat)->currentIndex(), 0);
+    EXPECT_EQ(again.degrees(model.projStartLat)->text(), QStringLiteral("48"));
+}
+
+TEST(UtmView, ConvertsBothWaysAndReportsErrors) {
+    test::TestHome home;
+    UtmDialog dialog(home.ctx());
+    EXPECT_EQ(dialog.windowTitle(), qs("Umrechnung L\xE4nge/Breite <=> UTM"));
+    EXPECT_EQ(dialog.band()->currentText(), QStringLiteral("U"));
+    QTest::keyClicks(dialog.latDegrees(), "49");
+    QTest::keyClicks(dialog.latMinutes(), "30,0");
+    QTest::keyClicks(dialog.lonDegrees(), "10");
+    QTest::keyClicks(dialog.lonMinutes(), "45");
+    EXPECT_EQ(dialog.latMinutes()->text(), QStringLiteral("30.0"));
+    QTest::mouseClick(dialog.toUtmButton(), Qt::LeftButton);
+    EXPECT_EQ(dialog.zone()->text(), QStringLiteral("32"));
+    EXPECT_EQ(dialog.band()->currentText(), QStringLiteral("U"));
+    EXPECT_EQ(dialog.easting()->text(), QStringLiteral("626710"));
+    EXPECT_EQ(dialog.northing()->text(), QStringLiteral("5484512"));
+    test::screenshot(&dialog, "utm");
+
+    retype(dialog.northing(), "5000000x");
+    EXPECT_EQ(dialog.northing()->text(), QStringLiteral("5000000"));
+    retype(dialog.easting(), "500000");
+    dialog.band()->setCurrentText(QStringLiteral("M"));
+    QTest::mouseClick(dialog.toLatLonButton(), Qt::LeftButton);
+    EXPECT_EQ(dialog.latHemisphere()->currentIndex(), 1);
+    EXPECT_EQ(dialog.latDegrees()->text() + " " + dialog.latMinutes()->text(), QStringLiteral("45 9.209"));
+
+    dialog.latDegrees()->clear();
+    QTest::mouseClick(dialog.toUtmButton(), Qt::LeftButton);
+    EXPECT_EQ(home.host.textsOf(MsgKind::Error),
+              std::vector<std::string>{"Falsche oder ung\xFCltige Breitenangabe."});
+    EXPECT_EQ(dialog.zone()->text(), QStringLiteral("32"));
+}
+
+class RouteView : public ::testing::Test {
+protected:
+    RouteView() {
+        home.ctx().settings.HomeLat = 49.5;
+        home.ctx().settings.HomeLong = 10.75;
+        std::string db;
+        int n = 0;
+        for (const char* type : {"Traditional Cache", "Multi-Cache", "Unknown Cache", "Traditional Cache"}) {
+            const GeoPoint p = *Project(49.5, 10.75, 0.5 + n, 90);
+            TCacheRec rec;
+            rec.Waypoint = "GC10" + std::to_string(n++);
+            rec.CacheName = "Cache " + rec.Waypoint;
+            rec.CacheType = type;
+            rec.Lat = p.lat;
+            rec.Lon = p.lon;
+            db += encodeCacheRec(rec);
+        }
+        writeFileAtomic(home.workFile("Caches.bin"), db);
+        RebuildIndex(home.ctx());
+        home.dir.write("a.coo", "10 45 0 49 30 0\r\n");
+        home.dir.write("b.coo", "10 51 0 49 30 0\r\n");
+    }
+    test::TestHome home;
+    RouteTypeFilter filter;
+};
+
+TEST_F(RouteView, LoadCalculatePruneAndTransfer) {
+    RouteDialog dialog(home.ctx(), filter);
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Caches entlang einer Route suchen"));
+    EXPECT_FALSE(dialog.calculateButton()->isEnabled());
+    EXPECT_FALSE(dialog.transferButton()->isEnabled());
+    EXPECT_FALSE(dialog.mapButton()->isEnabled());
+    EXPECT_TRUE(dialog.keepBox()->isChecked());
+
+    dialog.formatChoice()->setCurrentIndex(1);
+    home.host.answerNextOpen({home.dir.file("a.coo")});
+    home.host.answerNextOpen({home.dir.file("b.coo")});
+    QTest::mouseClick(dialog.loadButton(), Qt::LeftButton);
+    EXPECT_FALSE(dialog.calculateButton()->isEnabled());
+    QTest::mouseClick(dialog.loadButton(), Qt::LeftButton);
+    EXPECT_EQ(home.host.dialogs.at(0).filters.at(0).name, "Top50 Cursor-Koordinaten (*.coo)");
+    EXPECT_EQ(home.host.dialogs.at(0).startDir, home.ctx().workDirPath());
+    EXPECT_TRUE(dialog.calculateButton()->isEnabled());
+    retype(dialog.widthEdit(), "0,1");
+    EXPECT_EQ(dialog.widthEdit()->text(), QStringLiteral("0.1"));
+    EXPECT_FALSE(dialog.calculateButton()->isEnabled());
+    QTest::keyClicks(dialog.widthEdit(), "5");
+    EXPECT_TRUE(dialog.calculateButton()->isEnabled());
+    retype(dialog.widthEdit(), "3");
+
+    // Ticking the filter asks for the types; only traditionals pass.
+    dialog.runFilterDialog = [](RouteTypeFilter& f) {
+        f.types[0] = true;
+        return true;
+    };
+    QTest::mouseClick(dialog.filterBox(), Qt::LeftButton);
+    EXPECT_TRUE(dialog.filterBox()->isChecked());
+    QTest::mouseClick(dialog.calculateButton(), Qt::LeftButton);
+    ASSERT_EQ(dialog.resultList()->count(), 2);
+    EXPECT_EQ(dialog.resultList()->item(0)->text(), QStringLiteral("GC100 (0.50 km / 0.50 km) Cache GC100"));
+    EXPECT_EQ(dialog.countLabel()->text(), QStringLiteral("Entlang der Route wurden 2 Caches gefunden."));
+    test::screenshot(&dialog, "route");
+
+    QTest::mouseClick(dialog.filterBox(), Qt::LeftButton);
+    EXPECT_FALSE(dialog.filterBox()->isChecked());
+    QTest::mouseClick(dialog.calculateButton(), Qt::LeftButton);
+    ASSERT_EQ(dialog.resultList()->count(), 4);
+    dialog.resultList()->setCurrentRow(1);
+    QTest::keyClick(&dialog, Qt::Key_Delete);
+    ASSERT_EQ(dialog.resultList()->count(), 3);
+    EXPECT_EQ(dialog.resultList()->item(1)->text().left(5), QStringLiteral("GC102"));
+    EXPECT_EQ(dialog.countLabel()->text(), QStringLiteral("Entlang der Route wurden 3 Caches gefunden."));
+
+    QTest::mouseClick(dialog.keepBox(), Qt::LeftButton);
+    QTest::mouseClick(dialog.transferButton(), Qt::LeftButton);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(readListFile(home.workFile("WPList.txt")),
+              (std::vector<std::string>{"GC100", "GC102", "GC103"}));
+}
+
+TEST_F(RouteView, FilterDialogSetsTheTypesOnOkOnly) {
+    RouteFilterDialog dialog(filter);
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Cachefilter"));
+    EXPECT_EQ(dialog.typeBox(8)->text(), QStringLiteral("CITO-Event"));
+    dialog.typeBox(6)->setChecked(true);
+    dialog.reject();
+    EXPECT_FALSE(filter.types[6]);
+    dialog.typeBox(6)->setChecked(true);
+    dialog.accept();
+    EXPECT_TRUE(filter.types[6]);
+}
+
+TEST(ToolCommandsView, MainWindowOpensTheToolsAndAsksAfterATransfer) {
+    test::TestHome home;
+    home.restart();
+    home.ctx().programConf().writeString("Program", "OutDir", home.dir.file("ausgabe"));
+    makeDirs(home.dir.file("ausgabe"));
+    MainWindow window(home.ctx(), false);
+    for (Cmd id : {Cmd::Distance, Cmd::ProjectWaypoints, Cmd::Utm, Cmd::RouteCaches})
+        EXPECT_TRUE(window.action(id)->isEnabled());
+
+    int pageSeen = -1;
+    QTimer::singleShot(0, [&] {
+        auto* d = qobject_cast<CalculatorDialog*>(QApplication::activeModalWidget());
+        if (d) pageSeen = d->pages()->currentIndex();
+        if (d) d->accept();
+    });
+    window.action(Cmd::ProjectWaypoints)->trigger();
+    EXPECT_EQ(pageSeen, 1);
+
+    writeFileAtomic(home.workFile("Caches.bin"), "");
+    home.dir.write("r.coo", "10 45 0 49 30 0\r\n10 46 0 49 30 0\r\n");
+    home.host.answerNextOpen({home.dir.file("r.coo")});
+    home.host.answerNext(MsgResult::No);
+    QTimer::singleShot(0, [&] {
+        auto* d = qobject_cast<RouteDialog*>(QApplication::activeModalWidget());
+        if (!d) return;
+        d->formatChoice()->setCurrentIndex(1);
+        d->model().chooseAndLoadRoute();
+        d->model().calculate();
+        d->model().transfer();
+    });
+    window.action(Cmd::RouteCaches)->trigger();
+    const auto questions = home.host.textsOf(MsgKind::Confirmation);
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_EQ(questions[0], RouteSearchModel::kTransferQuestion);
+    EXPECT_TRUE(home.dir.exists("WPList.txt"));
+}
+
+}  // namespace
+}  // namespace vellora
