@@ -36,10 +36,10 @@
 #include "ui/ListingCommands.h"
 #include "ui/OutputBrowserWidget.h"
 #include "ui/QtText.h"
-#include "ui/ToolCommands.h"
 #include "ui/Resources.h"
 #include "ui/Rot13Dialog.h"
 #include "ui/SettingsDialog.h"
+#include "ui/ToolCommands.h"
 
 namespace vellora {
 
