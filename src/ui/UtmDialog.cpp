@@ -25,6 +25,7 @@ UtmDialog::UtmDialog(RunContext& ctx, QWidget* parent) : QDialog(parent), model_
         auto* e = new QLineEdit(parent);
         e->setObjectName(QString::fromLatin1(name));
         e->setMaxLength(UtmDialogModel::maxLength(lengthKey));
+        e->setMaximumWidth(90);
         KeyFilter::install(e, [kind](char c) { return UtmDialogModel::filterKey(kind, c); });
         return e;
     };
