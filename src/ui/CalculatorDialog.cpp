@@ -21,17 +21,11 @@ constexpr const char* kSearchTip =
     "Cache suchen und dessen Koordinaten \xFC"
     "bernehmen";
 
-QPushButton* searchButton(QWidget* parent) {
-    auto* b = new QPushButton(qs("Cache suchen..."), parent);
-    b->setToolTip(qs(kSearchTip));
-    b->setEnabled(false);
-    return b;
-}
-
 }  // namespace
 
-CalculatorDialog::CalculatorDialog(CalculatorModel& model, bool showTooltips, QWidget* parent)
-    : QDialog(parent), model_(model) {
+CalculatorDialog::CalculatorDialog(CalculatorModel& model, bool showTooltips, QWidget* parent,
+                                   CacheChooser chooseCache)
+    : QDialog(parent), model_(model), chooseCache_(std::move(chooseCache)) {
     setObjectName(QStringLiteral("frmCalculator"));
     setWindowTitle(qs(CalculatorModel::kCaption));
     pages_ = new QTabWidget(this);
@@ -42,10 +36,10 @@ CalculatorDialog::CalculatorDialog(CalculatorModel& model, bool showTooltips, QW
     using K = CalculatorModel::FieldKind;
     addRow(dGrid, 0, "Startkoordinate Breite:", model_.distStartLat, true, K::Degrees);
     addRow(dGrid, 1, "Startkoordinate L\xE4nge:", model_.distStartLon, false, K::Degrees);
-    dGrid->addWidget(searchButton(distanceGroup), 0, 4, 2, 1);
+    dGrid->addWidget(addSearchButton(distanceGroup, CalculatorModel::Group::DistanceStart), 0, 4, 2, 1);
     addRow(dGrid, 2, "Zielkoordinate Breite:", model_.distTargetLat, true, K::Degrees);
     addRow(dGrid, 3, "Zielkoordinate L\xE4nge:", model_.distTargetLon, false, K::Degrees);
-    dGrid->addWidget(searchButton(distanceGroup), 2, 4, 2, 1);
+    dGrid->addWidget(addSearchButton(distanceGroup, CalculatorModel::Group::DistanceTarget), 2, 4, 2, 1);
     distanceResult_ = new QLabel(distanceGroup);
     distanceResult_->setObjectName(QStringLiteral("lblDistResult"));
     dGrid->addWidget(distanceResult_, 4, 0, 1, 5);
@@ -59,7 +53,7 @@ CalculatorDialog::CalculatorDialog(CalculatorModel& model, bool showTooltips, QW
     auto* pGrid = new QGridLayout(projectionGroup);
     addRow(pGrid, 0, "Startkoordinate Breite:", model_.projStartLat, true, K::ProjectionDegrees);
     addRow(pGrid, 1, "Startkoordinate L\xE4nge:", model_.projStartLon, false, K::ProjectionDegrees);
-    pGrid->addWidget(searchButton(projectionGroup), 0, 4, 2, 1);
+    pGrid->addWidget(addSearchButton(projectionGroup, CalculatorModel::Group::ProjectionStart), 0, 4, 2, 1);
     auto numberEdit = [&](const char* name, int maxLength, std::string& target) {
         auto* e = new QLineEdit(projectionGroup);
         e->setObjectName(QString::fromLatin1(name));
@@ -149,6 +143,17 @@ void CalculatorDialog::addRow(QGridLayout* grid, int row, const char* label, Coo
         f.hemisphere = i;
         model_.inputChanged();
     });
+}
+
+QPushButton* CalculatorDialog::addSearchButton(QWidget* parent, CalculatorModel::Group group) {
+    auto* b = new QPushButton(qs("Cache suchen..."), parent);
+    b->setToolTip(qs(kSearchTip));
+    b->setEnabled(static_cast<bool>(chooseCache_));
+    connect(b, &QPushButton::clicked, this, [this, group] {
+        if (const auto waypoint = chooseCache_()) model_.takeCacheCoordinates(group, *waypoint);
+    });
+    search_[static_cast<int>(group)] = b;
+    return b;
 }
 
 QLineEdit* CalculatorDialog::degrees(const CoordFields& f) const {

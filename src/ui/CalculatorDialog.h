@@ -1,7 +1,11 @@
 #pragma once
 // The calculator "Wegpunktberechnungen" (distance page and projection page) bound to
-// CalculatorModel. The cache search buttons stay disabled until the name search exists.
+// CalculatorModel. The cache search buttons ask chooseCache for a waypoint; without one they
+// stay disabled.
 #include <QDialog>
+#include <functional>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "tools/Calculator.h"
@@ -19,7 +23,11 @@ class CalculatorDialog : public QDialog, private DialogModel::Observer {
     Q_OBJECT
 public:
     // The model outlives the dialog: its numbers are kept for the run of the program.
-    CalculatorDialog(CalculatorModel& model, bool showTooltips, QWidget* parent = nullptr);
+    // Lets the user pick a cache (the name search); nothing when cancelled.
+    using CacheChooser = std::function<std::optional<std::string>()>;
+
+    CalculatorDialog(CalculatorModel& model, bool showTooltips, QWidget* parent = nullptr,
+                     CacheChooser chooseCache = {});
     ~CalculatorDialog() override;
 
     QTabWidget* pages() const { return pages_; }
@@ -31,6 +39,7 @@ public:
     QLineEdit* bearingEdit() const { return bearing_; }
     QLabel* distanceResult() const { return distanceResult_; }
     QLabel* projectionLine(int n) const { return projectionLines_[n]; }
+    QPushButton* searchButton(CalculatorModel::Group group) const { return search_[static_cast<int>(group)]; }
 
 private:
     struct Row {
@@ -42,6 +51,7 @@ private:
     void addRow(QGridLayout* grid, int row, const char* label, CoordFields& f, bool latitude,
                 CalculatorModel::FieldKind degreeKind);
     void modelChanged() override;
+    QPushButton* addSearchButton(QWidget* parent, CalculatorModel::Group group);
 
     CalculatorModel& model_;
     QTabWidget* pages_ = nullptr;
@@ -50,6 +60,8 @@ private:
     QLineEdit* bearing_ = nullptr;
     QLabel* distanceResult_ = nullptr;
     QLabel* projectionLines_[2] = {nullptr, nullptr};
+    CacheChooser chooseCache_;
+    QPushButton* search_[3] = {nullptr, nullptr, nullptr};
     bool updating_ = false;
 };
 

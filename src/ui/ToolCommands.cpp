@@ -28,12 +28,12 @@ void ToolCommands::wire(RunContext& ctx, QWidget* window, std::map<Cmd, std::fun
 
 void ToolCommands::calculator(CalculatorModel::Page page) {
     calculator_.page = page;
-    CalculatorDialog dialog(calculator_, ctx_.settings.ShowTooltips, window_);
+    CalculatorDialog dialog(calculator_, ctx_.settings.ShowTooltips, window_, chooseCache);
     execCentred(dialog, window_);
 }
 
 void ToolCommands::utm() {
-    UtmDialog dialog(ctx_, window_);
+    UtmDialog dialog(ctx_, window_, chooseCache);
     execCentred(dialog, window_);
 }
 

@@ -5,6 +5,8 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "shell/MainWindow.h"
 #include "tools/Calculator.h"
@@ -29,6 +31,9 @@ public:
     void utm();
     // The route search; after a transfer asks whether to show the work list and runs openWorkList on yes.
     void routeCaches(const std::function<void()>& openWorkList);
+
+    // The name search the cache search buttons use; none yet, so they stay disabled.
+    std::function<std::optional<std::string>()> chooseCache;
 
     CalculatorModel& calculatorModel() { return calculator_; }
     RouteTypeFilter& routeFilter() { return filter_; }

@@ -17,7 +17,9 @@
 
 namespace vellora {
 
-UtmDialog::UtmDialog(RunContext& ctx, QWidget* parent) : QDialog(parent), model_(ctx) {
+UtmDialog::UtmDialog(RunContext& ctx, QWidget* parent,
+                     std::function<std::optional<std::string>()> chooseCache)
+    : QDialog(parent), model_(ctx) {
     setObjectName(QStringLiteral("frmUTM"));
     setWindowTitle(qs(UtmDialogModel::kCaption));
     using K = UtmDialogModel::FieldKind;
@@ -48,9 +50,13 @@ UtmDialog::UtmDialog(RunContext& ctx, QWidget* parent) : QDialog(parent), model_
     g->addWidget(lonDeg_, 1, 1);
     g->addWidget(lonMin_, 1, 2);
     g->addWidget(lonHemi_, 1, 3);
-    auto* search = new QPushButton(qs("Cachekoord. suchen"), geo);
-    search->setEnabled(false);
-    g->addWidget(search, 2, 0, 1, 4);
+    search_ = new QPushButton(qs("Cachekoord. suchen"), geo);
+    search_->setEnabled(static_cast<bool>(chooseCache));
+    connect(search_, &QPushButton::clicked, this, [this, chooseCache] {
+        takeFields();
+        if (const auto waypoint = chooseCache()) model_.takeCacheCoordinates(*waypoint);
+    });
+    g->addWidget(search_, 2, 0, 1, 4);
 
     auto* utm = new QGroupBox(qs("Angaben in UTM"), this);
     zone_ = edit(utm, "edZone", "zone", K::Digits);

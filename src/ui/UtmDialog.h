@@ -1,7 +1,10 @@
 #pragma once
 // The dialog "Umrechnung Länge/Breite <=> UTM" bound to UtmDialogModel. "Cachekoord. suchen"
-// stays disabled until the name search exists.
+// asks chooseCache for a waypoint; without one it stays disabled.
 #include <QDialog>
+#include <functional>
+#include <optional>
+#include <string>
 
 #include "tools/Utm.h"
 
@@ -14,7 +17,8 @@ namespace vellora {
 class UtmDialog : public QDialog, private DialogModel::Observer {
     Q_OBJECT
 public:
-    UtmDialog(RunContext& ctx, QWidget* parent = nullptr);
+    UtmDialog(RunContext& ctx, QWidget* parent = nullptr,
+              std::function<std::optional<std::string>()> chooseCache = {});
     ~UtmDialog() override;
 
     UtmDialogModel& model() { return model_; }
@@ -30,6 +34,7 @@ public:
     QLineEdit* northing() const { return northing_; }
     QPushButton* toUtmButton() const { return toUtm_; }
     QPushButton* toLatLonButton() const { return toLatLon_; }
+    QPushButton* searchButton() const { return search_; }
 
 private:
     void modelChanged() override;
@@ -38,7 +43,7 @@ private:
     UtmDialogModel model_;
     QLineEdit *latDeg_, *latMin_, *lonDeg_, *lonMin_, *zone_, *easting_, *northing_;
     QComboBox *latHemi_, *lonHemi_, *band_;
-    QPushButton *toUtm_, *toLatLon_;
+    QPushButton *toUtm_, *toLatLon_, *search_;
 };
 
 }  // namespace vellora

@@ -76,6 +76,40 @@ TEST(CalculatorView, RecomputesOnEveryKeyAndKeepsTheNumbers) {
     EXPECT_EQ(again.degrees(model.projStartLat)->text(), QStringLiteral("48"));
 }
 
+// The name search hands back a waypoint; its coordinates fill the group, the hemispheres stay.
+TEST(CalculatorView, CacheSearchButtonsTakeACachesCoordinates) {
+    test::TestHome home;
+    TCacheRec rec;
+    rec.Waypoint = "GC12AB";
+    rec.Lat = 48.75;
+    rec.Lon = 9.1;
+    writeFileAtomic(home.workFile("Caches.bin"), encodeCacheRec(rec));
+    RebuildIndex(home.ctx());
+    CalculatorModel model(home.ctx());
+    int asked = 0;
+    CalculatorDialog dialog(model, true, nullptr, [&]() -> std::optional<std::string> {
+        return ++asked == 1 ? std::optional<std::string>("gc12ab") : std::nullopt;
+    });
+    dialog.hemisphere(model.distTargetLon)->setCurrentIndex(1);
+    QPushButton* target = dialog.searchButton(CalculatorModel::Group::DistanceTarget);
+    ASSERT_TRUE(target->isEnabled());
+    QTest::mouseClick(target, Qt::LeftButton);
+    EXPECT_EQ(dialog.degrees(model.distTargetLat)->text(), QStringLiteral("48"));
+    EXPECT_EQ(dialog.minutes(model.distTargetLat)->text(), QStringLiteral("45.000"));
+    EXPECT_EQ(dialog.degrees(model.distTargetLon)->text(), QStringLiteral("9"));
+    EXPECT_EQ(dialog.minutes(model.distTargetLon)->text(), QStringLiteral("6.000"));
+    EXPECT_EQ(dialog.hemisphere(model.distTargetLon)->currentIndex(), 1);
+    QTest::mouseClick(dialog.searchButton(CalculatorModel::Group::ProjectionStart), Qt::LeftButton);
+    EXPECT_EQ(dialog.degrees(model.projStartLat)->text(), QStringLiteral("49"));
+
+    UtmDialog utm(home.ctx(), nullptr, [] { return std::optional<std::string>("GC12AB"); });
+    utm.latHemisphere()->setCurrentIndex(1);
+    QTest::mouseClick(utm.searchButton(), Qt::LeftButton);
+    EXPECT_EQ(utm.latDegrees()->text() + " " + utm.latMinutes()->text(), QStringLiteral("48 45.000"));
+    EXPECT_EQ(utm.latHemisphere()->currentIndex(), 1);
+    EXPECT_FALSE(UtmDialog(home.ctx()).searchButton()->isEnabled());
+}
+
 TEST(UtmView, ConvertsBothWaysAndReportsErrors) {
     test::TestHome home;
     UtmDialog dialog(home.ctx());
