@@ -204,18 +204,20 @@ void RouteDialog::modelChanged() {
     count_->setText(qs(model_.countText()));
     keep_->setChecked(model_.keepWorkList);
     const auto& results = model_.results();
-    bool same = static_cast<std::size_t>(results_->count()) == results.size();
-    for (std::size_t i = 0; same && i < results.size(); ++i)
-        same = results_->item(static_cast<int>(i))->text() == qs(results[i]);
-    if (!same) {
-        // While results only grow, new lines are appended so the selection and scrolling stay.
-        bool prefix = static_cast<std::size_t>(results_->count()) < results.size();
-        for (int i = 0; prefix && i < results_->count(); ++i)
-            prefix = results_->item(i)->text() == qs(results[static_cast<std::size_t>(i)]);
-        if (!prefix) results_->clear();
-        for (auto i = static_cast<std::size_t>(results_->count()); i < results.size(); ++i)
-            results_->addItem(qs(results[i]));
+    const auto shown = static_cast<std::size_t>(results_->count());
+    // While a calculation adds lines they are appended, so selection and scrolling stay; any other
+    // change fills the list anew.
+    const bool grown =
+        results.size() > shown &&
+        (shown == 0 || results_->item(static_cast<int>(shown) - 1)->text() == qs(results[shown - 1]));
+    if (!grown) {
+        bool same = results.size() == shown;
+        for (std::size_t i = 0; same && i < shown; ++i)
+            same = results_->item(static_cast<int>(i))->text() == qs(results[i]);
+        if (!same) results_->clear();
     }
+    for (auto i = static_cast<std::size_t>(results_->count()); i < results.size(); ++i)
+        results_->addItem(qs(results[i]));
     for (QWidget* w : std::initializer_list<QWidget*>{format_, load_, width_, filterOn_, keep_})
         w->setEnabled(idle);
     calculate_->setEnabled(model_.canCalculate());
