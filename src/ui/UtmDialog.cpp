@@ -23,8 +23,8 @@ UtmDialog::UtmDialog(RunContext& ctx, QWidget* parent,
     setObjectName(QStringLiteral("frmUTM"));
     setWindowTitle(qs(UtmDialogModel::kCaption));
     using K = UtmDialogModel::FieldKind;
-    auto edit = [](QWidget* parent, const char* name, const char* lengthKey, K kind) {
-        auto* e = new QLineEdit(parent);
+    auto edit = [](QWidget* group, const char* name, const char* lengthKey, K kind) {
+        auto* e = new QLineEdit(group);
         e->setObjectName(QString::fromLatin1(name));
         e->setMaxLength(UtmDialogModel::maxLength(lengthKey));
         e->setMaximumWidth(90);
