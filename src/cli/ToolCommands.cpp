@@ -168,6 +168,7 @@ int runRouteCommand(CliEnv& env, const Args& args) {
     if (removeFinds) model.removeFinds();
     for (const std::string& r : model.results()) env.print(r);
     if (!model.countText().empty()) env.print(model.countText());
+    // Nothing found leaves the work list as it is.
     return model.transfer() ? 0 : 1;
 }
 

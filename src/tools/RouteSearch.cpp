@@ -228,6 +228,8 @@ std::optional<TCacheRec> RouteSearchModel::resultDetails(int pos) {
 }
 
 bool RouteSearchModel::transfer() {
+    // Offered only with results: an empty transfer would clear the work list.
+    if (results_.empty()) return false;
     const std::string path = ctx_.workDirPath() + kWorkListFileName;
     std::vector<std::string> lines;
     if (keepWorkList) {

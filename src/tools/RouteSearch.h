@@ -88,7 +88,8 @@ public:
     // Double click: the database record of a result, or an error message and nothing.
     std::optional<TCacheRec> resultDetails(int pos);
 
-    // "Ergebnis in Arbeitsliste": writes WPList.txt and closes; false when it could not be written.
+    // "Ergebnis in Arbeitsliste": writes WPList.txt and closes; false without results or when it
+    // could not be written.
     bool transfer();
     bool transferred() const { return transferred_; }
     static constexpr const char* kTransferQuestion =

@@ -102,6 +102,13 @@ TEST_F(ToolCli, RoutePrintsTheResultsAndWritesTheWorkList) {
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(readListFile(root.file("WPList.txt")), std::vector<std::string>{"GCTWO"});
 
+    // Nothing within the corridor: the work list stays.
+    root.write("far.coo", "0 0 0 0 0 0\n0 1 0 0 0 0\n");
+    r = run({"route", "--format", "coo", root.file("far.coo"), "--width", "3"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "Entlang der Route wurden 0 Caches gefunden.\n");
+    EXPECT_EQ(readListFile(root.file("WPList.txt")), std::vector<std::string>{"GCTWO"});
+
     root.write("bad.txt", "Grid\tUTM\r\n");
     r = run({"route", "--format", "mapsource", root.file("bad.txt"), "--width", "3"});
     EXPECT_EQ(r.code, 1);

@@ -234,6 +234,14 @@ TEST_F(RouteSearch, PruningAndTransfer) {
     EXPECT_TRUE(model.transfer());
     EXPECT_EQ(readListFile(home.workFile("WPList.txt")),
               (std::vector<std::string>{"GCA", "GCB", "GCC", "GCD"}));
+
+    // Without results nothing is written.
+    model.open();
+    model.keepWorkList = false;
+    EXPECT_FALSE(model.transfer());
+    EXPECT_TRUE(model.isOpen());
+    EXPECT_EQ(readListFile(home.workFile("WPList.txt")),
+              (std::vector<std::string>{"GCA", "GCB", "GCC", "GCD"}));
 }
 
 TEST_F(RouteSearch, RemovingFindsWithoutAFindsFileSaysSo) {
