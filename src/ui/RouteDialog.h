@@ -53,9 +53,11 @@ public:
     // Opens the filter dialog as the filter box asks for it (tests replace it).
     std::function<bool(RouteTypeFilter&)> runFilterDialog;
 
+    // A running calculation is aborted first; the dialog closes on the next request.
+    void reject() override;
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
-    void reject() override;
 
 private:
     void modelChanged() override;

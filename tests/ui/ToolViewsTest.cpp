@@ -11,6 +11,8 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <functional>
+#include <memory>
 
 #include "core/CacheRec.h"
 #include "core/FileProcs.h"
@@ -28,6 +30,30 @@
 
 namespace vellora {
 namespace {
+
+// Acts on the modal dialog of type T once it shows (polling, as exec() shows it only after the
+// call); a dialog of another type, or none within a few seconds, is rejected so the test ends.
+template <class T>
+void whenShown(std::function<void(T*)> act) {
+    auto* timer = new QTimer;
+    auto waited = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, waited, act] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* d = qobject_cast<T*>(modal)) {
+            timer->stop();
+            timer->deleteLater();
+            act(d);
+            return;
+        }
+        if (++*waited > 500) {
+            timer->stop();
+            timer->deleteLater();
+            ADD_FAILURE() << "the dialog did not show";
+            if (auto* other = qobject_cast<QDialog*>(modal)) other->reject();
+        }
+    });
+    timer->start(10);
+}
 
 void retype(QLineEdit* edit, const char* keys) {
     edit->selectAll();
@@ -244,31 +270,32 @@ TEST(ToolCommandsView, MainWindowOpensTheToolsAndAsksAfterATransfer) {
         EXPECT_TRUE(window.action(id)->isEnabled());
 
     int pageSeen = -1;
-    QTimer::singleShot(0, [&] {
-        auto* d = qobject_cast<CalculatorDialog*>(QApplication::activeModalWidget());
-        if (d) pageSeen = d->pages()->currentIndex();
-        if (d) d->accept();
+    whenShown<CalculatorDialog>([&](CalculatorDialog* d) {
+        pageSeen = d->pages()->currentIndex();
+        d->accept();
     });
     window.action(Cmd::ProjectWaypoints)->trigger();
     EXPECT_EQ(pageSeen, 1);
 
-    writeFileAtomic(home.workFile("Caches.bin"), "");
+    TCacheRec rec;
+    rec.Waypoint = "GC1ABC";
+    rec.Lat = 49.5;
+    rec.Lon = 10.76;
+    writeFileAtomic(home.workFile("Caches.bin"), encodeCacheRec(rec));
     home.dir.write("r.coo", "10 45 0 49 30 0\r\n10 46 0 49 30 0\r\n");
     home.host.answerNextOpen({home.dir.file("r.coo")});
     home.host.answerNext(MsgResult::No);
-    QTimer::singleShot(0, [&] {
-        auto* d = qobject_cast<RouteDialog*>(QApplication::activeModalWidget());
-        if (!d) return;
+    whenShown<RouteDialog>([&](RouteDialog* d) {
         d->formatChoice()->setCurrentIndex(1);
         d->model().chooseAndLoadRoute();
         d->model().calculate();
-        d->model().transfer();
+        if (!d->model().transfer()) d->reject();
     });
     window.action(Cmd::RouteCaches)->trigger();
     const auto questions = home.host.textsOf(MsgKind::Confirmation);
     ASSERT_EQ(questions.size(), 1u);
     EXPECT_EQ(questions[0], RouteSearchModel::kTransferQuestion);
-    EXPECT_TRUE(home.dir.exists("WPList.txt"));
+    EXPECT_EQ(readListFile(home.workFile("WPList.txt")), std::vector<std::string>{"GC1ABC"});
 }
 
 }  // namespace
