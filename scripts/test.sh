@@ -3,8 +3,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh --deps-only
-# Tools only the tests use (readers our export files are checked against).
-TEST_PACKAGES=(gpsbabel libxml2-utils)
+# Tools that only the tests use (tests skip with a message when one is missing): readers our
+# export files are checked against, and cs2cs as the independent UTM reference.
+TEST_PACKAGES=(gpsbabel libxml2-utils proj-bin)
 missing_test=()
 for p in "${TEST_PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing_test+=("$p")

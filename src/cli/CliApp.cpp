@@ -47,6 +47,9 @@ constexpr CommandGroup kGroups[] = {
     {"worklist", runWorkListCommand},
     {"namesearch", runNameSearchCommand},
     {"suitcase", runSuitcaseCommand},
+    {"route", runRouteCommand},
+    {"calc", runCalcCommand},
+    {"utm", runUtmCommand},
 };
 
 // One line per command: the words that name it, then its arguments. The table gives the usage of
@@ -102,6 +105,11 @@ constexpr CommandUsage kCommandUsages[] = {
     {"suitcase", "*", "suitcase export FILE [--sections db,worklist,finds,ignore,notes,descr] [--subdirs]"},
     {"suitcase", "*", "suitcase import FILE [--db update|keep] [--finds 0|1|2] [--notes 0|1|3] [--descr 0|1|2] "
                       "[--no-worklist-adjust] [--summary] [--no-generate]"},
+    {"route", "*", "route --format ovl|coo|mapsource FILE... --width KM [--filter T,...] [--keep] [--remove-finds]"},
+    {"calc", "distance", "calc distance LAT LON LAT LON"},
+    {"calc", "project", "calc project LAT LON KM DEG"},
+    {"utm", "to", "utm to LAT LON"},
+    {"utm", "from", "utm from ZONE BAND EASTING NORTHING"},
     {"help", "", "help [BEFEHL]"},
 };
 

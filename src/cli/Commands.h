@@ -28,5 +28,8 @@ int runDropCommand(CliEnv& env, const Args& args);
 // worklist ... and namesearch TEXT (WorkListCommands.cpp).
 int runWorkListCommand(CliEnv& env, const Args& args); int runNameSearchCommand(CliEnv& env, const Args& args);
 int runSuitcaseCommand(CliEnv& env, const Args& args);
+int runRouteCommand(CliEnv& env, const Args& args);
+int runCalcCommand(CliEnv& env, const Args& args);
+int runUtmCommand(CliEnv& env, const Args& args);
 
 }  // namespace vellora

@@ -41,6 +41,7 @@
 #include "ui/SettingsDialog.h"
 #include "ui/WorkListCommands.h"
 #include "ui/SuitcaseDialog.h"
+#include "ui/ToolCommands.h"
 
 namespace vellora {
 
@@ -295,6 +296,7 @@ void MainWindow::wireCommands() {
         {Cmd::OnlineDocumentation, [this] { ctx_.host().openWithSystem(kOnlineManual); }},
         {Cmd::Errortracker, [this] { ctx_.host().openWithSystem(kErrorTracker); }},
     };
+    ToolCommands::wire(ctx_, this, handlers_);
 
     for (const auto& c : kCommands) {
         QAction* a = action(c.id);
