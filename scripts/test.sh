@@ -1,8 +1,18 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the debug configuration and runs every test.
+# The test command (also CI's): installs what is missing, builds the suite once with
+# AddressSanitizer and UndefinedBehaviorSanitizer and warnings as errors, runs every test and
+# checks the formatting.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh --deps-only
-cmake --preset debug
-cmake --build --preset debug
-ctest --preset debug
+export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:strict_string_checks=1}"
+export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$PWD/scripts/lsan.supp:print_suppressions=0}"
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
+start=$(date +%s)
+cmake --preset asan -DVELLORA_WERROR=ON
+cmake --build --preset asan
+status=0
+ctest --preset asan || status=$?
+bash scripts/check-format.sh || status=$?
+echo "Build and tests took $(( $(date +%s) - start )) s"
+exit $status

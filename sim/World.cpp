@@ -236,11 +236,6 @@ std::string htmlEscape(std::string_view text) {
     return out;
 }
 
-std::string twoDigits(int value) {
-    if (value < 0 || value > 99) return std::to_string(value);
-    return {static_cast<char>('0' + value / 10), static_cast<char>('0' + value % 10)};
-}
-
 std::string hexText(std::uint64_t value, int digits) {
     static constexpr char kHex[] = "0123456789abcdef";
     std::string s(static_cast<std::size_t>(digits), '0');

@@ -50,13 +50,21 @@ int runFindsCommand(CliEnv& env, const Args& args) {
         return 1;
 
     ConsoleHost::installInterruptHandler();
-    std::size_t printed = 0;
-    dialog.onChange = [&] {
-        const auto& lines = dialog.protocol();
-        if (lines.size() < printed) printed = 0;
-        for (; printed < lines.size(); ++printed) env.print(lines[printed]);
-    };
+    // The protocol goes to the console line by line as it grows.
+    struct ProtocolPrinter : DialogModel::Observer {
+        ProtocolPrinter(CliEnv& e, const TfrmLoadFinds& d) : env(e), dialog(d) {}
+        void modelChanged() override {
+            const auto& lines = dialog.protocol();
+            if (lines.size() < printed) printed = 0;
+            for (; printed < lines.size(); ++printed) env.print(lines[printed]);
+        }
+        CliEnv& env;
+        const TfrmLoadFinds& dialog;
+        std::size_t printed = 0;
+    } printer(env, dialog);
+    dialog.setObserver(&printer);
     dialog.btnLoadClick();
+    dialog.setObserver(nullptr);
     return dialog.merged() ? 0 : 1;
 }
 

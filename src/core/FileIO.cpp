@@ -141,8 +141,9 @@ int copyFileAtomic(const std::string& source, const std::string& target) {
 int syncParentDir(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    UniqueFd fd = openFile(dir, O_RDONLY | O_DIRECTORY);
-    if (!fd) return errno;
+    int err = 0;
+    UniqueFd fd = openFile(dir, O_RDONLY | O_DIRECTORY, 0, &err);
+    if (!fd) return err;
     return ::fsync(fd.get()) == 0 ? 0 : errno;
 }
 

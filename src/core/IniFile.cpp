@@ -7,15 +7,14 @@
 
 #include "core/FileUtil.h"
 #include "core/NumberText.h"
+#include "core/StrUnit.h"
 
 namespace vellora {
 
 namespace {
 
 std::string_view trim(std::string_view t) {
-    while (!t.empty() && static_cast<unsigned char>(t.front()) <= ' ') t.remove_prefix(1);
-    while (!t.empty() && static_cast<unsigned char>(t.back()) <= ' ') t.remove_suffix(1);
-    return t;
+    return trimControl(t);
 }
 
 std::string cleanValue(std::string_view raw) {

@@ -5,6 +5,8 @@
 #include <limits>
 #include <system_error>
 
+#include "core/StrUnit.h"
+
 namespace vellora {
 namespace {
 
@@ -15,13 +17,12 @@ std::string toChars(double value, std::chars_format fmt, int precision, bool use
     return std::string(buf, res.ptr);
 }
 
-std::string_view trimBlanks(std::string_view t) {
-    while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
-    while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.remove_suffix(1);
-    return t;
-}
-
 }  // namespace
+
+std::string twoDigits(int value) {
+    if (value < 0 || value > 99) return std::to_string(value);
+    return {static_cast<char>('0' + value / 10), static_cast<char>('0' + value % 10)};
+}
 
 std::string formatShortest(double value) {
     if (value == 0) return "0";  // also turns -0 into "0"

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "core/FileIO.h"
 #include "core/CoordInput.h"
 #include "core/GCDBParse.h"
 #include "core/Global.h"
@@ -36,24 +37,10 @@ std::string choiceText(const std::array<const char*, N>& table, int index) {
 int writeRecordAt(int fd, const TCacheRec& rec, off_t offset) {
     char buf[kCacheRecSize];
     encodeCacheRec(rec, buf);
-    std::size_t done = 0;
-    while (done < sizeof buf) {
-        const ssize_t n = ::pwrite(fd, buf + done, sizeof buf - done, offset + static_cast<off_t>(done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            const int code = n < 0 ? errno : EIO;
-            return code;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return 0;
+    return pwriteAll(fd, std::string_view(buf, sizeof buf), static_cast<std::uint64_t>(offset));
 }
 
 }  // namespace
-
-void TfrmEditCache::changed() {
-    if (onChange) onChange();
-}
 
 void TfrmEditCache::setSearchWaypoint(std::string_view text) {
     if (!searchMode_) return;
@@ -135,8 +122,13 @@ void TfrmEditCache::showRecord() {
 }
 
 void TfrmEditCache::open(const TCacheRec& rec, bool searchMode) {
+    rec_ = rec;
     searchMode_ = searchMode;
-    closed_ = false;
+    open();
+}
+
+void TfrmEditCache::onOpen() {
+    const TCacheRec rec = rec_;
     eraseEnabled_ = false;
     rec_ = TCacheRec{};
     emptyForm();
@@ -250,8 +242,8 @@ bool TfrmEditCache::btnCommitClick() {
         changed();
     } else {
         rec_ = r;
-        closed_ = true;
         changed();
+        close();
     }
     return true;
 }
@@ -259,11 +251,13 @@ bool TfrmEditCache::btnCommitClick() {
 bool TfrmEditCache::save(const TCacheRec& r) {
     Host& host = ctx_.host();
     const std::string path = ctx_.workDirPath() + "Caches.bin";
-    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0) {
-        showErrorCode(host, errno, "Kann Datei " + path + " nicht lesen.");
+    int openError = 0;
+    UniqueFd file = openFile(path, O_RDWR, 0, &openError);
+    if (!file) {
+        showErrorCode(host, openError, "Kann Datei " + path + " nicht lesen.");
         return false;
     }
+    const int fd = file.get();
     TCacheRec existing;
     std::int32_t n = -1;
     const bool update = FindCache(ctx_, r.Waypoint, existing, n);
@@ -283,7 +277,7 @@ bool TfrmEditCache::save(const TCacheRec& r) {
             }
         }
     }
-    if (::close(fd) != 0 && code == 0) code = errno;
+    if (const int closeError = file.close(); closeError != 0 && code == 0) code = closeError;
     if (code != 0) {
         showErrorCode(host, code,
                       update ? "Fehler beim Update der CacheDB."

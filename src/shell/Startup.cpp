@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "core/FileIO.h"
 #include "core/FileUtil.h"
 #include "core/GCDBParse.h"
 #include "core/Host.h"
@@ -27,10 +28,10 @@ std::string firstStartOutputDir(const std::string& workDir) {
     const std::string dir = withoutTrailingSlash(workDir) + "/ausgabe";
     makeDirs(dir);  // an existing directory is as good as a new one; the write test decides
     const std::string test = dir + "/testfile";
-    const int fd = ::open(test.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return {};
-    const bool written = ::write(fd, "test", 4) == 4;
-    const bool closed = ::close(fd) == 0;
+    UniqueFd fd = openFile(test, O_WRONLY | O_CREAT | O_TRUNC);
+    if (!fd) return {};
+    const bool written = writeAll(fd.get(), "test") == 0;
+    const bool closed = fd.close() == 0;
     const bool removed = ::unlink(test.c_str()) == 0;
     return written && closed && removed ? dir : std::string();
 }

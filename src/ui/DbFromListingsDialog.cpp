@@ -123,13 +123,13 @@ DbFromListingsDialog::DbFromListingsDialog(RunContext& ctx, QWidget* parent) : Q
     connect(start_, &QPushButton::clicked, this, &DbFromListingsDialog::startClicked);
     connect(close_, &QPushButton::clicked, this, &QDialog::accept);
 
-    model_.onChange = [this] { refresh(); };
+    model_.setObserver(this);
     refresh();
     applyTooltips(this, ctx.settings.ShowTooltips);
 }
 
 DbFromListingsDialog::~DbFromListingsDialog() {
-    model_.onChange = nullptr;
+    model_.setObserver(nullptr);
 }
 
 void DbFromListingsDialog::startClicked() {

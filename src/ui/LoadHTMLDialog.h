@@ -11,6 +11,7 @@
 #include <array>
 #include <memory>
 
+#include "core/DialogModel.h"
 #include "listing/MapImages.h"
 
 class QButtonGroup;
@@ -30,13 +31,13 @@ class DialogProgressHost;
 class RunContext;
 class TfrmLoadHTML;
 
-class LoadHTMLDialog : public QDialog {
+class LoadHTMLDialog : public QDialog, private DialogModel::Observer {
     Q_OBJECT
 public:
     static constexpr int kStatisticsRows = 7;
 
-    // The model has been opened (FormShow, or showDownload for the quiet instance) or is opened
-    // while the window stands; the window follows it through its onChange.
+    // The model has been opened (open, or showDownload for the quiet instance) or is opened
+    // while the window stands; the window follows it as its observer.
     LoadHTMLDialog(RunContext& ctx, TfrmLoadHTML& model, QWidget* parent = nullptr);
     ~LoadHTMLDialog() override;
 
@@ -92,6 +93,8 @@ private:
     void fillMapChoices();
     void syncOptions();
     void update();
+    void modelChanged() override { update(); }
+    void modelClosed() override { update(); }
     void abortClicked();
     void autoLoad();
     void closeWindow();

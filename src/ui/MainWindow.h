@@ -82,7 +82,7 @@ private:
     QuickInfo quickInfo_;
     ListingCommands* listing_ = nullptr;  // a child of the window
     std::map<Cmd, QAction*> actions_;
-    std::map<Cmd, std::function<void()>> handlers_;
+    CommandTable handlers_;
     QToolBar* toolbar_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* homeLabel_ = nullptr;

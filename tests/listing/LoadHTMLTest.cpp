@@ -76,7 +76,7 @@ TEST_F(LoadHTMLSim, SixtyEntriesFivePresentLoadFiftyWithImagesMetaAndMaps) {
         home.dir.write(list[static_cast<std::size_t>(i)] + ".html", "<html><body>alt</body></html>\r\n");
 
     TfrmLoadHTML window(ctx());
-    window.FormShow();
+    window.open();
     EXPECT_EQ(window.headline(),
               "Die Arbeitsliste enth\xE4lt 60 Waypoints. Die ersten 50 k\xF6nnen geladen werden.");
     EXPECT_TRUE(window.whyVisible());
@@ -138,11 +138,11 @@ TEST_F(LoadHTMLSim, SixtyEntriesFivePresentLoadFiftyWithImagesMetaAndMaps) {
     // Scratch files of the maps are gone after the run.
     EXPECT_FALSE(fileExists(home.workFile("map.tmp")));
     window.close();
-    EXPECT_EQ(window.runState(), 2);
+    EXPECT_EQ(window.runState(), RunState::ClosedAfterRun);
 
     // The description generator converts what was loaded (and the five old pages).
     TCreateDescr generator(ctx());
-    generator.formShow();
+    generator.open();
     generator.btnStartClick();
     EXPECT_EQ(generator.convertedCount(), 55);
     for (int i = 0; i < 55; ++i)
@@ -168,7 +168,7 @@ TEST_F(LoadHTMLSim, OverwriteChoices) {
         setAge(w + ".html", c.daysAgo);
         writeWorkList({w});
         auto window = pagesOnlyWindow();
-        window->FormShow();
+        window->open();
         window->options.Overwrite = c.choice;
         window->options.OverwriteAge = c.age;
         window->btnLoadClick();
@@ -194,7 +194,7 @@ TEST_F(LoadHTMLSim, SkipListsCountEveryReason) {
     home.dir.write("WParchived.txt", "01.12.2006;" + lowerC + "\r\n17.11.2006;GCNONE;x\r\n");
 
     auto window = pagesOnlyWindow();
-    window->FormShow();
+    window->open();
     window->btnLoadClick();
     TLoadStatistics expected;
     expected.loaded = 1;
@@ -224,7 +224,7 @@ TEST_F(LoadHTMLSim, SkipListsCountEveryReason) {
     open->options.NoExclude = false;
     open->options.NoArchived = false;
     open->noIgnored = false;
-    open->FormShow();
+    open->open();
     open->btnLoadClick();
     expected = {};
     expected.loaded = 3;
@@ -240,7 +240,7 @@ TEST_F(LoadHTMLSim, MapsOnlyModeIgnoresSkipListsOverwriteAndLimit) {
     for (const auto& w : list) home.dir.write(w + ".html", "alt\r\n");
     writeFinds({list[0]});
     TfrmLoadHTML window(ctx());
-    window.FormShow();
+    window.open();
     window.options.LoadMap = false;  // maps-only mode loads the map anyway
     window.options.MapKind = kMapMapPoint;
     window.btnLoadMapsOnlyClick();
@@ -259,7 +259,7 @@ TEST_F(LoadHTMLSim, DeveloperMarkerLiftsTheLimit) {
     writeWorkList(list);
     home.dir.write("QUIRL", "");
     auto window = pagesOnlyWindow();
-    window->FormShow();
+    window->open();
     EXPECT_TRUE(home.host.messages.empty());
     EXPECT_FALSE(window->whyVisible());
     EXPECT_EQ(window->headline(), "Die Arbeitsliste enth\xE4lt 52 Waypoints.");
@@ -280,7 +280,7 @@ TEST_F(LoadHTMLSim, FailedListingsCountAsLoadErrorsAndTheRunGoesOn) {
         addFault(kListingPath, "wp=" + bad + "&", fault);
         writeWorkList({bad, good});
         auto window = pagesOnlyWindow();
-        window->FormShow();
+        window->open();
         window->btnLoadClick();
         EXPECT_EQ(window->statistics().errors, 1);
         EXPECT_EQ(window->statistics().loaded, 1);
@@ -299,7 +299,7 @@ TEST_F(LoadHTMLSim, FailedListingsCountAsLoadErrorsAndTheRunGoesOn) {
     ctx().settings.ProxyServer = "127.0.0.1:abc";
     writeWorkList({wp(3)});
     auto window = pagesOnlyWindow();
-    window->FormShow();
+    window->open();
     window->btnLoadClick();
     EXPECT_TRUE(sim_->requests().empty());
     EXPECT_TRUE(has(window->protocolLines(), "Ladefehler bei " + wp(3) + "!"));
@@ -312,7 +312,7 @@ TEST_F(LoadHTMLSim, FailedMapLeavesTheRunGoing) {
     writeWorkList({wp(1), wp(2)});
     addFault("/multimap/map/browse.cgi", "", FaultKind::ServerError, 1);
     TfrmLoadHTML window(ctx());
-    window.FormShow();
+    window.open();
     window.options.Images = false;
     window.options.MapKind = kMapMultiMap;
     window.btnLoadClick();
@@ -335,12 +335,12 @@ TEST_F(LoadHTMLSim, AbortFinishesTheCurrentCacheAndPassesOverTheRest) {
         for (int i = 1; i <= 4; ++i) removeFile(out(wp(i) + ".html"));
         writeWorkList(waypoints(1, 4));
         auto window = pagesOnlyWindow();
-        window->FormShow();
+        window->open();
         bool asked = false;
         window->onProtocolLine = [&](const std::string& line) {
             if (!asked && line.rfind("Lade " + wp(2) + " (", 0) == 0) {
                 asked = true;
-                EXPECT_EQ(window->runState(), 1);
+                EXPECT_EQ(window->runState(), RunState::Running);
                 EXPECT_TRUE(window->abortVisible());
                 home.host.answerNext(c.answer);
                 window->btnAbortClick();
@@ -369,7 +369,7 @@ TEST_F(LoadHTMLSim, HostAbortEndsASlowTransfer) {
     addFault(kListingPath, "", FaultKind::Slow, -1, 5000);
     writeWorkList(waypoints(1, 3));
     auto window = pagesOnlyWindow();
-    window->FormShow();
+    window->open();
     home.host.abortAtPoll(4);
     window->btnLoadClick();
     EXPECT_TRUE(window->aborted());
@@ -499,7 +499,7 @@ TEST_F(LoadHTMLSim, ManualListReplacesPagesWithoutChangingTheStoredChoice) {
 
     TfrmLoadHTML window(ctx());
     window.setManualList({wp(1)});
-    window.FormShow();
+    window.open();
     EXPECT_FALSE(window.hasManualList());
     EXPECT_EQ(window.headline(), "1 Cachebeschreibungen werden manuell nachgeladen");
     EXPECT_EQ(window.list(), std::vector<std::string>{wp(1)});
@@ -512,7 +512,7 @@ TEST_F(LoadHTMLSim, ManualListReplacesPagesWithoutChangingTheStoredChoice) {
     EXPECT_EQ(window.options.Overwrite, 0);
 
     // The manual list was used once.
-    window.FormShow();
+    window.open();
     EXPECT_EQ(window.headline(), "Die Arbeitsliste enth\xE4lt 2 Waypoints.");
     EXPECT_EQ(window.options.Overwrite, 0);
 }
@@ -523,7 +523,7 @@ TEST_F(LoadHTMLSim, OptionsFollowTheSaveOptionsKey) {
     conf.writeBool(kProgramSection, "LoadImages", false);
     {
         TfrmLoadHTML window(ctx());
-        window.FormShow();
+        window.open();
         EXPECT_TRUE(window.options.Images);  // not read without LoadSaveOpts
         window.options.LoadMap = false;
         window.close();
@@ -539,7 +539,7 @@ TEST_F(LoadHTMLSim, OptionsFollowTheSaveOptionsKey) {
     conf.writeInteger(kProgramSection, "LoadMapZoom2", 99);
     conf.writeInteger(kProgramSection, "LoadMapSize", 5);
     TfrmLoadHTML window(ctx());
-    window.FormShow();
+    window.open();
     const TLoadOptions& o = window.options;
     EXPECT_TRUE(o.SaveOpts);
     EXPECT_EQ(o.Overwrite, 2);
@@ -561,14 +561,14 @@ TEST_F(LoadHTMLSim, OptionsFollowTheSaveOptionsKey) {
     EXPECT_EQ(conf.readInteger(kProgramSection, "LoadMapZoom3", -1), 4);
     EXPECT_EQ(conf.readInteger(kProgramSection, "LoadMapKind", -1), 3);
     EXPECT_EQ(conf.readString(kProgramSection, "LoadOverwriteAge", ""), "1234");
-    EXPECT_EQ(window.runState(), 2);
+    EXPECT_EQ(window.runState(), RunState::ClosedAfterRun);
 }
 
 TEST_F(LoadHTMLSim, WorkListErrors) {
     // Missing: it cannot be read and is empty.
     {
         TfrmLoadHTML window(ctx());
-        window.FormShow();
+        window.open();
         ASSERT_EQ(home.host.messages.size(), 2u);
         EXPECT_EQ(home.host.messages[0].text,
                   "Fehler beim Laden der Waypoint-Arbeitsliste:\r\n" + home.workFile("WPList.txt"));
@@ -582,14 +582,14 @@ TEST_F(LoadHTMLSim, WorkListErrors) {
         EXPECT_TRUE(window.errorFlag());
         EXPECT_TRUE(window.closeRequested());
         window.close();
-        EXPECT_EQ(window.runState(), 2);
+        EXPECT_EQ(window.runState(), RunState::ClosedAfterRun);
     }
     // Lines that name no waypoint are left out.
     home.host.messages.clear();
     home.dir.write("WPList.txt", "\r\n   \r\n../../etc/x\r\nGC 12\r\n");
     {
         TfrmLoadHTML window(ctx());
-        window.FormShow();
+        window.open();
         EXPECT_EQ(window.headline(), "Die Arbeitsliste enth\xE4lt 0 Waypoints.");
         ASSERT_EQ(home.host.messages.size(), 1u);
         home.host.messages.clear();
@@ -597,13 +597,13 @@ TEST_F(LoadHTMLSim, WorkListErrors) {
         ASSERT_EQ(home.host.messages.size(), 1u);
         EXPECT_EQ(home.host.messages[0].kind, MsgKind::Warning);
         EXPECT_EQ(home.host.messages[0].text, "Die Arbeitsliste enth\xE4lt keine Waypoints.");
-        EXPECT_EQ(window.runState(), 0);
+        EXPECT_EQ(window.runState(), RunState::NotRun);
     }
     // The quiet instance says nothing about lists.
     home.host.messages.clear();
     removeFile(home.workFile("WPList.txt"));
     TfrmLoadHTML quiet(ctx(), true);
-    quiet.FormShow();
+    quiet.open();
     EXPECT_TRUE(home.host.messages.empty());
     EXPECT_TRUE(sim_->requests().empty());
 }
@@ -615,28 +615,28 @@ TEST_F(LoadHTMLSim, UnattendedRunClosesItselfWithRunStateAndErrorFlag) {
     addFault(kListingPath, "", FaultKind::ServerError);
 
     auto window = pagesOnlyWindow();
-    window->setAutoLoad(true);
-    window->FormShow();
+    window->setUnattended(true);
+    window->open();
     EXPECT_TRUE(home.host.messages.empty());  // no warning in batch mode
     EXPECT_TRUE(window->whyVisible());
-    int stateDuringRun = -1;
+    RunState stateDuringRun = RunState::NotRun;
     window->onProtocolLine = [&](const std::string&) { stateDuringRun = window->runState(); };
-    window->AutoLoadTimer();
-    EXPECT_EQ(stateDuringRun, 1);
-    EXPECT_TRUE(window->closed());
-    EXPECT_EQ(window->runState(), 2);
+    window->startUnattended();
+    EXPECT_EQ(stateDuringRun, RunState::Running);
+    EXPECT_TRUE(!window->isOpen());
+    EXPECT_EQ(window->runState(), RunState::ClosedAfterRun);
     EXPECT_TRUE(window->errorFlag());
     EXPECT_EQ(window->statistics().errors, 1);
     EXPECT_EQ(window->statistics().present, 51);
     window->resetRunState();
-    EXPECT_EQ(window->runState(), 0);
+    EXPECT_EQ(window->runState(), RunState::NotRun);
 
     // A new opening clears the error flag.
     sim_->clearFaults();
     removeFile(out(list.back() + ".html"));
-    window->FormShow();
+    window->open();
     EXPECT_FALSE(window->errorFlag());
-    window->AutoLoadTimer();
+    window->startUnattended();
     EXPECT_FALSE(window->errorFlag());
     EXPECT_EQ(window->statistics().loaded, 1);
 }
@@ -655,7 +655,7 @@ TEST_F(LoadHTMLSim, QuietInstanceServesAStandAloneDownload) {
     EXPECT_EQ(home.dir.read("v.txt"), "V5.0.1\r\n13.12.2006\r\n");
     EXPECT_EQ(sim_->requests().back().userAgent, "Mozilla/6.0 (compatible; Indy Library)");
     quiet.close();
-    EXPECT_TRUE(quiet.closed());
+    EXPECT_TRUE(!quiet.isOpen());
     EXPECT_FALSE(ctx().programConf().valueExists(kProgramSection, "LoadSaveOpts"));
 }
 

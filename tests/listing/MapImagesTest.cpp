@@ -157,7 +157,7 @@ protected:
         LoadSimTest::SetUp();
         window = std::make_unique<TfrmLoadHTML>(ctx());
         writeWorkList({wp(0)});
-        window->FormShow();
+        window->open();
     }
     void loadMap(const std::string& w, int kind, int zoom, int size) {
         window->options.MapZoom[static_cast<std::size_t>(kind)] = zoom;
@@ -266,7 +266,7 @@ TEST_F(MapImagesSim, StadtplanSessionIsFetchedOncePerOpening) {
     EXPECT_TRUE(hasLine("SID extrahiert: " + world().mapSessionId()));
     EXPECT_TRUE(outExists(wp(2) + "_sdk4.png"));
 
-    window->FormShow();  // a new opening fetches a new one
+    window->open();  // a new opening fetches a new one
     loadMap(wp(3), kMapStadtplandienst, 3, 0);
     EXPECT_EQ(requestsWith("/stadtplan/home.asp"), 2);
 }
@@ -326,7 +326,7 @@ TEST_F(MapImagesSim, FailingServicesLeaveNoMapAndTellTheUser) {
 
     // No session from the home page: the map page says the session expired and gives no tiles.
     home.host.messages.clear();
-    window->FormShow();
+    window->open();
     addFault("/stadtplan/home.asp", "", sim::FaultKind::ServerError);
     loadMap(wp(2), kMapStadtplandienst, 3, 0);
     EXPECT_TRUE(hasLine("SID extrahiert: "));
