@@ -19,7 +19,7 @@
 #include "core/Host.h"
 #include "core/RunContext.h"
 #include "listing/CreateDescr.h"
-#include "ui/DialogProgress.h"
+#include "ui/DialogHost.h"
 #include "ui/DialogUtil.h"
 #include "ui/QtText.h"
 
@@ -163,7 +163,7 @@ CreateDescrDialog::CreateDescrDialog(RunContext& ctx, TCreateDescr& model, QWidg
     connect(start_, &QPushButton::clicked, this, &CreateDescrDialog::start);
     connect(cancel_, &QPushButton::clicked, this, &CreateDescrDialog::reject);
 
-    progressHost_ = std::make_unique<DialogProgressHost>(ctx_.host(), progress_, status_);
+    progressHost_ = std::make_unique<DialogHost>(ctx_, progressBarSink(progress_, status_), DialogHost::PerRun);
     autoLoadTimer_.setSingleShot(true);
     autoLoadTimer_.setInterval(kAutoLoadMs);
     connect(&autoLoadTimer_, &QTimer::timeout, this, &CreateDescrDialog::start);

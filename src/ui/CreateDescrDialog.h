@@ -23,7 +23,7 @@ class QRadioButton;
 
 namespace vellora {
 
-class DialogProgressHost;
+class DialogHost;
 class RunContext;
 class TCreateDescr;
 
@@ -86,7 +86,7 @@ private:
 
     RunContext& ctx_;
     TCreateDescr& model_;
-    std::unique_ptr<DialogProgressHost> progressHost_;
+    std::unique_ptr<DialogHost> progressHost_;
     std::array<QRadioButton*, 2> choice_{};
     QButtonGroup* choiceGroup_ = nullptr;
     QLabel* headline_ = nullptr;

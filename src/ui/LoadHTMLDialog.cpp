@@ -21,7 +21,7 @@
 
 #include "core/RunContext.h"
 #include "listing/LoadHTML.h"
-#include "ui/DialogProgress.h"
+#include "ui/DialogHost.h"
 #include "ui/DialogUtil.h"
 #include "ui/QtText.h"
 
@@ -101,7 +101,7 @@ LoadHTMLDialog::LoadHTMLDialog(RunContext& ctx, TfrmLoadHTML& model, QWidget* pa
     layout->addWidget(pages_, 1);
     layout->addLayout(buttons);
 
-    transferHost_ = std::make_unique<DialogProgressHost>(ctx_.host(), fileBar_);
+    transferHost_ = std::make_unique<DialogHost>(ctx_, progressBarSink(fileBar_), DialogHost::PerRun);
 
     connectOptions();
     connect(load_, &QPushButton::clicked, this, [this] { startRun(false); });

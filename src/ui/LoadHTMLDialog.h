@@ -27,7 +27,7 @@ class QTabWidget;
 
 namespace vellora {
 
-class DialogProgressHost;
+class DialogHost;
 class RunContext;
 class TfrmLoadHTML;
 
@@ -44,7 +44,7 @@ public:
     TfrmLoadHTML& model() { return model_; }
     // The host that shows a transfer's progress in the window's file bar; runs of this window use
     // it by themselves, a stand-alone download can put it into the context around its request.
-    DialogProgressHost& transferProgress() { return *transferHost_; }
+    DialogHost& transferProgress() { return *transferHost_; }
 
     QTabWidget* pages() const { return pages_; }
     QWidget* optionsPage() const { return optionsPage_; }
@@ -101,7 +101,7 @@ private:
 
     RunContext& ctx_;
     TfrmLoadHTML& model_;
-    std::unique_ptr<DialogProgressHost> transferHost_;
+    std::unique_ptr<DialogHost> transferHost_;
     QTabWidget* pages_ = nullptr;
     QWidget *optionsPage_ = nullptr, *protocolPage_ = nullptr;
     QLabel* headline_ = nullptr;

@@ -95,7 +95,7 @@ TEST_F(LoadHTMLSim, SixtyEntriesFivePresentLoadFiftyWithImagesMetaAndMaps) {
     expected.present = 5;
     EXPECT_EQ(window.statistics(), expected);
     EXPECT_FALSE(window.errorFlag());
-    EXPECT_EQ(static_cast<int>(sim_->requestsTo(kListingPath).size()), 50);
+    EXPECT_EQ(static_cast<int>(sim().requestsTo(kListingPath).size()), 50);
     for (int i = 0; i < 60; ++i) {
         const std::string& w = list[static_cast<std::size_t>(i)];
         SCOPED_TRACE(w);
@@ -204,7 +204,7 @@ TEST_F(LoadHTMLSim, SkipListsCountEveryReason) {
     expected.ignored = 1;
     expected.archived = 1;
     EXPECT_EQ(window->statistics(), expected);
-    EXPECT_EQ(static_cast<int>(sim_->requestsTo(kListingPath).size()), 1);
+    EXPECT_EQ(static_cast<int>(sim().requestsTo(kListingPath).size()), 1);
     EXPECT_EQ(listingRequestsFor(e), 1);
     const auto& p = window->protocolLines();
     const std::string skip =
@@ -219,7 +219,7 @@ TEST_F(LoadHTMLSim, SkipListsCountEveryReason) {
     window->close();
 
     // With the lists switched off only the present pages are skipped.
-    sim_->clearRequests();
+    sim().clearRequests();
     auto open = pagesOnlyWindow();
     open->options.NoExclude = false;
     open->options.NoArchived = false;
@@ -246,8 +246,8 @@ TEST_F(LoadHTMLSim, MapsOnlyModeIgnoresSkipListsOverwriteAndLimit) {
     window.btnLoadMapsOnlyClick();
     EXPECT_EQ(window.statistics().loaded, 52);
     EXPECT_EQ(window.statistics().skipped, 0);
-    EXPECT_TRUE(sim_->requestsTo(kListingPath).empty());
-    EXPECT_EQ(static_cast<int>(sim_->requestsTo("/mappoint/").size()), 52);
+    EXPECT_TRUE(sim().requestsTo(kListingPath).empty());
+    EXPECT_EQ(static_cast<int>(sim().requestsTo("/mappoint/").size()), 52);
     EXPECT_TRUE(has(window.protocolLines(), list[0] + ": Lade nur Landkarte!"));
     EXPECT_EQ(home.dir.read(list[0] + ".html"), "alt\r\n");
     EXPECT_TRUE(outExists(list[51] + "_mappoint.gif"));
@@ -265,7 +265,7 @@ TEST_F(LoadHTMLSim, DeveloperMarkerLiftsTheLimit) {
     EXPECT_EQ(window->headline(), "Die Arbeitsliste enth\xE4lt 52 Waypoints.");
     window->btnLoadClick();
     EXPECT_EQ(window->statistics().loaded, 52);
-    EXPECT_EQ(static_cast<int>(sim_->requestsTo(kListingPath).size()), 52);
+    EXPECT_EQ(static_cast<int>(sim().requestsTo(kListingPath).size()), 52);
 }
 
 TEST_F(LoadHTMLSim, FailedListingsCountAsLoadErrorsAndTheRunGoesOn) {
@@ -273,8 +273,8 @@ TEST_F(LoadHTMLSim, FailedListingsCountAsLoadErrorsAndTheRunGoesOn) {
     for (FaultKind fault :
          {FaultKind::ServerError, FaultKind::NotFound, FaultKind::Close, FaultKind::Empty}) {
         SCOPED_TRACE(sim::faultKindName(fault));
-        sim_->clearFaults();
-        sim_->clearRequests();
+        sim().clearFaults();
+        sim().clearRequests();
         removeFile(out(bad + ".html"));
         removeFile(out(good + ".html"));
         addFault(kListingPath, "wp=" + bad + "&", fault);
@@ -293,15 +293,15 @@ TEST_F(LoadHTMLSim, FailedListingsCountAsLoadErrorsAndTheRunGoesOn) {
     }
 
     // A malformed proxy setting: no request is made, the error is the loader's own.
-    sim_->clearFaults();
-    sim_->clearRequests();
+    sim().clearFaults();
+    sim().clearRequests();
     ctx().settings.UseProxy = true;
     ctx().settings.ProxyServer = "127.0.0.1:abc";
     writeWorkList({wp(3)});
     auto window = pagesOnlyWindow();
     window->open();
     window->btnLoadClick();
-    EXPECT_TRUE(sim_->requests().empty());
+    EXPECT_TRUE(sim().requests().empty());
     EXPECT_TRUE(has(window->protocolLines(), "Ladefehler bei " + wp(3) + "!"));
     EXPECT_TRUE(has(window->protocolLines(), "Fehler beim Laden von " + wp(3)));
     EXPECT_EQ(window->statistics().errors, 1);
@@ -331,7 +331,7 @@ TEST_F(LoadHTMLSim, AbortFinishesTheCurrentCacheAndPassesOverTheRest) {
         int loaded;
     };
     for (const Case& c : {Case{MsgResult::Yes, 2}, Case{MsgResult::No, 4}}) {
-        sim_->clearRequests();
+        sim().clearRequests();
         for (int i = 1; i <= 4; ++i) removeFile(out(wp(i) + ".html"));
         writeWorkList(waypoints(1, 4));
         auto window = pagesOnlyWindow();
@@ -358,7 +358,7 @@ TEST_F(LoadHTMLSim, AbortFinishesTheCurrentCacheAndPassesOverTheRest) {
         home.host.messages.clear();
         EXPECT_EQ(window->statistics().loaded, c.loaded);
         EXPECT_EQ(window->statistics().skipped, 0);
-        EXPECT_EQ(static_cast<int>(sim_->requestsTo(kListingPath).size()), c.loaded);
+        EXPECT_EQ(static_cast<int>(sim().requestsTo(kListingPath).size()), c.loaded);
         EXPECT_EQ(window->aborted(), c.answer == MsgResult::Yes);
         EXPECT_FALSE(window->abortVisible());
         EXPECT_EQ(window->protocolLines().back().rfind("Ladevorgang beendet um", 0), 0u);
@@ -375,7 +375,7 @@ TEST_F(LoadHTMLSim, HostAbortEndsASlowTransfer) {
     EXPECT_TRUE(window->aborted());
     EXPECT_EQ(window->statistics().errors, 1);
     EXPECT_EQ(window->statistics().loaded, 0);
-    EXPECT_EQ(static_cast<int>(sim_->requestsTo(kListingPath).size()), 1);
+    EXPECT_EQ(static_cast<int>(sim().requestsTo(kListingPath).size()), 1);
     EXPECT_FALSE(outExists(wp(1) + ".html"));
     EXPECT_TRUE(home.host.messages.empty());
 }
@@ -450,9 +450,9 @@ TEST_F(LoadHTMLSim, ImagesOfThePageAndFromOtherServers) {
     for (const char* f : {"_i1.jpg", "_i2.jpg", "_i4.peg"})
         EXPECT_TRUE(test::isJpeg(home.dir.read(w + f))) << f;
     EXPECT_TRUE(outExists(w + "_i3." + ext));
-    EXPECT_EQ(static_cast<int>(sim_->requestsTo("/ext/").size()), 2);
-    EXPECT_EQ(static_cast<int>(sim_->requestsTo("/img/").size()), 2);
-    EXPECT_TRUE(sim_->requestsTo("/images/").empty());
+    EXPECT_EQ(static_cast<int>(sim().requestsTo("/ext/").size()), 2);
+    EXPECT_EQ(static_cast<int>(sim().requestsTo("/img/").size()), 2);
+    EXPECT_TRUE(sim().requestsTo("/images/").empty());
     const auto& p = window.protocolLines();
     EXPECT_TRUE(has(p, "lade Fremdserver-Bild #1: " + remote1));
     EXPECT_TRUE(has(p, "lade Fremdserver-Bild #2: " + remote2));
@@ -461,7 +461,7 @@ TEST_F(LoadHTMLSim, ImagesOfThePageAndFromOtherServers) {
     EXPECT_TRUE(home.host.messages.empty());
 
     // Without other servers; a failed image keeps its number and its lines.
-    sim_->clearRequests();
+    sim().clearRequests();
     removeFile(out(w + ".meta"));
     std::string failing = page;
     replaceAll(failing, "/cache/" + otherFile, "/cache/missing.gif");
@@ -473,7 +473,7 @@ TEST_F(LoadHTMLSim, ImagesOfThePageAndFromOtherServers) {
     EXPECT_EQ(meta[0], "1#" + out(w + "_i1.gif"));
     EXPECT_EQ(meta[3], "2#" + out(w + "_i2.peg"));
     EXPECT_FALSE(outExists(w + "_i1.gif"));
-    EXPECT_TRUE(sim_->requestsTo("/ext/").empty());
+    EXPECT_TRUE(sim().requestsTo("/ext/").empty());
     ASSERT_EQ(home.host.messages.size(), 1u);
     EXPECT_EQ(home.host.messages[0].text.rfind(
                   "Folgende Ladeoperation vom Internet ist fehlgeschlagen:\r\nQuelle: " + imgHost +
@@ -605,7 +605,7 @@ TEST_F(LoadHTMLSim, WorkListErrors) {
     TfrmLoadHTML quiet(ctx(), true);
     quiet.open();
     EXPECT_TRUE(home.host.messages.empty());
-    EXPECT_TRUE(sim_->requests().empty());
+    EXPECT_TRUE(sim().requests().empty());
 }
 
 TEST_F(LoadHTMLSim, UnattendedRunClosesItselfWithRunStateAndErrorFlag) {
@@ -632,7 +632,7 @@ TEST_F(LoadHTMLSim, UnattendedRunClosesItselfWithRunStateAndErrorFlag) {
     EXPECT_EQ(window->runState(), RunState::NotRun);
 
     // A new opening clears the error flag.
-    sim_->clearFaults();
+    sim().clearFaults();
     removeFile(out(list.back() + ".html"));
     window->open();
     EXPECT_FALSE(window->errorFlag());
@@ -653,7 +653,7 @@ TEST_F(LoadHTMLSim, QuietInstanceServesAStandAloneDownload) {
     EXPECT_EQ(quiet.protocolLines(), (std::vector<std::string>{"Ladevorgang gestartet um 21.04.05",
                                                                "Ladevorgang beendet um 21.04.05"}));
     EXPECT_EQ(home.dir.read("v.txt"), "V5.0.1\r\n13.12.2006\r\n");
-    EXPECT_EQ(sim_->requests().back().userAgent, "Mozilla/6.0 (compatible; Indy Library)");
+    EXPECT_EQ(sim().requests().back().userAgent, "Mozilla/6.0 (compatible; Indy Library)");
     quiet.close();
     EXPECT_TRUE(!quiet.isOpen());
     EXPECT_FALSE(ctx().programConf().valueExists(kProgramSection, "LoadSaveOpts"));

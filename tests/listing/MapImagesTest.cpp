@@ -233,7 +233,7 @@ TEST_F(MapImagesSim, EveryKindFetchesItsImageFiles) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         const std::string w = wp(++cache);
-        sim_->clearRequests();
+        sim().clearRequests();
         loadMap(w, c.kind, c.zoom, c.size);
         EXPECT_EQ(requestsWith(c.request, c.queryPart), 1);
         for (const auto& f : c.files) {
@@ -242,7 +242,7 @@ TEST_F(MapImagesSim, EveryKindFetchesItsImageFiles) {
         }
         for (const auto& f : c.absent) EXPECT_FALSE(outExists(w + f)) << f;
         if (c.request == std::string("/mappoint/pub/agent.dll")) {
-            const auto r = sim_->requestsTo(c.request);
+            const auto r = sim().requestsTo(c.request);
             ASSERT_EQ(r.size(), 1u);
             EXPECT_NE(r[0].query.find("&Pins=|"), std::string::npos);
         }
@@ -283,7 +283,7 @@ TEST_F(MapImagesSim, SmallerMapReplacesTheTilesOfALargerOne) {
 TEST_F(MapImagesSim, CacheOutsideTheDatabaseGetsNoMap) {
     ctx().debugMode = true;
     loadMap("GCNOTTHERE", kMapMultiMap, 3, 0);
-    EXPECT_TRUE(sim_->requests().empty());
+    EXPECT_TRUE(sim().requests().empty());
     EXPECT_NE(home.dir.read("debug.log")
                   .find("ERR: frmLoadHTML.getCacheMapToFile: cache not found (GCNOTTHERE) - "
                         "exiting unsuccessfully"),
@@ -308,7 +308,7 @@ TEST_F(MapImagesSim, FailingServicesLeaveNoMapAndTellTheUser) {
 
     // MapQuest unreachable: its intermediate page is missing, so its fields are.
     home.host.messages.clear();
-    ctx().services.mapQuest = sim_->baseUrl() + "/nowhere";
+    ctx().services.mapQuest = sim().baseUrl() + "/nowhere";
     loadMap(w, kMapMapQuest, 6, 0);
     EXPECT_TRUE(hasLine("Parameterfehler beim Laden der Mapquest-Karte"));
     EXPECT_EQ(home.host.messages.size(), 1u);

@@ -18,7 +18,7 @@
 #include "ListingViewFixture.h"
 #include "core/IniFile.h"
 #include "listing/LoadHTML.h"
-#include "ui/DialogProgress.h"
+#include "ui/DialogHost.h"
 #include "ui/Screenshots.h"
 
 namespace vellora {
