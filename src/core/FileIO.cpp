@@ -15,7 +15,9 @@ UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
     return *this;
 }
 
-int UniqueFd::release() { return std::exchange(fd_, -1); }
+int UniqueFd::release() {
+    return std::exchange(fd_, -1);
+}
 
 void UniqueFd::reset(int fd) {
     if (fd_ >= 0) ::close(fd_);
@@ -54,7 +56,8 @@ int writeAll(int fd, std::string_view data) {
 int pwriteAll(int fd, std::string_view data, std::uint64_t offset) {
     std::size_t done = 0;
     while (done < data.size()) {
-        const ssize_t n = ::pwrite(fd, data.data() + done, data.size() - done, static_cast<off_t>(offset + done));
+        const ssize_t n =
+            ::pwrite(fd, data.data() + done, data.size() - done, static_cast<off_t>(offset + done));
         if (n < 0) {
             if (errno == EINTR) continue;
             return errno;

@@ -65,7 +65,9 @@ int makeDirs(const std::string& path) {
     return dirExists(path) ? 0 : ENOTDIR;
 }
 
-int removeFile(const std::string& path) { return ::unlink(path.c_str()) == 0 ? 0 : errno; }
+int removeFile(const std::string& path) {
+    return ::unlink(path.c_str()) == 0 ? 0 : errno;
+}
 
 bool matchesMask(std::string_view name, std::string_view mask) {
     // Iterative wildcard match with backtracking to the last "*".
@@ -111,7 +113,9 @@ std::vector<std::string> listFiles(const std::string& dir, std::string_view mask
     return listEntries(dir, false, mask);
 }
 
-std::vector<std::string> listDirs(const std::string& dir) { return listEntries(dir, true, "*"); }
+std::vector<std::string> listDirs(const std::string& dir) {
+    return listEntries(dir, true, "*");
+}
 
 std::string joinPath(std::string_view dir, std::string_view name) {
     if (dir.empty()) return std::string(name);

@@ -56,8 +56,9 @@ std::int32_t countryIDByName(const CountryTable& table, std::string_view name) {
 
 int showErrorCode(Host& host, int code, const std::string& text) {
     if (code == 0) return 0;
-    host.message(MsgKind::Error, MsgButtons::Ok,
-                 text + "\r\n\r\nFehlercode: " + std::to_string(code) + "\r\nFehlermeldung: " + systemErrorText(code));
+    host.message(
+        MsgKind::Error, MsgButtons::Ok,
+        text + "\r\n\r\nFehlercode: " + std::to_string(code) + "\r\nFehlermeldung: " + systemErrorText(code));
     return code;
 }
 

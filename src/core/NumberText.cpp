@@ -110,6 +110,8 @@ std::optional<std::int32_t> parseInt32(std::string_view text) {
     return static_cast<std::int32_t>(*v);
 }
 
-double roundHalfEven(double value) { return std::nearbyint(value); }
+double roundHalfEven(double value) {
+    return std::nearbyint(value);
+}
 
 }  // namespace vellora

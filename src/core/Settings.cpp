@@ -126,7 +126,9 @@ const OptionTable<S> kSettingsTable = {
 
 }  // namespace
 
-std::string formatHomeCoordinate(double value) { return formatFixedSignificant(value, 8, 5, '.'); }
+std::string formatHomeCoordinate(double value) {
+    return formatFixedSignificant(value, 8, 5, '.');
+}
 
 void startConfiguration(RunContext& ctx) {
     ctx.countries = readCountryTable(ctx.programDirPath() + "CacheDB.conf");

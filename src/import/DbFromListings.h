@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/DialogModel.h"
 #include "core/CacheRec.h"
+#include "core/DialogModel.h"
 
 namespace vellora {
 

@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "core/FileIO.h"
 #include "core/CoordInput.h"
+#include "core/FileIO.h"
 #include "core/GCDBParse.h"
 #include "core/Global.h"
 #include "core/Host.h"

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "core/CacheRec.h"
-#include "core/DialogModel.h"
 #include "core/DateUtil.h"
+#include "core/DialogModel.h"
 
 namespace vellora {
 

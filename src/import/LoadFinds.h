@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/DialogModel.h"
 #include "core/DateUtil.h"
+#include "core/DialogModel.h"
 #include "core/FoundList.h"
 #include "import/LoadGCLists.h"
 

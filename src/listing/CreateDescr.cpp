@@ -191,7 +191,8 @@ const OptionTable<Opts> kCrDescTable = {
                 o.MapOrder[i] = f.readString(s, k + std::to_string(i), o.MapOrder[i]);
         },
         [](IniFile& f, const char* s, const char* k, const Opts& o) {
-            for (std::size_t i = 0; i < o.MapOrder.size(); ++i) f.writeString(s, k + std::to_string(i), o.MapOrder[i]);
+            for (std::size_t i = 0; i < o.MapOrder.size(); ++i)
+                f.writeString(s, k + std::to_string(i), o.MapOrder[i]);
         }),
 };
 

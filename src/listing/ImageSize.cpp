@@ -39,7 +39,8 @@ class FileSource : public ByteSource {
 public:
     explicit FileSource(const std::string& path) : fd_(openFile(path, O_RDONLY)) {
         struct stat st {};
-        if (fd_ && ::fstat(fd_.get(), &st) == 0 && S_ISREG(st.st_mode)) size_ = static_cast<std::uint64_t>(st.st_size);
+        if (fd_ && ::fstat(fd_.get(), &st) == 0 && S_ISREG(st.st_mode))
+            size_ = static_cast<std::uint64_t>(st.st_size);
     }
 
     bool ok() const { return fd_.valid() && size_ > 0; }

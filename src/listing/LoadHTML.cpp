@@ -111,7 +111,9 @@ OptionRow<Opts> clampedOption(const char* key, int Opts::*member, int lo, int hi
         [member, lo, hi](IniFile& f, const char* s, const char* k, Opts& o) {
             o.*member = std::clamp<int>(f.readInteger(s, k, o.*member), lo, hi);
         },
-        [member](IniFile& f, const char* s, const char* k, const Opts& o) { f.writeInteger(s, k, o.*member); });
+        [member](IniFile& f, const char* s, const char* k, const Opts& o) {
+            f.writeInteger(s, k, o.*member);
+        });
 }
 
 // The options behind LoadSaveOpts, in the order they are written.

@@ -86,7 +86,8 @@ private:
 class DialogBatchStage : public BatchStage {
 public:
     using ShowView = std::function<void(DialogModel&)>;
-    explicit DialogBatchStage(DialogModel& model, ShowView showView = {}, std::function<bool()> endedWithError = {})
+    explicit DialogBatchStage(DialogModel& model, ShowView showView = {},
+                              std::function<bool()> endedWithError = {})
         : model_(model), showView_(std::move(showView)), endedWithError_(std::move(endedWithError)) {}
     void runUnattended() override;
     RunState runState() const override { return model_.runState(); }

@@ -73,10 +73,10 @@ struct CommandInfo {
     const char* handler;   // the handler's name, also the item's object name
     bool toolbar;          // has a toolbar button
     bool checkable;
-    bool hidden;            // present but never shown
-    const char* icon;       // toolbar picture, a resource name without extension, or nullptr
-    bool menuGroupStart;    // begins a new group in its menu (a separator before it)
-    bool toolbarGroupEnd;   // ends a group of toolbar buttons (a separator after its button)
+    bool hidden;           // present but never shown
+    const char* icon;      // toolbar picture, a resource name without extension, or nullptr
+    bool menuGroupStart;   // begins a new group in its menu (a separator before it)
+    bool toolbarGroupEnd;  // ends a group of toolbar buttons (a separator after its button)
 };
 
 inline constexpr int kCommandCount = 33;

@@ -163,7 +163,8 @@ CreateDescrDialog::CreateDescrDialog(RunContext& ctx, TCreateDescr& model, QWidg
     connect(start_, &QPushButton::clicked, this, &CreateDescrDialog::start);
     connect(cancel_, &QPushButton::clicked, this, &CreateDescrDialog::reject);
 
-    progressHost_ = std::make_unique<DialogHost>(ctx_, progressBarSink(progress_, status_), DialogHost::PerRun);
+    progressHost_ =
+        std::make_unique<DialogHost>(ctx_, progressBarSink(progress_, status_), DialogHost::PerRun);
     autoLoadTimer_.setSingleShot(true);
     autoLoadTimer_.setInterval(kAutoLoadMs);
     connect(&autoLoadTimer_, &QTimer::timeout, this, &CreateDescrDialog::start);
@@ -330,8 +331,8 @@ void CreateDescrDialog::syncOptions() {
         setChecked(removal_[static_cast<std::size_t>(i)], o.*kRemovals[static_cast<std::size_t>(i)].option);
     fillMapOrder();
     // All five services in view, without a scroll bar.
-    mapOrder_->setFixedHeight(mapOrder_->sizeHintForRow(0) * mapOrder_->count() + 2 * mapOrder_->frameWidth() +
-                              2);
+    mapOrder_->setFixedHeight(mapOrder_->sizeHintForRow(0) * mapOrder_->count() +
+                              2 * mapOrder_->frameWidth() + 2);
     template_->setText(qPath(model_.templatePath()));
     template_->setCursorPosition(0);
     setChecked(saveOpts_, o.SaveOpts);
@@ -345,7 +346,8 @@ void CreateDescrDialog::fillMapOrder() {
         mapOrder_->clear();
         for (const auto& item : order) mapOrder_->addItem(qs(item));
     } else {
-        for (int i = 0; i < mapOrder_->count(); ++i) mapOrder_->item(i)->setText(qs(order[static_cast<std::size_t>(i)]));
+        for (int i = 0; i < mapOrder_->count(); ++i)
+            mapOrder_->item(i)->setText(qs(order[static_cast<std::size_t>(i)]));
     }
     mapOrder_->setCurrentRow(model_.mapRow());
 }
@@ -361,7 +363,8 @@ void CreateDescrDialog::updateEnabling() {
     maxLogs_->setEnabled(model_.maxLogsEnabled());
     boldLogs_->setEnabled(model_.boldLogsEnabled());
     for (auto* b : imageKind_) b->setEnabled(model_.imageKindEnabled());
-    for (int i = 0; i < kRemovalCount; ++i) removal_[static_cast<std::size_t>(i)]->setEnabled(model_.removalEnabled(i));
+    for (int i = 0; i < kRemovalCount; ++i)
+        removal_[static_cast<std::size_t>(i)]->setEnabled(model_.removalEnabled(i));
     home_->setEnabled(model_.homeEnabled());
     mapUp_->setEnabled(model_.mapUpEnabled());
     mapDown_->setEnabled(model_.mapDownEnabled());

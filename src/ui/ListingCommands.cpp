@@ -35,8 +35,8 @@ ListingCommands::ListingCommands(RunContext& ctx, QWidget* window, std::function
       index_(ctx) {
     loaderStage_ = std::make_unique<DialogBatchStage>(
         loaderBatchStage(loader_, showModal<LoadHTMLDialog, TfrmLoadHTML>(ctx, window)));
-    generatorStage_ = std::make_unique<DialogBatchStage>(generator_,
-                                                         showModal<CreateDescrDialog, TCreateDescr>(ctx, window));
+    generatorStage_ = std::make_unique<DialogBatchStage>(
+        generator_, showModal<CreateDescrDialog, TCreateDescr>(ctx, window));
     indexStage_ = std::make_unique<DialogBatchStage>(index_, showModal<IndexDialog, TfrmIndex>(ctx, window));
     batch_ = std::make_unique<BatchRunner>(
         ctx, ctx.host(), TBatch::Stages{loaderStage_.get(), generatorStage_.get(), indexStage_.get()},

@@ -77,9 +77,7 @@ MainWindow::MainWindow(RunContext& ctx, bool startupTimer, QWidget* parent)
     hooks.hideErrortracker = [this] { action(Cmd::Errortracker)->setVisible(false); };
     hooks.runSettingsDialog = [this] { openSettings(); };
     hooks.applyTooltips = [this] { applyTooltipSetting(); };
-    hooks.readCacheDB = [this] {
-        handlers_.run(Cmd::ReadCacheDB);
-    };
+    hooks.readCacheDB = [this] { handlers_.run(Cmd::ReadCacheDB); };
     hooks.refreshStatus = [this] { refreshStatus(); };
     hooks.showGreeting = [this] {
         GreetingDialog greeting(this);
@@ -215,7 +213,8 @@ bool MainWindow::commandEnabled(Cmd id) const {
 void MainWindow::wireCommands() {
     auto* imports = new ImportCommands(
         ctx_, this, [this] { refreshStatus(); }, [this] { openSettings(); });
-    listing_ = new ListingCommands(ctx_, this, [this] { reloadTree(); }, [this] { browser_->rebuildList(); });
+    listing_ = new ListingCommands(
+        ctx_, this, [this] { reloadTree(); }, [this] { browser_->rebuildList(); });
     browser_->actions().editLongDescription = [this](const std::string& dir, const std::string& waypoint) {
         listing_->editLongDescription(dir, waypoint);
     };

@@ -21,7 +21,8 @@ namespace {
 // Every name in the directory: a failed or abandoned write must leave no temporary file behind.
 std::vector<std::string> entries(const test::TempDir& dir) {
     std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(dir.path())) names.push_back(e.path().filename());
+    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+        names.push_back(e.path().filename());
     std::sort(names.begin(), names.end());
     return names;
 }

@@ -33,7 +33,8 @@ const OptionTable<Record> kTable = {
                 r.list[i] = f.readInteger(s, k + std::to_string(i), r.list[i]);
         },
         [](IniFile& f, const char* s, const char* k, const Record& r) {
-            for (std::size_t i = 0; i < r.list.size(); ++i) f.writeInteger(s, k + std::to_string(i), r.list[i]);
+            for (std::size_t i = 0; i < r.list.size(); ++i)
+                f.writeInteger(s, k + std::to_string(i), r.list[i]);
         }),
 };
 
@@ -43,12 +44,15 @@ TEST(OptionTable, SavesEveryRowInTableOrderAndLoadsThemBack) {
     Record r;
     r.flag = false;
     r.choice = 2;
-    r.name = "Stra\xDF" "e";
+    r.name =
+        "Stra\xDF"
+        "e";
     r.radius = 0.25;
     r.list = {9, 8, 7};
     saveOptions(conf, "Program", kTable, r);
     EXPECT_EQ(dir.read("conf.ini"),
-              "[Program]\r\nFlag=0\r\nChoice=2\r\nBig=7\r\nName=Stra\xDF" "e\r\nRadius=0.25\r\nList0=9\r\nList1=8\r\n"
+              "[Program]\r\nFlag=0\r\nChoice=2\r\nBig=7\r\nName=Stra\xDF"
+              "e\r\nRadius=0.25\r\nList0=9\r\nList1=8\r\n"
               "List2=7\r\n");
 
     Record loaded;

@@ -8,8 +8,8 @@
 #include "listing/LoadURL.h"
 #include "sim/CacheDbFiles.h"
 #include "sim/SimFixture.h"
-#include "support/TestHome.h"
 #include "support/SimSuite.h"
+#include "support/TestHome.h"
 
 namespace vellora {
 namespace {

@@ -5,8 +5,8 @@
 #include "core/FileUtil.h"
 #include "import/LoadGCLists.h"
 #include "sim/SimFixture.h"
-#include "support/TestHome.h"
 #include "support/SimSuite.h"
+#include "support/TestHome.h"
 
 namespace vellora {
 namespace {

@@ -13,8 +13,8 @@
 #include "core/GCDBParse.h"
 #include "import/LoadFinds.h"
 #include "sim/SimFixture.h"
-#include "support/TestHome.h"
 #include "support/SimSuite.h"
+#include "support/TestHome.h"
 
 namespace vellora {
 namespace {

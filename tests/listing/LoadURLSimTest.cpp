@@ -5,8 +5,8 @@
 #include "core/FileUtil.h"
 #include "listing/LoadURL.h"
 #include "sim/SimFixture.h"
-#include "support/TestHome.h"
 #include "support/SimSuite.h"
+#include "support/TestHome.h"
 
 namespace vellora {
 namespace {
@@ -15,9 +15,7 @@ using sim::FaultKind;
 
 class LoadURLSim : public ::vellora::test::SimSuite<LoadURLSim> {
 protected:
-    void SetUp() override {
-        SimSuite::SetUp();
-    }
+    void SetUp() override { SimSuite::SetUp(); }
     test::TestHome home;
 };
 

@@ -7,8 +7,8 @@
 #include "listing/LoadURL.h"
 #include "shell/UpdateCheck.h"
 #include "sim/SimFixture.h"
-#include "support/TestHome.h"
 #include "support/SimSuite.h"
+#include "support/TestHome.h"
 
 namespace vellora {
 namespace {

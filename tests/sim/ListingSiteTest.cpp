@@ -165,7 +165,8 @@ TEST_F(ListingSite, TheFirstFortyPagesCarryEveryLogIcon) {
     for (int t = 0; t < kLogTypeCount; ++t) missing.insert(logIconFile(static_cast<LogType>(t)));
     for (int i = 0; i < 40; ++i) {
         const std::string html = page(i);
-        std::erase_if(missing, [&html](const std::string& icon) { return html.find("/" + icon) != std::string::npos; });
+        std::erase_if(
+            missing, [&html](const std::string& icon) { return html.find("/" + icon) != std::string::npos; });
     }
     std::string names;
     for (const auto& icon : missing) names += icon + " ";

@@ -12,8 +12,8 @@
 #include "core/FileUtil.h"
 #include "core/IniFile.h"
 #include "core/RunContext.h"
-#include "support/TestHome.h"
 #include "support/SimSuite.h"
+#include "support/TestHome.h"
 
 extern char** environ;
 

@@ -12,8 +12,8 @@
 
 #include "core/RunContext.h"
 #include "sim/SimFixture.h"
-#include "support/TestHome.h"
 #include "support/SimSuite.h"
+#include "support/TestHome.h"
 
 namespace vellora::test {
 

@@ -16,8 +16,8 @@
 #include "core/FileUtil.h"
 #include "core/RunContext.h"
 #include "sim/SimFixture.h"
-#include "support/TestHome.h"
 #include "support/SimSuite.h"
+#include "support/TestHome.h"
 
 namespace vellora::test {
 
