@@ -52,15 +52,15 @@ int runFindsCommand(CliEnv& env, const Args& args) {
     ConsoleHost::installInterruptHandler();
     // The protocol goes to the console line by line as it grows.
     struct ProtocolPrinter : DialogModel::Observer {
-        ProtocolPrinter(CliEnv& e, const TfrmLoadFinds& d) : env(e), dialog(d) {}
+        ProtocolPrinter(CliEnv& console, const TfrmLoadFinds& model) : console_(console), model_(model) {}
         void modelChanged() override {
-            const auto& lines = dialog.protocol();
-            if (lines.size() < printed) printed = 0;
-            for (; printed < lines.size(); ++printed) env.print(lines[printed]);
+            const auto& lines = model_.protocol();
+            if (lines.size() < printed_) printed_ = 0;
+            for (; printed_ < lines.size(); ++printed_) console_.print(lines[printed_]);
         }
-        CliEnv& env;
-        const TfrmLoadFinds& dialog;
-        std::size_t printed = 0;
+        CliEnv& console_;
+        const TfrmLoadFinds& model_;
+        std::size_t printed_ = 0;
     } printer(env, dialog);
     dialog.setObserver(&printer);
     dialog.btnLoadClick();

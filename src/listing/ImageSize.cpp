@@ -10,6 +10,8 @@
 #include <cstring>
 #include <limits>
 
+#include "core/FileIO.h"
+
 namespace vellora {
 namespace {
 
