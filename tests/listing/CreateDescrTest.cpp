@@ -725,6 +725,52 @@ TEST_F(CreateDescrTest, MissingTemplateStopsBeforeTheRun) {
     EXPECT_EQ(m.runState(), RunState::ClosedAfterRun);
 }
 
+TEST_F(CreateDescrTest, EnablingRulesAndMapOrderMoves) {
+    home.dir.write("WPList.txt", "GC1A2B3\r\n");
+    TCreateDescr& m = model();
+    m.open();
+    EXPECT_TRUE(m.optionsEditable());
+    m.options.Logs = false;
+    m.options.CacheImages = false;
+    m.options.RmAll = true;
+    EXPECT_FALSE(m.maxLogsEnabled());
+    EXPECT_FALSE(m.boldLogsEnabled());
+    EXPECT_FALSE(m.imageKindEnabled());
+    for (int i = 0; i < TCreateDescr::kRemovalAll; ++i) EXPECT_FALSE(m.removalEnabled(i)) << i;
+    EXPECT_TRUE(m.removalEnabled(TCreateDescr::kRemovalAll));
+    EXPECT_FALSE(m.homeEnabled());  // only HOME
+    ctx().settings.AddHomeTxt = {"Arbeit"};
+    EXPECT_EQ(m.homeItems(), (std::vector<std::string>{"HOME", "Arbeit"}));
+    EXPECT_TRUE(m.homeEnabled());
+
+    // The first row cannot move up, the last not down; the selection follows the moved service.
+    EXPECT_EQ(m.mapRow(), 0);
+    EXPECT_FALSE(m.mapUpEnabled());
+    EXPECT_TRUE(m.mapDownEnabled());
+    m.moveMap(-1);
+    EXPECT_EQ(m.options.MapOrder[0], "MultiMap");
+    m.moveMap(1);
+    EXPECT_EQ(m.mapRow(), 1);
+    EXPECT_EQ(m.options.MapOrder[0], "MapPoint");
+    EXPECT_EQ(m.options.MapOrder[1], "MultiMap");
+    m.selectMapRow(4);
+    EXPECT_FALSE(m.mapDownEnabled());
+    m.moveMap(1);
+    EXPECT_EQ(m.options.MapOrder[4], "MapQuest");
+
+    // During and after a run the options stay as they were, until the next opening.
+    m.options.Logs = true;
+    m.btnStartClick();
+    EXPECT_FALSE(m.isOpen());
+    EXPECT_FALSE(m.optionsEditable());
+    EXPECT_FALSE(m.maxLogsEnabled());
+    EXPECT_FALSE(m.mapUpEnabled());
+    EXPECT_FALSE(m.startEnabled());
+    m.open();
+    EXPECT_TRUE(m.optionsEditable());
+    EXPECT_EQ(m.mapRow(), 0);
+}
+
 TEST_F(CreateDescrTest, CacheLists) {
     TCreateDescr& m = model();
     m.open();  // no work list
