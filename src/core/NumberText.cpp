@@ -56,7 +56,7 @@ std::string formatFixedSignificant(double value, int significant, int decimals, 
 }
 
 std::optional<double> parseDouble(std::string_view text, char sep) {
-    text = trimBlanks(text);
+    text = stripBlanks(text);
     if (text.empty()) return std::nullopt;
     std::string buf(text);
     for (char& c : buf) {
@@ -75,7 +75,7 @@ std::optional<double> parseDouble(std::string_view text, char sep) {
 }
 
 std::optional<std::int64_t> parseInt(std::string_view text) {
-    text = trimBlanks(text);
+    text = stripBlanks(text);
     if (text.empty()) return std::nullopt;
     bool negative = false;
     if (text[0] == '-' || text[0] == '+') {

@@ -167,7 +167,7 @@ std::string_view trimControl(std::string_view text) {
     return text.substr(a, b - a);
 }
 
-std::string_view trimBlanks(std::string_view t) {
+std::string_view stripBlanks(std::string_view t) {
     while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
     while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.remove_suffix(1);
     return t;

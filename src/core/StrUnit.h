@@ -48,6 +48,6 @@ std::string trimTrailingControl(std::string_view text);
 // Both ends at once; a view into text.
 std::string_view trimControl(std::string_view text);
 // Drop leading / trailing blanks (spaces and tabs) only.
-std::string_view trimBlanks(std::string_view text);
+std::string_view stripBlanks(std::string_view text);
 
 }  // namespace vellora

@@ -150,7 +150,7 @@ TCacheRec ReadSavedListing(const RunContext& ctx, const std::string& basePath) {
         if (at != std::string::npos) span.erase(0, std::min(span.size(), at + kPhrase.size() + 1));
         removeTags(span);
         removeAll(span, "cache.");
-        rec.CacheType = std::string(trimBlanks(span).substr(0, TCacheRec::kCacheTypeMax));
+        rec.CacheType = std::string(stripBlanks(span).substr(0, TCacheRec::kCacheTypeMax));
     }
 
     {
