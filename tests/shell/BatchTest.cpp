@@ -19,7 +19,7 @@ namespace {
 using Log = std::vector<std::string>;
 
 struct Timer : TBatch::Observer {
-    explicit Timer(Log& log) : log(log) {}
+    explicit Timer(Log& events) : log(events) {}
     void setTimerRunning(bool on) override {
         running = on;
         log.push_back(on ? "timer on" : "timer off");
@@ -29,11 +29,11 @@ struct Timer : TBatch::Observer {
     bool running = false;
 };
 
-// A step dialog: opening it logs whether the timer was stopped; it closes with run state 2
-// unless told to leave another state behind.
+// A step dialog: opening it logs whether the timer was stopped; it closes as run unless told to
+// leave another state behind.
 struct FakeStage : BatchStage {
-    FakeStage(std::string name, Log& log, const Timer& timer)
-        : name(std::move(name)), log(log), timer(timer) {}
+    FakeStage(std::string stageName, Log& events, const Timer& batchTimer)
+        : name(std::move(stageName)), log(events), timer(batchTimer) {}
     void runUnattended() override {
         log.push_back("open " + name + (timer.running ? " (timer running!)" : ""));
         state = stateAfterClose;

@@ -33,7 +33,9 @@ TEST(CommandTable, GroupsStartWhereTheMenusAndTheToolbarHaveTheirSeparators) {
         if (c.menuGroupStart) menuStarts.insert(c.id);
         if (c.toolbarGroupEnd) toolbarEnds.insert(c.id);
         // A toolbar group can only end at a button.
-        if (c.toolbarGroupEnd) EXPECT_TRUE(c.toolbar) << c.handler;
+        if (c.toolbarGroupEnd) {
+            EXPECT_TRUE(c.toolbar) << c.handler;
+        }
     }
     EXPECT_EQ(menuStarts, (std::set<Cmd>{Cmd::Export, Cmd::Beenden, Cmd::ImportGPX, Cmd::Distance,
                                          Cmd::RouteCaches, Cmd::CheckForUpdate}));

@@ -14,7 +14,7 @@ namespace {
 using Log = std::vector<std::string>;
 
 struct Stage : BatchStage {
-    Stage(std::string name, Log& log) : name(std::move(name)), log(log) {}
+    Stage(std::string stageName, Log& events) : name(std::move(stageName)), log(events) {}
     void runUnattended() override {
         log.push_back("open " + name + (runner && runner->timer().isActive() ? " (timer active!)" : ""));
         state = RunState::ClosedAfterRun;
