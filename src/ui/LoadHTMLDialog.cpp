@@ -421,7 +421,8 @@ void LoadHTMLDialog::update() {
     close_->setVisible(!quiet);
 
     if (model_.closeRequested() && !closeTimer_.isActive() && !model_.unattended()) closeTimer_.start();
-    if (!model_.isOpen() && !finished_ && isVisible()) {
+    if (model_.isOpen()) modelClosed_ = false;
+    if (modelClosed_ && !finished_ && isVisible()) {
         // Queued: the model may close in the middle of a run's call or before exec() has begun.
         finished_ = true;
         QTimer::singleShot(0, this,

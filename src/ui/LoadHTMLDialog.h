@@ -94,7 +94,10 @@ private:
     void syncOptions();
     void update();
     void modelChanged() override { update(); }
-    void modelClosed() override { update(); }
+    void modelClosed() override {
+        modelClosed_ = true;
+        update();
+    }
     void abortClicked();
     void autoLoad();
     void closeWindow();
@@ -126,6 +129,8 @@ private:
     bool optionsWereVisible_ = false, protocolWasVisible_ = false;
     bool hostAbortAsked_ = false;
     bool finished_ = false;
+    // The model closed since it was last open (a model not yet opened has not closed).
+    bool modelClosed_ = false;
     QTimer autoLoadTimer_, closeTimer_;
 };
 
