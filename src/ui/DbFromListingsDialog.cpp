@@ -124,12 +124,13 @@ DbFromListingsDialog::DbFromListingsDialog(RunContext& ctx, QWidget* parent) : Q
     connect(close_, &QPushButton::clicked, this, &QDialog::accept);
 
     model_.setObserver(this);
-    refresh();
+    model_.open();
     applyTooltips(this, ctx.settings.ShowTooltips);
 }
 
 DbFromListingsDialog::~DbFromListingsDialog() {
     model_.setObserver(nullptr);
+    model_.close();
 }
 
 void DbFromListingsDialog::startClicked() {

@@ -105,12 +105,13 @@ LoadFindsDialog::LoadFindsDialog(RunContext& ctx, QWidget* parent) : QDialog(par
         QTimer::singleShot(ms, this, [fire = std::move(fire)] { fire(); });
     };
     model_.setObserver(this);
-    refresh();
+    model_.open();
     applyTooltips(this, ctx.settings.ShowTooltips);
 }
 
 LoadFindsDialog::~LoadFindsDialog() {
     model_.setObserver(nullptr);
+    model_.close();
     model_.startTimer = nullptr;
 }
 
