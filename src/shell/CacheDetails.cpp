@@ -75,7 +75,7 @@ int ratingBarWidth(const std::string& rating) {
     return static_cast<int>(std::trunc(*value * kRatingBarPixelsPerPoint));
 }
 
-void TfrmCacheDetails::show() {
+void TfrmCacheDetails::onOpen() {
     const TDateTime now = ctx_.now();
     if (!captionText.empty()) {
         foundLine_ = captionText;
