@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the debug configuration and runs every test.
+# The test command (also CI's): installs what is missing, builds the suite once with
+# AddressSanitizer and UndefinedBehaviorSanitizer and warnings as errors, runs every test and
+# checks the formatting.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh --deps-only
@@ -16,6 +18,18 @@ if [ ${#missing_test[@]} -gt 0 ]; then
   $SUDO apt-get update
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing_test[@]}"
 fi
-cmake --preset debug
-cmake --build --preset debug
-ctest --preset debug
+export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:strict_string_checks=1}"
+export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$PWD/scripts/lsan.supp:print_suppressions=0}"
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
+# Repeated runs (CI caches ~/.ccache) only compile what changed.
+if command -v ccache >/dev/null; then
+  export CMAKE_CXX_COMPILER_LAUNCHER=ccache CMAKE_C_COMPILER_LAUNCHER=ccache
+fi
+start=$(date +%s)
+cmake --preset asan -DVELLORA_WERROR=ON
+cmake --build --preset asan
+status=0
+ctest --preset asan || status=$?
+bash scripts/check-format.sh || status=$?
+echo "Build and tests took $(( $(date +%s) - start )) s"
+exit $status

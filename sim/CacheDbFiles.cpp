@@ -9,10 +9,6 @@
 namespace vellora::sim {
 namespace {
 
-std::string two(int v) {
-    return twoDigits(v);
-}
-
 // The name as the server writes it between quotes: "&" and the quote as references, and for some
 // caches the umlauts and a few accented letters as numeric references too.
 std::string fileName(const std::string& name, bool references) {
@@ -84,10 +80,11 @@ std::string countryFileLine(const World& world, int i) {
     const std::string sep = " ";
     const std::string sepAlt = tabs ? "\t" : " ";
     std::string line = std::to_string(c.id) + " \"" + fileName(world.name(i), refs) + "\" " +
-                       std::to_string(hidden.year) + sepAlt + two(hidden.month) + sep + two(hidden.day) +
-                       sep + decimalDegrees(c.latE6) + (tabs ? "  " : " ") + decimalDegrees(c.lonE6) +
-                       sepAlt + "\"" + cacheTypeText(world.kind(i)) + "\" \"" + sizeText(world.sizeKind(i)) +
-                       "\"" + sep + world.waypoint(i) + sep + (world.archived(i) ? "0" : "1");
+                       std::to_string(hidden.year) + sepAlt + twoDigits(hidden.month) + sep +
+                       twoDigits(hidden.day) + sep + decimalDegrees(c.latE6) + (tabs ? "  " : " ") +
+                       decimalDegrees(c.lonE6) + sepAlt + "\"" + cacheTypeText(world.kind(i)) + "\" \"" +
+                       sizeText(world.sizeKind(i)) + "\"" + sep + world.waypoint(i) + sep +
+                       (world.archived(i) ? "0" : "1");
     if (!(c.flags & kDbNoRatings)) {
         line += sepAlt + world.difficultyText(i);
         if (!(c.flags & kDbNoTerrain)) line += sep + world.terrainText(i);
@@ -212,8 +209,8 @@ std::string archiveListText(const World& world) {
     std::string out;
     for (int i : world.archivedCaches()) {
         const DateParts d = decodeDateTime(world.archiveDate(i));
-        out +=
-            std::to_string(d.year) + "-" + two(d.month) + "-" + two(d.day) + ";" + world.waypoint(i) + "\r\n";
+        out += std::to_string(d.year) + "-" + twoDigits(d.month) + "-" + twoDigits(d.day) + ";" +
+               world.waypoint(i) + "\r\n";
     }
     return out;
 }

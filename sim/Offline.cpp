@@ -7,6 +7,7 @@
 
 #include "core/CacheRec.h"
 #include "core/Cp1252.h"
+#include "core/FileIO.h"
 #include "core/FileUtil.h"
 #include "core/Koord.h"
 #include "core/StrUnit.h"
@@ -17,13 +18,9 @@
 namespace vellora::sim {
 namespace {
 
-std::string two(int v) {
-    return twoDigits(v);
-}
-
 std::string isoDate(TDateTime t, const char* time) {
     const DateParts d = decodeDateTime(t);
-    return std::to_string(d.year) + "-" + two(d.month) + "-" + two(d.day) + "T" + time;
+    return std::to_string(d.year) + "-" + twoDigits(d.month) + "-" + twoDigits(d.day) + "T" + time;
 }
 
 // Windows-1252 text as escaped UTF-8 element content.
@@ -174,19 +171,10 @@ std::string pocketQueryText(const World& world, int count, const std::string& ba
 }
 
 int writePocketQuery(const World& world, const std::string& path, int count, const std::string& base) {
-    // Streamed into a temporary file beside the target, then renamed over it.
-    const std::string tmp = path + ".tmp";
-    std::FILE* f = std::fopen(tmp.c_str(), "wb");
-    if (!f) return errno;
-    int rc = 0;
-    pocketQuery(world, count, base, [&](const std::string& piece) {
-        if (rc == 0 && std::fwrite(piece.data(), 1, piece.size(), f) != piece.size())
-            rc = errno ? errno : EIO;
-    });
-    if (std::fclose(f) != 0 && rc == 0) rc = errno ? errno : EIO;
-    if (rc == 0 && std::rename(tmp.c_str(), path.c_str()) != 0) rc = errno;
-    if (rc != 0) std::remove(tmp.c_str());
-    return rc;
+    // Streamed into the atomic writer piece by piece.
+    AtomicFileWriter out(path);
+    pocketQuery(world, count, base, [&](const std::string& piece) { out.write(piece); });
+    return out.error() ? out.error() : out.commit();
 }
 
 int writeCountryFiles(const World& world, const std::string& dir) {

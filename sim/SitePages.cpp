@@ -26,10 +26,6 @@ std::string lowerAscii(std::string_view s) {
     return out;
 }
 
-std::string two(int v) {
-    return twoDigits(v);
-}
-
 void replaceAllIn(std::string& text, std::string_view from, std::string_view to) {
     replaceAll(text, from, to);
 }
@@ -246,7 +242,7 @@ std::string renderListingPage(const World& world, int i, const SiteAddresses& si
          "/profile/?guid=" + d.ownerGuid + "\">view other caches hidden by this user</a>]</font></span><br>";
     o += kEol;
     o += std::string("<font size=\"2\">") + (isEventKind(kind) ? "Event Date" : "Hidden") + ": <strong>" +
-         spanOpen("DateHidden", q) + two(hidden.month) + "/" + two(hidden.day) + "/" +
+         spanOpen("DateHidden", q) + twoDigits(hidden.month) + "/" + twoDigits(hidden.day) + "/" +
          std::to_string(hidden.year) + "</span></strong></font><br>";
     o += kEol;
     const auto rating = [&](std::string_view id, int twice) {
@@ -450,7 +446,7 @@ std::string listingDateText(TDateTime date, TDateTime today) {
     if (days == 1) return "Yesterday";
     if (days > 1 && days < 7) return std::to_string(days) + " days ago";
     const DateParts d = decodeDateTime(date);
-    return std::to_string(d.day) + " " + kShortMonths[d.month - 1] + " " + two(d.year % 100);
+    return std::to_string(d.day) + " " + kShortMonths[d.month - 1] + " " + twoDigits(d.year % 100);
 }
 
 int findsPageCount(int totalFinds) {

@@ -236,11 +236,6 @@ std::string htmlEscape(std::string_view text) {
     return out;
 }
 
-std::string twoDigits(int value) {
-    if (value < 0 || value > 99) return std::to_string(value);
-    return {static_cast<char>('0' + value / 10), static_cast<char>('0' + value % 10)};
-}
-
 std::string hexText(std::uint64_t value, int digits) {
     static constexpr char kHex[] = "0123456789abcdef";
     std::string s(static_cast<std::size_t>(digits), '0');
@@ -522,6 +517,10 @@ CacheDetails World::details(int i) const {
                                                      (isEventKind(k) ? hidden - 40 : hidden)));
     int count = std::min(45, ageDays / 25 + lr.range(0, 6));
     if (lr.chance(0.04)) count = 0;
+    // Each of the first caches shows one log type in its second log, so that the pages of even a
+    // small world carry every log icon (an event's "attended" would otherwise be rare).
+    const bool showcase = i < kLogTypeCount;
+    if (showcase) count = std::max(count, 2);
     std::vector<LogEntry> logs;
     TDateTime date = isEventKind(k) ? hidden - 40 : hidden;
     const TDateTime last = archived(i) ? archiveDate(i) : today;
@@ -573,6 +572,7 @@ CacheDetails World::details(int i) const {
         } else if (k == CacheKind::Webcam) {
             t = LogType::WebcamPhoto;
         }
+        if (showcase && n == 1) t = static_cast<LogType>(i);
         addLog(t, date);
     }
     if (count > 0 && archived(i)) addLog(LogType::Archive, archiveDate(i));

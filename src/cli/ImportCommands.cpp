@@ -39,7 +39,7 @@ private:
 };
 
 struct ImportRun {
-    explicit ImportRun(CliEnv& env) : env(env), window(env) {}
+    explicit ImportRun(CliEnv& console) : env(console), window(console) {}
 
     TCacheDBCommandHooks hooks() {
         TCacheDBCommandHooks h;

@@ -64,9 +64,9 @@ std::string crLfToLf(const std::string& text) {
 int runIndexCommand(CliEnv& env, const Args& args) {
     const ParsedArgs parsed = parseArgs(args, false, kIndexUsage);
     TfrmIndex dialog(env.ctx);
-    dialog.FormShow(parsed.dir);
+    dialog.open(parsed.dir);
     if (!dialog.btnOKClick()) {
-        dialog.FormClose();
+        dialog.close();
         return 1;
     }
     env.print(dialog.options.fileName);

@@ -59,14 +59,14 @@ int runGenerateCommand(CliEnv& env, const Args& args) {
     if (args.size() == 1 && args[0] != "--outdir") throw UsageError(kGenerateUsage);
     TCreateDescr dialog(env.ctx);
     dialog.choice = args.empty() ? 0 : 1;
-    dialog.formShow();
+    dialog.open();
     env.print(dialog.headline());
     if (dialog.cacheList().empty()) {
         dialog.close();
         return 1;
     }
     dialog.btnStartClick();
-    if (dialog.state() != 2) dialog.close();
+    dialog.close();
     env.print("Konvertiert: " + std::to_string(dialog.convertedCount()));
     env.print(
         "\xDC"

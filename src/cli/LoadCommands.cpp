@@ -19,7 +19,7 @@ int runLoadCommand(CliEnv& env, const Args& args) {
 
     TfrmLoadHTML window(env.ctx);
     window.onProtocolLine = [&env](const std::string& line) { env.print(line); };
-    window.FormShow();
+    window.open();
     env.print(window.headline());
     if (window.closeRequested()) {
         window.close();

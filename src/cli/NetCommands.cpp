@@ -50,13 +50,21 @@ int runFindsCommand(CliEnv& env, const Args& args) {
         return 1;
 
     ConsoleHost::installInterruptHandler();
-    std::size_t printed = 0;
-    dialog.onChange = [&] {
-        const auto& lines = dialog.protocol();
-        if (lines.size() < printed) printed = 0;
-        for (; printed < lines.size(); ++printed) env.print(lines[printed]);
-    };
+    // The protocol goes to the console line by line as it grows.
+    struct ProtocolPrinter : DialogModel::Observer {
+        ProtocolPrinter(CliEnv& console, const TfrmLoadFinds& model) : console_(console), model_(model) {}
+        void modelChanged() override {
+            const auto& lines = model_.protocol();
+            if (lines.size() < printed_) printed_ = 0;
+            for (; printed_ < lines.size(); ++printed_) console_.print(lines[printed_]);
+        }
+        CliEnv& console_;
+        const TfrmLoadFinds& model_;
+        std::size_t printed_ = 0;
+    } printer(env, dialog);
+    dialog.setObserver(&printer);
     dialog.btnLoadClick();
+    dialog.setObserver(nullptr);
     return dialog.merged() ? 0 : 1;
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/CacheRec.h"
+#include "core/FileIO.h"
 
 namespace vellora {
 
@@ -36,19 +37,10 @@ private:
         std::memmove(buf_.data(), buf_.data() + pos_, rest);
         len_ = rest;
         pos_ = 0;
-        while (len_ < buf_.size()) {
-            const ssize_t n = ::read(fd_, buf_.data() + len_, buf_.size() - len_);
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                error_ = errno;
-                return;
-            }
-            if (n == 0) {
-                eof_ = true;
-                return;
-            }
-            len_ += static_cast<std::size_t>(n);
-        }
+        std::size_t got = 0;
+        error_ = readFully(fd_, buf_.data() + len_, buf_.size() - len_, got);
+        len_ += got;
+        if (error_ == 0 && len_ < buf_.size()) eof_ = true;
     }
 
     int fd_;

@@ -50,18 +50,25 @@ public:
         onOpen();
         changed();
     }
-    // Any way of closing: onClose() stores options; a run in progress or finished counts as run.
+    // Any way of closing: onClose() stores options; a run in progress or finished counts as run
+    // (a model whose batch waits for any close marks itself in onClose()).
     void close() {
-        if (!open_) return;
+        if (!open_ || !closable()) return;
         onClose();
         open_ = false;
         if (runState_ == RunState::Running) runState_ = RunState::ClosedAfterRun;
         if (observer_) observer_->modelClosed();
     }
 
+    // The unattended run: what the view's start timer triggers after showing (or the batch at
+    // once without a view). It ends by closing the model.
+    virtual void startUnattended() {}
+
 protected:
     virtual void onOpen() {}
     virtual void onClose() {}
+    // A model whose operation cannot be interrupted refuses to close while it runs.
+    virtual bool closable() const { return true; }
 
     void setRunning() { runState_ = RunState::Running; }
     // A run that ended without closing the dialog still counts as run once it closes.

@@ -15,7 +15,9 @@ UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
     return *this;
 }
 
-int UniqueFd::release() { return std::exchange(fd_, -1); }
+int UniqueFd::release() {
+    return std::exchange(fd_, -1);
+}
 
 void UniqueFd::reset(int fd) {
     if (fd_ >= 0) ::close(fd_);
@@ -54,7 +56,8 @@ int writeAll(int fd, std::string_view data) {
 int pwriteAll(int fd, std::string_view data, std::uint64_t offset) {
     std::size_t done = 0;
     while (done < data.size()) {
-        const ssize_t n = ::pwrite(fd, data.data() + done, data.size() - done, static_cast<off_t>(offset + done));
+        const ssize_t n =
+            ::pwrite(fd, data.data() + done, data.size() - done, static_cast<off_t>(offset + done));
         if (n < 0) {
             if (errno == EINTR) continue;
             return errno;
@@ -141,8 +144,9 @@ int copyFileAtomic(const std::string& source, const std::string& target) {
 int syncParentDir(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    UniqueFd fd = openFile(dir, O_RDONLY | O_DIRECTORY);
-    if (!fd) return errno;
+    int err = 0;
+    UniqueFd fd = openFile(dir, O_RDONLY | O_DIRECTORY, 0, &err);
+    if (!fd) return err;
     return ::fsync(fd.get()) == 0 ? 0 : errno;
 }
 

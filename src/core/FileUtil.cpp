@@ -35,28 +35,12 @@ std::optional<std::uint64_t> fileSize(const std::string& path) {
 }
 
 std::optional<std::string> readFile(const std::string& path, int* errorCode) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errorCode) *errorCode = errno;
-        return std::nullopt;
-    }
+    int err = 0;
+    const UniqueFd fd = openFile(path, O_RDONLY, 0, &err);
     std::string data;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && st.st_size > 0) data.reserve(static_cast<std::size_t>(st.st_size));
-    char buf[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            if (errorCode) *errorCode = errno;
-            ::close(fd);
-            return std::nullopt;
-        }
-        if (n == 0) break;
-        data.append(buf, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    if (errorCode) *errorCode = 0;
+    if (fd) err = readAll(fd.get(), data);
+    if (errorCode) *errorCode = err;
+    if (err != 0) return std::nullopt;
     return data;
 }
 

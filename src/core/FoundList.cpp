@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdint>
 
+#include "core/FileIO.h"
 #include "core/FileUtil.h"
 #include "core/UpperCase.h"
 
@@ -112,21 +113,16 @@ int TFoundList::indexOf(std::string_view key) const {
 
 int readFoundRecords(const std::string& path, std::vector<TFoundRec>& records) {
     records.clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return errno;
+    int error = 0;
+    const UniqueFd fd = openFile(path, O_RDONLY, 0, &error);
+    if (!fd) return error;
     // Read in chunks so that the complete records before a failing read are kept.
     std::string buffer;
     char chunk[TFoundRec::kSize * 64];
-    int error = 0;
     for (;;) {
-        const ssize_t n = ::read(fd, chunk, sizeof chunk);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            error = errno;
-            break;
-        }
-        if (n == 0) break;
-        buffer.append(chunk, static_cast<std::size_t>(n));
+        std::size_t n = 0;
+        if ((error = readFully(fd.get(), chunk, sizeof chunk, n)) != 0 || n == 0) break;
+        buffer.append(chunk, n);
         std::size_t used = 0;
         while (buffer.size() - used >= TFoundRec::kSize) {
             records.push_back(decodeFoundRec(std::string_view(buffer).substr(used, TFoundRec::kSize)));
@@ -134,7 +130,6 @@ int readFoundRecords(const std::string& path, std::vector<TFoundRec>& records) {
         }
         buffer.erase(0, used);
     }
-    ::close(fd);
     return error;
 }
 

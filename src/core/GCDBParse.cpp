@@ -37,35 +37,24 @@ std::string indexKey(std::string_view upperWaypoint) {
     return key;
 }
 
+// The database file open for one operation, with the error of its opening.
 class FileHandle {
 public:
-    explicit FileHandle(const std::string& path, int flags) : fd_(::open(path.c_str(), flags | O_CLOEXEC)) {
-        if (fd_ < 0) error_ = errno;
-    }
-    ~FileHandle() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
+    FileHandle(const std::string& path, int flags) : fd_(openFile(path, flags, 0, &error_)) {}
 
-    bool isOpen() const { return fd_ >= 0; }
-    int fd() const { return fd_; }
+    bool isOpen() const { return fd_.valid(); }
+    int fd() const { return fd_.get(); }
     int openError() const { return error_; }
     // Closes now; returns 0 or errno.
-    int close() {
-        if (fd_ < 0) return 0;
-        const int rc = ::close(fd_);
-        fd_ = -1;
-        return rc == 0 ? 0 : errno;
-    }
+    int close() { return fd_.close(); }
     std::int64_t size() const {
         struct stat st {};
-        return ::fstat(fd_, &st) == 0 ? static_cast<std::int64_t>(st.st_size) : 0;
+        return ::fstat(fd_.get(), &st) == 0 ? static_cast<std::int64_t>(st.st_size) : 0;
     }
 
 private:
-    int fd_;
-    int error_ = 0;
+    int error_ = 0;  // before fd_: the opening fills it
+    UniqueFd fd_;
 };
 
 off_t recordOffset(std::int64_t n) {
@@ -74,32 +63,14 @@ off_t recordOffset(std::int64_t n) {
 
 // Reads exactly size bytes at offset: 0, errno, or -1 for the end of the file.
 int readAt(int fd, char* buf, std::size_t size, off_t offset) {
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::pread(fd, buf + done, size - done, offset + static_cast<off_t>(done));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        if (n == 0) return -1;
-        done += static_cast<std::size_t>(n);
-    }
-    return 0;
+    std::size_t got = 0;
+    if (const int err = preadFully(fd, buf, size, static_cast<std::uint64_t>(offset), got)) return err;
+    return got == size ? 0 : -1;
 }
 
 // Writes exactly size bytes at offset: 0 or errno.
 int writeAt(int fd, const char* buf, std::size_t size, off_t offset) {
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::pwrite(fd, buf + done, size - done, offset + static_cast<off_t>(done));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        if (n == 0) return EIO;
-        done += static_cast<std::size_t>(n);
-    }
-    return 0;
+    return pwriteAll(fd, std::string_view(buf, size), static_cast<std::uint64_t>(offset));
 }
 
 // The record at position n, or nothing when it cannot be read.

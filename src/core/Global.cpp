@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include "core/DateUtil.h"
+#include "core/FileIO.h"
 #include "core/FileUtil.h"
 #include "core/Host.h"
 #include "core/IniFile.h"
@@ -55,8 +56,9 @@ std::int32_t countryIDByName(const CountryTable& table, std::string_view name) {
 
 int showErrorCode(Host& host, int code, const std::string& text) {
     if (code == 0) return 0;
-    host.message(MsgKind::Error, MsgButtons::Ok,
-                 text + "\r\n\r\nFehlercode: " + std::to_string(code) + "\r\nFehlermeldung: " + systemErrorText(code));
+    host.message(
+        MsgKind::Error, MsgButtons::Ok,
+        text + "\r\n\r\nFehlercode: " + std::to_string(code) + "\r\nFehlermeldung: " + systemErrorText(code));
     return code;
 }
 
@@ -65,10 +67,9 @@ void debugLog(const RunContext& ctx, std::string_view text) {
     std::string line = formatLogStamp(ctx.now()) + " ";
     line.append(text);
     line += "\r\n";
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    if (fd < 0) return;
-    [[maybe_unused]] auto written = ::write(fd, line.data(), line.size());
-    ::close(fd);
+    // Appended: the log grows line by line and a lost line is no loss of data.
+    const UniqueFd fd = openFile(path, O_WRONLY | O_CREAT | O_APPEND);
+    if (fd) writeAll(fd.get(), line);
 }
 
 void debugInfo(const RunContext& ctx, std::string_view where, std::string_view text) {

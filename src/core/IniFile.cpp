@@ -7,15 +7,14 @@
 
 #include "core/FileUtil.h"
 #include "core/NumberText.h"
+#include "core/StrUnit.h"
 
 namespace vellora {
 
 namespace {
 
 std::string_view trim(std::string_view t) {
-    while (!t.empty() && static_cast<unsigned char>(t.front()) <= ' ') t.remove_prefix(1);
-    while (!t.empty() && static_cast<unsigned char>(t.back()) <= ' ') t.remove_suffix(1);
-    return t;
+    return trimControl(t);
 }
 
 std::string cleanValue(std::string_view raw) {
@@ -83,8 +82,8 @@ void IniFile::parse(std::string_view text) {
             continue;
         }
         const auto eq = line.find('=');
-        const bool isKey = eq != std::string_view::npos && !t.empty() && t.front() != ';' && t.front() != '#' &&
-                           !trim(line.substr(0, eq)).empty();
+        const bool isKey = eq != std::string_view::npos && !t.empty() && t.front() != ';' &&
+                           t.front() != '#' && !trim(line.substr(0, eq)).empty();
         Line l = isKey ? Line{std::string(trim(line.substr(0, eq))), std::string(line.substr(eq + 1))}
                        : Line{std::string(), std::string(line)};
         current->lines.push_back(std::move(l));
@@ -227,7 +226,8 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
     } else {
         // New keys go after the section's last key, before trailing blank lines.
         auto it = s.lines.end();
-        while (it != s.lines.begin() && std::prev(it)->key.empty() && trim(std::prev(it)->value).empty()) --it;
+        while (it != s.lines.begin() && std::prev(it)->key.empty() && trim(std::prev(it)->value).empty())
+            --it;
         s.lines.insert(it, Line{std::string(key), std::string(value)});
     }
     changed();
@@ -268,7 +268,9 @@ void IniFile::deleteKey(std::string_view section, std::string_view key) {
     if (s->lines.size() != before) changed();
 }
 
-IniFile::Batch::Batch(IniFile& file) : file_(file) { ++file_.batchDepth_; }
+IniFile::Batch::Batch(IniFile& file) : file_(file) {
+    ++file_.batchDepth_;
+}
 
 IniFile::Batch::~Batch() noexcept(false) {
     if (--file_.batchDepth_ == 0) {

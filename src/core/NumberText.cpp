@@ -5,6 +5,8 @@
 #include <limits>
 #include <system_error>
 
+#include "core/StrUnit.h"
+
 namespace vellora {
 namespace {
 
@@ -15,13 +17,12 @@ std::string toChars(double value, std::chars_format fmt, int precision, bool use
     return std::string(buf, res.ptr);
 }
 
-std::string_view trimBlanks(std::string_view t) {
-    while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
-    while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.remove_suffix(1);
-    return t;
-}
-
 }  // namespace
+
+std::string twoDigits(int value) {
+    if (value < 0 || value > 99) return std::to_string(value);
+    return {static_cast<char>('0' + value / 10), static_cast<char>('0' + value % 10)};
+}
 
 std::string formatShortest(double value) {
     if (value == 0) return "0";  // also turns -0 into "0"
@@ -55,7 +56,7 @@ std::string formatFixedSignificant(double value, int significant, int decimals, 
 }
 
 std::optional<double> parseDouble(std::string_view text, char sep) {
-    text = trimBlanks(text);
+    text = stripBlanks(text);
     if (text.empty()) return std::nullopt;
     std::string buf(text);
     for (char& c : buf) {
@@ -74,7 +75,7 @@ std::optional<double> parseDouble(std::string_view text, char sep) {
 }
 
 std::optional<std::int64_t> parseInt(std::string_view text) {
-    text = trimBlanks(text);
+    text = stripBlanks(text);
     if (text.empty()) return std::nullopt;
     bool negative = false;
     if (text[0] == '-' || text[0] == '+') {
@@ -109,6 +110,8 @@ std::optional<std::int32_t> parseInt32(std::string_view text) {
     return static_cast<std::int32_t>(*v);
 }
 
-double roundHalfEven(double value) { return std::nearbyint(value); }
+double roundHalfEven(double value) {
+    return std::nearbyint(value);
+}
 
 }  // namespace vellora

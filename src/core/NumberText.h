@@ -22,6 +22,9 @@ std::optional<double> parseDouble(std::string_view text, char sep = '.');
 std::optional<std::int64_t> parseInt(std::string_view text);
 std::optional<std::int32_t> parseInt32(std::string_view text);
 
+// Two digits with a leading zero ("05", "12"); values outside 0..99 in full ("123", "-5").
+std::string twoDigits(int value);
+
 // Rounds to the nearest integer, ties to even (banker's rounding).
 double roundHalfEven(double value);
 

@@ -35,13 +35,18 @@ using OptionTable = std::vector<OptionRow<Record>>;
 template <class Record>
 OptionRow<Record> boolOption(const char* key, bool Record::*member) {
     return {key,
-            [member](IniFile& f, const char* s, const char* k, Record& r) { r.*member = f.readBool(s, k, r.*member); },
-            [member](IniFile& f, const char* s, const char* k, const Record& r) { f.writeBool(s, k, r.*member); }};
+            [member](IniFile& f, const char* s, const char* k, Record& r) {
+                r.*member = f.readBool(s, k, r.*member);
+            },
+            [member](IniFile& f, const char* s, const char* k, const Record& r) {
+                f.writeBool(s, k, r.*member);
+            }};
 }
 
 // Integers; a stored value outside [lo, hi] keeps the member's value.
 template <class Record, class Int>
-OptionRow<Record> intOption(const char* key, Int Record::*member, std::int64_t lo = INT32_MIN, std::int64_t hi = INT32_MAX) {
+OptionRow<Record> intOption(const char* key, Int Record::*member, std::int64_t lo = INT32_MIN,
+                            std::int64_t hi = INT32_MAX) {
     return {key,
             [member, lo, hi](IniFile& f, const char* s, const char* k, Record& r) {
                 const std::int64_t v = f.readInteger(s, k, static_cast<std::int32_t>(r.*member));
@@ -55,15 +60,23 @@ OptionRow<Record> intOption(const char* key, Int Record::*member, std::int64_t l
 template <class Record>
 OptionRow<Record> stringOption(const char* key, std::string Record::*member) {
     return {key,
-            [member](IniFile& f, const char* s, const char* k, Record& r) { r.*member = f.readString(s, k, r.*member); },
-            [member](IniFile& f, const char* s, const char* k, const Record& r) { f.writeString(s, k, r.*member); }};
+            [member](IniFile& f, const char* s, const char* k, Record& r) {
+                r.*member = f.readString(s, k, r.*member);
+            },
+            [member](IniFile& f, const char* s, const char* k, const Record& r) {
+                f.writeString(s, k, r.*member);
+            }};
 }
 
 template <class Record>
 OptionRow<Record> floatOption(const char* key, double Record::*member) {
     return {key,
-            [member](IniFile& f, const char* s, const char* k, Record& r) { r.*member = f.readFloat(s, k, r.*member); },
-            [member](IniFile& f, const char* s, const char* k, const Record& r) { f.writeFloat(s, k, r.*member); }};
+            [member](IniFile& f, const char* s, const char* k, Record& r) {
+                r.*member = f.readFloat(s, k, r.*member);
+            },
+            [member](IniFile& f, const char* s, const char* k, const Record& r) {
+                f.writeFloat(s, k, r.*member);
+            }};
 }
 
 // A row with its own conversion, for values stored in a form of their own (dates, lists, codes).

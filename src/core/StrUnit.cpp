@@ -160,6 +160,19 @@ std::string trimLeadingControl(std::string_view text) {
     return std::string(text.substr(i));
 }
 
+std::string_view trimControl(std::string_view text) {
+    std::size_t a = 0, b = text.size();
+    while (a < b && isControl(text[a])) ++a;
+    while (b > a && isControl(text[b - 1])) --b;
+    return text.substr(a, b - a);
+}
+
+std::string_view stripBlanks(std::string_view t) {
+    while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
+    while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.remove_suffix(1);
+    return t;
+}
+
 std::string trimTrailingControl(std::string_view text) {
     std::size_t n = text.size();
     while (n > 0 && isControl(text[n - 1])) --n;

@@ -45,5 +45,9 @@ std::string waypointFromFileName(std::string_view path);
 // Drop leading / trailing bytes with a code of 32 or less.
 std::string trimLeadingControl(std::string_view text);
 std::string trimTrailingControl(std::string_view text);
+// Both ends at once; a view into text.
+std::string_view trimControl(std::string_view text);
+// Drop leading / trailing blanks (spaces and tabs) only.
+std::string_view stripBlanks(std::string_view text);
 
 }  // namespace vellora

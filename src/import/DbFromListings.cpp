@@ -57,13 +57,6 @@ void removeTags(std::string& text) {
     }
 }
 
-std::string trimBlanks(std::string_view text) {
-    std::size_t a = 0, b = text.size();
-    while (a < b && text[a] == ' ') ++a;
-    while (b > a && text[b - 1] == ' ') --b;
-    return std::string(text.substr(a, b - a));
-}
-
 // "mm/dd/yyyy" with one- or two-digit month and day.
 std::optional<TDateTime> parseUsDate(std::string_view text) {
     int parts[3] = {0, 0, 0};
@@ -157,7 +150,7 @@ TCacheRec ReadSavedListing(const RunContext& ctx, const std::string& basePath) {
         if (at != std::string::npos) span.erase(0, std::min(span.size(), at + kPhrase.size() + 1));
         removeTags(span);
         removeAll(span, "cache.");
-        rec.CacheType = trimBlanks(span).substr(0, TCacheRec::kCacheTypeMax);
+        rec.CacheType = std::string(stripBlanks(span).substr(0, TCacheRec::kCacheTypeMax));
     }
 
     {
@@ -228,13 +221,13 @@ bool SameCacheData(const TCacheRec& p, const TCacheRec& d) {
 
 void TfrmDbFromListings::addLine(std::string line) {
     protocol_.push_back(std::move(line));
-    if (onChange) onChange();
+    changed();
 }
 
 void TfrmDbFromListings::setButtons(bool start, bool close) {
     startEnabled_ = start;
     closeEnabled_ = close;
-    if (onChange) onChange();
+    changed();
 }
 
 void TfrmDbFromListings::btnBrowseClick() {
@@ -242,7 +235,7 @@ void TfrmDbFromListings::btnBrowseClick() {
     if (const auto folder = ctx_.host().chooseFolder(kBrowseTitle, start)) {
         otherDirectory = *folder;
         directory = Directory::Other;
-        if (onChange) onChange();
+        changed();
     }
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/CacheRec.h"
+#include "core/DialogModel.h"
 
 namespace vellora {
 
@@ -25,7 +26,7 @@ void ReadListingCoordinates(std::string_view latLonText, double& lat, double& lo
 // Whether a page's record and the database record agree in every compared field.
 bool SameCacheData(const TCacheRec& page, const TCacheRec& db);
 
-class TfrmDbFromListings {
+class TfrmDbFromListings : public DialogModel {
 public:
     static constexpr const char* kCaption =
         "Datenbank aus Cachebeschreibungen bef\xFC"
@@ -61,8 +62,6 @@ public:
     bool startEnabled() const { return startEnabled_; }
     bool closeEnabled() const { return closeEnabled_; }
 
-    // Called after each protocol line and state change.
-    std::function<void()> onChange;
     // Called when a run has changed the database (the main window refreshes its status line).
     std::function<void()> onDatabaseChanged;
 

@@ -42,10 +42,6 @@ int writeRecordAt(int fd, const TCacheRec& rec, off_t offset) {
 
 }  // namespace
 
-void TfrmEditCache::changed() {
-    if (onChange) onChange();
-}
-
 void TfrmEditCache::setSearchWaypoint(std::string_view text) {
     if (!searchMode_) return;
     searchWaypoint_ = text;
@@ -126,8 +122,13 @@ void TfrmEditCache::showRecord() {
 }
 
 void TfrmEditCache::open(const TCacheRec& rec, bool searchMode) {
+    rec_ = rec;
     searchMode_ = searchMode;
-    closed_ = false;
+    open();
+}
+
+void TfrmEditCache::onOpen() {
+    const TCacheRec rec = rec_;
     eraseEnabled_ = false;
     rec_ = TCacheRec{};
     emptyForm();
@@ -244,8 +245,8 @@ bool TfrmEditCache::btnCommitClick() {
         changed();
     } else {
         rec_ = r;
-        closed_ = true;
         changed();
+        close();
     }
     return true;
 }
@@ -254,7 +255,7 @@ bool TfrmEditCache::save(const TCacheRec& r) {
     Host& host = ctx_.host();
     const std::string path = ctx_.workDirPath() + "Caches.bin";
     int openError = 0;
-    UniqueFd file = openFile(path, O_RDWR, 0644, &openError);
+    UniqueFd file = openFile(path, O_RDWR, 0, &openError);
     if (!file) {
         showErrorCode(host, openError, "Kann Datei " + path + " nicht lesen.");
         return false;
@@ -279,7 +280,7 @@ bool TfrmEditCache::save(const TCacheRec& r) {
             }
         }
     }
-    if (const int closeCode = file.close(); code == 0) code = closeCode;
+    if (const int closeError = file.close(); closeError != 0 && code == 0) code = closeError;
     if (code != 0) {
         showErrorCode(host, code,
                       update ? "Fehler beim Update der CacheDB."

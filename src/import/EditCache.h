@@ -12,6 +12,7 @@
 
 #include "core/CacheRec.h"
 #include "core/DateUtil.h"
+#include "core/DialogModel.h"
 
 namespace vellora {
 
@@ -26,7 +27,7 @@ inline constexpr std::array<const char*, 6> kEditCacheSizes = {"",        "Micro
 inline constexpr std::array<const char*, 10> kEditRatings = {"0", "1",   "1.5", "2",   "2.5",
                                                              "3", "3.5", "4",   "4.5", "5"};
 
-class TfrmEditCache {
+class TfrmEditCache : public DialogModel {
 public:
     static constexpr const char* kCaption = "Cache editieren";
     static constexpr int kNone = -1;  // no choice made
@@ -34,10 +35,11 @@ public:
     explicit TfrmEditCache(RunContext& ctx) : ctx_(ctx) {}
 
     // Opens the editor on a record: the empty form, then the record when it carries a waypoint.
+    // In fixed mode a save closes it.
+    using DialogModel::open;
     void open(const TCacheRec& rec, bool searchMode);
 
     bool searchMode() const { return searchMode_; }
-    bool closed() const { return closed_; }
     bool eraseEnabled() const { return eraseEnabled_; }
     // The record as the editor holds it (after a save in fixed mode: the record saved).
     const TCacheRec& record() const { return rec_; }
@@ -85,10 +87,7 @@ public:
     // accepted (TCoordInput::accept). Returns whether the position changed hands.
     bool btnCoordClick(const std::function<bool(TCoordInput&)>& runDialog);
     // "Schließen"
-    void btnCloseClick() { closed_ = true; }
-
-    // Called whenever the form changed.
-    std::function<void()> onChange;
+    void btnCloseClick() { close(); }
 
 private:
     static int checked(int i, int count) { return i >= 0 && i < count ? i : kNone; }
@@ -97,12 +96,11 @@ private:
     void setPosition(double lat, double lon);
     TCacheRec collect() const;
     bool save(const TCacheRec& rec);
-    void changed();
+    void onOpen() override;
 
     RunContext& ctx_;
     TCacheRec rec_;
     bool searchMode_ = true;
-    bool closed_ = false;
     bool eraseEnabled_ = false;
     std::string searchWaypoint_;
     std::string idText_ = "n/a";

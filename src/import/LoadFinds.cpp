@@ -79,10 +79,6 @@ std::string TfrmLoadFinds::findsUrl() const {
            "&submit4=Find";
 }
 
-void TfrmLoadFinds::changed() {
-    if (onChange) onChange();
-}
-
 void TfrmLoadFinds::addLine(std::string_view text) {
     protocol_.push_back(timeText(ctx_.now()) + " " + std::string(text));
     changed();

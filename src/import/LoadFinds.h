@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/DateUtil.h"
+#include "core/DialogModel.h"
 #include "core/FoundList.h"
 #include "import/LoadGCLists.h"
 
@@ -15,7 +16,7 @@ namespace vellora {
 
 class RunContext;
 
-class TfrmLoadFinds {
+class TfrmLoadFinds : public DialogModel {
 public:
     static constexpr const char* kCaption = "Eigene Finds einlesen";
     static constexpr const char* kCompleteBox = "meine Finds komplett laden";
@@ -47,8 +48,6 @@ public:
     // The view's timer: calls fire once, ms milliseconds later. When set, btnLoadClick returns
     // after each page and the run goes on from the timer.
     std::function<void(int ms, std::function<void()> fire)> startTimer;
-    // Called after each protocol line and state change.
-    std::function<void()> onChange;
 
     // Reads one result page into the loaded list (total, rows, stop date), with its protocol lines.
     // Returns false when the total is not a number (the run must end; the error was shown).
@@ -92,7 +91,6 @@ private:
     bool pause();
     void addLine(std::string_view text);
     void finish();
-    void changed();
 
     RunContext& ctx_;
     TListLoader loader_;

@@ -19,6 +19,7 @@
 #include "core/IniFile.h"
 #include "core/Koord.h"
 #include "core/NumberText.h"
+#include "core/OptionTable.h"
 #include "core/PersInfo.h"
 #include "core/RunContext.h"
 #include "core/Settings.h"
@@ -34,19 +35,13 @@ constexpr const char* kNoHint = "Keine weiteren Hinweise verf&uuml;gbar.";
 constexpr const char* kNotFound = "noch nicht gefunden";
 constexpr const char* kWriteError = "Fehler beim Schreiben der Datei ";
 
-std::string two(int v) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%02d", v);
-    return buf;
-}
-
 // "dd. mm. yyyy" or "dd. mm. yyyy, hh:nn"
 std::string descrDate(TDateTime value, bool withTime) {
     const DateParts d = decodeDateTime(value);
     char year[16];
     std::snprintf(year, sizeof year, "%04d", d.year);
-    std::string s = two(d.day) + ". " + two(d.month) + ". " + year;
-    if (withTime) s += ", " + two(d.hour) + ":" + two(d.minute);
+    std::string s = twoDigits(d.day) + ". " + twoDigits(d.month) + ". " + year;
+    if (withTime) s += ", " + twoDigits(d.hour) + ":" + twoDigits(d.minute);
     return s;
 }
 
@@ -165,59 +160,54 @@ constexpr MapKind kMapKinds[] = {
 
 // ---- options ----
 
+namespace {
+
+using Opts = TCrDescOptions;
+// The options behind CrDescSaveOpts, in the order they are written.
+const OptionTable<Opts> kCrDescTable = {
+    boolOption("CrDescKeepOld", &Opts::KeepOld),
+    boolOption("CrDescLogs", &Opts::Logs),
+    stringOption("CrDescMaxLogs", &Opts::MaxLogs),
+    boolOption("CrDescBoldLogs", &Opts::BoldLogs),
+    boolOption("CrDescCacheimages", &Opts::CacheImages),
+    intOption("CrDescImageKind", &Opts::ImageKind),
+    intOption("CrDescHints", &Opts::Hints),
+    intOption("CrDescHome", &Opts::Home),
+    intOption("CrDescResize", &Opts::Resize),
+    boolOption("CrDescRmBody", &Opts::RmBody),
+    boolOption("CrDescRmBGColor", &Opts::RmBGColor),
+    boolOption("CrDescRmImg", &Opts::RmImg),
+    boolOption("CrDescRmTables", &Opts::RmTables),
+    boolOption("CrDescRmStyle", &Opts::RmStyle),
+    boolOption("CrDescRmHREF", &Opts::RmHREF),
+    boolOption("CrDescRmFont", &Opts::RmFont),
+    boolOption("CrDescRmAll", &Opts::RmAll),
+    stringOption("CrDescTemplateFile", &Opts::TemplateFile),
+    // CrMapOrder0..4, taken only when the first one is set.
+    customOption<Opts>(
+        "CrMapOrder",
+        [](IniFile& f, const char* s, const char* k, Opts& o) {
+            if (f.readString(s, std::string(k) + "0", "").empty()) return;
+            for (std::size_t i = 0; i < o.MapOrder.size(); ++i)
+                o.MapOrder[i] = f.readString(s, k + std::to_string(i), o.MapOrder[i]);
+        },
+        [](IniFile& f, const char* s, const char* k, const Opts& o) {
+            for (std::size_t i = 0; i < o.MapOrder.size(); ++i)
+                f.writeString(s, k + std::to_string(i), o.MapOrder[i]);
+        }),
+};
+
+}  // namespace
+
 void loadCrDescOptions(IniFile& conf, TCrDescOptions& o) {
-    const char* P = kProgramSection;
-    o.SaveOpts = conf.readBool(P, "CrDescSaveOpts", false);
-    if (!o.SaveOpts) return;
-    o.KeepOld = conf.readBool(P, "CrDescKeepOld", o.KeepOld);
-    o.Logs = conf.readBool(P, "CrDescLogs", o.Logs);
-    o.MaxLogs = conf.readString(P, "CrDescMaxLogs", o.MaxLogs);
-    o.BoldLogs = conf.readBool(P, "CrDescBoldLogs", o.BoldLogs);
-    o.CacheImages = conf.readBool(P, "CrDescCacheimages", o.CacheImages);
-    o.ImageKind = conf.readInteger(P, "CrDescImageKind", o.ImageKind);
-    o.Hints = conf.readInteger(P, "CrDescHints", o.Hints);
-    o.Home = conf.readInteger(P, "CrDescHome", o.Home);
-    o.Resize = conf.readInteger(P, "CrDescResize", o.Resize);
-    o.RmBody = conf.readBool(P, "CrDescRmBody", o.RmBody);
-    o.RmBGColor = conf.readBool(P, "CrDescRmBGColor", o.RmBGColor);
-    o.RmImg = conf.readBool(P, "CrDescRmImg", o.RmImg);
-    o.RmTables = conf.readBool(P, "CrDescRmTables", o.RmTables);
-    o.RmStyle = conf.readBool(P, "CrDescRmStyle", o.RmStyle);
-    o.RmHREF = conf.readBool(P, "CrDescRmHREF", o.RmHREF);
-    o.RmFont = conf.readBool(P, "CrDescRmFont", o.RmFont);
-    o.RmAll = conf.readBool(P, "CrDescRmAll", o.RmAll);
-    o.TemplateFile = conf.readString(P, "CrDescTemplateFile", o.TemplateFile);
-    if (!conf.readString(P, "CrMapOrder0", "").empty()) {
-        for (std::size_t i = 0; i < o.MapOrder.size(); ++i)
-            o.MapOrder[i] = conf.readString(P, "CrMapOrder" + std::to_string(i), o.MapOrder[i]);
-    }
+    o.SaveOpts = conf.readBool(kProgramSection, "CrDescSaveOpts", false);
+    if (o.SaveOpts) loadOptions(conf, kProgramSection, kCrDescTable, o);
 }
 
 void saveCrDescOptions(IniFile& conf, const TCrDescOptions& o) {
-    const char* P = kProgramSection;
     IniFile::Batch batch(conf);
-    conf.writeBool(P, "CrDescSaveOpts", o.SaveOpts);
-    if (!o.SaveOpts) return;
-    conf.writeBool(P, "CrDescKeepOld", o.KeepOld);
-    conf.writeBool(P, "CrDescLogs", o.Logs);
-    conf.writeString(P, "CrDescMaxLogs", o.MaxLogs);
-    conf.writeBool(P, "CrDescBoldLogs", o.BoldLogs);
-    conf.writeBool(P, "CrDescCacheimages", o.CacheImages);
-    conf.writeInteger(P, "CrDescImageKind", o.ImageKind);
-    conf.writeInteger(P, "CrDescHints", o.Hints);
-    conf.writeInteger(P, "CrDescHome", o.Home);
-    conf.writeInteger(P, "CrDescResize", o.Resize);
-    conf.writeBool(P, "CrDescRmBody", o.RmBody);
-    conf.writeBool(P, "CrDescRmBGColor", o.RmBGColor);
-    conf.writeBool(P, "CrDescRmImg", o.RmImg);
-    conf.writeBool(P, "CrDescRmTables", o.RmTables);
-    conf.writeBool(P, "CrDescRmStyle", o.RmStyle);
-    conf.writeBool(P, "CrDescRmHREF", o.RmHREF);
-    conf.writeBool(P, "CrDescRmFont", o.RmFont);
-    conf.writeBool(P, "CrDescRmAll", o.RmAll);
-    conf.writeString(P, "CrDescTemplateFile", o.TemplateFile);
-    for (std::size_t i = 0; i < o.MapOrder.size(); ++i)
-        conf.writeString(P, "CrMapOrder" + std::to_string(i), o.MapOrder[i]);
+    conf.writeBool(kProgramSection, "CrDescSaveOpts", o.SaveOpts);
+    if (o.SaveOpts) saveOptions(conf, kProgramSection, kCrDescTable, o);
 }
 
 // ---- the dialog ----
@@ -226,17 +216,39 @@ TCreateDescr::TCreateDescr(RunContext& ctx) : ctx_(ctx), site_(ctx.services) {}
 
 TCreateDescr::~TCreateDescr() = default;
 
-void TCreateDescr::formShow() {
+void TCreateDescr::onOpen() {
     site_ = ListingSite(ctx_.services);
-    closed_ = false;
     closedWithOk_ = false;
+    runStarted_ = false;
+    mapRow_ = 0;
     loadCrDescOptions(ctx_.programConf(), options);
     buildCacheList();
+}
+
+std::vector<std::string> TCreateDescr::homeItems() const {
+    std::vector<std::string> items{"HOME"};
+    items.insert(items.end(), ctx_.settings.AddHomeTxt.begin(), ctx_.settings.AddHomeTxt.end());
+    return items;
+}
+
+void TCreateDescr::selectMapRow(int row) {
+    mapRow_ = row;
+    changed();
+}
+
+void TCreateDescr::moveMap(int delta) {
+    const int target = mapRow_ + delta;
+    auto& order = options.MapOrder;
+    if (mapRow_ < 0 || target < 0 || target >= static_cast<int>(order.size())) return;
+    std::swap(order[static_cast<std::size_t>(mapRow_)], order[static_cast<std::size_t>(target)]);
+    mapRow_ = target;
+    changed();
 }
 
 void TCreateDescr::setChoice(int newChoice) {
     choice = newChoice;
     buildCacheList();
+    changed();
 }
 
 void TCreateDescr::buildCacheList() {
@@ -279,7 +291,7 @@ void TCreateDescr::btnStartClick() {
     run(false);
 }
 
-void TCreateDescr::autoLoadTimer() {
+void TCreateDescr::startUnattended() {
     run(true);
     close();
 }
@@ -289,11 +301,10 @@ void TCreateDescr::cancel() {
     close();
 }
 
-void TCreateDescr::close() {
-    if (closed_) return;
-    closed_ = true;
+void TCreateDescr::onClose() {
     saveCrDescOptions(ctx_.programConf(), options);
-    state_ = 2;
+    // The batch waits for the dialog to close, whatever became of the run.
+    setRunState(RunState::ClosedAfterRun);
 }
 
 bool TCreateDescr::loadTemplate() {
@@ -326,7 +337,7 @@ void TCreateDescr::prepareRun() {
 
 void TCreateDescr::run(bool unattended) {
     Host& host = ctx_.host();
-    unattended_ = unattended;
+    quietRun_ = unattended;
     cancelled_ = false;
     runFailed_ = true;
     converted_ = skipped_ = 0;
@@ -338,7 +349,9 @@ void TCreateDescr::run(bool unattended) {
         notes_.reset();
         return;
     }
-    state_ = 1;
+    setRunning();
+    runStarted_ = true;
+    changed();
 
     const std::string outDir = ctx_.outDirPath();
     runNames_.clear();
@@ -388,13 +401,13 @@ void TCreateDescr::run(bool unattended) {
     host.setProgressText("Fertig.");
     host.endProgress();
 
-    if (ctx_.settings.ShowMessages && !unattended_)
+    if (ctx_.settings.ShowMessages && !quietRun_)
         host.message(MsgKind::Information, MsgButtons::Ok,
                      std::to_string(converted_) + " Cachebeschreibungen konvertiert," + kCrLf +
                          std::to_string(skipped_) +
                          " Caches \xFC"
                          "bersprungen.");
-    if (!external_.empty() && !unattended_) {
+    if (!external_.empty() && !quietRun_) {
         std::string list;
         for (const auto& e : external_) list += (list.empty() ? "" : ", ") + e;
         host.message(
@@ -405,7 +418,7 @@ void TCreateDescr::run(bool unattended) {
                 kCrLf + kCrLf + list);
     }
     // A cancelled run ends like "Abbrechen", not with OK.
-    if (!closed_ && !cancelled_) closedWithOk_ = true;
+    if (isOpen() && !cancelled_) closedWithOk_ = true;
     close();
 }
 

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/DialogModel.h"
 #include "listing/Parse.h"
 
 namespace vellora {
@@ -77,7 +78,7 @@ struct TDescriptionFields {
     LogCounters counters{};
 };
 
-class TCreateDescr {
+class TCreateDescr : public DialogModel {
 public:
     static constexpr int kMaxImages = 100;
 
@@ -86,14 +87,13 @@ public:
     TCreateDescr(const TCreateDescr&) = delete;
     TCreateDescr& operator=(const TCreateDescr&) = delete;
 
-    // The controls. They keep their state between openings; formShow loads them per CrDescSaveOpts.
+    // The controls. They keep their state between openings; open() loads them per CrDescSaveOpts.
     TCrDescOptions options;
     // "Folgende Cachebeschreibungen erzeugen": 0 the work list, 1 every cache of the output directory.
     // Not stored.
     int choice = 0;
 
-    // Opening the dialog: loads the options and builds the list of caches for the current choice.
-    void formShow();
+    // Opening (open()) loads the options and builds the list of caches for the current choice.
     void setChoice(int newChoice);
     void buildCacheList();
     const std::vector<std::string>& cacheList() const { return caches_; }
@@ -105,15 +105,36 @@ public:
     // template it stays open.
     void btnStartClick();
     // The batch's start: the same run unattended (no summary, no warning), and the dialog closes.
-    void autoLoadTimer();
-    // "Abbrechen": the caches not yet reached are passed over; the dialog closes.
+    void startUnattended() override;
+    // "Abbrechen": the caches not yet reached are passed over; the dialog closes. Closing (close())
+    // stores the options (per CrDescSaveOpts); the dialog then counts as run.
     void cancel();
-    // Closing: stores the options (per CrDescSaveOpts) and sets the state to 2.
-    void close();
 
-    // 0 idle, 1 running, 2 closed after running; the batch resets it to 0.
-    int state() const { return state_; }
-    void resetState() { state_ = 0; }
+    // Enabling: while a run is on, and after it until the next opening, the options stay as they were.
+    bool optionsEditable() const { return !runStarted_; }
+    bool startEnabled() const { return !runStarted_; }
+    bool maxLogsEnabled() const { return optionsEditable() && options.Logs; }
+    bool boldLogsEnabled() const { return optionsEditable() && options.Logs; }
+    bool imageKindEnabled() const { return optionsEditable() && options.CacheImages; }
+    // The single removals give way to "Alle HTML-Tags"; that box itself stays.
+    bool removalEnabled(int index) const {
+        return optionsEditable() && (index >= kRemovalAll || !options.RmAll);
+    }
+    // "HOME" and the names of the additional homes; a choice only with more than one.
+    std::vector<std::string> homeItems() const;
+    bool homeEnabled() const { return optionsEditable() && homeItems().size() > 1; }
+
+    // The map order list: the selected row and its moves.
+    static constexpr int kRemovalAll = 7;
+    int mapRow() const { return mapRow_; }
+    void selectMapRow(int row);
+    // Moves the selected service up (-1) or down (+1); the selection follows it.
+    void moveMap(int delta);
+    bool mapUpEnabled() const { return optionsEditable() && mapRow_ > 0; }
+    bool mapDownEnabled() const {
+        return optionsEditable() && mapRow_ >= 0 && mapRow_ + 1 < static_cast<int>(options.MapOrder.size());
+    }
+
     bool closedWithOk() const { return closedWithOk_; }
     // The last run found no template or could not write a description.
     bool runFailed() const { return runFailed_; }
@@ -141,6 +162,8 @@ public:
     const std::string& templateText() const { return template_; }
 
 private:
+    void onOpen() override;
+    void onClose() override;
     void run(bool unattended);
     void readPage(const std::string& pagePath);
     void finishLogs();
@@ -168,10 +191,10 @@ private:
     int converted_ = 0, skipped_ = 0;
     bool cancelled_ = false;
     bool runFailed_ = false;
-    bool unattended_ = false;
-    bool closed_ = false;
+    bool quietRun_ = false;
+    bool runStarted_ = false;
     bool closedWithOk_ = false;
-    int state_ = 0;
+    int mapRow_ = 0;
 };
 
 }  // namespace vellora

@@ -10,6 +10,8 @@
 #include <cstring>
 #include <limits>
 
+#include "core/FileIO.h"
+
 namespace vellora {
 namespace {
 
@@ -37,33 +39,22 @@ private:
 
 class FileSource : public ByteSource {
 public:
-    explicit FileSource(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+    explicit FileSource(const std::string& path) : fd_(openFile(path, O_RDONLY)) {
         struct stat st {};
-        if (fd_ >= 0 && ::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode))
+        if (fd_ && ::fstat(fd_.get(), &st) == 0 && S_ISREG(st.st_mode))
             size_ = static_cast<std::uint64_t>(st.st_size);
     }
-    ~FileSource() override {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileSource(const FileSource&) = delete;
-    FileSource& operator=(const FileSource&) = delete;
 
-    bool ok() const { return fd_ >= 0 && size_ > 0; }
+    bool ok() const { return fd_.valid() && size_ > 0; }
     std::uint64_t size() const override { return size_; }
     bool read(std::uint64_t offset, std::size_t count, unsigned char* out) const override {
         if (offset > size_ || count > size_ - offset) return false;
-        std::size_t done = 0;
-        while (done < count) {
-            const ssize_t n = ::pread(fd_, out + done, count - done, static_cast<off_t>(offset + done));
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) return false;
-            done += static_cast<std::size_t>(n);
-        }
-        return true;
+        std::size_t got = 0;
+        return preadFully(fd_.get(), reinterpret_cast<char*>(out), count, offset, got) == 0 && got == count;
     }
 
 private:
-    int fd_;
+    UniqueFd fd_;
     std::uint64_t size_ = 0;
 };
 

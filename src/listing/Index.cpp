@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <ctime>
 #include <limits>
+#include <utility>
 
 #include "core/FileProcs.h"
 #include "core/FileUtil.h"
@@ -16,6 +17,7 @@
 #include "core/IniFile.h"
 #include "core/Koord.h"
 #include "core/NumberText.h"
+#include "core/OptionTable.h"
 #include "core/RunContext.h"
 #include "core/StrUnit.h"
 #include "core/UpperCase.h"
@@ -27,15 +29,19 @@ constexpr std::string_view kConvertedSuffix = "_converted.html";
 constexpr const char* kConvertedMask = "GC*_converted.html";
 
 constexpr const char* kKeySaveOpts = "IdxSaveOpts";
-constexpr const char* kKeyPPC = "IdxPPC";
-constexpr const char* kKeyName = "IdxOOName";
-constexpr const char* kKeyHidden = "IdxOOHidden";
-constexpr const char* kKeyCoord = "IdxOOCoord";
-constexpr const char* kKeyDistance = "IdxOODistance";
-constexpr const char* kKeyType = "IdxOOType";
-constexpr const char* kKeySize = "IdxOOSize";
-constexpr const char* kKeyDT = "IdxOODT";
-constexpr const char* kKeyShowImmediate = "IdxShowImmediate";
+// The switches behind IdxSaveOpts, in the order they are written; the choices and the file
+// follow with rules of their own (list ranges, a handed-over directory).
+const OptionTable<IndexOptions> kIndexSwitches = {
+    boolOption("IdxPPC", &IndexOptions::pocketPC),
+    boolOption("IdxOOName", &IndexOptions::colName),
+    boolOption("IdxOOHidden", &IndexOptions::colHidden),
+    boolOption("IdxOOCoord", &IndexOptions::colCoord),
+    boolOption("IdxOODistance", &IndexOptions::colDistance),
+    boolOption("IdxOOType", &IndexOptions::colType),
+    boolOption("IdxOOSize", &IndexOptions::colSize),
+    boolOption("IdxOODT", &IndexOptions::colDT),
+    boolOption("IdxShowImmediate", &IndexOptions::showImmediate),
+};
 constexpr const char* kKeySortOrder = "IdxSortOrder";
 constexpr const char* kKeyAscDesc = "IdxAscDesc";
 constexpr const char* kKeyAddWhich = "IdxAddWhich";
@@ -177,12 +183,6 @@ bool inWorkList(const std::vector<std::string>& workList, const std::string& way
                        [&key](const std::string& line) { return upperCase(line) == key; });
 }
 
-std::string twoDigits(int v) {
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "%02d", v % 100);
-    return buf;
-}
-
 // "dd. MM. yyyy hh:nn:ss" of the file's modification time, or nothing when there is no file.
 std::optional<std::string> fileDateTimeText(const std::string& path) {
     struct stat st {};
@@ -313,15 +313,20 @@ std::vector<std::string> TfrmIndex::homeItems() const {
     return items;
 }
 
-void TfrmIndex::FormShow(const std::optional<std::string>& handedOverDir) {
+void TfrmIndex::open(const std::optional<std::string>& handedOverDir) {
+    handedOverDir_ = handedOverDir;
+    open();
+}
+
+void TfrmIndex::onOpen() {
+    const std::optional<std::string> handedOverDir = std::exchange(handedOverDir_, std::nullopt);
     handedOver_ = handedOverDir && !handedOverDir->empty();
     dir_ = withTrailingSlash(handedOver_ ? *handedOverDir : ctx_.outDirPath());
     caches_ = ConvertedWaypoints(dir_);
-    open_ = true;
     debugInfo(ctx_, "frmIndex.FormShow",
               dir_ + ": " + std::to_string(caches_.size()) + " converted descriptions");
     // Unattended runs show no warnings; the batch then closes the dialog without an index.
-    if (caches_.empty() && !autoLoad_)
+    if (caches_.empty() && !unattended())
         ctx_.host().message(MsgKind::Warning, MsgButtons::Ok,
                             "Das Ausgabeverzeichnis \"" + dir_ + "\" enth\xE4lt keine konvertierten " +
                                 "Cachebeschreibungen!");
@@ -332,7 +337,6 @@ void TfrmIndex::FormShow(const std::optional<std::string>& handedOverDir) {
         options.fileName = dir_ + kIndexFileName;
         options.addWhich = 1;
     }
-    changed();
 }
 
 void TfrmIndex::loadOptions() {
@@ -340,15 +344,7 @@ void TfrmIndex::loadOptions() {
     options.saveOpts = conf.readBool(kProgramSection, kKeySaveOpts, false);
     if (!options.saveOpts) return;
     IndexOptions& o = options;
-    o.pocketPC = conf.readBool(kProgramSection, kKeyPPC, o.pocketPC);
-    o.colName = conf.readBool(kProgramSection, kKeyName, o.colName);
-    o.colHidden = conf.readBool(kProgramSection, kKeyHidden, o.colHidden);
-    o.colCoord = conf.readBool(kProgramSection, kKeyCoord, o.colCoord);
-    o.colDistance = conf.readBool(kProgramSection, kKeyDistance, o.colDistance);
-    o.colType = conf.readBool(kProgramSection, kKeyType, o.colType);
-    o.colSize = conf.readBool(kProgramSection, kKeySize, o.colSize);
-    o.colDT = conf.readBool(kProgramSection, kKeyDT, o.colDT);
-    o.showImmediate = conf.readBool(kProgramSection, kKeyShowImmediate, o.showImmediate);
+    vellora::loadOptions(conf, kProgramSection, kIndexSwitches, o);
     // A stored choice outside its list selects the built-in default.
     auto choice = [&conf](const char* key, int current, int count, int def) {
         const int v = conf.readInteger(kProgramSection, key, current);
@@ -371,15 +367,7 @@ void TfrmIndex::storeOptions() {
     const IndexOptions& o = options;
     conf.writeBool(kProgramSection, kKeySaveOpts, o.saveOpts);
     if (!o.saveOpts) return;
-    conf.writeBool(kProgramSection, kKeyPPC, o.pocketPC);
-    conf.writeBool(kProgramSection, kKeyName, o.colName);
-    conf.writeBool(kProgramSection, kKeyHidden, o.colHidden);
-    conf.writeBool(kProgramSection, kKeyCoord, o.colCoord);
-    conf.writeBool(kProgramSection, kKeyDistance, o.colDistance);
-    conf.writeBool(kProgramSection, kKeyType, o.colType);
-    conf.writeBool(kProgramSection, kKeySize, o.colSize);
-    conf.writeBool(kProgramSection, kKeyDT, o.colDT);
-    conf.writeBool(kProgramSection, kKeyShowImmediate, o.showImmediate);
+    saveOptions(conf, kProgramSection, kIndexSwitches, o);
     conf.writeInteger(kProgramSection, kKeySortOrder, o.sortOrder);
     conf.writeInteger(kProgramSection, kKeyAscDesc, o.ascDesc);
     conf.writeInteger(kProgramSection, kKeyHome, o.home);
@@ -433,9 +421,9 @@ bool TfrmIndex::confirmOutsideDirectory() {
 }
 
 bool TfrmIndex::btnOKClick() {
-    if (!open_ || !okEnabled()) return false;
+    if (!isOpen() || !okEnabled()) return false;
     if (!confirmOutsideDirectory()) return false;
-    runState_ = 1;
+    setRunning();
     const std::string text = BuildIndexPage(ctx_, pageInput(), options);
     const int code = writeFileAtomic(options.fileName, text);
     if (code != 0) {
@@ -446,15 +434,14 @@ bool TfrmIndex::btnOKClick() {
     }
     debugInfo(ctx_, "frmIndex.btnOKClick", "written " + options.fileName);
     if (options.showImmediate) ctx_.host().openWithSystem(toFileUrl(options.fileName));
-    FormClose();
+    close();
     return true;
 }
 
-void TfrmIndex::AutoLoadTimer() {
-    if (!open_) return;
+void TfrmIndex::startUnattended() {
+    if (!isOpen()) return;
     if (okEnabled()) btnOKClick();
-    // The batch waits for the dialog to close, whatever became of the index.
-    if (open_) FormClose();
+    close();
 }
 
 void TfrmIndex::btnChooseFileClick() {
@@ -470,16 +457,10 @@ void TfrmIndex::btnChooseFileClick() {
     }
 }
 
-void TfrmIndex::FormClose() {
-    if (!open_) return;
-    open_ = false;
-    runState_ = 2;
+void TfrmIndex::onClose() {
     storeOptions();
-    if (observer_) observer_->closed();
-}
-
-void TfrmIndex::changed() {
-    if (observer_) observer_->controlsChanged();
+    // The batch waits for the dialog to close, whatever became of the index.
+    setRunState(RunState::ClosedAfterRun);
 }
 
 }  // namespace vellora

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "core/DialogModel.h"
+
 namespace vellora {
 
 class RunContext;
@@ -56,7 +58,7 @@ std::string BuildIndexPage(RunContext& ctx, const IndexPageInput& input, const I
 // order of the directory listing.
 std::vector<std::string> ConvertedWaypoints(const std::string& dir);
 
-class TfrmIndex {
+class TfrmIndex : public DialogModel {
 public:
     static constexpr const char* kCaption = "Indexseite erzeugen";
     static constexpr const char* kPocketPCBox =
@@ -91,35 +93,21 @@ public:
     static constexpr const char* kFileFilterName = "HTML-Datei";
     static constexpr const char* kIndexFileName = "index.html";
 
-    class Observer {
-    public:
-        virtual ~Observer() = default;
-        // The options, the texts or the enabled state of the controls changed.
-        virtual void controlsChanged() {}
-        virtual void closed() {}
-    };
-
     // The dialog lives for the whole program: its options keep their state between openings.
     explicit TfrmIndex(RunContext& ctx);
 
-    void setObserver(Observer* observer) { observer_ = observer; }
-
-    // The batch's switch, set before the dialog opens: the dialog then writes the index by itself
-    // (AutoLoadTimer, 200 ms after showing) and closes.
-    void setAutoLoad(bool on) { autoLoad_ = on; }
-    bool autoLoad() const { return autoLoad_; }
-
-    // Opening, for the output directory or for a directory handed over by the output directory
-    // browser (then all its caches are taken and its own index.html is written).
-    void FormShow(const std::optional<std::string>& handedOverDir = std::nullopt);
-    void AutoLoadTimer();
+    // Unattended (the batch): the dialog writes the index by itself (startUnattended, 200 ms
+    // after showing) and closes.
+    using DialogModel::open;
+    // Opening for a directory handed over by the output directory browser (then all its caches
+    // are taken and its own index.html is written); open() takes the output directory.
+    void open(const std::optional<std::string>& handedOverDir);
+    void startUnattended() override;
 
     // "Indexdatei erzeugen": writes the index and closes; false when nothing was written.
     bool btnOKClick();
     // "wählen": another index file through a save dialog.
     void btnChooseFileClick();
-    // Any way of closing: stores the options (when chosen) and sets the run state to 2.
-    void FormClose();
 
     IndexOptions options;
 
@@ -137,26 +125,20 @@ public:
     std::vector<std::string> homeItems() const;
     bool homeEnabled() const { return homeItems().size() > 1; }
 
-    bool isOpen() const { return open_; }
-    // 0 not run, 1 writing, 2 closed after running; the batch resets it to 0.
-    int runState() const { return runState_; }
-    void resetRunState() { runState_ = 0; }
-
 private:
+    // Opening reads the directory and the options; closing stores the options (when chosen).
+    void onOpen() override;
+    void onClose() override;
     void loadOptions();
     void storeOptions();
     IndexPageInput pageInput();
     bool confirmOutsideDirectory();
-    void changed();
 
     RunContext& ctx_;
-    Observer* observer_ = nullptr;
+    std::optional<std::string> handedOverDir_;
     std::string dir_;
     bool handedOver_ = false;
     std::vector<std::string> caches_;
-    bool autoLoad_ = false;
-    bool open_ = false;
-    int runState_ = 0;
 };
 
 }  // namespace vellora

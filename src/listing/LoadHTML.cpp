@@ -15,6 +15,7 @@
 #include "core/Host.h"
 #include "core/IniFile.h"
 #include "core/NumberText.h"
+#include "core/OptionTable.h"
 #include "core/RunContext.h"
 #include "core/Settings.h"
 #include "core/StrUnit.h"
@@ -40,7 +41,7 @@ std::optional<TDateTime> fileTime(const std::string& path) {
 }
 
 std::string trimmed(std::string_view text) {
-    return trimTrailingControl(trimLeadingControl(text));
+    return std::string(trimControl(text));
 }
 
 // Upper-cased, sorted, for membership tests without regard to case.
@@ -100,42 +101,63 @@ std::string sanitizeOverwriteAge(std::string_view text) {
     return digits;
 }
 
+namespace {
+
+using Opts = TLoadOptions;
+// A stored choice outside its range is taken as its nearest end.
+OptionRow<Opts> clampedOption(const char* key, int Opts::*member, int lo, int hi) {
+    return customOption<Opts>(
+        key,
+        [member, lo, hi](IniFile& f, const char* s, const char* k, Opts& o) {
+            o.*member = std::clamp<int>(f.readInteger(s, k, o.*member), lo, hi);
+        },
+        [member](IniFile& f, const char* s, const char* k, const Opts& o) {
+            f.writeInteger(s, k, o.*member);
+        });
+}
+
+// The options behind LoadSaveOpts, in the order they are written.
+const OptionTable<Opts> kLoadTable = {
+    clampedOption("LoadOverwrite", &Opts::Overwrite, 0, 2),
+    customOption<Opts>(
+        "LoadOverwriteAge",
+        [](IniFile& f, const char* s, const char* k, Opts& o) {
+            o.OverwriteAge = sanitizeOverwriteAge(f.readString(s, k, o.OverwriteAge));
+        },
+        [](IniFile& f, const char* s, const char* k, const Opts& o) { f.writeString(s, k, o.OverwriteAge); }),
+    boolOption("LoadImages", &Opts::Images),
+    boolOption("LoadRemoteImages", &Opts::RemoteImages),
+    boolOption("LoadNoExclude", &Opts::NoExclude),
+    boolOption("LoadNoArchived", &Opts::NoArchived),
+    boolOption("LoadLoadMap", &Opts::LoadMap),
+    clampedOption("LoadMapKind", &Opts::MapKind, 0, kMapKindCount - 1),
+    // "LoadMapZoom" + kind, each within its kind's scales.
+    customOption<Opts>(
+        "LoadMapZoom",
+        [](IniFile& f, const char* s, const char* k, Opts& o) {
+            for (int kind = 0; kind < kMapKindCount; ++kind) {
+                auto& zoom = o.MapZoom[static_cast<std::size_t>(kind)];
+                zoom = clampMapScale(kind, f.readInteger(s, k + std::to_string(kind), zoom));
+            }
+        },
+        [](IniFile& f, const char* s, const char* k, const Opts& o) {
+            for (int kind = 0; kind < kMapKindCount; ++kind)
+                f.writeInteger(s, k + std::to_string(kind), o.MapZoom[static_cast<std::size_t>(kind)]);
+        }),
+    clampedOption("LoadMapSize", &Opts::MapSize, 0, 2),
+};
+
+}  // namespace
+
 void loadLoadOptions(IniFile& conf, TLoadOptions& o) {
     o.SaveOpts = conf.readBool(kProgramSection, "LoadSaveOpts", false);
-    if (!o.SaveOpts) return;
-    o.Overwrite = std::clamp<int>(conf.readInteger(kProgramSection, "LoadOverwrite", o.Overwrite), 0, 2);
-    o.OverwriteAge =
-        sanitizeOverwriteAge(conf.readString(kProgramSection, "LoadOverwriteAge", o.OverwriteAge));
-    o.Images = conf.readBool(kProgramSection, "LoadImages", o.Images);
-    o.RemoteImages = conf.readBool(kProgramSection, "LoadRemoteImages", o.RemoteImages);
-    o.NoExclude = conf.readBool(kProgramSection, "LoadNoExclude", o.NoExclude);
-    o.NoArchived = conf.readBool(kProgramSection, "LoadNoArchived", o.NoArchived);
-    o.LoadMap = conf.readBool(kProgramSection, "LoadLoadMap", o.LoadMap);
-    o.MapKind =
-        std::clamp<int>(conf.readInteger(kProgramSection, "LoadMapKind", o.MapKind), 0, kMapKindCount - 1);
-    for (int k = 0; k < kMapKindCount; ++k) {
-        auto& zoom = o.MapZoom[static_cast<std::size_t>(k)];
-        zoom = clampMapScale(k, conf.readInteger(kProgramSection, "LoadMapZoom" + std::to_string(k), zoom));
-    }
-    o.MapSize = std::clamp<int>(conf.readInteger(kProgramSection, "LoadMapSize", o.MapSize), 0, 2);
+    if (o.SaveOpts) loadOptions(conf, kProgramSection, kLoadTable, o);
 }
 
 void saveLoadOptions(IniFile& conf, const TLoadOptions& o) {
     IniFile::Batch batch(conf);
     conf.writeBool(kProgramSection, "LoadSaveOpts", o.SaveOpts);
-    if (!o.SaveOpts) return;
-    conf.writeInteger(kProgramSection, "LoadOverwrite", o.Overwrite);
-    conf.writeString(kProgramSection, "LoadOverwriteAge", o.OverwriteAge);
-    conf.writeBool(kProgramSection, "LoadImages", o.Images);
-    conf.writeBool(kProgramSection, "LoadRemoteImages", o.RemoteImages);
-    conf.writeBool(kProgramSection, "LoadNoExclude", o.NoExclude);
-    conf.writeBool(kProgramSection, "LoadNoArchived", o.NoArchived);
-    conf.writeBool(kProgramSection, "LoadLoadMap", o.LoadMap);
-    conf.writeInteger(kProgramSection, "LoadMapKind", o.MapKind);
-    for (int k = 0; k < kMapKindCount; ++k)
-        conf.writeInteger(kProgramSection, "LoadMapZoom" + std::to_string(k),
-                          o.MapZoom[static_cast<std::size_t>(k)]);
-    conf.writeInteger(kProgramSection, "LoadMapSize", o.MapSize);
+    if (o.SaveOpts) saveOptions(conf, kProgramSection, kLoadTable, o);
 }
 
 std::vector<std::string> statisticsLines(const TLoadStatistics& s) {
@@ -189,10 +211,6 @@ TfrmLoadHTML::TfrmLoadHTML(RunContext& ctx, bool quiet)
 
 TfrmLoadHTML::~TfrmLoadHTML() = default;
 
-void TfrmLoadHTML::changed() {
-    if (onChange) onChange();
-}
-
 bool TfrmLoadHTML::developerMarker() const {
     return fileExists(ctx_.workDirPath() + kDeveloperMarker);
 }
@@ -245,13 +263,14 @@ void TfrmLoadHTML::prepareList() {
     manualOpening_ = manual;
 }
 
-void TfrmLoadHTML::FormShow() {
+void TfrmLoadHTML::onOpen() {
+    closeRequested_ = false;
+    if (downloadOpening_) return;
     stats_ = {};
     optionsVisible_ = true;
     protocolVisible_ = false;
     optionsEnabled_ = loadEnabled_ = editEnabled_ = closeEnabled_ = true;
     abortVisible_ = abortEnabled_ = whyVisible_ = false;
-    closeRequested_ = closed_ = false;
     errorFlag_ = false;
     overallPosition_ = overallMax_ = 0;
     task_.clear();
@@ -280,7 +299,7 @@ void TfrmLoadHTML::FormShow() {
     }
     if (!developerMarker() && list_.size() > static_cast<std::size_t>(kListingLimit) && !quiet_) {
         whyVisible_ = true;
-        if (!autoLoad_) {
+        if (!unattended()) {
             ctx_.host().message(
                 MsgKind::Warning, MsgButtons::Ok,
                 "Die Arbeitsliste enth\xE4lt mehr als 50 Waypoints.\r\n\r\nUm zu vermeiden, dass bestimmte "
@@ -291,7 +310,6 @@ void TfrmLoadHTML::FormShow() {
                 "vorhandene oder in Ausschlusslisten enthaltene), gehen in diese Z\xE4hlung nicht ein.");
         }
     }
-    changed();
 }
 
 void TfrmLoadHTML::btnLoadClick() {
@@ -302,10 +320,10 @@ void TfrmLoadHTML::btnLoadMapsOnlyClick() {
     run(true);
 }
 
-void TfrmLoadHTML::AutoLoadTimer() {
-    if (closeRequested_ || closed_) return;
+void TfrmLoadHTML::startUnattended() {
+    if (closeRequested_ || !isOpen()) return;
     run(false);
-    if (!closed_) close();
+    close();
 }
 
 void TfrmLoadHTML::btnWhyClick() {
@@ -335,22 +353,25 @@ void TfrmLoadHTML::btnAbortClick() {
     changed();
 }
 
-void TfrmLoadHTML::close() {
-    if (running_ || closed_) return;
+void TfrmLoadHTML::onClose() {
     if (manualOpening_) {
         // The choice forced for a manual list is not the user's own.
         options.Overwrite = overwriteBeforeManual_;
         manualOpening_ = false;
     }
     if (!quiet_) saveLoadOptions(ctx_.programConf(), options);
-    closed_ = true;
     closeRequested_ = false;
-    state_ = 2;
+    // The batch waits for the window to close, whatever became of the run.
+    setRunState(RunState::ClosedAfterRun);
     changed();
 }
 
 void TfrmLoadHTML::showDownload(const std::string& task, const std::string& content, bool abortVisible) {
-    closed_ = false;
+    if (!isOpen()) {
+        downloadOpening_ = true;
+        open();
+        downloadOpening_ = false;
+    }
     optionsVisible_ = false;
     protocolVisible_ = true;
     loadEnabled_ = editEnabled_ = false;
@@ -497,17 +518,17 @@ void TfrmLoadHTML::loadEntry(std::size_t index, bool mapsOnly, bool quirl) {
 }
 
 void TfrmLoadHTML::run(bool mapsOnly) {
-    if (running_ || closed_) return;
+    if (running_ || !isOpen()) return;
     if (options.Overwrite == 2 && options.OverwriteAge.empty()) options.OverwriteAge = "1";
     options.OverwriteAge = sanitizeOverwriteAge(options.OverwriteAge);
     if (list_.empty()) {
-        if (!autoLoad_)
+        if (!unattended())
             ctx_.host().message(MsgKind::Warning, MsgButtons::Ok,
                                 "Die Arbeitsliste enth\xE4lt keine Waypoints.");
         return;
     }
 
-    state_ = 1;
+    setRunning();
     running_ = true;
     aborted_ = false;
     loadedThisRun_ = 0;
@@ -537,7 +558,7 @@ void TfrmLoadHTML::run(bool mapsOnly) {
     addProtocolLine("Ladevorgang beendet um " + formatProtocolTime(ctx_.now()));
     running_ = false;
     changed();
-    if (autoLoad_) close();
+    if (unattended()) close();
 }
 
 // ---- one cache ----

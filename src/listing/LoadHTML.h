@@ -7,9 +7,9 @@
 // developer marker "QUIRL" exists. Pages are saved as received, their lines ended with CR LF; the
 // image list is Windows-1252 text with CR LF.
 //
-// The view binds the controls to the members below, forwards the clicks and redraws on onChange.
-// The batch drives the same model unattended (setAutoLoad, FormShow, AutoLoadTimer) and reads
-// runState() and errorFlag() after the window closed. A second, quiet instance serves the cache
+// The view binds the controls to the members below, forwards the clicks and redraws on
+// modelChanged. The batch drives the same model unattended (setUnattended, open, startUnattended)
+// and reads runState() and errorFlag() after the window closed. A second, quiet instance serves the cache
 // database download as its protocol window (showDownload, getBinaryToFile).
 #include <array>
 #include <functional>
@@ -18,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/DialogModel.h"
 #include "listing/LoadURL.h"
 #include "listing/MapImages.h"
 
@@ -77,7 +78,7 @@ bool isLoadableWaypoint(std::string_view entry);
 // waypoint field every listing carries. Empty for a listing page.
 std::string listingPageProblem(std::string_view page);
 
-class TfrmLoadHTML : public TLoadWindowView {
+class TfrmLoadHTML : public DialogModel, public TLoadWindowView {
 public:
     static constexpr const char* kCaption = "Laden vom Internet";
     static constexpr int kListingLimit = 50;
@@ -94,7 +95,7 @@ public:
     TfrmLoadHTML(const TfrmLoadHTML&) = delete;
     TfrmLoadHTML& operator=(const TfrmLoadHTML&) = delete;
 
-    // The controls. They keep their state between openings; FormShow loads them per LoadSaveOpts.
+    // The controls. They keep their state between openings; open() loads them per LoadSaveOpts.
     TLoadOptions options;
     // "Ignorierte Caches": do not load caches of the ignore list. On at the start, never stored.
     bool noIgnored = true;
@@ -104,18 +105,13 @@ public:
     void setManualList(std::vector<std::string> waypoints);
     bool hasManualList() const { return !manualList_.empty(); }
 
-    // Batch mode: the opening starts a run by itself (the view's 300 ms timer calls AutoLoadTimer)
-    // and the window closes when the run ends.
-    void setAutoLoad(bool on) { autoLoad_ = on; }
-    bool autoLoad() const { return autoLoad_; }
+    // Unattended (the batch): the view's 300 ms timer calls startUnattended, a run, and the window
+    // closes when the run ends.
+    void startUnattended() override;
 
-    // Opening the window: statistics to 0, the list and headline, the options, the 50-listing notice.
-    void FormShow();
     // "Laden" and "Nur Landkarten laden (ohne Caches)": one run over the list.
     void btnLoadClick();
     void btnLoadMapsOnlyClick();
-    // The batch's start timer: a run, then the window closes.
-    void AutoLoadTimer();
     // "Abbrechen": asks (not in the quiet instance); the current cache is finished, later ones are
     // passed over.
     void btnAbortClick();
@@ -123,9 +119,8 @@ public:
     void btnWhyClick();
     // "bearbeiten": the waypoint collector (editWorkList), then the list is read again.
     void btnEditClick();
-    // "Schließen" or the window's own close: stores the options (per LoadSaveOpts) and sets the run
-    // state to 2. Ignored while a run is in progress.
-    void close();
+    // "Schließen" or the window's own close (close()): stores the options (per LoadSaveOpts); the
+    // window counts as run. Ignored while a run is in progress.
 
     // The quiet instance as the database download's window: protocol shown, options hidden.
     void showDownload(const std::string& task, const std::string& content, bool abortVisible);
@@ -153,12 +148,8 @@ public:
     int overallMax() const { return overallMax_; }
     // The window asked to close itself (after an empty list, 200 ms later, or after a batch run).
     bool closeRequested() const { return closeRequested_; }
-    bool closed() const { return closed_; }
     bool quiet() const { return quiet_; }
 
-    // Read by the batch: 0 not run, 1 running, 2 closed after running.
-    int runState() const { return state_; }
-    void resetRunState() { state_ = 0; }
     // Set when a listing failed to load or the window had nothing to load.
     bool errorFlag() const { return errorFlag_; }
     bool running() const { return running_; }
@@ -183,8 +174,6 @@ public:
     THttpClient& client() { return *client_; }
     TMapImages& maps() { return *maps_; }
 
-    // Any shown state changed.
-    std::function<void()> onChange;
     // A line was added to the protocol.
     std::function<void(const std::string&)> onProtocolLine;
     // Opens the waypoint collector for the work list and returns when it closed.
@@ -199,7 +188,11 @@ private:
     bool developerMarker() const;
     // The stored name of outDir/W + suffix, compared without regard to case; W + suffix if none.
     std::string outFileName(const std::string& waypoint, std::string_view suffix) const;
-    void changed();
+    // Opening the window: statistics to 0, the list and headline, the options, the 50-listing notice
+    // (or, for the download, the protocol).
+    void onOpen() override;
+    void onClose() override;
+    bool closable() const override { return !running_; }
 
     RunContext& ctx_;
     bool quiet_;
@@ -217,13 +210,12 @@ private:
     TLoadStatistics stats_;
     std::vector<std::string> foundList_, ignoreList_, archivedList_;  // upper-cased, sorted
 
-    bool autoLoad_ = false;
+    bool downloadOpening_ = false;
     bool optionsVisible_ = true, protocolVisible_ = false, optionsEnabled_ = true;
     bool loadEnabled_ = true, editEnabled_ = true, closeEnabled_ = true;
     bool abortVisible_ = false, abortEnabled_ = false, whyVisible_ = false;
     int overallPosition_ = 0, overallMax_ = 0;
-    bool closeRequested_ = false, closed_ = false;
-    int state_ = 0;
+    bool closeRequested_ = false;
     bool errorFlag_ = false;
     bool running_ = false;
     bool aborted_ = false;

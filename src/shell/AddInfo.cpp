@@ -14,7 +14,7 @@ std::string TfrmAddInfo::configPath() const {
     return ctx_.workDirPath() + "vellora.conf";
 }
 
-void TfrmAddInfo::show() {
+void TfrmAddInfo::onOpen() {
     lines_ = ReadNote(ctx_, waypoint_);
     if (fileExists(configPath())) {
         IniFile conf(configPath());

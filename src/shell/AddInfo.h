@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "core/DialogModel.h"
+
 namespace vellora {
 
 class RunContext;
@@ -15,12 +17,11 @@ inline constexpr const char* kAddInfoSave = "Speichern";
 inline constexpr const char* kAddInfoErase = "L\xF6schen";
 inline constexpr const char* kAddInfoCancel = "Abbrechen";
 
-class TfrmAddInfo {
+class TfrmAddInfo : public DialogModel {
 public:
     TfrmAddInfo(RunContext& ctx, std::string waypoint);
 
-    // Reads the note and the line-break option.
-    void show();
+    // Opening (open()) reads the note and the line-break option.
 
     std::string caption() const { return kAddInfoCaptionPrefix + waypoint_; }
     const std::vector<std::string>& lines() const { return lines_; }
@@ -37,6 +38,8 @@ public:
     std::string configPath() const;
 
 private:
+    void onOpen() override;
+
     RunContext& ctx_;
     std::string waypoint_;
     std::vector<std::string> lines_;

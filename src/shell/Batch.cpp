@@ -3,8 +3,6 @@
 #include "core/Global.h"
 #include "core/Host.h"
 #include "core/RunContext.h"
-#include "listing/CreateDescr.h"
-#include "listing/Index.h"
 
 namespace vellora {
 
@@ -49,7 +47,7 @@ void TBatch::BatchTimerTimer() {
             setTimer(true);
             break;
         case Loading:
-            if (stages_.loader->runState() != 2) return;
+            if (stages_.loader->runState() != RunState::ClosedAfterRun) return;
             setTimer(false);
             stages_.loader->resetRunState();
             step_ = Generating;
@@ -57,7 +55,7 @@ void TBatch::BatchTimerTimer() {
             setTimer(true);
             break;
         case Generating:
-            if (stages_.generator->runState() != 2) return;
+            if (stages_.generator->runState() != RunState::ClosedAfterRun) return;
             setTimer(false);
             stages_.generator->resetRunState();
             step_ = Indexing;
@@ -65,7 +63,7 @@ void TBatch::BatchTimerTimer() {
             setTimer(true);
             break;
         case Indexing:
-            if (stages_.index->runState() != 2) return;
+            if (stages_.index->runState() != RunState::ClosedAfterRun) return;
             setTimer(false);
             step_ = Finished;
             debugInfo(ctx_, "frmMain.BatchTimerTimer", "Batch finished");
@@ -82,32 +80,18 @@ void TBatch::runGeneratorOnly() {
     runStage(*stages_.generator);
 }
 
-void IndexBatchStage::runUnattended() {
-    dialog_.setAutoLoad(true);
-    dialog_.FormShow();
-    dialog_.AutoLoadTimer();
-    dialog_.setAutoLoad(false);
-}
-
-int IndexBatchStage::runState() const {
-    return dialog_.runState();
-}
-
-void IndexBatchStage::resetRunState() {
-    dialog_.resetRunState();
-}
-
-void GeneratorBatchStage::runUnattended() {
-    dialog_.formShow();
-    dialog_.autoLoadTimer();
-}
-
-int GeneratorBatchStage::runState() const {
-    return dialog_.state();
-}
-
-void GeneratorBatchStage::resetRunState() {
-    dialog_.resetState();
+void DialogBatchStage::runUnattended() {
+    model_.setUnattended(true);
+    model_.open();
+    // A model that closes itself on opening (an empty list) has nothing to run.
+    if (model_.isOpen()) {
+        if (showView_)
+            showView_(model_);
+        else
+            model_.startUnattended();
+    }
+    if (model_.isOpen()) model_.close();
+    model_.setUnattended(false);
 }
 
 }  // namespace vellora

@@ -4,14 +4,16 @@
 // its unattended mode. A repeating 500 ms timer drives the steps; the timer itself belongs to the
 // view, which starts and stops it when the observer says so. Every step dialog is modal: a stage
 // returns from runUnattended only when its dialog has closed.
+#include <functional>
 #include <memory>
+#include <utility>
+
+#include "core/DialogModel.h"
 
 namespace vellora {
 
 class Host;
 class RunContext;
-class TCreateDescr;
-class TfrmIndex;
 
 // One step dialog as the batch sees it.
 class BatchStage {
@@ -20,8 +22,7 @@ public:
     // Opens the dialog in batch mode (it starts its action by itself and closes when it has
     // ended) and returns when it has closed.
     virtual void runUnattended() = 0;
-    // 0 not run, 1 running, 2 closed after running.
-    virtual int runState() const = 0;
+    virtual RunState runState() const = 0;
     virtual void resetRunState() = 0;
     // The listing loader: whether the load ended with an error (an HTTP failure, or a work list
     // without loadable waypoints).
@@ -79,30 +80,24 @@ private:
     bool stageOpen_ = false;
 };
 
-// The index page dialog driven without a view: batch mode on, opened for the output directory,
-// its start timer run at once.
-class IndexBatchStage : public BatchStage {
+// A step dialog's model as a batch stage: unattended on, opened, its view shown modally (the
+// view's start timer runs the model), closed if it is still open, unattended off. Without a view
+// the model's unattended run starts at once.
+class DialogBatchStage : public BatchStage {
 public:
-    explicit IndexBatchStage(TfrmIndex& dialog) : dialog_(dialog) {}
+    using ShowView = std::function<void(DialogModel&)>;
+    explicit DialogBatchStage(DialogModel& model, ShowView showView = {},
+                              std::function<bool()> endedWithError = {})
+        : model_(model), showView_(std::move(showView)), endedWithError_(std::move(endedWithError)) {}
     void runUnattended() override;
-    int runState() const override;
-    void resetRunState() override;
+    RunState runState() const override { return model_.runState(); }
+    void resetRunState() override { model_.resetRunState(); }
+    bool endedWithError() const override { return endedWithError_ && endedWithError_(); }
 
 private:
-    TfrmIndex& dialog_;
-};
-
-// The description generator driven without a view: opened with its saved options and the
-// current choice (work list, or every cache of the output directory), run unattended, closed.
-class GeneratorBatchStage : public BatchStage {
-public:
-    explicit GeneratorBatchStage(TCreateDescr& dialog) : dialog_(dialog) {}
-    void runUnattended() override;
-    int runState() const override;
-    void resetRunState() override;
-
-private:
-    TCreateDescr& dialog_;
+    DialogModel& model_;
+    ShowView showView_;
+    std::function<bool()> endedWithError_;
 };
 
 }  // namespace vellora

@@ -15,30 +15,25 @@ std::string TfrmBuddylist::filePath() const {
     return ctx_.workDirPath() + kBuddiesFileName;
 }
 
-void TfrmBuddylist::FormShow() {
+void TfrmBuddylist::onOpen() {
     entries_ = readListFile(filePath());
     std::stable_sort(entries_.begin(), entries_.end(), LessNoCase{});
     newEntry_.clear();
     selected_ = -1;
     addIsDefault_ = false;
     result_ = Result::Open;
-    if (observer_) {
-        observer_->entriesChanged();
-        observer_->selectionChanged();
-        observer_->controlsChanged();
-    }
 }
 
 void TfrmBuddylist::edNewEntryChange(const std::string& text) {
     if (text == newEntry_) return;
     newEntry_ = text;
-    if (observer_) observer_->controlsChanged();
+    changed();
 }
 
 void TfrmBuddylist::edNewEntryClick() {
     if (addIsDefault_) return;
     addIsDefault_ = true;
-    if (observer_) observer_->controlsChanged();
+    changed();
 }
 
 void TfrmBuddylist::insertSorted(std::string name) {
@@ -54,32 +49,21 @@ void TfrmBuddylist::btnAddClick() {
     if (newEntry_.empty()) return;
     insertSorted(newEntry_);
     newEntry_.clear();
-    if (observer_) {
-        observer_->entriesChanged();
-        observer_->selectionChanged();
-        observer_->controlsChanged();
-    }
+    changed();
 }
 
 void TfrmBuddylist::lbBuddiesClick(int index) {
     const int next = index >= 0 && index < static_cast<int>(entries_.size()) ? index : -1;
     if (next == selected_) return;
     selected_ = next;
-    if (observer_) {
-        observer_->selectionChanged();
-        observer_->controlsChanged();
-    }
+    changed();
 }
 
 void TfrmBuddylist::removeSelected() {
     if (selected_ < 0) return;
     entries_.erase(entries_.begin() + selected_);
     selected_ = -1;
-    if (observer_) {
-        observer_->entriesChanged();
-        observer_->selectionChanged();
-        observer_->controlsChanged();
-    }
+    changed();
 }
 
 void TfrmBuddylist::lbBuddiesDblClick() {
@@ -96,17 +80,17 @@ bool TfrmBuddylist::btnOKClick() {
         showErrorCode(ctx_.host(), err, kWriteErrorText + path);
         return false;
     }
-    close(Result::Ok);
+    finish(Result::Ok);
     return true;
 }
 
 void TfrmBuddylist::btnCancelClick() {
-    close(Result::Cancel);
+    finish(Result::Cancel);
 }
 
-void TfrmBuddylist::close(Result result) {
+void TfrmBuddylist::finish(Result result) {
     result_ = result;
-    if (observer_) observer_->closed(result);
+    close();
 }
 
 }  // namespace vellora

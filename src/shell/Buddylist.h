@@ -5,11 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "core/DialogModel.h"
+
 namespace vellora {
 
 class RunContext;
 
-class TfrmBuddylist {
+class TfrmBuddylist : public DialogModel {
 public:
     static constexpr const char* kCaption = "Buddy-Liste verwalten";
     static constexpr const char* kListLabel = "Aktuelle Buddy-Liste:";
@@ -22,23 +24,10 @@ public:
 
     enum class Result { Open, Ok, Cancel };
 
-    class Observer {
-    public:
-        virtual ~Observer() = default;
-        virtual void entriesChanged() {}
-        // The box's text, the enabled buttons or the default button.
-        virtual void controlsChanged() {}
-        virtual void selectionChanged() {}
-        virtual void closed(Result) {}
-    };
-
     explicit TfrmBuddylist(RunContext& ctx);
 
-    void setObserver(Observer* observer) { observer_ = observer; }
-
-    // Fills the list from Buddies.txt (missing or unreadable: empty, no message), sorted
-    // without regard to case; both buttons disabled.
-    void FormShow();
+    // Opening (open()) fills the list from Buddies.txt (missing or unreadable: empty, no message),
+    // sorted without regard to case; both buttons disabled.
 
     // The box "Neuen Eintrag hinzufügen:".
     void edNewEntryChange(const std::string& text);
@@ -57,6 +46,7 @@ public:
     bool btnOKClick();
     // "Abbrechen": closes without writing.
     void btnCancelClick();
+    // How it closed: the view reads it in modelClosed().
 
     const std::vector<std::string>& entries() const { return entries_; }
     int selectedIndex() const { return selected_; }
@@ -71,10 +61,10 @@ public:
 private:
     void insertSorted(std::string name);
     void removeSelected();
-    void close(Result result);
+    void onOpen() override;
+    void finish(Result result);
 
     RunContext& ctx_;
-    Observer* observer_ = nullptr;
     std::vector<std::string> entries_;
     std::string newEntry_;
     int selected_ = -1;

@@ -20,10 +20,6 @@ constexpr std::array<const char*, 12> kMonths = {"Januar",    "Februar", "M\xE4r
                                                  "Mai",       "Juni",    "Juli",     "August",
                                                  "September", "Oktober", "November", "Dezember"};
 
-std::string twoDigits(int n) {
-    return (n < 10 ? "0" : "") + std::to_string(n);
-}
-
 long daysBetween(TDateTime from, TDateTime to) {
     return static_cast<long>(std::floor(to)) - static_cast<long>(std::floor(from));
 }
@@ -80,7 +76,7 @@ int ratingBarWidth(const std::string& rating) {
     return static_cast<int>(std::trunc(*value * kRatingBarPixelsPerPoint));
 }
 
-void TfrmCacheDetails::show() {
+void TfrmCacheDetails::onOpen() {
     const TDateTime now = ctx_.now();
     if (!captionText.empty()) {
         foundLine_ = captionText;

@@ -7,6 +7,7 @@
 
 #include "core/CacheRec.h"
 #include "core/DateUtil.h"
+#include "core/DialogModel.h"
 
 namespace vellora {
 
@@ -27,7 +28,7 @@ std::string ratingText(const std::string& rating);
 // Whole part of rating x 18 pixels; 0 for a text that is no number.
 int ratingBarWidth(const std::string& rating);
 
-class TfrmCacheDetails {
+class TfrmCacheDetails : public DialogModel {
 public:
     enum class Result { Closed, Keep, Remove };
     enum class NotesButton { Hidden, NotePresent, NoNote };
@@ -41,7 +42,7 @@ public:
 
     explicit TfrmCacheDetails(RunContext& ctx) : ctx_(ctx) {}
 
-    // What the caller sets before show().
+    // What the caller sets before open().
     TCacheRec record;
     std::string foundDate;    // "dd.MM.yyyy" or empty
     std::string captionText;  // replaces the found line when not empty
@@ -50,8 +51,7 @@ public:
     bool keepButtonVisible = false;
     bool notesAllowed = true;
 
-    // Computes every text of the window.
-    void show();
+    // Opening (open()) computes every text of the window.
 
     const std::string& foundLineText() const { return foundLine_; }
     bool foundLineVisible() const { return foundLineVisible_; }
@@ -88,6 +88,7 @@ public:
     Result result() const { return result_; }
 
 private:
+    void onOpen() override;
     void findConvertedDescription();
     void chooseNotesButton();
 

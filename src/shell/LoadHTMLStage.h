@@ -7,19 +7,9 @@ namespace vellora {
 
 class TfrmLoadHTML;
 
-// The loader as the batch's first step: opened in batch mode, it loads the work list by itself and
-// closes; the batch then reads its run state and error flag.
-class LoadHTMLBatchStage : public BatchStage {
-public:
-    explicit LoadHTMLBatchStage(TfrmLoadHTML& window) : window_(window) {}
-    void runUnattended() override;
-    int runState() const override;
-    void resetRunState() override;
-    bool endedWithError() const override;
-
-private:
-    TfrmLoadHTML& window_;
-};
+// The loader as the batch's first step: the batch stops when its run ended with an error (an HTTP
+// failure, or a work list without loadable waypoints).
+DialogBatchStage loaderBatchStage(TfrmLoadHTML& window, DialogBatchStage::ShowView showView = {});
 
 // The quiet loader instance as the download window of the cache database (and of other stand-alone
 // downloads): protocol shown, options hidden. Its abort is the host's, which the download polls.

@@ -21,39 +21,39 @@ namespace vellora {
 
 // clang-format off
 const std::array<CommandInfo, kCommandCount> kCommands = {{
-    {Cmd::Grundeinstellungen, "&Datei", nullptr, "&Grundeinstellungen", "", "Grundeinstellungen1Click", true, false, false, "settings"},
-    {Cmd::LoadFinds, "&Datei", nullptr, "Eigene Cachefunde von Tovaro laden", "", "mnuLoadFindsClick", false, false, false, nullptr},
-    {Cmd::BuddyList, "&Datei", nullptr, "Buddy-Liste verwalten", "", "BuddyListeverwalten1Click", true, false, false, "buddies"},
-    {Cmd::Export, "&Datei", nullptr, "E&xport (Arbeitsliste, Ausschlussliste, CacheDB)", "", "Export1Click", true, false, false, "export"},
-    {Cmd::Suitcase, "&Datei", nullptr, "Aktenkoffer (Datenabgleich zwischen 2 PCs)", "", "mnuSuitcaseClick", true, false, false, "suitcase"},
-    {Cmd::Batch, "&Datei", nullptr, "Batch (Laden / Konvertieren / Index erzeugen)", "", "mnuBatchClick", false, false, false, nullptr},
-    {Cmd::Debug, "&Datei", "&Spezial...", "&Debug-Mode", "", "mnuDebugClick", false, true, false, nullptr},
-    {Cmd::RebuildIndex, "&Datei", "&Spezial...", "Rebuild index", "", "Rebuildindex1Click", false, false, true, nullptr},
-    {Cmd::Beenden, "&Datei", nullptr, "&Beenden", "Alt+F4", "Beenden1Click", false, false, false, nullptr},
-    {Cmd::UpdateMainWindow, "Ansicht", nullptr, "Hauptfenster aktualisieren", "F5", "mnuUpdateMainWindowClick", true, false, false, "refresh"},
-    {Cmd::Toolbar, "Ansicht", nullptr, "Toolbar anzeigen", "", "mnuToolbarClick", false, true, false, nullptr},
-    {Cmd::ReadCacheDB, "Cache-Datenbank", nullptr, "&Prim\xE4re Cache-DB laden und konvertieren", "Ctrl+L", "mnuReadCacheDBClick", true, false, false, "dbload"},
-    {Cmd::ReadAdditionalCacheDBs, "Cache-Datenbank", nullptr, "&Weitere Cache-DBs laden und konvertieren", "", "mnuReadAdditionalCacheDBsClick", false, false, false, nullptr},
-    {Cmd::ConvertLocalCacheDB, "Cache-Datenbank", nullptr, "&Lokale prim\xE4re Cache-DB konvertieren", "", "lokaleCacheDBkonvertieren1Click", true, false, false, "dbconvert"},
-    {Cmd::ConvertAdditionalCacheDBs, "Cache-Datenbank", nullptr, "W&eitere lokale Cache-DBs konvertieren", "", "convertAdditionalCacheDBsClick", false, false, false, nullptr},
-    {Cmd::ImportGPX, "Cache-Datenbank", nullptr, "Datenbank aus GPX-Datei bef\xFCllen", "Ctrl+G", "mnuImportGPX", false, false, false, nullptr},
-    {Cmd::DbFromListings, "Cache-Datenbank", nullptr, "Datenbank aus Originalbeschreibungen bef\xFCllen", "", "DatenbankausOriginalbeschreibungenbefllen1Click", false, false, false, nullptr},
-    {Cmd::GetArchiveList, "Cache-Datenbank", nullptr, "Archivliste laden", "", "mnuGetArchiveListClick", true, false, false, "archive"},
-    {Cmd::EditCache, "Cache-Datenbank", nullptr, "Cache &editieren", "", "Cacheeditieren1Click", true, false, false, "edit"},
-    {Cmd::WorkList, "&Waypoints", nullptr, "Arbeits-, Fund- und Ignoreliste", "Ctrl+W", "ArbeitsundAusschlussliste1Click", true, false, false, "worklist"},
-    {Cmd::LoadHTML, "&Waypoints", nullptr, "&Cachebeschreibungen laden", "Ctrl+B", "mpLoadHTMLClick", true, false, false, "download"},
-    {Cmd::CreateDescriptions, "&Ausgabe", nullptr, "&Cachebeschreibungen erzeugen", "", "mnuCreateDescrptionsClick", true, false, false, "generate"},
-    {Cmd::IndexPage, "&Ausgabe", nullptr, "&Indexseite erzeugen", "", "Indexseiteerzeugen1Click", true, false, false, "index"},
-    {Cmd::Distance, "&Tools", nullptr, "&Entfernungen berechnen", "", "Entfernung1Click", true, false, false, "distance"},
-    {Cmd::ProjectWaypoints, "&Tools", nullptr, "Wegpunktprojektion berechnen", "", "ProjectWaypoints1Click", true, false, false, "projection"},
-    {Cmd::Utm, "&Tools", nullptr, "Umrechnung L\xE4nge/Breite <=> UTM", "", "LngeBreiteUTM1Click", true, false, false, "utm"},
-    {Cmd::Rot13, "&Tools", nullptr, "ROT13 Encryption/Decryption", "", "ROT13EncryptionDecryption1Click", true, false, false, "rot13"},
-    {Cmd::RouteCaches, "&Tools", nullptr, "Caches entlang einer &Route berechnen", "", "mnuCalcRouteCachesClick", false, false, false, nullptr},
-    {Cmd::GoogleMaps, "&Tools", nullptr, "Caches in GoogleMaps zeigen", "", "CachesinGoogleMapszeigen1Click", false, false, false, nullptr},
-    {Cmd::About, "&Hilfe", nullptr, "&\xDC" "ber...", "", "ber1Click", false, false, false, nullptr},
-    {Cmd::OnlineDocumentation, "&Hilfe", nullptr, "Online-Dokumentation", "", "OnlineDokumentation1Click", false, false, false, nullptr},
-    {Cmd::CheckForUpdate, "&Hilfe", nullptr, "Updateverf\xFCgbarkeit pr\xFC" "fen", "", "mnuCheckForUpdateClick", false, false, false, nullptr},
-    {Cmd::Errortracker, "&Hilfe", nullptr, "Errortracker", "", "Errortracker1Click", false, false, false, nullptr},
+    {Cmd::Grundeinstellungen, "&Datei", nullptr, "&Grundeinstellungen", "", "Grundeinstellungen1Click", true, false, false, "settings", false, false},
+    {Cmd::LoadFinds, "&Datei", nullptr, "Eigene Cachefunde von Tovaro laden", "", "mnuLoadFindsClick", false, false, false, nullptr, false, false},
+    {Cmd::BuddyList, "&Datei", nullptr, "Buddy-Liste verwalten", "", "BuddyListeverwalten1Click", true, false, false, "buddies", false, false},
+    {Cmd::Export, "&Datei", nullptr, "E&xport (Arbeitsliste, Ausschlussliste, CacheDB)", "", "Export1Click", true, false, false, "export", true, false},
+    {Cmd::Suitcase, "&Datei", nullptr, "Aktenkoffer (Datenabgleich zwischen 2 PCs)", "", "mnuSuitcaseClick", true, false, false, "suitcase", false, true},
+    {Cmd::Batch, "&Datei", nullptr, "Batch (Laden / Konvertieren / Index erzeugen)", "", "mnuBatchClick", false, false, false, nullptr, false, false},
+    {Cmd::Debug, "&Datei", "&Spezial...", "&Debug-Mode", "", "mnuDebugClick", false, true, false, nullptr, false, false},
+    {Cmd::RebuildIndex, "&Datei", "&Spezial...", "Rebuild index", "", "Rebuildindex1Click", false, false, true, nullptr, false, false},
+    {Cmd::Beenden, "&Datei", nullptr, "&Beenden", "Alt+F4", "Beenden1Click", false, false, false, nullptr, true, false},
+    {Cmd::UpdateMainWindow, "Ansicht", nullptr, "Hauptfenster aktualisieren", "F5", "mnuUpdateMainWindowClick", true, false, false, "refresh", false, true},
+    {Cmd::Toolbar, "Ansicht", nullptr, "Toolbar anzeigen", "", "mnuToolbarClick", false, true, false, nullptr, false, false},
+    {Cmd::ReadCacheDB, "Cache-Datenbank", nullptr, "&Prim\xE4re Cache-DB laden und konvertieren", "Ctrl+L", "mnuReadCacheDBClick", true, false, false, "dbload", false, false},
+    {Cmd::ReadAdditionalCacheDBs, "Cache-Datenbank", nullptr, "&Weitere Cache-DBs laden und konvertieren", "", "mnuReadAdditionalCacheDBsClick", false, false, false, nullptr, false, false},
+    {Cmd::ConvertLocalCacheDB, "Cache-Datenbank", nullptr, "&Lokale prim\xE4re Cache-DB konvertieren", "", "lokaleCacheDBkonvertieren1Click", true, false, false, "dbconvert", false, false},
+    {Cmd::ConvertAdditionalCacheDBs, "Cache-Datenbank", nullptr, "W&eitere lokale Cache-DBs konvertieren", "", "convertAdditionalCacheDBsClick", false, false, false, nullptr, false, false},
+    {Cmd::ImportGPX, "Cache-Datenbank", nullptr, "Datenbank aus GPX-Datei bef\xFCllen", "Ctrl+G", "mnuImportGPX", false, false, false, nullptr, true, false},
+    {Cmd::DbFromListings, "Cache-Datenbank", nullptr, "Datenbank aus Originalbeschreibungen bef\xFCllen", "", "DatenbankausOriginalbeschreibungenbefllen1Click", false, false, false, nullptr, false, false},
+    {Cmd::GetArchiveList, "Cache-Datenbank", nullptr, "Archivliste laden", "", "mnuGetArchiveListClick", true, false, false, "archive", false, false},
+    {Cmd::EditCache, "Cache-Datenbank", nullptr, "Cache &editieren", "", "Cacheeditieren1Click", true, false, false, "edit", false, true},
+    {Cmd::WorkList, "&Waypoints", nullptr, "Arbeits-, Fund- und Ignoreliste", "Ctrl+W", "ArbeitsundAusschlussliste1Click", true, false, false, "worklist", false, false},
+    {Cmd::LoadHTML, "&Waypoints", nullptr, "&Cachebeschreibungen laden", "Ctrl+B", "mpLoadHTMLClick", true, false, false, "download", false, true},
+    {Cmd::CreateDescriptions, "&Ausgabe", nullptr, "&Cachebeschreibungen erzeugen", "", "mnuCreateDescrptionsClick", true, false, false, "generate", false, false},
+    {Cmd::IndexPage, "&Ausgabe", nullptr, "&Indexseite erzeugen", "", "Indexseiteerzeugen1Click", true, false, false, "index", false, true},
+    {Cmd::Distance, "&Tools", nullptr, "&Entfernungen berechnen", "", "Entfernung1Click", true, false, false, "distance", true, false},
+    {Cmd::ProjectWaypoints, "&Tools", nullptr, "Wegpunktprojektion berechnen", "", "ProjectWaypoints1Click", true, false, false, "projection", false, false},
+    {Cmd::Utm, "&Tools", nullptr, "Umrechnung L\xE4nge/Breite <=> UTM", "", "LngeBreiteUTM1Click", true, false, false, "utm", false, false},
+    {Cmd::Rot13, "&Tools", nullptr, "ROT13 Encryption/Decryption", "", "ROT13EncryptionDecryption1Click", true, false, false, "rot13", false, false},
+    {Cmd::RouteCaches, "&Tools", nullptr, "Caches entlang einer &Route berechnen", "", "mnuCalcRouteCachesClick", false, false, false, nullptr, true, false},
+    {Cmd::GoogleMaps, "&Tools", nullptr, "Caches in GoogleMaps zeigen", "", "CachesinGoogleMapszeigen1Click", false, false, false, nullptr, false, false},
+    {Cmd::About, "&Hilfe", nullptr, "&\xDC" "ber...", "", "ber1Click", false, false, false, nullptr, false, false},
+    {Cmd::OnlineDocumentation, "&Hilfe", nullptr, "Online-Dokumentation", "", "OnlineDokumentation1Click", false, false, false, nullptr, false, false},
+    {Cmd::CheckForUpdate, "&Hilfe", nullptr, "Updateverf\xFCgbarkeit pr\xFC" "fen", "", "mnuCheckForUpdateClick", false, false, false, nullptr, true, false},
+    {Cmd::Errortracker, "&Hilfe", nullptr, "Errortracker", "", "Errortracker1Click", false, false, false, nullptr, false, false},
 }};
 // clang-format on
 
@@ -139,6 +139,35 @@ void HomeSelector::select() {
         lon_ = parseDouble(s.AddHomeLon[i]).value_or(0);
     }
     coordText_ = FormatLatLon(lat_, lon_);
+}
+
+void CommandTable::add(Cmd id, Handler handler) {
+    handlers_[id] = std::move(handler);
+}
+
+bool CommandTable::enabled(Cmd id) const {
+    const auto it = handlers_.find(id);
+    return it != handlers_.end() && it->second;
+}
+
+bool CommandTable::run(Cmd id) const {
+    if (!enabled(id)) return false;
+    handlers_.at(id)();
+    return true;
+}
+
+void rebuildCacheIndex(RunContext& ctx) {
+    RebuildIndex(ctx);
+    LoadIndex(ctx);
+}
+
+std::string QuickInfo::filterText(std::string_view text) {
+    std::string clean;
+    for (const char c : text) {
+        char out = 0;
+        if (filterKey(c, out) == Key::Take && out != '\b') clean += out;
+    }
+    return clean;
 }
 
 QuickInfo::Key QuickInfo::filterKey(char typed, char& out) {

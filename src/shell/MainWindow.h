@@ -4,6 +4,8 @@
 // The Qt window builds its menus and toolbar from the table and forwards the user's actions here.
 #include <array>
 #include <functional>
+#include <initializer_list>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -71,14 +73,37 @@ struct CommandInfo {
     const char* handler;   // the handler's name, also the item's object name
     bool toolbar;          // has a toolbar button
     bool checkable;
-    bool hidden;       // present but never shown
-    const char* icon;  // toolbar picture, a resource name without extension, or nullptr
+    bool hidden;           // present but never shown
+    const char* icon;      // toolbar picture, a resource name without extension, or nullptr
+    bool menuGroupStart;   // begins a new group in its menu (a separator before it)
+    bool toolbarGroupEnd;  // ends a group of toolbar buttons (a separator after its button)
 };
 
 inline constexpr int kCommandCount = 33;
 extern const std::array<CommandInfo, kCommandCount> kCommands;
 
 const CommandInfo& commandInfo(Cmd id);
+
+// What each command does. The Qt window registers one handler per command in one place
+// (MainWindow::wireCommands) and draws the table; a command without a handler stays disabled.
+class CommandTable {
+public:
+    using Handler = std::function<void()>;
+
+    CommandTable() = default;
+    CommandTable(std::initializer_list<std::pair<const Cmd, Handler>> rows) : handlers_(rows) {}
+
+    void add(Cmd id, Handler handler);
+    bool enabled(Cmd id) const;
+    // Runs the command's handler; false when it has none.
+    bool run(Cmd id) const;
+
+private:
+    std::map<Cmd, Handler> handlers_;
+};
+
+// "Rebuild index": the index of the cache database built anew from Caches.bin and loaded.
+void rebuildCacheIndex(RunContext& ctx);
 
 // The menu captions in menu-bar order.
 inline constexpr std::array<const char*, 7> kMenus = {"&Datei",   "Ansicht", "Cache-Datenbank", "&Waypoints",
@@ -144,6 +169,8 @@ public:
     enum class Key { Take, Drop, Lookup };
     // What a typed key does: letters a-z become A-Z (out receives the character to insert).
     static Key filterKey(char typed, char& out);
+    // A pasted text through the same filter: the characters a typed key would insert.
+    static std::string filterText(std::string_view text);
 
     explicit QuickInfo(RunContext& ctx) : ctx_(ctx) {}
 

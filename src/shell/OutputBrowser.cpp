@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "core/CacheRec.h"
+#include "core/FileIO.h"
 #include "core/FileProcs.h"
 #include "core/FileUtil.h"
 #include "core/GCDBParse.h"
@@ -47,49 +48,6 @@ std::vector<std::string> underscoreFiles(const std::string& dir, const std::stri
         out.push_back(std::move(name));
     }
     return out;
-}
-
-int writeAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return 0;
-}
-
-// A plain byte copy in blocks of 2048 bytes into a temporary file beside the target, renamed
-// over the target when complete: a failed copy leaves neither a half file nor a lost target.
-bool copyFileBlocks(const std::string& source, const std::string& target) {
-    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) return false;
-    const std::string temp = target + ".~mv";
-    const int out = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (out < 0) {
-        ::close(in);
-        return false;
-    }
-    char block[2048];
-    bool ok = true;
-    for (;;) {
-        const ssize_t n = ::read(in, block, sizeof block);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) ok = false;
-        if (n <= 0) break;
-        if (writeAll(out, block, static_cast<std::size_t>(n)) != 0) {
-            ok = false;
-            break;
-        }
-    }
-    ::close(in);
-    if (::close(out) != 0) ok = false;
-    if (ok && ::rename(temp.c_str(), target.c_str()) != 0) ok = false;
-    if (!ok) ::unlink(temp.c_str());
-    return ok;
 }
 
 std::optional<fs::file_time_type> modifiedTime(const std::string& path) {
@@ -520,7 +478,7 @@ void OutputBrowser::moveMarkedTo(int node) {
         for (const auto& [name, counted] : files) {
             // Only files that exist belong to the cache; after a clean-up W.html and W.meta are gone.
             if (!fileExists(source + name)) continue;
-            const bool ok = copyFileBlocks(source + name, target + name);
+            const bool ok = copyFileAtomic(source + name, target + name) == 0;
             if (ok) removeFile(source + name);
             if (counted) ++(ok ? moved : failed);
         }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/FileIO.h"
 #include "core/FileUtil.h"
 #include "core/GCDBParse.h"
 #include "core/Host.h"

@@ -4,10 +4,9 @@
 
 namespace vellora {
 
-void Rot13DialogModel::open() {
+void Rot13DialogModel::onOpen() {
     text_ = kPrompt;
     promptPending_ = true;
-    changed();
 }
 
 void Rot13DialogModel::textFieldFocused() {
@@ -20,10 +19,6 @@ void Rot13DialogModel::textFieldFocused() {
 void Rot13DialogModel::rot13Click() {
     rot13Text(text_);
     changed();
-}
-
-void Rot13DialogModel::changed() {
-    if (onTextChanged) onTextChanged();
 }
 
 }  // namespace vellora

@@ -1,13 +1,14 @@
 #pragma once
 // The dialog "ROT13 codieren / decodieren" as a model: one multi-line text that starts as a prompt,
 // is emptied the first time the text field gets the focus, and is encoded or decoded by "ROT13".
-#include <functional>
 #include <string>
 #include <utility>
 
+#include "core/DialogModel.h"
+
 namespace vellora {
 
-class Rot13DialogModel {
+class Rot13DialogModel : public DialogModel {
 public:
     static constexpr const char* kCaption = "ROT13 codieren / decodieren";
     static constexpr const char* kPrompt =
@@ -17,11 +18,7 @@ public:
 
     Rot13DialogModel() { open(); }
 
-    // Called by the view whenever the model changed the text it shows.
-    std::function<void()> onTextChanged;
-
-    // Opening the dialog: the prompt is shown again and the next focus empties it.
-    void open();
+    // Opening the dialog (open()): the prompt is shown again and the next focus empties it.
 
     const std::string& text() const { return text_; }
     // The user edited the text field.
@@ -34,7 +31,7 @@ public:
     void rot13Click();
 
 private:
-    void changed();
+    void onOpen() override;
 
     std::string text_;
     bool promptPending_ = true;

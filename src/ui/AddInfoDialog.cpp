@@ -15,7 +15,7 @@ namespace vellora {
 AddInfoDialog::AddInfoDialog(RunContext& ctx, const std::string& waypoint, QWidget* parent)
     : QDialog(parent), model_(ctx, waypoint) {
     setObjectName(QStringLiteral("frmAddInfo"));
-    model_.show();
+    model_.open();
     setWindowTitle(qs(model_.caption()));
 
     editor_ = new QPlainTextEdit(this);

@@ -54,9 +54,7 @@ BuddyDialog::BuddyDialog(RunContext& ctx, QWidget* parent) : QDialog(parent), mo
     connect(cancel_, &QPushButton::clicked, this, [this] { model_.btnCancelClick(); });
 
     model_.setObserver(this);
-    model_.FormShow();
-    entriesChanged();
-    controlsChanged();
+    model_.open();
     applyTooltips(this, ctx.settings.ShowTooltips);
 }
 
@@ -71,15 +69,17 @@ bool BuddyDialog::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-void BuddyDialog::entriesChanged() {
+void BuddyDialog::modelChanged() {
     updating_ = true;
-    list_->clear();
-    for (const auto& name : model_.entries()) list_->addItem(qs(name));
+    bool same = list_->count() == static_cast<int>(model_.entries().size());
+    for (int i = 0; same && i < list_->count(); ++i)
+        same = list_->item(i)->text() == qs(model_.entries()[static_cast<std::size_t>(i)]);
+    if (!same) {
+        list_->clear();
+        for (const auto& name : model_.entries()) list_->addItem(qs(name));
+    }
     list_->setCurrentRow(model_.selectedIndex());
     updating_ = false;
-}
-
-void BuddyDialog::controlsChanged() {
     if (edit_->text() != qs(model_.newEntryText())) edit_->setText(qs(model_.newEntryText()));
     add_->setEnabled(model_.addEnabled());
     remove_->setEnabled(model_.removeEnabled());
@@ -87,15 +87,8 @@ void BuddyDialog::controlsChanged() {
     ok_->setDefault(!model_.addIsDefault());
 }
 
-void BuddyDialog::selectionChanged() {
-    updating_ = true;
-    list_->setCurrentRow(model_.selectedIndex());
-    updating_ = false;
-    remove_->setEnabled(model_.removeEnabled());
-}
-
-void BuddyDialog::closed(TfrmBuddylist::Result result) {
-    if (result == TfrmBuddylist::Result::Ok) {
+void BuddyDialog::modelClosed() {
+    if (model_.result() == TfrmBuddylist::Result::Ok) {
         accept();
     } else {
         QDialog::reject();

@@ -12,7 +12,7 @@ namespace vellora {
 
 class RunContext;
 
-class BuddyDialog : public QDialog, private TfrmBuddylist::Observer {
+class BuddyDialog : public QDialog, private DialogModel::Observer {
     Q_OBJECT
 public:
     explicit BuddyDialog(RunContext& ctx, QWidget* parent = nullptr);
@@ -28,10 +28,8 @@ public:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void entriesChanged() override;
-    void controlsChanged() override;
-    void selectionChanged() override;
-    void closed(TfrmBuddylist::Result result) override;
+    void modelChanged() override;
+    void modelClosed() override;
     void reject() override;
 
     TfrmBuddylist model_;

@@ -88,13 +88,13 @@ CacheDBLoadDialog::CacheDBLoadDialog(RunContext& ctx, QWidget* parent)
 
     connect(abort_, &QPushButton::clicked, this, &CacheDBLoadDialog::abortClicked);
     connect(close_, &QPushButton::clicked, this, &QDialog::hide);
-    model_->onChange = [this] { refresh(); };
+    model_->setObserver(this);
     applyTooltips(this, ctx_.settings.ShowTooltips);
     refresh();
 }
 
 CacheDBLoadDialog::~CacheDBLoadDialog() {
-    model_->onChange = nullptr;
+    model_->setObserver(nullptr);
 }
 
 void CacheDBLoadDialog::openDownload(const std::string& task, const std::string& content, bool abortVisible) {

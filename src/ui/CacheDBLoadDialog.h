@@ -21,7 +21,7 @@ namespace vellora {
 class DialogHost;
 class RunContext;
 
-class CacheDBLoadDialog : public QDialog {
+class CacheDBLoadDialog : public QDialog, private DialogModel::Observer {
     Q_OBJECT
 public:
     CacheDBLoadDialog(RunContext& ctx, QWidget* parent = nullptr);
@@ -69,6 +69,8 @@ private:
     void closeDownload();
     void abortClicked();
     void refresh();
+    void modelChanged() override { refresh(); }
+    void modelClosed() override { refresh(); }
     void transferBegin(std::int64_t total);
     void transferWork(std::int64_t count);
     void transferEnd();

@@ -176,7 +176,7 @@ CacheDetailsDialog::CacheDetailsDialog(RunContext& ctx, QWidget* parent)
 }
 
 void CacheDetailsDialog::refresh() {
-    model_.show();
+    model_.open();
     const TCacheRec& r = model_.record;
     auto set = [this](const char* name, const std::string& text) { label(name)->setText(qs(text)); };
     set("lblFound", model_.foundLineText());

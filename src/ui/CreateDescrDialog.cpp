@@ -19,7 +19,7 @@
 #include "core/Host.h"
 #include "core/RunContext.h"
 #include "listing/CreateDescr.h"
-#include "ui/DialogProgress.h"
+#include "ui/DialogHost.h"
 #include "ui/DialogUtil.h"
 #include "ui/QtText.h"
 
@@ -68,8 +68,8 @@ void setChecked(QAbstractButton* b, bool on) {
 
 }  // namespace
 
-CreateDescrDialog::CreateDescrDialog(RunContext& ctx, TCreateDescr& model, bool unattended, QWidget* parent)
-    : QDialog(parent), ctx_(ctx), model_(model), unattended_(unattended) {
+CreateDescrDialog::CreateDescrDialog(RunContext& ctx, TCreateDescr& model, QWidget* parent)
+    : QDialog(parent), ctx_(ctx), model_(model) {
     setObjectName(QStringLiteral("frmCreateDescr"));
     setWindowTitle(qs("Cachebeschreibungen erzeugen"));
 
@@ -130,10 +130,7 @@ CreateDescrDialog::CreateDescrDialog(RunContext& ctx, TCreateDescr& model, bool 
     for (auto* b : removal_) optionControls_ << b;
 
     TCrDescOptions& o = model_.options;
-    connect(choiceGroup_, &QButtonGroup::idClicked, this, [this](int id) {
-        model_.setChoice(id);
-        headline_->setText(qs(model_.headline()));
-    });
+    connect(choiceGroup_, &QButtonGroup::idClicked, this, [this](int id) { model_.setChoice(id); });
     connect(keepOld_, &QCheckBox::toggled, this, [&o](bool on) { o.KeepOld = on; });
     connect(logs_, &QCheckBox::toggled, this, [this, &o](bool on) {
         o.Logs = on;
@@ -155,9 +152,9 @@ CreateDescrDialog::CreateDescrDialog(RunContext& ctx, TCreateDescr& model, bool 
             updateEnabling();
         });
     }
-    connect(mapUp_, &QPushButton::clicked, this, [this] { moveMap(-1); });
-    connect(mapDown_, &QPushButton::clicked, this, [this] { moveMap(1); });
-    connect(mapOrder_, &QListWidget::currentRowChanged, this, [this] { updateEnabling(); });
+    connect(mapUp_, &QPushButton::clicked, this, [this] { model_.moveMap(-1); });
+    connect(mapDown_, &QPushButton::clicked, this, [this] { model_.moveMap(1); });
+    connect(mapOrder_, &QListWidget::currentRowChanged, this, [this](int row) { model_.selectMapRow(row); });
     // The field shows the template in use; only a changed text becomes the dialog's own template.
     connect(template_, &QLineEdit::textEdited, this,
             [&o](const QString& text) { o.TemplateFile = pathOf(text); });
@@ -166,16 +163,20 @@ CreateDescrDialog::CreateDescrDialog(RunContext& ctx, TCreateDescr& model, bool 
     connect(start_, &QPushButton::clicked, this, &CreateDescrDialog::start);
     connect(cancel_, &QPushButton::clicked, this, &CreateDescrDialog::reject);
 
-    progressHost_ = std::make_unique<DialogProgressHost>(ctx_.host(), progress_, status_, true);
+    progressHost_ =
+        std::make_unique<DialogHost>(ctx_, progressBarSink(progress_, status_, true), DialogHost::PerRun);
     autoLoadTimer_.setSingleShot(true);
     autoLoadTimer_.setInterval(kAutoLoadMs);
     connect(&autoLoadTimer_, &QTimer::timeout, this, &CreateDescrDialog::start);
 
     syncOptions();
+    model_.setObserver(this);
     applyTooltips(this, ctx.settings.ShowTooltips);
 }
 
-CreateDescrDialog::~CreateDescrDialog() = default;
+CreateDescrDialog::~CreateDescrDialog() {
+    model_.setObserver(nullptr);
+}
 
 QWidget* CreateDescrDialog::buildListBox() {
     auto* box = new QGroupBox(qs("Folgende Cachebeschreibungen erzeugen"), this);
@@ -253,8 +254,7 @@ QWidget* CreateDescrDialog::buildContentBox() {
     g->addLayout(hintRow, 6, 0, 1, 3);
 
     home_ = named(new QComboBox(box), "cbHome", "Heimkoordinaten, von denen die Entfernung berechnet wird");
-    home_->addItem(qs("HOME"));
-    for (const auto& name : ctx_.settings.AddHomeTxt) home_->addItem(qs(name));
+    for (const auto& name : model_.homeItems()) home_->addItem(qs(name));
     home_->setMinimumContentsLength(12);
     g->addWidget(new QLabel(qs("Entfernung von:"), box), 7, 0);
     g->addWidget(home_, 7, 1, 1, 2, Qt::AlignLeft);
@@ -329,50 +329,46 @@ void CreateDescrDialog::syncOptions() {
     }
     for (int i = 0; i < kRemovalCount; ++i)
         setChecked(removal_[static_cast<std::size_t>(i)], o.*kRemovals[static_cast<std::size_t>(i)].option);
-    {
-        QSignalBlocker block(mapOrder_);
-        mapOrder_->clear();
-        for (const auto& item : o.MapOrder) mapOrder_->addItem(qs(item));
-        mapOrder_->setCurrentRow(0);
-        // All five services in view, without a scroll bar.
-        mapOrder_->setFixedHeight(mapOrder_->sizeHintForRow(0) * mapOrder_->count() +
-                                  2 * mapOrder_->frameWidth() + 2);
-    }
+    fillMapOrder();
+    // All five services in view, without a scroll bar.
+    mapOrder_->setFixedHeight(mapOrder_->sizeHintForRow(0) * mapOrder_->count() +
+                              2 * mapOrder_->frameWidth() + 2);
     template_->setText(qPath(model_.templatePath()));
     template_->setCursorPosition(0);
     setChecked(saveOpts_, o.SaveOpts);
     updateEnabling();
 }
 
-void CreateDescrDialog::updateEnabling() {
-    // While a run is on, and after it (until the next opening), the options stay as they were.
-    const bool editable = !started_;
-    for (QWidget* w : optionControls_) w->setEnabled(editable);
-    if (editable) {
-        const TCrDescOptions& o = model_.options;
-        maxLogs_->setEnabled(o.Logs);
-        boldLogs_->setEnabled(o.Logs);
-        for (auto* b : imageKind_) b->setEnabled(o.CacheImages);
-        for (int i = 0; i < kRmAll; ++i) removal_[static_cast<std::size_t>(i)]->setEnabled(!o.RmAll);
-        home_->setEnabled(home_->count() > 1);
-        const int row = mapOrder_->currentRow();
-        mapUp_->setEnabled(row > 0);
-        mapDown_->setEnabled(row >= 0 && row + 1 < mapOrder_->count());
+void CreateDescrDialog::fillMapOrder() {
+    QSignalBlocker block(mapOrder_);
+    const auto& order = model_.options.MapOrder;
+    if (mapOrder_->count() != static_cast<int>(order.size())) {
+        mapOrder_->clear();
+        for (const auto& item : order) mapOrder_->addItem(qs(item));
+    } else {
+        for (int i = 0; i < mapOrder_->count(); ++i)
+            mapOrder_->item(i)->setText(qs(order[static_cast<std::size_t>(i)]));
     }
-    start_->setEnabled(!started_);
+    mapOrder_->setCurrentRow(model_.mapRow());
 }
 
-void CreateDescrDialog::moveMap(int delta) {
-    const int row = mapOrder_->currentRow();
-    const int target = row + delta;
-    auto& order = model_.options.MapOrder;
-    if (row < 0 || target < 0 || target >= static_cast<int>(order.size())) return;
-    std::swap(order[static_cast<std::size_t>(row)], order[static_cast<std::size_t>(target)]);
-    QSignalBlocker block(mapOrder_);
-    mapOrder_->item(row)->setText(qs(order[static_cast<std::size_t>(row)]));
-    mapOrder_->item(target)->setText(qs(order[static_cast<std::size_t>(target)]));
-    mapOrder_->setCurrentRow(target);
+void CreateDescrDialog::modelChanged() {
+    headline_->setText(qs(model_.headline()));
+    fillMapOrder();
     updateEnabling();
+}
+
+void CreateDescrDialog::updateEnabling() {
+    for (QWidget* w : optionControls_) w->setEnabled(model_.optionsEditable());
+    maxLogs_->setEnabled(model_.maxLogsEnabled());
+    boldLogs_->setEnabled(model_.boldLogsEnabled());
+    for (auto* b : imageKind_) b->setEnabled(model_.imageKindEnabled());
+    for (int i = 0; i < kRemovalCount; ++i)
+        removal_[static_cast<std::size_t>(i)]->setEnabled(model_.removalEnabled(i));
+    home_->setEnabled(model_.homeEnabled());
+    mapUp_->setEnabled(model_.mapUpEnabled());
+    mapDown_->setEnabled(model_.mapDownEnabled());
+    start_->setEnabled(model_.startEnabled() && !started_);
 }
 
 void CreateDescrDialog::chooseTemplate() {
@@ -389,7 +385,7 @@ void CreateDescrDialog::chooseTemplate() {
 
 void CreateDescrDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (unattended_ && !started_ && !finished_) autoLoadTimer_.start();
+    if (model_.unattended() && !started_ && !finished_) autoLoadTimer_.start();
 }
 
 void CreateDescrDialog::start() {
@@ -400,21 +396,21 @@ void CreateDescrDialog::start() {
     clearHostAbort(ctx_.host());
     {
         ScopedHost scoped(ctx_, *progressHost_);
-        if (unattended_) {
-            model_.autoLoadTimer();
+        if (model_.unattended()) {
+            model_.startUnattended();
         } else {
             model_.btnStartClick();
         }
     }
     running_ = false;
-    if (model_.state() == 2) {
+    if (!model_.isOpen()) {
         finish();
         return;
     }
     // Nothing ran (the template is missing): the dialog stays open for another try.
     started_ = false;
     updateEnabling();
-    if (unattended_) {
+    if (model_.unattended()) {
         model_.close();
         finish();
     }
@@ -437,8 +433,8 @@ void CreateDescrDialog::finish() {
 }
 
 bool openCreateDescrDialog(RunContext& ctx, TCreateDescr& model, QWidget* over) {
-    model.formShow();
-    CreateDescrDialog dialog(ctx, model, false, over);
+    model.open();
+    CreateDescrDialog dialog(ctx, model, over);
     return execCentred(dialog, over) == QDialog::Accepted;
 }
 

@@ -9,6 +9,8 @@
 #include <array>
 #include <memory>
 
+#include "core/DialogModel.h"
+
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
@@ -21,19 +23,18 @@ class QRadioButton;
 
 namespace vellora {
 
-class DialogProgressHost;
+class DialogHost;
 class RunContext;
 class TCreateDescr;
 
-class CreateDescrDialog : public QDialog {
+class CreateDescrDialog : public QDialog, private DialogModel::Observer {
     Q_OBJECT
 public:
     static constexpr int kAutoLoadMs = 200;
     static constexpr int kRemovalCount = 8;
 
-    // The model has been opened (formShow). unattended: the batch's mode.
-    CreateDescrDialog(RunContext& ctx, TCreateDescr& model, bool unattended = false,
-                      QWidget* parent = nullptr);
+    // The model has been opened; unattended (the batch's mode) it runs by itself.
+    CreateDescrDialog(RunContext& ctx, TCreateDescr& model, QWidget* parent = nullptr);
     ~CreateDescrDialog() override;
 
     TCreateDescr& model() { return model_; }
@@ -78,14 +79,14 @@ private:
     QWidget* buildMapBox();
     void syncOptions();
     void updateEnabling();
-    void moveMap(int delta);
+    void fillMapOrder();
+    void modelChanged() override;
     void chooseTemplate();
     void finish();
 
     RunContext& ctx_;
     TCreateDescr& model_;
-    bool unattended_;
-    std::unique_ptr<DialogProgressHost> progressHost_;
+    std::unique_ptr<DialogHost> progressHost_;
     std::array<QRadioButton*, 2> choice_{};
     QButtonGroup* choiceGroup_ = nullptr;
     QLabel* headline_ = nullptr;

@@ -123,13 +123,14 @@ DbFromListingsDialog::DbFromListingsDialog(RunContext& ctx, QWidget* parent) : Q
     connect(start_, &QPushButton::clicked, this, &DbFromListingsDialog::startClicked);
     connect(close_, &QPushButton::clicked, this, &QDialog::accept);
 
-    model_.onChange = [this] { refresh(); };
-    refresh();
+    model_.setObserver(this);
+    model_.open();
     applyTooltips(this, ctx.settings.ShowTooltips);
 }
 
 DbFromListingsDialog::~DbFromListingsDialog() {
-    model_.onChange = nullptr;
+    model_.setObserver(nullptr);
+    model_.close();
 }
 
 void DbFromListingsDialog::startClicked() {

@@ -4,6 +4,7 @@
 // protocol, "Start" and "Schließen".
 #include <QDialog>
 
+#include "core/DialogModel.h"
 #include "import/DbFromListings.h"
 
 class QCheckBox;
@@ -15,7 +16,7 @@ class QRadioButton;
 
 namespace vellora {
 
-class DbFromListingsDialog : public QDialog {
+class DbFromListingsDialog : public QDialog, private DialogModel::Observer {
     Q_OBJECT
 public:
     DbFromListingsDialog(RunContext& ctx, QWidget* parent = nullptr);
@@ -42,6 +43,7 @@ protected:
 
 private:
     void refresh();
+    void modelChanged() override { refresh(); }
     void startClicked();
 
     TfrmDbFromListings model_;

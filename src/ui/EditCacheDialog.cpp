@@ -176,14 +176,14 @@ EditCacheDialog::EditCacheDialog(TfrmEditCache& model, RunContext& ctx, QWidget*
     connect(new_, &QPushButton::clicked, this, [this] { model_.btnNewClick(); });
     connect(close_, &QPushButton::clicked, this, &EditCacheDialog::closeClicked);
 
-    model_.onChange = [this] { refresh(); };
+    model_.setObserver(this);
     refresh();
     applyTooltips(this, ctx.settings.ShowTooltips);
     (model_.searchMode() ? search_ : name_)->setFocus();
 }
 
 EditCacheDialog::~EditCacheDialog() {
-    model_.onChange = nullptr;
+    model_.setObserver(nullptr);
 }
 
 void EditCacheDialog::refresh() {
@@ -209,7 +209,7 @@ void EditCacheDialog::refresh() {
 
 void EditCacheDialog::saveClicked() {
     model_.btnCommitClick();
-    if (model_.closed()) accept();
+    if (!model_.isOpen()) accept();
 }
 
 void EditCacheDialog::closeClicked() {

@@ -3,6 +3,7 @@
 // or fixed mode (a record handed over by the work-list editor, whose waypoint stays).
 #include <QDialog>
 
+#include "core/DialogModel.h"
 #include "import/EditCache.h"
 
 class QComboBox;
@@ -13,7 +14,7 @@ class QPushButton;
 
 namespace vellora {
 
-class EditCacheDialog : public QDialog {
+class EditCacheDialog : public QDialog, private DialogModel::Observer {
     Q_OBJECT
 public:
     // The model is opened by the caller (TfrmEditCache::open or EditCache).
@@ -40,6 +41,7 @@ public:
 
 private:
     void refresh();
+    void modelChanged() override { refresh(); }
     void saveClicked();
     void closeClicked();
 

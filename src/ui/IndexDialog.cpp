@@ -139,7 +139,7 @@ IndexDialog::IndexDialog(RunContext& ctx, TfrmIndex& model, QWidget* parent)
     IndexOptions& o = model_.options;
     connect(pocketPC_, &QCheckBox::toggled, this, [this, &o](bool on) {
         o.pocketPC = on;
-        controlsChanged();
+        modelChanged();
     });
     for (std::size_t i = 0; i < columns_.size(); ++i)
         connect(columns_[i], &QCheckBox::toggled, this, [&o, i](bool on) { o.*kColumnOptions[i] = on; });
@@ -163,7 +163,7 @@ IndexDialog::IndexDialog(RunContext& ctx, TfrmIndex& model, QWidget* parent)
     connect(&autoLoadTimer_, &QTimer::timeout, this, &IndexDialog::autoLoad);
 
     model_.setObserver(this);
-    controlsChanged();
+    modelChanged();
     applyTooltips(this, ctx.settings.ShowTooltips);
 }
 
@@ -171,7 +171,7 @@ IndexDialog::~IndexDialog() {
     model_.setObserver(nullptr);
 }
 
-void IndexDialog::controlsChanged() {
+void IndexDialog::modelChanged() {
     const IndexOptions& o = model_.options;
     count_->setText(qs(model_.countText()));
     date_->setText(qs(model_.indexDateText()));
@@ -202,7 +202,7 @@ void IndexDialog::controlsChanged() {
     showImmediate_->setEnabled(model_.showImmediateEnabled());
 }
 
-void IndexDialog::closed() {
+void IndexDialog::modelClosed() {
     if (finished_) return;
     finished_ = true;
     autoLoadTimer_.stop();
@@ -213,24 +213,24 @@ void IndexDialog::closed() {
 
 void IndexDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (model_.autoLoad() && model_.isOpen() && !finished_) autoLoadTimer_.start();
+    if (model_.unattended() && model_.isOpen() && !finished_) autoLoadTimer_.start();
 }
 
 void IndexDialog::autoLoad() {
-    model_.AutoLoadTimer();
+    model_.startUnattended();
 }
 
 void IndexDialog::reject() {
     if (!model_.isOpen()) {
-        closed();
+        modelClosed();
         return;
     }
-    model_.FormClose();
+    model_.close();
 }
 
 bool openIndexDialog(RunContext& ctx, TfrmIndex& model, QWidget* over,
                      const std::optional<std::string>& dir) {
-    model.FormShow(dir);
+    model.open(dir);
     IndexDialog dialog(ctx, model, over);
     return execCentred(dialog, over) == QDialog::Accepted;
 }

@@ -24,12 +24,12 @@ namespace vellora {
 
 class RunContext;
 
-class IndexDialog : public QDialog, private TfrmIndex::Observer {
+class IndexDialog : public QDialog, private DialogModel::Observer {
     Q_OBJECT
 public:
     static constexpr int kAutoLoadMs = 200;
 
-    // The model has been opened (FormShow) for its directory.
+    // The model has been opened for its directory.
     IndexDialog(RunContext& ctx, TfrmIndex& model, QWidget* parent = nullptr);
     ~IndexDialog() override;
 
@@ -56,8 +56,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void controlsChanged() override;
-    void closed() override;
+    void modelChanged() override;
+    void modelClosed() override;
     void autoLoad();
 
     RunContext& ctx_;

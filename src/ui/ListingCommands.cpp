@@ -1,6 +1,7 @@
 #include "ui/ListingCommands.h"
 
 #include "core/RunContext.h"
+#include "shell/LoadHTMLStage.h"
 #include "ui/BatchRunner.h"
 #include "ui/CreateDescrDialog.h"
 #include "ui/DialogUtil.h"
@@ -10,72 +11,18 @@
 
 namespace vellora {
 
-// The batch's steps: each opens its dialog's view in batch mode and returns when it has closed.
-class ListingCommands::LoaderStage : public BatchStage {
-public:
-    LoaderStage(RunContext& ctx, TfrmLoadHTML& model, QWidget* window)
-        : ctx_(ctx), model_(model), window_(window) {}
-    void runUnattended() override {
-        model_.setAutoLoad(true);
-        model_.FormShow();
-        {
-            LoadHTMLDialog dialog(ctx_, model_, window_);
-            execCentred(dialog, window_);
-        }
-        if (!model_.closed()) model_.close();
-        model_.setAutoLoad(false);
-    }
-    int runState() const override { return model_.runState(); }
-    void resetRunState() override { model_.resetRunState(); }
-    bool endedWithError() const override { return model_.errorFlag(); }
+namespace {
 
-private:
-    RunContext& ctx_;
-    TfrmLoadHTML& model_;
-    QWidget* window_;
-};
+// The batch's steps show their dialog's view modally; the view's start timer runs the model.
+template <class View, class Model>
+DialogBatchStage::ShowView showModal(RunContext& ctx, QWidget* window) {
+    return [&ctx, window](DialogModel& model) {
+        View dialog(ctx, static_cast<Model&>(model), window);
+        execCentred(dialog, window);
+    };
+}
 
-class ListingCommands::GeneratorStage : public BatchStage {
-public:
-    GeneratorStage(RunContext& ctx, TCreateDescr& model, QWidget* window)
-        : ctx_(ctx), model_(model), window_(window) {}
-    void runUnattended() override {
-        model_.formShow();
-        CreateDescrDialog dialog(ctx_, model_, true, window_);
-        execCentred(dialog, window_);
-        model_.close();
-    }
-    int runState() const override { return model_.state(); }
-    void resetRunState() override { model_.resetState(); }
-
-private:
-    RunContext& ctx_;
-    TCreateDescr& model_;
-    QWidget* window_;
-};
-
-class ListingCommands::IndexStage : public BatchStage {
-public:
-    IndexStage(RunContext& ctx, TfrmIndex& model, QWidget* window)
-        : ctx_(ctx), model_(model), window_(window) {}
-    void runUnattended() override {
-        model_.setAutoLoad(true);
-        model_.FormShow();
-        {
-            IndexDialog dialog(ctx_, model_, window_);
-            execCentred(dialog, window_);
-        }
-        if (model_.isOpen()) model_.FormClose();
-        model_.setAutoLoad(false);
-    }
-    int runState() const override { return model_.runState(); }
-    void resetRunState() override { model_.resetRunState(); }
-
-private:
-    RunContext& ctx_;
-    TfrmIndex& model_;
-    QWidget* window_;
-};
+}  // namespace
 
 ListingCommands::ListingCommands(RunContext& ctx, QWidget* window, std::function<void()> reloadTree,
                                  std::function<void()> reloadList)
@@ -86,9 +33,11 @@ ListingCommands::ListingCommands(RunContext& ctx, QWidget* window, std::function
       loader_(ctx),
       generator_(ctx),
       index_(ctx) {
-    loaderStage_ = std::make_unique<LoaderStage>(ctx, loader_, window);
-    generatorStage_ = std::make_unique<GeneratorStage>(ctx, generator_, window);
-    indexStage_ = std::make_unique<IndexStage>(ctx, index_, window);
+    loaderStage_ = std::make_unique<DialogBatchStage>(
+        loaderBatchStage(loader_, showModal<LoadHTMLDialog, TfrmLoadHTML>(ctx, window)));
+    generatorStage_ = std::make_unique<DialogBatchStage>(
+        generator_, showModal<CreateDescrDialog, TCreateDescr>(ctx, window));
+    indexStage_ = std::make_unique<DialogBatchStage>(index_, showModal<IndexDialog, TfrmIndex>(ctx, window));
     batch_ = std::make_unique<BatchRunner>(
         ctx, ctx.host(), TBatch::Stages{loaderStage_.get(), generatorStage_.get(), indexStage_.get()},
         std::move(reloadTree), this);

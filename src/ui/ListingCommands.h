@@ -15,6 +15,7 @@
 #include "listing/CreateDescr.h"
 #include "listing/Index.h"
 #include "listing/LoadHTML.h"
+#include "shell/Batch.h"
 
 class QWidget;
 
@@ -55,19 +56,13 @@ public:
     BatchRunner& batch() { return *batch_; }
 
 private:
-    class LoaderStage;
-    class GeneratorStage;
-    class IndexStage;
-
     RunContext& ctx_;
     QWidget* window_;
     std::function<void()> reloadList_;
     TfrmLoadHTML loader_;
     TCreateDescr generator_;
     TfrmIndex index_;
-    std::unique_ptr<LoaderStage> loaderStage_;
-    std::unique_ptr<GeneratorStage> generatorStage_;
-    std::unique_ptr<IndexStage> indexStage_;
+    std::unique_ptr<DialogBatchStage> loaderStage_, generatorStage_, indexStage_;
     std::unique_ptr<BatchRunner> batch_;
 };
 

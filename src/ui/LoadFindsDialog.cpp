@@ -104,13 +104,14 @@ LoadFindsDialog::LoadFindsDialog(RunContext& ctx, QWidget* parent) : QDialog(par
     model_.startTimer = [this](int ms, std::function<void()> fire) {
         QTimer::singleShot(ms, this, [fire = std::move(fire)] { fire(); });
     };
-    model_.onChange = [this] { refresh(); };
-    refresh();
+    model_.setObserver(this);
+    model_.open();
     applyTooltips(this, ctx.settings.ShowTooltips);
 }
 
 LoadFindsDialog::~LoadFindsDialog() {
-    model_.onChange = nullptr;
+    model_.setObserver(nullptr);
+    model_.close();
     model_.startTimer = nullptr;
 }
 

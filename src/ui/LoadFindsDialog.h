@@ -4,6 +4,7 @@
 // laden", "Abbrechen" and the close button.
 #include <QDialog>
 
+#include "core/DialogModel.h"
 #include "import/LoadFinds.h"
 
 class QCheckBox;
@@ -15,7 +16,7 @@ class QPushButton;
 
 namespace vellora {
 
-class LoadFindsDialog : public QDialog {
+class LoadFindsDialog : public QDialog, private DialogModel::Observer {
     Q_OBJECT
 public:
     LoadFindsDialog(RunContext& ctx, QWidget* parent = nullptr);
@@ -39,6 +40,7 @@ protected:
 
 private:
     void refresh();
+    void modelChanged() override { refresh(); }
 
     TfrmLoadFinds model_;
     bool updating_ = false;

@@ -21,7 +21,7 @@
 
 #include "core/RunContext.h"
 #include "listing/LoadHTML.h"
-#include "ui/DialogProgress.h"
+#include "ui/DialogHost.h"
 #include "ui/DialogUtil.h"
 #include "ui/QtText.h"
 
@@ -101,7 +101,7 @@ LoadHTMLDialog::LoadHTMLDialog(RunContext& ctx, TfrmLoadHTML& model, QWidget* pa
     layout->addWidget(pages_, 1);
     layout->addLayout(buttons);
 
-    transferHost_ = std::make_unique<DialogProgressHost>(ctx_.host(), fileBar_);
+    transferHost_ = std::make_unique<DialogHost>(ctx_, progressBarSink(fileBar_), DialogHost::PerRun);
 
     connectOptions();
     connect(load_, &QPushButton::clicked, this, [this] { startRun(false); });
@@ -118,14 +118,14 @@ LoadHTMLDialog::LoadHTMLDialog(RunContext& ctx, TfrmLoadHTML& model, QWidget* pa
     closeTimer_.setInterval(TfrmLoadHTML::kCloseDelayMilliseconds);
     connect(&closeTimer_, &QTimer::timeout, this, &LoadHTMLDialog::closeWindow);
 
-    model_.onChange = [this] { update(); };
+    model_.setObserver(this);
     resize(720, 560);
     update();
     applyTooltips(this, ctx.settings.ShowTooltips);
 }
 
 LoadHTMLDialog::~LoadHTMLDialog() {
-    model_.onChange = nullptr;
+    model_.setObserver(nullptr);
 }
 
 QWidget* LoadHTMLDialog::buildOptionsPage() {
@@ -420,8 +420,9 @@ void LoadHTMLDialog::update() {
     close_->setEnabled(model_.closeEnabled());
     close_->setVisible(!quiet);
 
-    if (model_.closeRequested() && !closeTimer_.isActive() && !model_.autoLoad()) closeTimer_.start();
-    if (model_.closed() && !finished_ && isVisible()) {
+    if (model_.closeRequested() && !closeTimer_.isActive() && !model_.unattended()) closeTimer_.start();
+    if (model_.isOpen()) modelClosed_ = false;
+    if (modelClosed_ && !finished_ && isVisible()) {
         // Queued: the model may close in the middle of a run's call or before exec() has begun.
         finished_ = true;
         QTimer::singleShot(0, this,
@@ -432,7 +433,7 @@ void LoadHTMLDialog::update() {
 void LoadHTMLDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     finished_ = false;
-    if (model_.autoLoad() && !model_.running() && !model_.closed()) autoLoadTimer_.start();
+    if (model_.unattended() && !model_.running() && model_.isOpen()) autoLoadTimer_.start();
     update();
 }
 
@@ -455,9 +456,9 @@ void LoadHTMLDialog::autoLoad() {
     clearHostAbort(ctx_.host());
     {
         ScopedHost scoped(ctx_, *transferHost_);
-        model_.AutoLoadTimer();
+        model_.startUnattended();
     }
-    if (!model_.closed()) model_.close();
+    model_.close();
     update();
 }
 
@@ -495,11 +496,11 @@ void LoadHTMLDialog::closeEvent(QCloseEvent* event) {
 }
 
 void openLoadHTMLWindow(RunContext& ctx, TfrmLoadHTML& model, QWidget* over) {
-    model.FormShow();
+    model.open();
     LoadHTMLDialog dialog(ctx, model, over);
     execCentred(dialog, over);
     // A window closed by other means still stores its options and tells the batch.
-    if (!model.closed() && !model.running()) model.close();
+    model.close();
 }
 
 }  // namespace vellora

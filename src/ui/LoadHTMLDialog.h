@@ -11,6 +11,7 @@
 #include <array>
 #include <memory>
 
+#include "core/DialogModel.h"
 #include "listing/MapImages.h"
 
 class QButtonGroup;
@@ -26,24 +27,24 @@ class QTabWidget;
 
 namespace vellora {
 
-class DialogProgressHost;
+class DialogHost;
 class RunContext;
 class TfrmLoadHTML;
 
-class LoadHTMLDialog : public QDialog {
+class LoadHTMLDialog : public QDialog, private DialogModel::Observer {
     Q_OBJECT
 public:
     static constexpr int kStatisticsRows = 7;
 
-    // The model has been opened (FormShow, or showDownload for the quiet instance) or is opened
-    // while the window stands; the window follows it through its onChange.
+    // The model has been opened (open, or showDownload for the quiet instance) or is opened
+    // while the window stands; the window follows it as its observer.
     LoadHTMLDialog(RunContext& ctx, TfrmLoadHTML& model, QWidget* parent = nullptr);
     ~LoadHTMLDialog() override;
 
     TfrmLoadHTML& model() { return model_; }
     // The host that shows a transfer's progress in the window's file bar; runs of this window use
     // it by themselves, a stand-alone download can put it into the context around its request.
-    DialogProgressHost& transferProgress() { return *transferHost_; }
+    DialogHost& transferProgress() { return *transferHost_; }
 
     QTabWidget* pages() const { return pages_; }
     QWidget* optionsPage() const { return optionsPage_; }
@@ -92,13 +93,18 @@ private:
     void fillMapChoices();
     void syncOptions();
     void update();
+    void modelChanged() override { update(); }
+    void modelClosed() override {
+        modelClosed_ = true;
+        update();
+    }
     void abortClicked();
     void autoLoad();
     void closeWindow();
 
     RunContext& ctx_;
     TfrmLoadHTML& model_;
-    std::unique_ptr<DialogProgressHost> transferHost_;
+    std::unique_ptr<DialogHost> transferHost_;
     QTabWidget* pages_ = nullptr;
     QWidget *optionsPage_ = nullptr, *protocolPage_ = nullptr;
     QLabel* headline_ = nullptr;
@@ -123,6 +129,8 @@ private:
     bool optionsWereVisible_ = false, protocolWasVisible_ = false;
     bool hostAbortAsked_ = false;
     bool finished_ = false;
+    // The model closed since it was last open (a model not yet opened has not closed).
+    bool modelClosed_ = false;
     QTimer autoLoadTimer_, closeTimer_;
 };
 

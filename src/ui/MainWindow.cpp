@@ -21,7 +21,6 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "core/GCDBParse.h"
 #include "core/Host.h"
 #include "core/RunContext.h"
 #include "core/Settings.h"
@@ -81,9 +80,7 @@ MainWindow::MainWindow(RunContext& ctx, bool startupTimer, QWidget* parent)
     hooks.hideErrortracker = [this] { action(Cmd::Errortracker)->setVisible(false); };
     hooks.runSettingsDialog = [this] { openSettings(); };
     hooks.applyTooltips = [this] { applyTooltipSetting(); };
-    hooks.readCacheDB = [this] {
-        if (commandEnabled(Cmd::ReadCacheDB)) handlers_[Cmd::ReadCacheDB]();
-    };
+    hooks.readCacheDB = [this] { handlers_.run(Cmd::ReadCacheDB); };
     hooks.refreshStatus = [this] { refreshStatus(); };
     hooks.showGreeting = [this] {
         GreetingDialog greeting(this);
@@ -156,15 +153,10 @@ QWidget* MainWindow::buildTopPanel() {
     q->setColumnStretch(1, 1);
     connect(quickButton_, &QPushButton::clicked, this, &MainWindow::quickInfoLookup);
     connect(quickBox_, &QLineEdit::textEdited, this, [this](const QString& text) {
-        // Pasted text goes through the same filter as typed keys.
-        QString clean;
-        for (QChar c : text) {
-            char out = 0;
-            if (c.unicode() < 128 &&
-                QuickInfo::filterKey(static_cast<char>(c.unicode()), out) == QuickInfo::Key::Take &&
-                out != '\b')
-                clean += QChar(out);
-        }
+        // Pasted text goes through the same filter as typed keys (characters beyond ASCII never pass).
+        QString ascii;
+        for (QChar c : text) ascii += c.unicode() < 128 ? c : QChar(' ');
+        const QString clean = qs(QuickInfo::filterText(cp(ascii)));
         if (clean != text) {
             const int pos = quickBox_->cursorPosition();
             quickBox_->setText(clean);
@@ -193,10 +185,7 @@ void MainWindow::buildMenus() {
             if (it == submenus.end()) it = submenus.emplace(key, menu->addMenu(qs(c.submenu))).first;
             menu = it->second;
         }
-        // Separators before the items that begin a new group in their menu.
-        if (c.id == Cmd::Export || c.id == Cmd::Beenden || c.id == Cmd::ImportGPX || c.id == Cmd::Distance ||
-            c.id == Cmd::RouteCaches || c.id == Cmd::CheckForUpdate)
-            menu->addSeparator();
+        if (c.menuGroupStart) menu->addSeparator();
         QAction* a = menu->addAction(qs(c.caption));
         a->setObjectName(QString::fromLatin1(c.handler));
         if (*c.shortcut) a->setShortcut(QKeySequence(QString::fromLatin1(c.shortcut)));
@@ -213,9 +202,7 @@ void MainWindow::buildMenus() {
             a->setToolTip(tip);
             toolbar_->addAction(a);
             keepToolTip(toolbar_->widgetForAction(a));
-            if (c.id == Cmd::Suitcase || c.id == Cmd::UpdateMainWindow || c.id == Cmd::EditCache ||
-                c.id == Cmd::LoadHTML || c.id == Cmd::IndexPage)
-                toolbar_->addSeparator();
+            if (c.toolbarGroupEnd) toolbar_->addSeparator();
         }
         actions_[c.id] = a;
     }
@@ -227,12 +214,11 @@ QAction* MainWindow::action(Cmd id) const {
 }
 
 bool MainWindow::commandEnabled(Cmd id) const {
-    const auto it = handlers_.find(id);
-    return it != handlers_.end() && it->second;
+    return handlers_.enabled(id);
 }
 
-// The one place that connects menu items to their operations. Items of parts that are not part of
-// the program yet have no row here and stay disabled.
+// The one place where a command gets its handler: one row {Cmd::X, handler} in the table below.
+// Items of parts that are not part of the program yet have no row here and stay disabled.
 void MainWindow::wireCommands() {
     auto* imports = new ImportCommands(
         ctx_, this, [this] { refreshStatus(); }, [this] { openSettings(); });
@@ -256,11 +242,7 @@ void MainWindow::wireCommands() {
              execCentred(dialog, this);
          }},
         {Cmd::Debug, [this] { action(Cmd::Debug)->setChecked(toggleDebugMode(ctx_)); }},
-        {Cmd::RebuildIndex,
-         [this] {
-             RebuildIndex(ctx_);
-             LoadIndex(ctx_);
-         }},
+        {Cmd::RebuildIndex, [this] { rebuildCacheIndex(ctx_); }},
         {Cmd::Beenden, [this] { close(); }},
         {Cmd::UpdateMainWindow, [this] { reloadTree(); }},
         {Cmd::Toolbar, [this] { toolbar_->setVisible(action(Cmd::Toolbar)->isChecked()); }},
@@ -302,7 +284,7 @@ void MainWindow::wireCommands() {
         QAction* a = action(c.id);
         const bool wired = commandEnabled(c.id);
         a->setEnabled(wired);
-        if (wired) connect(a, &QAction::triggered, this, [this, id = c.id] { handlers_.at(id)(); });
+        if (wired) connect(a, &QAction::triggered, this, [this, id = c.id] { handlers_.run(id); });
     }
 }
 

@@ -87,7 +87,7 @@ private:
     GpxCommands* gpx_ = nullptr;          // a child of the window
     std::vector<std::string> startFiles_;
     std::map<Cmd, QAction*> actions_;
-    std::map<Cmd, std::function<void()>> handlers_;
+    CommandTable handlers_;
     QToolBar* toolbar_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* homeLabel_ = nullptr;

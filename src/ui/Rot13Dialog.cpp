@@ -31,7 +31,7 @@ Rot13Dialog::Rot13Dialog(bool showTooltips, QWidget* parent) : QDialog(parent) {
     layout->addWidget(text_);
     layout->addLayout(buttons);
 
-    model_.onTextChanged = [this] { showText(); };
+    model_.setObserver(this);
     connect(text_, &QPlainTextEdit::textChanged, this, [this] {
         if (!updating_) model_.setText(cp(text_->toPlainText()));
     });

@@ -9,10 +9,11 @@ class QPushButton;
 
 namespace vellora {
 
-class Rot13Dialog : public QDialog {
+class Rot13Dialog : public QDialog, private DialogModel::Observer {
     Q_OBJECT
 public:
     explicit Rot13Dialog(bool showTooltips, QWidget* parent = nullptr);
+    ~Rot13Dialog() override { model_.setObserver(nullptr); }
 
     Rot13DialogModel& model() { return model_; }
     QPlainTextEdit* text() const { return text_; }
@@ -22,6 +23,7 @@ public:
 
 private:
     void showText();
+    void modelChanged() override { showText(); }
 
     Rot13DialogModel model_;
     QPlainTextEdit* text_ = nullptr;

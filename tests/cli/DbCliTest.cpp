@@ -2,30 +2,22 @@
 
 #include <sstream>
 
-#include "cli/CliApp.h"
 #include "core/FileUtil.h"
+#include "support/CliRunner.h"
 #include "support/TestHome.h"
 
 using vellora::fileExists;
-using vellora::runCli;
+using vellora::test::CliResult;
 using vellora::test::TempDir;
 
 namespace {
-
-struct CliResult {
-    int code;
-    std::string out, err;
-};
 
 class CliDb : public ::testing::Test {
 protected:
     CliResult db(std::vector<std::string> words, const std::string& input = "") {
         std::vector<std::string> args = {"--home", root.path()};
         args.insert(args.end(), words.begin(), words.end());
-        std::istringstream in(input);
-        std::ostringstream out, err;
-        const int code = runCli(args, in, out, err);
-        return {code, out.str(), err.str()};
+        return vellora::test::CliRunner::runRaw(args, input);
     }
     CliResult dbWith(std::string option, std::vector<std::string> words) {
         words.insert(words.begin(), std::move(option));

@@ -2,8 +2,8 @@
 
 #include <sstream>
 
-#include "cli/CliApp.h"
 #include "core/FileUtil.h"
+#include "support/CliRunner.h"
 #include "support/TestHome.h"
 
 #if __has_include("sim/SimFixture.h")
@@ -11,15 +11,10 @@
 #define VELLORA_HAVE_SIM 1
 #endif
 
-using vellora::runCli;
+using vellora::test::CliResult;
 using vellora::test::TempDir;
 
 namespace {
-
-struct CliResult {
-    int code;
-    std::string out, err;
-};
 
 std::string line(int id, const std::string& wp, const std::string& ratings = "1 2 3") {
     return std::to_string(id) + " \"Cache " + wp +
@@ -31,10 +26,7 @@ protected:
     CliResult run(std::vector<std::string> words) {
         std::vector<std::string> args = {"--home", root.path()};
         args.insert(args.end(), words.begin(), words.end());
-        std::istringstream in;
-        std::ostringstream out, err;
-        const int code = runCli(args, in, out, err);
-        return {code, out.str(), err.str()};
+        return vellora::test::CliRunner::runRaw(args);
     }
     void SetUp() override { ASSERT_EQ(run({"init"}).code, 0); }
 

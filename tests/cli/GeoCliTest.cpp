@@ -4,29 +4,20 @@
 #include <string>
 #include <vector>
 
-#include "cli/CliApp.h"
 #include "core/Koord.h"
 #include "core/NumberText.h"
+#include "support/CliRunner.h"
 #include "support/TestHome.h"
 
 namespace vellora {
 namespace {
 
-struct CliRun {
-    int code;
-    std::string out;
-    std::string err;
-};
-
 class GeoCliTest : public ::testing::Test {
 protected:
-    CliRun run(std::vector<std::string> words) {
+    test::CliResult run(std::vector<std::string> words) {
         std::vector<std::string> args = {"--home", dir.path(), "geo"};
         args.insert(args.end(), words.begin(), words.end());
-        std::istringstream in;
-        std::ostringstream out, err;
-        const int code = runCli(args, in, out, err);
-        return {code, out.str(), err.str()};
+        return vellora::test::CliRunner::runRaw(args);
     }
 
     test::TempDir dir;
@@ -52,31 +43,31 @@ TEST_F(GeoCliTest, FormatPrintsPlainAndPaddedLines) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.lat);
-        const CliRun r = run({"format", c.lat, c.lon});
+        const test::CliResult r = run({"format", c.lat, c.lon});
         EXPECT_EQ(r.code, 0) << r.err;
         EXPECT_EQ(r.out, c.expected);
     }
 }
 
 TEST_F(GeoCliTest, DistancePrintsCompassTextAndNumbers) {
-    const CliRun same = run({"distance", "49.5", "10.75", "49.5", "10.75"});
+    const test::CliResult same = run({"distance", "49.5", "10.75", "49.5", "10.75"});
     EXPECT_EQ(same.code, 0) << same.err;
     EXPECT_EQ(same.out, "0.0km N\ndistance=0.001 bearing=0\n");
 
-    const CliRun south = run({"distance", "49.6", "10.75", "49.5", "10.75"});
+    const test::CliResult south = run({"distance", "49.6", "10.75", "49.5", "10.75"});
     EXPECT_EQ(south.code, 0) << south.err;
     const std::string km = formatShortest(DistanceBearing(49.6, 10.75, 49.5, 10.75).distanceKm);
     EXPECT_EQ(km.substr(0, 6), "11.119");
     EXPECT_EQ(south.out, "11.1km S\ndistance=" + km + " bearing=180\n");
 
-    const CliRun sw = run({"distance", "49.6", "10.85", "49.5", "10.75"});
+    const test::CliResult sw = run({"distance", "49.6", "10.85", "49.5", "10.75"});
     EXPECT_EQ(sw.code, 0) << sw.err;
     EXPECT_EQ(sw.out.substr(0, sw.out.find('\n')), "13.3km SSW");
     EXPECT_NE(sw.out.find(" bearing=213.01"), std::string::npos) << sw.out;
 }
 
 TEST_F(GeoCliTest, UndefinedCourseFailsWithQuestionMark) {
-    const CliRun r = run({"distance", "90", "0", "80", "10"});
+    const test::CliResult r = run({"distance", "90", "0", "80", "10"});
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.out, "?\n");
 }
@@ -97,7 +88,7 @@ TEST_F(GeoCliTest, MalformedArgumentsAreUsageErrors) {
     };
     for (const auto& words : cases) {
         SCOPED_TRACE(::testing::PrintToString(words));
-        const CliRun r = run(words);
+        const test::CliResult r = run(words);
         EXPECT_EQ(r.code, 2);
         EXPECT_EQ(r.out, "");
         EXPECT_NE(r.err.find("Aufruf"), std::string::npos);

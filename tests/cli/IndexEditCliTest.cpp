@@ -2,27 +2,21 @@
 
 #include <sstream>
 
-#include "cli/CliApp.h"
 #include "core/FileUtil.h"
 #include "core/GCDBParse.h"
+#include "support/CliRunner.h"
 #include "support/TestHome.h"
 
 namespace vellora {
 namespace {
 
-struct CliResult {
-    int code;
-    std::string out, err;
-};
+using test::CliResult;
 
 class IndexEditCli : public ::testing::Test {
 protected:
     CliResult run(std::vector<std::string> args, const std::string& input = "") {
         args.insert(args.begin(), {"--home", home.dir.path()});
-        std::istringstream in(input);
-        std::ostringstream out, err;
-        const int code = runCli(args, in, out, err);
-        return {code, out.str(), err.str()};
+        return vellora::test::CliRunner::runRaw(args, input);
     }
     void addCache(const std::string& waypoint, const std::string& name) {
         if (!home.dir.exists("Caches.bin")) home.dir.write("Caches.bin", "");

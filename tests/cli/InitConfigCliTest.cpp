@@ -4,24 +4,16 @@
 
 #include <sstream>
 
-#include "cli/CliApp.h"
+#include "support/CliRunner.h"
 #include "support/TestHome.h"
 
-using vellora::runCli;
+using vellora::test::CliResult;
 using vellora::test::TempDir;
 
 namespace {
 
-struct CliResult {
-    int code;
-    std::string out, err;
-};
-
 CliResult run(const std::vector<std::string>& args, const std::string& input = "") {
-    std::istringstream in(input);
-    std::ostringstream out, err;
-    const int code = runCli(args, in, out, err);
-    return {code, out.str(), err.str()};
+    return vellora::test::CliRunner::runRaw(args, input);
 }
 
 TEST(CliInit, CreatesAndSeedsTheHome) {

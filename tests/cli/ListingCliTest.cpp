@@ -3,18 +3,15 @@
 #include <filesystem>
 #include <sstream>
 
-#include "cli/CliApp.h"
 #include "core/CacheRec.h"
 #include "core/FileUtil.h"
+#include "support/CliRunner.h"
 #include "support/TestHome.h"
 
 namespace vellora {
 namespace {
 
-struct CliResult {
-    int code;
-    std::string out, err;
-};
+using test::CliResult;
 
 std::string fixturePath(const std::string& name) {
     return (std::filesystem::path(VELLORA_TEST_SOURCE_DIR) / "listing" / "fixtures" / name)
@@ -25,10 +22,7 @@ class ListingCli : public ::testing::Test {
 protected:
     CliResult run(std::vector<std::string> args) {
         args.insert(args.begin(), {"--home", root.path()});
-        std::istringstream in;
-        std::ostringstream out, err;
-        const int code = runCli(args, in, out, err);
-        return {code, out.str(), err.str()};
+        return vellora::test::CliRunner::runRaw(args);
     }
     void addCaches(const std::vector<std::string>& waypoints) {
         std::string bin;

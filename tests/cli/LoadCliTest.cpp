@@ -6,45 +6,34 @@
 #include <string>
 #include <vector>
 
-#include "cli/CliApp.h"
 #include "core/CacheRec.h"
 #include "core/FileUtil.h"
 #include "sim/SimFixture.h"
+#include "support/CliRunner.h"
+#include "support/SimSuite.h"
 #include "support/TestHome.h"
 
 namespace vellora {
 namespace {
 
-struct CliResult {
-    int code;
-    std::string out, err;
-};
+using test::CliResult;
 
-class CliLoad : public ::testing::Test {
+class CliLoad : public test::SimSuite<CliLoad> {
 protected:
-    static void SetUpTestSuite() { sim_ = new sim::SimFixture(); }
-    static void TearDownTestSuite() {
-        delete sim_;
-        sim_ = nullptr;
-    }
     void SetUp() override {
+        SimSuite::SetUp();
         ASSERT_EQ(run({"init"}).code, 0);
-        sim_->writeHome(root.path());
+        sim().writeHome(root.path());
         std::string db;
-        for (int i = 0; i < 10; ++i) db += encodeCacheRec(sim_->world().record(i));
+        for (int i = 0; i < 10; ++i) db += encodeCacheRec(sim().world().record(i));
         root.write("Caches.bin", db);
-        sim_->clearRequests();
-        sim_->clearFaults();
     }
     CliResult run(std::vector<std::string> words) {
         std::vector<std::string> args = {"--home", root.path()};
         args.insert(args.end(), words.begin(), words.end());
-        std::istringstream in;
-        std::ostringstream out, err;
-        const int code = runCli(args, in, out, err);
-        return {code, out.str(), err.str()};
+        return vellora::test::CliRunner::runRaw(args);
     }
-    static std::string wp(int i) { return sim_->world().waypoint(i); }
+    static std::string wp(int i) { return sim().world().waypoint(i); }
     static std::vector<std::string> lines(const std::string& text) {
         std::vector<std::string> result;
         std::istringstream s(text);
@@ -52,14 +41,11 @@ protected:
         return result;
     }
     static int listingRequests() {
-        return static_cast<int>(sim_->requestsTo("/seek/cache_details.aspx").size());
+        return static_cast<int>(sim().requestsTo("/seek/cache_details.aspx").size());
     }
 
-    static sim::SimFixture* sim_;
     test::TempDir root;
 };
-
-sim::SimFixture* CliLoad::sim_ = nullptr;
 
 TEST_F(CliLoad, LoadsTheWorkListAndPrintsProtocolAndStatistics) {
     root.write("WPList.txt", wp(1) + "\r\n" + wp(2) + "\r\n" + wp(3) + "\r\n");
@@ -110,7 +96,7 @@ TEST_F(CliLoad, FailuresAndUsage) {
     EXPECT_EQ(listingRequests(), 0);
 
     root.write("WPList.txt", wp(1) + "\r\n" + wp(2) + "\r\n");
-    sim_->addFault("/seek/cache_details.aspx", sim::FaultKind::ServerError, 1);
+    sim().addFault("/seek/cache_details.aspx", sim::FaultKind::ServerError, 1);
     const CliResult failed = run({"load"});
     EXPECT_EQ(failed.code, 1);
     EXPECT_NE(failed.out.find("\nFehler beim Laden von " + wp(1) + ": "), std::string::npos);

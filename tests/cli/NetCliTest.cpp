@@ -4,58 +4,45 @@
 
 #include <sstream>
 
-#include "cli/CliApp.h"
 #include "core/Cp1252.h"
 #include "core/DateUtil.h"
 #include "core/FoundList.h"
 #include "sim/SimFixture.h"
+#include "support/CliRunner.h"
+#include "support/SimSuite.h"
 #include "support/TestHome.h"
 
 namespace {
 
-using vellora::runCli;
+using vellora::test::CliResult;
 using vellora::test::TempDir;
 
-struct CliResult {
-    int code;
-    std::string out, err;
-};
+vellora::sim::SimFixture::Options netWorld() {
+    vellora::sim::SimFixture::Options o;
+    o.caches = 200;
+    return o;
+}
 
-class CliNet : public ::testing::Test {
+class CliNet : public vellora::test::SimSuite<CliNet, netWorld> {
 protected:
-    static void SetUpTestSuite() {
-        vellora::sim::SimFixture::Options o;
-        o.caches = 200;
-        sim_ = new vellora::sim::SimFixture(o);
-    }
-    static void TearDownTestSuite() {
-        delete sim_;
-        sim_ = nullptr;
-    }
     CliResult run(std::vector<std::string> words) {
         std::vector<std::string> args = {"--home", root.path()};
         args.insert(args.end(), words.begin(), words.end());
-        std::istringstream in;
-        std::ostringstream out, err;
-        const int code = runCli(args, in, out, err);
-        return {code, out.str(), err.str()};
+        return vellora::test::CliRunner::runRaw(args);
     }
     void SetUp() override {
-        sim_->clearRequests();
-        sim_->clearFaults();
-        sim_->server().setVersion("V5.0.1", "13.12.2006");
+        SimSuite::SetUp();
+        sim().server().setVersion("V5.0.1", "13.12.2006");
         ASSERT_EQ(run({"init"}).code, 0);
-        sim_->writeHome(root.path());
+        sim().writeHome(root.path());
     }
 
-    static vellora::sim::SimFixture* sim_;
     TempDir root;
 };
-vellora::sim::SimFixture* CliNet::sim_ = nullptr;
 
 TEST_F(CliNet, ArchiveLoad) {
     ASSERT_EQ(run({"config", "set", "Program", "ShowMessages", "1"}).code, 0);
-    const std::size_t n = sim_->world().archivedCaches().size();
+    const std::size_t n = sim().world().archivedCaches().size();
     const CliResult r = run({"archive", "load"});
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_NE(r.err.find(std::to_string(n) + " Waypoints archivierter Caches geladen."), std::string::npos)
@@ -63,7 +50,7 @@ TEST_F(CliNet, ArchiveLoad) {
     EXPECT_NE(r.out.find("Stand der Archivliste: "), std::string::npos) << r.out;
     EXPECT_NE(r.out.find(", " + std::to_string(n) + " Eintr\xC3\xA4ge."), std::string::npos) << r.out;
 
-    sim_->addFault("/velloralist.php", vellora::sim::FaultKind::ServerError, 1);
+    sim().addFault("/velloralist.php", vellora::sim::FaultKind::ServerError, 1);
     const CliResult failed = run({"archive", "load"});
     EXPECT_EQ(failed.code, 1);
     EXPECT_NE(failed.err.find("EHttpError : "), std::string::npos) << failed.err;
@@ -83,12 +70,12 @@ TEST_F(CliNet, UpdateCheck) {
         {"V5.0.2", "13.12.2006", 0, "neuer als"},
     };
     for (const auto& c : cases) {
-        sim_->server().setVersion(c.version, c.date);
+        sim().server().setVersion(c.version, c.date);
         const CliResult r = run({"update-check"});
         EXPECT_EQ(r.code, c.code) << r.err;
         EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
     }
-    sim_->addFault("/velloraversion.txt", vellora::sim::FaultKind::NotFound, 1);
+    sim().addFault("/velloraversion.txt", vellora::sim::FaultKind::NotFound, 1);
     const CliResult failed = run({"update-check"});
     EXPECT_EQ(failed.code, 1);
     EXPECT_NE(failed.err.find("konnte leider nicht \xC3\xBC"
@@ -104,7 +91,7 @@ TEST_F(CliNet, FindsLoadMergesAndPrintsTheProtocol) {
     const CliResult noName = run({"finds", "load"});
     EXPECT_EQ(noName.code, 1);
     EXPECT_NE(noName.err.find("Usernamen"), std::string::npos) << noName.err;
-    EXPECT_TRUE(sim_->requests().empty());
+    EXPECT_TRUE(sim().requests().empty());
 
     const std::string user = "M\xFCller 25";
     ASSERT_EQ(run({"config", "set", "Program", "Username", vellora::utf8FromCp1252(user)}).code, 0);
@@ -115,10 +102,10 @@ TEST_F(CliNet, FindsLoadMergesAndPrintsTheProtocol) {
     EXPECT_NE(r.out.find(" Neu gefunden wurden 25 Finds\n"), std::string::npos) << r.out;
     std::vector<vellora::TFoundRec> records;
     ASSERT_EQ(vellora::readFoundRecords(root.file("Finds.bin"), records), 0);
-    const auto finds = sim_->world().finds(user);
+    const auto finds = sim().world().finds(user);
     ASSERT_EQ(records.size(), finds.size());
     for (std::size_t k = 0; k < finds.size(); ++k)
-        EXPECT_EQ(records[k].Waypoint, sim_->world().waypoint(finds[k].cache));
+        EXPECT_EQ(records[k].Waypoint, sim().world().waypoint(finds[k].cache));
 
     // With --since only the finds from that day on; the known ones are counted as such.
     const std::string since = vellora::formatDate(finds[3].date);
@@ -131,7 +118,7 @@ TEST_F(CliNet, FindsLoadMergesAndPrintsTheProtocol) {
     EXPECT_NE(again.out.find(" Bereits vorhanden waren 25 Finds\n"), std::string::npos) << again.out;
     EXPECT_NE(again.out.find(" Neu gefunden wurden 0 Finds\n"), std::string::npos) << again.out;
     EXPECT_LT(taken, 20u);
-    EXPECT_EQ(sim_->requestsTo("/seek/nearest.aspx").size(), 3u);
+    EXPECT_EQ(sim().requestsTo("/seek/nearest.aspx").size(), 3u);
 
     EXPECT_EQ(run({"finds", "load", "--since", "31.02.2006"}).code, 2);
     EXPECT_EQ(run({"finds", "load", "--since"}).code, 2);
@@ -140,7 +127,7 @@ TEST_F(CliNet, FindsLoadMergesAndPrintsTheProtocol) {
 
 TEST_F(CliNet, FindsLoadFailureLeavesTheFileAndFails) {
     ASSERT_EQ(run({"config", "set", "Program", "Username", "Eule 30"}).code, 0);
-    sim_->addFault("/seek/nearest.aspx", vellora::sim::FaultKind::ServerError, 1);
+    sim().addFault("/seek/nearest.aspx", vellora::sim::FaultKind::ServerError, 1);
     const CliResult r = run({"finds", "load"});
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.out.find(" Fehler #-1 - Abbruch!\n"), std::string::npos) << r.out;

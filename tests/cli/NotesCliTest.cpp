@@ -2,25 +2,19 @@
 
 #include <sstream>
 
-#include "cli/CliApp.h"
+#include "support/CliRunner.h"
 #include "support/TestHome.h"
 
 namespace vellora {
 namespace {
 
-struct CliResult {
-    int code;
-    std::string out, err;
-};
+using test::CliResult;
 
 class NotesCli : public ::testing::Test {
 protected:
     CliResult run(std::vector<std::string> args, const std::string& input = "") {
         args.insert(args.begin(), {"--home", root.path(), "notes"});
-        std::istringstream in(input);
-        std::ostringstream out, err;
-        const int code = runCli(args, in, out, err);
-        return {code, out.str(), err.str()};
+        return vellora::test::CliRunner::runRaw(args, input);
     }
     test::TempDir root;
 };

@@ -8,6 +8,7 @@
 #include "listing/LoadURL.h"
 #include "sim/CacheDbFiles.h"
 #include "sim/SimFixture.h"
+#include "support/SimSuite.h"
 #include "support/TestHome.h"
 
 namespace vellora {
@@ -16,32 +17,26 @@ namespace {
 using sim::FaultKind;
 using test::TestHome;
 
-class ArchiveList : public ::testing::Test {
+sim::SimFixture::Options archiveListWorld() {
+    sim::SimFixture::Options o;
+    o.caches = 60;
+    return o;
+}
+
+class ArchiveList : public ::vellora::test::SimSuite<ArchiveList, archiveListWorld> {
 protected:
-    static void SetUpTestSuite() {
-        sim::SimFixture::Options o;
-        o.caches = 60;
-        sim_ = new sim::SimFixture(o);
-    }
-    static void TearDownTestSuite() {
-        delete sim_;
-        sim_ = nullptr;
-    }
     void SetUp() override {
-        sim_->clearRequests();
-        sim_->clearFaults();
-        sim_->applyTo(home.ctx());
+        SimSuite::SetUp();
+        sim().applyTo(home.ctx());
     }
-    static std::string served() { return sim::archiveListText(sim_->world()); }
+    static std::string served() { return sim::archiveListText(sim().world()); }
     std::string archived() const { return home.dir.read("WParchived.txt"); }
 
-    static sim::SimFixture* sim_;
     TestHome home;
 };
-sim::SimFixture* ArchiveList::sim_ = nullptr;
 
 TEST_F(ArchiveList, AnswerIsStoredLineByLineAndCounted) {
-    const std::size_t expectedLines = sim_->world().archivedCaches().size();
+    const std::size_t expectedLines = sim().world().archivedCaches().size();
     ASSERT_GE(expectedLines, 1u);
     home.ctx().settings.ShowMessages = true;
     int refreshed = 0;
@@ -56,15 +51,15 @@ TEST_F(ArchiveList, AnswerIsStoredLineByLineAndCounted) {
                                         " Waypoints archivierter Caches geladen."}));
     EXPECT_EQ(refreshed, 1);
 
-    const auto requests = sim_->requestsTo("/velloralist.php");
+    const auto requests = sim().requestsTo("/velloralist.php");
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].userAgent, "Mozilla/3.0 (compatible; Indy Library)");
 }
 
 TEST_F(ArchiveList, TheFixedAddressIsUsedNotTheSetting) {
-    home.ctx().settings.ArchiveUrl = sim_->baseUrl() + "/nowhere.php";
-    EXPECT_EQ(GetArchiveList(home.ctx()), static_cast<int>(sim_->world().archivedCaches().size()));
-    EXPECT_EQ(sim_->requestsTo("/nowhere.php").size(), 0u);
+    home.ctx().settings.ArchiveUrl = sim().baseUrl() + "/nowhere.php";
+    EXPECT_EQ(GetArchiveList(home.ctx()), static_cast<int>(sim().world().archivedCaches().size()));
+    EXPECT_EQ(sim().requestsTo("/nowhere.php").size(), 0u);
 }
 
 TEST_F(ArchiveList, WithoutShowMessagesTheFetchIsSilent) {
@@ -79,7 +74,7 @@ TEST_F(ArchiveList, FailedFetchKeepsTheOldListAndReportsNoWaypoints) {
     home.ctx().settings.ShowMessages = true;
     for (const FaultKind kind : {FaultKind::ServerError, FaultKind::Close}) {
         home.host.messages.clear();
-        sim_->addFault("/velloralist.php", kind, 1);
+        sim().addFault("/velloralist.php", kind, 1);
         EXPECT_EQ(GetArchiveList(home.ctx()), -1);
         EXPECT_EQ(archived(), "2006-01-01;GCOLD\r\n");
         ASSERT_EQ(home.host.messages.size(), 2u);
@@ -91,16 +86,16 @@ TEST_F(ArchiveList, FailedFetchKeepsTheOldListAndReportsNoWaypoints) {
 
 TEST_F(ArchiveList, ProxySettingIsUsedAndAMalformedPortStopsTheFetch) {
     home.ctx().settings.UseProxy = true;
-    home.ctx().settings.ProxyServer = "http://127.0.0.1:" + std::to_string(sim_->server().port());
+    home.ctx().settings.ProxyServer = "http://127.0.0.1:" + std::to_string(sim().server().port());
     EXPECT_GT(GetArchiveList(home.ctx()), 0);
-    auto requests = sim_->requestsTo("/velloralist.php");
+    auto requests = sim().requestsTo("/velloralist.php");
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_TRUE(requests[0].absoluteForm);
 
-    sim_->clearRequests();
+    sim().clearRequests();
     home.ctx().settings.ProxyServer = "127.0.0.1:port";
     EXPECT_EQ(GetArchiveList(home.ctx()), -1);
-    EXPECT_TRUE(sim_->requests().empty());
+    EXPECT_TRUE(sim().requests().empty());
     const auto errors = home.host.textsOf(MsgKind::Error);
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0].rfind("EConvertError : ", 0), 0u) << errors[0];
@@ -116,8 +111,8 @@ TEST_F(ArchiveList, TheWindowOfTheViewRunsTheFetch) {
         EXPECT_TRUE(window.closed());
         return window.linesWritten();
     };
-    EXPECT_EQ(GetArchiveList(home.ctx(), hooks), static_cast<int>(sim_->world().archivedCaches().size()));
-    EXPECT_EQ(shown, (std::vector<std::string>{sim_->baseUrl() + "/velloralist.php Ready"}));
+    EXPECT_EQ(GetArchiveList(home.ctx(), hooks), static_cast<int>(sim().world().archivedCaches().size()));
+    EXPECT_EQ(shown, (std::vector<std::string>{sim().baseUrl() + "/velloralist.php Ready"}));
     EXPECT_EQ(archived(), served());
 }
 

@@ -274,7 +274,7 @@ TEST_F(EditCacheTest, FixedModeKeepsTheWaypointAndClosesAfterSaving) {
         });
         EXPECT_EQ(e.coordText(), FormatLatLon(48.1, -11.5));
         ASSERT_TRUE(e.btnCommitClick());
-        EXPECT_TRUE(e.closed());
+        EXPECT_FALSE(e.isOpen());
     });
     EXPECT_EQ(result.Waypoint, "GC55");
     EXPECT_EQ(result.CacheName, "Von Hand");

@@ -14,6 +14,7 @@
 #include "listing/LoadURL.h"
 #include "sim/CacheDbFiles.h"
 #include "sim/SimFixture.h"
+#include "support/SimSuite.h"
 #include "support/TestHome.h"
 
 namespace vellora {
@@ -39,17 +40,11 @@ public:
     bool isOpen = false;
 };
 
-class GCDBDownload : public ::testing::Test {
+class GCDBDownload : public ::vellora::test::SimSuite<GCDBDownload> {
 protected:
-    static void SetUpTestSuite() { sim_ = new sim::SimFixture(); }
-    static void TearDownTestSuite() {
-        delete sim_;
-        sim_ = nullptr;
-    }
     void SetUp() override {
-        sim_->clearRequests();
-        sim_->clearFaults();
-        sim_->applyTo(home.ctx());
+        SimSuite::SetUp();
+        sim().applyTo(home.ctx());
         auto& s = home.ctx().settings;
         s.CacheDBPrimary = 3;
         s.UseZippedDB = true;
@@ -63,7 +58,7 @@ protected:
     }
 
     // The country file of entry n (1-based) as the server has it.
-    static std::string countryText(int n) { return sim::countryFileText(sim_->world(), n - 1); }
+    static std::string countryText(int n) { return sim::countryFileText(sim().world(), n - 1); }
 
     // Caches.bin as a local conversion of the text makes it in a fresh home.
     std::string convertedLocally(const std::vector<std::pair<std::string, std::string>>& files) {
@@ -78,18 +73,15 @@ protected:
 
     std::vector<std::string> paths() const {
         std::vector<std::string> p;
-        for (const auto& r : sim_->requestsTo("/cachedb/")) p.push_back(r.path);
+        for (const auto& r : sim().requestsTo("/cachedb/")) p.push_back(r.path);
         return p;
     }
 
-    static sim::SimFixture* sim_;
     TestHome home;
     RecordingLoadWindow window;
     TCacheDBCommandHooks hooks;
     std::vector<std::string> converted;
 };
-
-sim::SimFixture* GCDBDownload::sim_ = nullptr;
 
 TEST_F(GCDBDownload, PrimaryZippedIsFetchedExtractedConvertedAndIndexed) {
     int refreshed = 0;
@@ -98,7 +90,7 @@ TEST_F(GCDBDownload, PrimaryZippedIsFetchedExtractedConvertedAndIndexed) {
     ASSERT_TRUE(commands.mnuReadCacheDBClick());
 
     EXPECT_EQ(paths(), std::vector<std::string>{"/cachedb/gc_germany.txt.zip"});
-    EXPECT_EQ(sim_->requests().back().userAgent, "Mozilla/6.0 (compatible; Indy Library)");
+    EXPECT_EQ(sim().requests().back().userAgent, "Mozilla/6.0 (compatible; Indy Library)");
     EXPECT_EQ(window.opened, std::vector<std::string>{"Lade Cache-DB|Die Cache-Datenbank wird vom Internet "
                                                       "geladen...|abort"});
     EXPECT_FALSE(window.isOpen);
@@ -111,10 +103,10 @@ TEST_F(GCDBDownload, PrimaryZippedIsFetchedExtractedConvertedAndIndexed) {
     EXPECT_GT(db.size(), 296u * 5);
     EXPECT_EQ(home.dir.read("Caches.idx").size(), db.size() / 296 * 24);
     // The stand-in's own account of what the conversion of each cache's line gives.
-    const auto caches = sim_->world().cachesInCountry(2);
+    const auto caches = sim().world().cachesInCountry(2);
     ASSERT_EQ(db.size(), caches.size() * 296);
     for (std::size_t k = 0; k < caches.size(); ++k) {
-        EXPECT_EQ(decodeCacheRec(db.data() + k * 296), sim_->world().convertedRecord(caches[k])) << k;
+        EXPECT_EQ(decodeCacheRec(db.data() + k * 296), sim().world().convertedRecord(caches[k])) << k;
     }
     EXPECT_EQ(refreshed, 1);
     EXPECT_EQ(converted.size(), 1u);
@@ -156,7 +148,7 @@ TEST_F(GCDBDownload, SecondCountryIsMergedAndTheNearestCacheOffered) {
 }
 
 TEST_F(GCDBDownload, FailedDownloadStopsBeforeTheConversion) {
-    sim_->addFault("/cachedb/gc_germany.txt.zip", FaultKind::NotFound, 1);
+    sim().addFault("/cachedb/gc_germany.txt.zip", FaultKind::NotFound, 1);
     TCacheDBCommands commands(home.ctx(), hooks);
     EXPECT_FALSE(commands.mnuReadCacheDBClick());
     ASSERT_EQ(home.host.messages.size(), 1u);
@@ -186,7 +178,7 @@ TEST_F(GCDBDownload, AnArchiveThatCannotBeExtractedConvertsNothing) {
 }
 
 TEST_F(GCDBDownload, AbortDuringThePrimaryDownloadConvertsNothing) {
-    sim_->addFault("/cachedb/gc_germany.txt.zip", FaultKind::Slow, 1, 3000);
+    sim().addFault("/cachedb/gc_germany.txt.zip", FaultKind::Slow, 1, 3000);
     home.host.abortAtPoll(1);
     TCacheDBCommands commands(home.ctx(), hooks);
     EXPECT_FALSE(commands.mnuReadCacheDBClick());
@@ -218,7 +210,7 @@ TEST_F(GCDBDownload, AdditionalDatabasesAreFetchedThenConverted) {
 TEST_F(GCDBDownload, AFailedAdditionalDownloadEndsTheFetchingButConvertsWhatIsThere) {
     auto& s = home.ctx().settings;
     for (int n : {1, 2, 4}) s.UseCacheDB[static_cast<std::size_t>(n - 1)] = 1;
-    sim_->addFault("/cachedb/gc_switzerland.txt.zip", FaultKind::ServerError, 1);
+    sim().addFault("/cachedb/gc_switzerland.txt.zip", FaultKind::ServerError, 1);
     TCacheDBCommands commands(home.ctx(), hooks);
     EXPECT_EQ(commands.mnuReadAdditionalCacheDBsClick(), 1);
     EXPECT_EQ(paths(),

@@ -5,6 +5,7 @@
 #include "core/FileUtil.h"
 #include "import/LoadGCLists.h"
 #include "sim/SimFixture.h"
+#include "support/SimSuite.h"
 #include "support/TestHome.h"
 
 namespace vellora {
@@ -91,27 +92,19 @@ TEST(ListLoaderText, ProxyTextRules) {
     }
 }
 
-class ListLoader : public ::testing::Test {
+class ListLoader : public ::vellora::test::SimSuite<ListLoader> {
 protected:
-    static void SetUpTestSuite() { sim_ = new sim::SimFixture(); }
-    static void TearDownTestSuite() {
-        delete sim_;
-        sim_ = nullptr;
-    }
     void SetUp() override {
-        sim_->clearRequests();
-        sim_->clearFaults();
-        sim_->applyTo(home.ctx());
+        SimSuite::SetUp();
+        sim().applyTo(home.ctx());
     }
     std::string findsUrl(const std::string& encodedUser) const {
-        return sim_->baseUrl() + "/seek/nearest.aspx?ul=" + encodedUser + "&submit4=Find";
+        return sim().baseUrl() + "/seek/nearest.aspx?ul=" + encodedUser + "&submit4=Find";
     }
     std::string debugLog() const { return home.dir.exists("debug.log") ? home.dir.read("debug.log") : ""; }
 
-    static sim::SimFixture* sim_;
     TestHome home;
 };
-sim::SimFixture* ListLoader::sim_ = nullptr;
 
 TEST_F(ListLoader, PagesThroughAllResultsByPostingTheFormBack) {
     TListLoader loader(home.ctx());
@@ -132,7 +125,7 @@ TEST_F(ListLoader, PagesThroughAllResultsByPostingTheFormBack) {
     // On the last page there is no next link to follow.
     EXPECT_EQ(loader.GetNextPage(), -2);
 
-    const auto requests = sim_->requestsTo("/seek/nearest.aspx");
+    const auto requests = sim().requestsTo("/seek/nearest.aspx");
     ASSERT_EQ(requests.size(), 3u);
     EXPECT_EQ(requests[0].method, "GET");
     for (const auto& r : requests) {
@@ -155,15 +148,15 @@ TEST_F(ListLoader, FailuresGiveTheirCodesAndVerboseLines) {
     loader.initializeHTTP("");
 
     // A page without view state cannot be posted back.
-    ASSERT_EQ(loader.GetFirstPage(sim_->baseUrl() + "/"), 0);
+    ASSERT_EQ(loader.GetFirstPage(sim().baseUrl() + "/"), 0);
     EXPECT_EQ(loader.GetNextPage(), -1);
 
-    sim_->addFault("/seek/nearest.aspx", FaultKind::ServerError, 1);
+    sim().addFault("/seek/nearest.aspx", FaultKind::ServerError, 1);
     EXPECT_EQ(loader.GetFirstPage(findsUrl("Eule+45")), -1);
     EXPECT_FALSE(loader.lastError().empty());
 
     ASSERT_EQ(loader.GetFirstPage(findsUrl("Eule+45")), 0);
-    sim_->addFault("/seek/nearest.aspx", FaultKind::Close, 1);
+    sim().addFault("/seek/nearest.aspx", FaultKind::Close, 1);
     EXPECT_EQ(loader.GetNextPage(), -3);
 
     const std::string log = debugLog();
@@ -177,19 +170,19 @@ TEST_F(ListLoader, FailuresGiveTheirCodesAndVerboseLines) {
          })
         EXPECT_NE(log.find(line), std::string::npos) << line;
     // Three requests reached the server's finds page: two GETs and the failed POST.
-    EXPECT_EQ(sim_->requestsTo("/seek/nearest.aspx").size(), 3u);
+    EXPECT_EQ(sim().requestsTo("/seek/nearest.aspx").size(), 3u);
 }
 
 TEST_F(ListLoader, ProxySettingSendsEveryPageThroughTheProxy) {
     TListLoader loader(home.ctx());
     loader.verbose = true;
-    const std::string port = std::to_string(sim_->server().port());
+    const std::string port = std::to_string(sim().server().port());
     loader.initializeHTTP("http://127.0.0.1:" + port);
     // Through the proxy the address may name a host of its own.
     const std::string url = "http://listings.example/seek/nearest.aspx?ul=Eule+25&submit4=Find";
     ASSERT_EQ(loader.GetFirstPage(url), 0) << loader.lastError();
     ASSERT_EQ(loader.GetNextPage(), 0) << loader.lastError();
-    const auto requests = sim_->requestsTo("/seek/nearest.aspx");
+    const auto requests = sim().requestsTo("/seek/nearest.aspx");
     ASSERT_EQ(requests.size(), 2u);
     for (const auto& r : requests) {
         EXPECT_TRUE(r.absoluteForm);

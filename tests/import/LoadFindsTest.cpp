@@ -13,6 +13,7 @@
 #include "core/GCDBParse.h"
 #include "import/LoadFinds.h"
 #include "sim/SimFixture.h"
+#include "support/SimSuite.h"
 #include "support/TestHome.h"
 
 namespace vellora {
@@ -197,17 +198,11 @@ TEST(LoadFindsText, UnreadableFindsFileIsNotRewritten) {
 
 // ---- runs against the stand-in server ----
 
-class LoadFinds : public ::testing::Test {
+class LoadFinds : public ::vellora::test::SimSuite<LoadFinds> {
 protected:
-    static void SetUpTestSuite() { sim_ = new sim::SimFixture(); }
-    static void TearDownTestSuite() {
-        delete sim_;
-        sim_ = nullptr;
-    }
     void SetUp() override {
-        sim_->clearRequests();
-        sim_->clearFaults();
-        sim_->applyTo(home.ctx());
+        SimSuite::SetUp();
+        sim().applyTo(home.ctx());
     }
 
     // The dialog with a timer that the test fires by hand.
@@ -233,16 +228,16 @@ protected:
     // The finds of a user as the site lists them: waypoint and date.
     static std::vector<std::string> siteFinds(const std::string& user) {
         std::vector<std::string> out;
-        for (const auto& f : sim_->world().finds(user))
-            out.push_back(sim_->world().waypoint(f.cache) + " " + formatDate(f.date));
+        for (const auto& f : sim().world().finds(user))
+            out.push_back(sim().world().waypoint(f.cache) + " " + formatDate(f.date));
         return out;
     }
 
     // Caches.bin with the world's caches of even number, indexed.
     void writeDatabase(const std::function<void(int, TCacheRec&)>& adjust = {}) {
         std::string data;
-        for (int i = 0; i < sim_->world().size(); i += 2) {
-            TCacheRec r = sim_->world().record(i);
+        for (int i = 0; i < sim().world().size(); i += 2) {
+            TCacheRec r = sim().world().record(i);
             if (adjust) adjust(i, r);
             data += encodeCacheRec(r);
         }
@@ -251,12 +246,10 @@ protected:
     }
     static bool inDatabase(int cache) { return cache % 2 == 0; }
 
-    static sim::SimFixture* sim_;
     TestHome home;
     std::vector<int> pauses;
     std::function<void()> pending;
 };
-sim::SimFixture* LoadFinds::sim_ = nullptr;
 
 TEST_F(LoadFinds, PagesAreLoadedASecondApartUntilTheLastOne) {
     struct Case {
@@ -265,7 +258,7 @@ TEST_F(LoadFinds, PagesAreLoadedASecondApartUntilTheLastOne) {
     } const cases[] = {{"Eule 41", 3}, {"Eule 40", 2}, {"Eule 20", 1}, {"Eule 0", 1}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.user);
-        sim_->clearRequests();
+        sim().clearRequests();
         pauses.clear();
         removeFile(home.workFile("Finds.bin"));
         auto dialog = dialogFor(c.user);
@@ -276,7 +269,7 @@ TEST_F(LoadFinds, PagesAreLoadedASecondApartUntilTheLastOne) {
         runTimers();
         EXPECT_EQ(pauses, std::vector<int>(static_cast<std::size_t>(c.pages - 1), 1000));
         EXPECT_EQ(dialog->pageNumber(), c.pages);
-        EXPECT_EQ(sim_->requestsTo("/seek/nearest.aspx").size(), static_cast<std::size_t>(c.pages));
+        EXPECT_EQ(sim().requestsTo("/seek/nearest.aspx").size(), static_cast<std::size_t>(c.pages));
         EXPECT_EQ(loadedOf(*dialog), siteFinds(c.user));
         EXPECT_TRUE(dialog->merged());
         EXPECT_EQ(readFinds(home.workFile("Finds.bin")).size(), siteFinds(c.user).size());
@@ -296,7 +289,7 @@ TEST_F(LoadFinds, NewFindsAreNamedFromTheDatabaseWithTheProtocol) {
     dialog->btnLoadClick();
     runTimers();
 
-    const sim::World& w = sim_->world();
+    const sim::World& w = sim().world();
     std::vector<TFoundRec> expected;
     std::vector<std::string> protocol = {kTime + "Lade Seite #1",
                                          kTime + "Found-Datens\xE4tze: 41",
@@ -324,7 +317,7 @@ TEST_F(LoadFinds, NewFindsAreNamedFromTheDatabaseWithTheProtocol) {
 }
 
 TEST_F(LoadFinds, KnownFindsTakeTheSiteDateAndTheDatabaseData) {
-    const sim::World& w = sim_->world();
+    const sim::World& w = sim().world();
     const auto finds = w.finds("Tester 45");
     // Two finds the file holds already: one of a cache in the database, with a long name there, and
     // one whose cache the database lacks; and one the site does not list.
@@ -370,7 +363,7 @@ TEST_F(LoadFinds, KnownFindsTakeTheSiteDateAndTheDatabaseData) {
 
 TEST_F(LoadFinds, StopDateEndsTheLoadingAndTheMergeRuns) {
     const std::string user = "Tester 60";
-    const auto finds = sim_->world().finds(user);
+    const auto finds = sim().world().finds(user);
     const TDateTime earliest = finds[25].date;
     std::size_t firstBefore = 0;
     while (firstBefore < finds.size() && finds[firstBefore].date >= earliest) ++firstBefore;
@@ -384,7 +377,7 @@ TEST_F(LoadFinds, StopDateEndsTheLoadingAndTheMergeRuns) {
 
     const auto all = siteFinds(user);
     EXPECT_EQ(loadedOf(*dialog), std::vector<std::string>(all.begin(), all.begin() + firstBefore));
-    EXPECT_EQ(sim_->requestsTo("/seek/nearest.aspx").size(), firstBefore / 20 + 1);
+    EXPECT_EQ(sim().requestsTo("/seek/nearest.aspx").size(), firstBefore / 20 + 1);
     EXPECT_TRUE(dialog->stopReached());
     EXPECT_TRUE(dialog->merged());
     EXPECT_EQ(readFinds(home.workFile("Finds.bin")).size(), firstBefore);
@@ -409,7 +402,7 @@ TEST_F(LoadFinds, CancelAfterPageTwoLeavesFindsBinUnchanged) {
         }
     });
     EXPECT_EQ(dialog->totalPages(), 5);
-    EXPECT_EQ(sim_->requestsTo("/seek/nearest.aspx").size(), 2u);
+    EXPECT_EQ(sim().requestsTo("/seek/nearest.aspx").size(), 2u);
     EXPECT_EQ(home.dir.read("Finds.bin"), before);
     EXPECT_FALSE(dialog->merged());
     const auto& p = dialog->protocol();
@@ -439,13 +432,13 @@ TEST_F(LoadFinds, FailedRequestEndsTheRunWithoutMerging) {
     const std::string before = home.dir.read("Finds.bin");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        sim_->clearRequests();
-        sim_->clearFaults();
-        if (c.failAtPage == 1) sim_->addFault("/seek/nearest.aspx", c.kind, 1);
+        sim().clearRequests();
+        sim().clearFaults();
+        if (c.failAtPage == 1) sim().addFault("/seek/nearest.aspx", c.kind, 1);
         auto dialog = dialogFor("Tester 80");
         dialog->btnLoadClick();
         runTimers([&](int n) {
-            if (n + 1 == c.failAtPage) sim_->addFault("/seek/nearest.aspx", c.kind, 1);
+            if (n + 1 == c.failAtPage) sim().addFault("/seek/nearest.aspx", c.kind, 1);
         });
         EXPECT_EQ(dialog->pageNumber(), c.failAtPage);
         EXPECT_EQ(dialog->protocol().back(), kTime + c.line);
@@ -461,7 +454,7 @@ TEST_F(LoadFinds, UserNameWithBlankAndUmlautReachesTheSite) {
     auto dialog = dialogFor(user);
     dialog->btnLoadClick();
     runTimers();
-    const auto requests = sim_->requestsTo("/seek/nearest.aspx");
+    const auto requests = sim().requestsTo("/seek/nearest.aspx");
     ASSERT_EQ(requests.size(), 3u);
     for (const auto& r : requests) EXPECT_EQ(r.query, "ul=Fr%C3%A4nki+und+Co+41&submit4=Find");
     EXPECT_EQ(loadedOf(*dialog), siteFinds(user));
@@ -488,7 +481,7 @@ TEST_F(LoadFinds, DebugModeKeepsThePagesAndTheLoaderAlwaysLogs) {
     EXPECT_NE(log.find("INF: frmLoadFinds.LoadOnePage: Saving finds-page as: finds2.html"),
               std::string::npos);
 
-    sim_->addFault("/seek/nearest.aspx", FaultKind::NotFound, 1);
+    sim().addFault("/seek/nearest.aspx", FaultKind::NotFound, 1);
     removeFile(home.workFile("Finds.bin"));
     dialog = dialogFor("Eule 25");
     dialog->btnLoadClick();
@@ -505,12 +498,12 @@ TEST_F(LoadFinds, WithoutAViewTimerThePauseIsWaitedAndTheHostCanCancel) {
         EXPECT_EQ(loadedOf(dialog), siteFinds("Eule 25"));
         EXPECT_GT(home.host.processEventsCalls, 0);
     }
-    sim_->clearRequests();
+    sim().clearRequests();
     removeFile(home.workFile("Finds.bin"));
     home.host.abortAtPoll(1);
     TfrmLoadFinds dialog(home.ctx());
     dialog.btnLoadClick();
-    EXPECT_EQ(sim_->requestsTo("/seek/nearest.aspx").size(), 1u);
+    EXPECT_EQ(sim().requestsTo("/seek/nearest.aspx").size(), 1u);
     EXPECT_TRUE(dialog.cancelled());
     EXPECT_FALSE(home.dir.exists("Finds.bin"));
     EXPECT_EQ(dialog.protocol().back(), kTime + "*** Abbruch durch Benutzer ***");
@@ -518,12 +511,12 @@ TEST_F(LoadFinds, WithoutAViewTimerThePauseIsWaitedAndTheHostCanCancel) {
 
 TEST_F(LoadFinds, ProxySettingSendsThePagesThroughTheProxy) {
     home.ctx().settings.UseProxy = true;
-    home.ctx().settings.ProxyServer = "http://127.0.0.1:" + std::to_string(sim_->server().port());
+    home.ctx().settings.ProxyServer = "http://127.0.0.1:" + std::to_string(sim().server().port());
     auto dialog = dialogFor("Eule 30");
     dialog->btnLoadClick();
     runTimers();
     EXPECT_TRUE(dialog->merged());
-    const auto requests = sim_->requestsTo("/seek/nearest.aspx");
+    const auto requests = sim().requestsTo("/seek/nearest.aspx");
     ASSERT_EQ(requests.size(), 2u);
     for (const auto& r : requests) EXPECT_TRUE(r.absoluteForm);
 }

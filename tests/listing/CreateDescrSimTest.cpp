@@ -77,7 +77,7 @@ TEST(CreateDescrSim, StandInSitePageConverts) {
     TCreateDescr generator(ctx);
     generator.options.MaxLogs = "5";
     generator.options.ImageKind = 0;
-    generator.formShow();
+    generator.open();
     generator.btnStartClick();
     ASSERT_EQ(generator.convertedCount(), 1);
     const TDescriptionFields& f = generator.fields();

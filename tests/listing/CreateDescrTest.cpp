@@ -678,12 +678,12 @@ TEST_F(CreateDescrTest, RunOverTheWorkList) {
     home.dir.write("WPList.txt", "GC1A2B3\r\nGCNOPAGE\r\nGCGPX01\r\n../GC1A2B3\r\n");
     ctx().settings.ShowMessages = true;
     TCreateDescr& m = model();
-    m.formShow();
+    m.open();
     EXPECT_EQ(m.headline(), "Die Arbeitsliste enth\xE4lt 4 Wegpunkte.");
     m.btnStartClick();
     EXPECT_EQ(m.convertedCount(), 2);
     EXPECT_EQ(m.skippedCount(), 2);
-    EXPECT_EQ(m.state(), 2);
+    EXPECT_EQ(m.runState(), RunState::ClosedAfterRun);
     EXPECT_TRUE(m.closedWithOk());
     EXPECT_TRUE(home.dir.exists("GC1A2B3_converted.html"));
     EXPECT_TRUE(home.dir.exists("GCGPX01_converted.html"));
@@ -716,18 +716,18 @@ TEST_F(CreateDescrTest, KeepOldAndUnattendedRuns) {
     ctx().settings.ShowMessages = true;
     TCreateDescr& m = model();
     m.options.KeepOld = true;
-    m.formShow();
+    m.open();
     EXPECT_EQ(m.headline(), "Die Arbeitsliste enth\xE4lt 1 Wegpunkt.");
-    m.autoLoadTimer();  // the batch: no summary and no warning
+    m.startUnattended();  // the batch: no summary and no warning
     EXPECT_EQ(home.dir.read("GC1A2B3_converted.html"), "old");
     EXPECT_EQ(m.skippedCount(), 1);
     EXPECT_TRUE(home.host.messages.empty());
-    EXPECT_EQ(m.state(), 2);
+    EXPECT_EQ(m.runState(), RunState::ClosedAfterRun);
 
-    m.resetState();
+    m.resetRunState();
     m.options.KeepOld = false;
-    m.formShow();
-    m.autoLoadTimer();
+    m.open();
+    m.startUnattended();
     EXPECT_NE(home.dir.read("GC1A2B3_converted.html"), "old");
     EXPECT_EQ(m.convertedCount(), 1);
     EXPECT_TRUE(home.host.messages.empty());
@@ -738,23 +738,69 @@ TEST_F(CreateDescrTest, MissingTemplateStopsBeforeTheRun) {
     TCreateDescr& m = model();
     m.options.TemplateFile = "";
     ctx().settings.Template = out() + "nothing.html";
-    m.formShow();
+    m.open();
     m.btnStartClick();
     ASSERT_EQ(home.host.messages.size(), 1u);
     EXPECT_EQ(home.host.messages[0].kind, MsgKind::Error);
     EXPECT_EQ(home.host.messages[0].text, "Templatedatei nicht gefunden:\r\n" + out() + "nothing.html");
-    EXPECT_EQ(m.state(), 0);
+    EXPECT_EQ(m.runState(), RunState::NotRun);
     EXPECT_FALSE(m.closedWithOk());
     // Unattended, the dialog closes all the same, so that a batch goes on.
     home.dir.write("nothing.html", "");
-    m.autoLoadTimer();
+    m.startUnattended();
     EXPECT_EQ(home.host.messages.size(), 2u);
-    EXPECT_EQ(m.state(), 2);
+    EXPECT_EQ(m.runState(), RunState::ClosedAfterRun);
+}
+
+TEST_F(CreateDescrTest, EnablingRulesAndMapOrderMoves) {
+    home.dir.write("WPList.txt", "GC1A2B3\r\n");
+    TCreateDescr& m = model();
+    m.open();
+    EXPECT_TRUE(m.optionsEditable());
+    m.options.Logs = false;
+    m.options.CacheImages = false;
+    m.options.RmAll = true;
+    EXPECT_FALSE(m.maxLogsEnabled());
+    EXPECT_FALSE(m.boldLogsEnabled());
+    EXPECT_FALSE(m.imageKindEnabled());
+    for (int i = 0; i < TCreateDescr::kRemovalAll; ++i) EXPECT_FALSE(m.removalEnabled(i)) << i;
+    EXPECT_TRUE(m.removalEnabled(TCreateDescr::kRemovalAll));
+    EXPECT_FALSE(m.homeEnabled());  // only HOME
+    ctx().settings.AddHomeTxt = {"Arbeit"};
+    EXPECT_EQ(m.homeItems(), (std::vector<std::string>{"HOME", "Arbeit"}));
+    EXPECT_TRUE(m.homeEnabled());
+
+    // The first row cannot move up, the last not down; the selection follows the moved service.
+    EXPECT_EQ(m.mapRow(), 0);
+    EXPECT_FALSE(m.mapUpEnabled());
+    EXPECT_TRUE(m.mapDownEnabled());
+    m.moveMap(-1);
+    EXPECT_EQ(m.options.MapOrder[0], "MultiMap");
+    m.moveMap(1);
+    EXPECT_EQ(m.mapRow(), 1);
+    EXPECT_EQ(m.options.MapOrder[0], "MapPoint");
+    EXPECT_EQ(m.options.MapOrder[1], "MultiMap");
+    m.selectMapRow(4);
+    EXPECT_FALSE(m.mapDownEnabled());
+    m.moveMap(1);
+    EXPECT_EQ(m.options.MapOrder[4], "MapQuest");
+
+    // During and after a run the options stay as they were, until the next opening.
+    m.options.Logs = true;
+    m.btnStartClick();
+    EXPECT_FALSE(m.isOpen());
+    EXPECT_FALSE(m.optionsEditable());
+    EXPECT_FALSE(m.maxLogsEnabled());
+    EXPECT_FALSE(m.mapUpEnabled());
+    EXPECT_FALSE(m.startEnabled());
+    m.open();
+    EXPECT_TRUE(m.optionsEditable());
+    EXPECT_EQ(m.mapRow(), 0);
 }
 
 TEST_F(CreateDescrTest, CacheLists) {
     TCreateDescr& m = model();
-    m.formShow();  // no work list
+    m.open();  // no work list
     ASSERT_EQ(home.host.messages.size(), 1u);
     EXPECT_EQ(home.host.messages[0].text, "Die Arbeitsliste enth\xE4lt keine Waypoints.");
     EXPECT_TRUE(m.cacheList().empty());
@@ -780,19 +826,19 @@ TEST_F(CreateDescrTest, CancelPassesOverTheRest) {
     home.dir.write("WPList.txt", "GC1A2B3\r\nGCGPX01\r\n");
     home.host.abortAtPoll(2);
     TCreateDescr& m = model();
-    m.formShow();
+    m.open();
     m.btnStartClick();
     EXPECT_EQ(m.convertedCount(), 1);
     EXPECT_EQ(m.skippedCount(), 0);
     EXPECT_FALSE(home.dir.exists("GCGPX01_converted.html"));
-    EXPECT_EQ(m.state(), 2);
+    EXPECT_EQ(m.runState(), RunState::ClosedAfterRun);
     EXPECT_FALSE(m.closedWithOk());
 
     // "Abbrechen" outside a run closes the dialog as well.
     TCreateDescr other(ctx());
-    other.formShow();
+    other.open();
     other.cancel();
-    EXPECT_EQ(other.state(), 2);
+    EXPECT_EQ(other.runState(), RunState::ClosedAfterRun);
     EXPECT_FALSE(other.closedWithOk());
 }
 
@@ -802,7 +848,7 @@ TEST_F(CreateDescrTest, WriteFailureEndsTheRun) {
     std::filesystem::create_directory(out() + "GC1A2B3_converted.html");  // cannot be replaced by a file
     home.dir.write("WPList.txt", "GC1A2B3\r\nGCGPX01\r\n");
     TCreateDescr& m = model();
-    m.formShow();
+    m.open();
     m.btnStartClick();
     ASSERT_FALSE(home.host.messages.empty());
     EXPECT_EQ(home.host.messages[0].kind, MsgKind::Error);
@@ -810,7 +856,7 @@ TEST_F(CreateDescrTest, WriteFailureEndsTheRun) {
                                                        "GC1A2B3_converted.html"));
     EXPECT_EQ(m.convertedCount(), 0);
     EXPECT_FALSE(home.dir.exists("GCGPX01_converted.html"));
-    EXPECT_EQ(m.state(), 2);
+    EXPECT_EQ(m.runState(), RunState::ClosedAfterRun);
 }
 
 // ---- options ----
@@ -820,7 +866,7 @@ TEST_F(CreateDescrTest, OptionsAreLoadedAndSavedOnlyWithTheSaveBox) {
     TCreateDescr& m = model();
     m.options.Hints = 2;
     m.options.MaxLogs = "5";
-    m.formShow();  // no CrDescSaveOpts: the controls keep their state
+    m.open();  // no CrDescSaveOpts: the controls keep their state
     EXPECT_EQ(m.options.Hints, 2);
     m.close();
     EXPECT_TRUE(conf.valueExists(kProgramSection, "CrDescSaveOpts"));
@@ -830,7 +876,7 @@ TEST_F(CreateDescrTest, OptionsAreLoadedAndSavedOnlyWithTheSaveBox) {
     m.options.SaveOpts = true;
     m.options.MapOrder[0] = "MapQuest";
     m.options.MapOrder[4] = "MultiMap";
-    m.formShow();  // reads CrDescSaveOpts = false again
+    m.open();  // reads CrDescSaveOpts = false again
     EXPECT_FALSE(m.options.SaveOpts);
     m.options.SaveOpts = true;
     m.close();
@@ -840,7 +886,7 @@ TEST_F(CreateDescrTest, OptionsAreLoadedAndSavedOnlyWithTheSaveBox) {
     EXPECT_EQ(conf.readString(kProgramSection, "CrDescTemplateFile", "?"), fixturePath("placeholders.html"));
 
     TCreateDescr fresh(ctx());
-    fresh.formShow();
+    fresh.open();
     EXPECT_TRUE(fresh.options.SaveOpts);
     EXPECT_EQ(fresh.options.Hints, 2);
     EXPECT_EQ(fresh.options.MaxLogs, "5");
@@ -853,7 +899,7 @@ TEST_F(CreateDescrTest, OptionsAreLoadedAndSavedOnlyWithTheSaveBox) {
     conf.deleteKey(kProgramSection, "CrDescHints");
     TCreateDescr other(ctx());
     other.options.Hints = 1;
-    other.formShow();
+    other.open();
     EXPECT_EQ(other.options.MapOrder[0], "MultiMap");
     EXPECT_EQ(other.options.Hints, 1);
 }
@@ -879,7 +925,7 @@ TEST_F(CreateDescrTest, ShippedTemplateUsesEveryPlaceholderAndTheEditorMarkers) 
     WriteNote(ctx(), "GC1A2B3", {"Notiz"});
     TCreateDescr m(ctx());
     m.options.Hints = 1;
-    m.formShow();
+    m.open();
     m.btnStartClick();
     const std::string converted = home.dir.read("GC1A2B3_converted.html");
     EXPECT_EQ(converted.find("<!-- #"), converted.find("<!-- #CACHEIMAGES# -->"));

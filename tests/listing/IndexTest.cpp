@@ -274,7 +274,7 @@ TEST_F(IndexDialog, WorkListOnlyGivesOneLinkAndTheNoteInBothVariants) {
     home.dir.write("WPList.txt", "gc2\r\n");
     for (const bool ppc : {false, true}) {
         TfrmIndex dlg(ctx());
-        dlg.FormShow();
+        dlg.open();
         dlg.options.addWhich = 0;
         dlg.options.pocketPC = ppc;
         ASSERT_TRUE(dlg.btnOKClick());
@@ -293,7 +293,7 @@ TEST_F(IndexDialog, UnreadableWorkListIsReportedAndLeavesEveryCacheOut) {
     makeDb({{"GC1", "Eins"}});
     converted({"GC1"});
     TfrmIndex dlg(ctx());
-    dlg.FormShow();
+    dlg.open();
     dlg.options.addWhich = 0;
     ASSERT_TRUE(dlg.btnOKClick());
     ASSERT_EQ(home.host.messages.size(), 1u);
@@ -309,8 +309,8 @@ TEST_F(IndexDialog, OpeningTextsWritingOpeningTheBrowserAndRunState) {
     makeDb({{"GC1", "Eins"}});
     converted({"GC1", "GC2"});
     TfrmIndex dlg(ctx());
-    EXPECT_EQ(dlg.runState(), 0);
-    dlg.FormShow();
+    EXPECT_EQ(dlg.runState(), RunState::NotRun);
+    dlg.open();
     EXPECT_EQ(dlg.countText(), "Das Ausgabeverzeichnis enth\xE4lt 2 konvertierte Cachebeschreibungen.");
     EXPECT_EQ(dlg.indexDateText(), "Eine Indexdatei ist bislang nicht vorhanden.");
     EXPECT_EQ(dlg.options.fileName, dir() + "index.html");
@@ -318,12 +318,12 @@ TEST_F(IndexDialog, OpeningTextsWritingOpeningTheBrowserAndRunState) {
     EXPECT_FALSE(dlg.homeEnabled());
     ASSERT_TRUE(dlg.btnOKClick());
     EXPECT_FALSE(dlg.isOpen());
-    EXPECT_EQ(dlg.runState(), 2);
+    EXPECT_EQ(dlg.runState(), RunState::ClosedAfterRun);
     EXPECT_EQ(home.host.opened, std::vector<std::string>{"file://" + dir() + "index.html"});
     // GC2 is not in the database: no row.
     EXPECT_EQ(linkedWaypoints(readIndex()), std::vector<std::string>{"GC1"});
 
-    dlg.FormShow();
+    dlg.open();
     EXPECT_TRUE(
         std::regex_match(dlg.indexDateText(),
                          std::regex("Letztes \xC4nderungsdatum der Indexdatei: "
@@ -333,7 +333,7 @@ TEST_F(IndexDialog, OpeningTextsWritingOpeningTheBrowserAndRunState) {
 
 TEST_F(IndexDialog, NoConvertedDescriptions) {
     TfrmIndex dlg(ctx());
-    dlg.FormShow();
+    dlg.open();
     EXPECT_EQ(home.host.textsOf(MsgKind::Warning),
               std::vector<std::string>{"Das Ausgabeverzeichnis \"" + dir() +
                                        "\" enth\xE4lt keine konvertierten Cachebeschreibungen!"});
@@ -344,11 +344,11 @@ TEST_F(IndexDialog, NoConvertedDescriptions) {
 
     // Unattended: no warning, and the dialog closes so that the batch goes on.
     TfrmIndex batch(ctx());
-    batch.setAutoLoad(true);
-    batch.FormShow();
-    batch.AutoLoadTimer();
+    batch.setUnattended(true);
+    batch.open();
+    batch.startUnattended();
     EXPECT_FALSE(batch.isOpen());
-    EXPECT_EQ(batch.runState(), 2);
+    EXPECT_EQ(batch.runState(), RunState::ClosedAfterRun);
     EXPECT_EQ(home.host.messages.size(), 1u);
     EXPECT_FALSE(home.dir.exists("index.html"));
 }
@@ -359,7 +359,7 @@ TEST_F(IndexDialog, IndexOutsideTheDirectoryAsksFirst) {
     ASSERT_EQ(makeDirs(dir() + "woanders"), 0);
     const std::string outside = dir() + "woanders/index.html";
     TfrmIndex dlg(ctx());
-    dlg.FormShow();
+    dlg.open();
     home.host.answerNextSave(outside);
     dlg.btnChooseFileClick();
     ASSERT_EQ(home.host.dialogs.size(), 1u);
@@ -401,18 +401,18 @@ TEST_F(IndexDialog, WriteErrorIsReportedAndTheDialogStaysOpen) {
     converted({"GC1"});
     ASSERT_EQ(makeDirs(dir() + "index.html/blocker"), 0);  // a directory where the file should go
     TfrmIndex dlg(ctx());
-    dlg.FormShow();
+    dlg.open();
     EXPECT_FALSE(dlg.btnOKClick());
     EXPECT_TRUE(dlg.isOpen());
-    EXPECT_EQ(dlg.runState(), 1);
+    EXPECT_EQ(dlg.runState(), RunState::Running);
     const auto errors = home.host.textsOf(MsgKind::Error);
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(
         errors[0].rfind("Fehler beim Schreiben der Datei " + dir() + "index.html\r\n\r\nFehlercode: ", 0),
         0u);
     EXPECT_TRUE(home.host.opened.empty());
-    dlg.FormClose();
-    EXPECT_EQ(dlg.runState(), 2);
+    dlg.close();
+    EXPECT_EQ(dlg.runState(), RunState::ClosedAfterRun);
 }
 
 TEST_F(IndexDialog, OptionsAreLoadedAndStoredOnlyWhenChosen) {
@@ -422,21 +422,21 @@ TEST_F(IndexDialog, OptionsAreLoadedAndStoredOnlyWhenChosen) {
         // Without IdxSaveOpts the stored keys are ignored and only IdxSaveOpts is written.
         conf().writeBool(kProgramSection, "IdxPPC", true);
         TfrmIndex dlg(ctx());
-        dlg.FormShow();
+        dlg.open();
         EXPECT_FALSE(dlg.options.pocketPC);
         dlg.options.colName = false;
-        dlg.FormClose();
+        dlg.close();
         EXPECT_TRUE(conf().valueExists(kProgramSection, "IdxSaveOpts"));
         EXPECT_FALSE(conf().readBool(kProgramSection, "IdxSaveOpts", true));
         EXPECT_FALSE(conf().valueExists(kProgramSection, "IdxOOName"));
 
         // The controls keep their state between openings of the same dialog.
-        dlg.FormShow();
+        dlg.open();
         EXPECT_FALSE(dlg.options.colName);
     }
     {
         TfrmIndex dlg(ctx());
-        dlg.FormShow();
+        dlg.open();
         IndexOptions& o = dlg.options;
         o.saveOpts = true;
         o.pocketPC = true;
@@ -447,7 +447,7 @@ TEST_F(IndexDialog, OptionsAreLoadedAndStoredOnlyWhenChosen) {
         o.ascDesc = 1;
         o.addWhich = 0;
         o.fileName = dir() + "liste.html";
-        dlg.FormClose();
+        dlg.close();
         for (const char* key : {"IdxSaveOpts", "IdxPPC", "IdxOOName", "IdxOOHidden", "IdxOOCoord",
                                 "IdxOODistance", "IdxOOType", "IdxOOSize", "IdxOODT", "IdxShowImmediate",
                                 "IdxSortOrder", "IdxAscDesc", "IdxAddWhich", "IdxHome", "IdxFilename"})
@@ -459,7 +459,7 @@ TEST_F(IndexDialog, OptionsAreLoadedAndStoredOnlyWhenChosen) {
     ctx().settings.AddHomeLon = {"11.00000"};
     conf().writeInteger(kProgramSection, "IdxHome", 1);
     TfrmIndex dlg(ctx());
-    dlg.FormShow();
+    dlg.open();
     const IndexOptions& o = dlg.options;
     EXPECT_TRUE(o.saveOpts);
     EXPECT_TRUE(o.pocketPC);
@@ -478,7 +478,7 @@ TEST_F(IndexDialog, OptionsAreLoadedAndStoredOnlyWhenChosen) {
     // A stored choice outside its list falls back to the built-in default.
     conf().writeInteger(kProgramSection, "IdxSortOrder", 8);
     conf().writeInteger(kProgramSection, "IdxHome", 2);
-    dlg.FormShow();
+    dlg.open();
     EXPECT_EQ(dlg.options.sortOrder, 3);
     EXPECT_EQ(dlg.options.home, 0);
 }
@@ -494,7 +494,7 @@ TEST_F(IndexDialog, HandedOverDirectoryTakesAllItsCachesAndItsOwnIndexFile) {
     conf().writeString(kProgramSection, "IdxFilename", dir() + "index.html");
 
     TfrmIndex dlg(ctx());
-    dlg.FormShow(dir() + "Tour");
+    dlg.open(dir() + "Tour");
     EXPECT_EQ(dlg.directory(), dir() + "Tour/");
     EXPECT_FALSE(dlg.addWhichEnabled());
     EXPECT_EQ(dlg.options.addWhich, 1);
@@ -517,14 +517,14 @@ TEST_F(IndexDialog, BatchRunWritesWithTheStoredOptionsAndCloses) {
     conf().writeBool(kProgramSection, "IdxPPC", true);
     conf().writeBool(kProgramSection, "IdxShowImmediate", false);
     TfrmIndex dlg(ctx());
-    dlg.setAutoLoad(true);
-    dlg.FormShow();
-    dlg.AutoLoadTimer();
-    EXPECT_EQ(dlg.runState(), 2);
+    dlg.setUnattended(true);
+    dlg.open();
+    dlg.startUnattended();
+    EXPECT_EQ(dlg.runState(), RunState::ClosedAfterRun);
     EXPECT_NE(readIndex().find("GC1</a>: Eins<br>"), std::string::npos);
     EXPECT_TRUE(home.host.opened.empty());
     dlg.resetRunState();
-    EXPECT_EQ(dlg.runState(), 0);
+    EXPECT_EQ(dlg.runState(), RunState::NotRun);
 }
 
 }  // namespace

@@ -10,27 +10,22 @@
 #include "core/FileUtil.h"
 #include "core/RunContext.h"
 #include "sim/SimFixture.h"
+#include "support/SimSuite.h"
 #include "support/TestHome.h"
 
 namespace vellora::test {
 
-class LoadSimTest : public ::testing::Test {
+class LoadSimTest : public ::vellora::test::SimSuite<LoadSimTest> {
 protected:
-    static void SetUpTestSuite() { sim_ = new sim::SimFixture(); }
-    static void TearDownTestSuite() {
-        delete sim_;
-        sim_ = nullptr;
-    }
     void SetUp() override {
-        sim_->clearRequests();
-        sim_->clearFaults();
-        sim_->applyTo(home.ctx());
+        SimSuite::SetUp();
+        sim().applyTo(home.ctx());
         std::string db;
         for (int i = 0; i < world().size(); ++i) db += encodeCacheRec(world().record(i));
         home.dir.write("Caches.bin", db);
     }
 
-    static const sim::World& world() { return sim_->world(); }
+    static const sim::World& world() { return sim().world(); }
     static std::string wp(int i) { return world().waypoint(i); }
     RunContext& ctx() { return home.ctx(); }
     std::string out(const std::string& name) { return ctx().outDirPath() + name; }
@@ -50,7 +45,7 @@ protected:
     // Requests to a path (prefix) whose query names the text.
     static int requestsWith(const std::string& path, const std::string& queryPart = "") {
         int n = 0;
-        for (const auto& r : sim_->requestsTo(path))
+        for (const auto& r : sim().requestsTo(path))
             if (queryPart.empty() || r.query.find(queryPart) != std::string::npos) ++n;
         return n;
     }
@@ -69,14 +64,11 @@ protected:
         rule.kind = kind;
         rule.times = times;
         rule.ms = ms;
-        sim_->server().addFault(rule);
+        sim().server().addFault(rule);
     }
 
-    static sim::SimFixture* sim_;
     TestHome home;
 };
-
-inline sim::SimFixture* LoadSimTest::sim_ = nullptr;
 
 // The first bytes of the image formats the map services deliver.
 inline bool isGif(const std::string& data) {

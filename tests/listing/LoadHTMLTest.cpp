@@ -82,7 +82,7 @@ TEST_F(LoadHTMLSim, SixtyEntriesFivePresentLoadFiftyWithImagesMetaAndMaps) {
         home.dir.write(list[static_cast<std::size_t>(i)] + ".html", "<html><body>alt</body></html>\r\n");
 
     TfrmLoadHTML window(ctx());
-    window.FormShow();
+    window.open();
     EXPECT_EQ(window.headline(),
               "Die Arbeitsliste enth\xE4lt 60 Waypoints. Die ersten 50 k\xF6nnen geladen werden.");
     EXPECT_TRUE(window.whyVisible());
@@ -101,7 +101,7 @@ TEST_F(LoadHTMLSim, SixtyEntriesFivePresentLoadFiftyWithImagesMetaAndMaps) {
     expected.present = 5;
     EXPECT_EQ(window.statistics(), expected);
     EXPECT_FALSE(window.errorFlag());
-    EXPECT_EQ(static_cast<int>(sim_->requestsTo(kListingPath).size()), 50);
+    EXPECT_EQ(static_cast<int>(sim().requestsTo(kListingPath).size()), 50);
     for (int i = 0; i < 60; ++i) {
         const std::string& w = list[static_cast<std::size_t>(i)];
         SCOPED_TRACE(w);
@@ -144,11 +144,11 @@ TEST_F(LoadHTMLSim, SixtyEntriesFivePresentLoadFiftyWithImagesMetaAndMaps) {
     // Scratch files of the maps are gone after the run.
     EXPECT_FALSE(fileExists(home.workFile("map.tmp")));
     window.close();
-    EXPECT_EQ(window.runState(), 2);
+    EXPECT_EQ(window.runState(), RunState::ClosedAfterRun);
 
     // The description generator converts what was loaded (and the five old pages).
     TCreateDescr generator(ctx());
-    generator.formShow();
+    generator.open();
     generator.btnStartClick();
     EXPECT_EQ(generator.convertedCount(), 55);
     for (int i = 0; i < 55; ++i)
@@ -174,7 +174,7 @@ TEST_F(LoadHTMLSim, OverwriteChoices) {
         setAge(w + ".html", c.daysAgo);
         writeWorkList({w});
         auto window = pagesOnlyWindow();
-        window->FormShow();
+        window->open();
         window->options.Overwrite = c.choice;
         window->options.OverwriteAge = c.age;
         window->btnLoadClick();
@@ -200,7 +200,7 @@ TEST_F(LoadHTMLSim, SkipListsCountEveryReason) {
     home.dir.write("WParchived.txt", "01.12.2006;" + lowerC + "\r\n17.11.2006;GCNONE;x\r\n");
 
     auto window = pagesOnlyWindow();
-    window->FormShow();
+    window->open();
     window->btnLoadClick();
     TLoadStatistics expected;
     expected.loaded = 1;
@@ -210,7 +210,7 @@ TEST_F(LoadHTMLSim, SkipListsCountEveryReason) {
     expected.ignored = 1;
     expected.archived = 1;
     EXPECT_EQ(window->statistics(), expected);
-    EXPECT_EQ(static_cast<int>(sim_->requestsTo(kListingPath).size()), 1);
+    EXPECT_EQ(static_cast<int>(sim().requestsTo(kListingPath).size()), 1);
     EXPECT_EQ(listingRequestsFor(e), 1);
     const auto& p = window->protocolLines();
     const std::string skip =
@@ -225,12 +225,12 @@ TEST_F(LoadHTMLSim, SkipListsCountEveryReason) {
     window->close();
 
     // With the lists switched off only the present pages are skipped.
-    sim_->clearRequests();
+    sim().clearRequests();
     auto open = pagesOnlyWindow();
     open->options.NoExclude = false;
     open->options.NoArchived = false;
     open->noIgnored = false;
-    open->FormShow();
+    open->open();
     open->btnLoadClick();
     expected = {};
     expected.loaded = 3;
@@ -246,14 +246,14 @@ TEST_F(LoadHTMLSim, MapsOnlyModeIgnoresSkipListsOverwriteAndLimit) {
     for (const auto& w : list) home.dir.write(w + ".html", "alt\r\n");
     writeFinds({list[0]});
     TfrmLoadHTML window(ctx());
-    window.FormShow();
+    window.open();
     window.options.LoadMap = false;  // maps-only mode loads the map anyway
     window.options.MapKind = kMapMapPoint;
     window.btnLoadMapsOnlyClick();
     EXPECT_EQ(window.statistics().loaded, 52);
     EXPECT_EQ(window.statistics().skipped, 0);
-    EXPECT_TRUE(sim_->requestsTo(kListingPath).empty());
-    EXPECT_EQ(static_cast<int>(sim_->requestsTo("/mappoint/").size()), 52);
+    EXPECT_TRUE(sim().requestsTo(kListingPath).empty());
+    EXPECT_EQ(static_cast<int>(sim().requestsTo("/mappoint/").size()), 52);
     EXPECT_TRUE(has(window.protocolLines(), list[0] + ": Lade nur Landkarte!"));
     EXPECT_EQ(home.dir.read(list[0] + ".html"), "alt\r\n");
     EXPECT_TRUE(outExists(list[51] + "_mappoint.gif"));
@@ -265,13 +265,13 @@ TEST_F(LoadHTMLSim, DeveloperMarkerLiftsTheLimit) {
     writeWorkList(list);
     home.dir.write("QUIRL", "");
     auto window = pagesOnlyWindow();
-    window->FormShow();
+    window->open();
     EXPECT_TRUE(home.host.messages.empty());
     EXPECT_FALSE(window->whyVisible());
     EXPECT_EQ(window->headline(), "Die Arbeitsliste enth\xE4lt 52 Waypoints.");
     window->btnLoadClick();
     EXPECT_EQ(window->statistics().loaded, 52);
-    EXPECT_EQ(static_cast<int>(sim_->requestsTo(kListingPath).size()), 52);
+    EXPECT_EQ(static_cast<int>(sim().requestsTo(kListingPath).size()), 52);
 }
 
 TEST_F(LoadHTMLSim, FailedListingsCountAsLoadErrorsAndTheRunGoesOn) {
@@ -279,14 +279,14 @@ TEST_F(LoadHTMLSim, FailedListingsCountAsLoadErrorsAndTheRunGoesOn) {
     for (FaultKind fault :
          {FaultKind::ServerError, FaultKind::NotFound, FaultKind::Close, FaultKind::Empty}) {
         SCOPED_TRACE(sim::faultKindName(fault));
-        sim_->clearFaults();
-        sim_->clearRequests();
+        sim().clearFaults();
+        sim().clearRequests();
         removeFile(out(bad + ".html"));
         removeFile(out(good + ".html"));
         addFault(kListingPath, "wp=" + bad + "&", fault);
         writeWorkList({bad, good});
         auto window = pagesOnlyWindow();
-        window->FormShow();
+        window->open();
         window->btnLoadClick();
         EXPECT_EQ(window->statistics().errors, 1);
         EXPECT_EQ(window->statistics().loaded, 1);
@@ -299,15 +299,15 @@ TEST_F(LoadHTMLSim, FailedListingsCountAsLoadErrorsAndTheRunGoesOn) {
     }
 
     // A malformed proxy setting: no request is made, the error is the loader's own.
-    sim_->clearFaults();
-    sim_->clearRequests();
+    sim().clearFaults();
+    sim().clearRequests();
     ctx().settings.UseProxy = true;
     ctx().settings.ProxyServer = "127.0.0.1:abc";
     writeWorkList({wp(3)});
     auto window = pagesOnlyWindow();
-    window->FormShow();
+    window->open();
     window->btnLoadClick();
-    EXPECT_TRUE(sim_->requests().empty());
+    EXPECT_TRUE(sim().requests().empty());
     EXPECT_TRUE(has(window->protocolLines(), "Ladefehler bei " + wp(3) + "!"));
     EXPECT_TRUE(has(window->protocolLines(),
                     "Fehler beim Laden von " + wp(3) + ": 'abc' ist kein g\xFCltiger Integerwert"));
@@ -319,7 +319,7 @@ TEST_F(LoadHTMLSim, FailedMapLeavesTheRunGoing) {
     writeWorkList({wp(1), wp(2)});
     addFault("/multimap/map/browse.cgi", "", FaultKind::ServerError, 1);
     TfrmLoadHTML window(ctx());
-    window.FormShow();
+    window.open();
     window.options.Images = false;
     window.options.MapKind = kMapMultiMap;
     window.btnLoadClick();
@@ -338,16 +338,16 @@ TEST_F(LoadHTMLSim, AbortFinishesTheCurrentCacheAndPassesOverTheRest) {
         int loaded;
     };
     for (const Case& c : {Case{MsgResult::Yes, 2}, Case{MsgResult::No, 4}}) {
-        sim_->clearRequests();
+        sim().clearRequests();
         for (int i = 1; i <= 4; ++i) removeFile(out(wp(i) + ".html"));
         writeWorkList(waypoints(1, 4));
         auto window = pagesOnlyWindow();
-        window->FormShow();
+        window->open();
         bool asked = false;
         window->onProtocolLine = [&](const std::string& line) {
             if (!asked && line.rfind("Lade " + wp(2) + " (", 0) == 0) {
                 asked = true;
-                EXPECT_EQ(window->runState(), 1);
+                EXPECT_EQ(window->runState(), RunState::Running);
                 EXPECT_TRUE(window->abortVisible());
                 home.host.answerNext(c.answer);
                 window->btnAbortClick();
@@ -365,7 +365,7 @@ TEST_F(LoadHTMLSim, AbortFinishesTheCurrentCacheAndPassesOverTheRest) {
         home.host.messages.clear();
         EXPECT_EQ(window->statistics().loaded, c.loaded);
         EXPECT_EQ(window->statistics().skipped, 0);
-        EXPECT_EQ(static_cast<int>(sim_->requestsTo(kListingPath).size()), c.loaded);
+        EXPECT_EQ(static_cast<int>(sim().requestsTo(kListingPath).size()), c.loaded);
         EXPECT_EQ(window->aborted(), c.answer == MsgResult::Yes);
         EXPECT_FALSE(window->abortVisible());
         EXPECT_EQ(window->protocolLines().back().rfind("Ladevorgang beendet um", 0), 0u);
@@ -376,13 +376,13 @@ TEST_F(LoadHTMLSim, HostAbortEndsASlowTransfer) {
     addFault(kListingPath, "", FaultKind::Slow, -1, 5000);
     writeWorkList(waypoints(1, 3));
     auto window = pagesOnlyWindow();
-    window->FormShow();
+    window->open();
     home.host.abortAtPoll(4);
     window->btnLoadClick();
     EXPECT_TRUE(window->aborted());
     EXPECT_EQ(window->statistics().errors, 1);
     EXPECT_EQ(window->statistics().loaded, 0);
-    EXPECT_EQ(static_cast<int>(sim_->requestsTo(kListingPath).size()), 1);
+    EXPECT_EQ(static_cast<int>(sim().requestsTo(kListingPath).size()), 1);
     EXPECT_FALSE(outExists(wp(1) + ".html"));
     EXPECT_TRUE(home.host.messages.empty());
 }
@@ -457,9 +457,9 @@ TEST_F(LoadHTMLSim, ImagesOfThePageAndFromOtherServers) {
     for (const char* f : {"_i1.jpg", "_i2.jpg", "_i4.peg"})
         EXPECT_TRUE(test::isJpeg(home.dir.read(w + f))) << f;
     EXPECT_TRUE(outExists(w + "_i3." + ext));
-    EXPECT_EQ(static_cast<int>(sim_->requestsTo("/ext/").size()), 2);
-    EXPECT_EQ(static_cast<int>(sim_->requestsTo("/img/").size()), 2);
-    EXPECT_TRUE(sim_->requestsTo("/images/").empty());
+    EXPECT_EQ(static_cast<int>(sim().requestsTo("/ext/").size()), 2);
+    EXPECT_EQ(static_cast<int>(sim().requestsTo("/img/").size()), 2);
+    EXPECT_TRUE(sim().requestsTo("/images/").empty());
     const auto& p = window.protocolLines();
     EXPECT_TRUE(has(p, "lade Fremdserver-Bild #1: " + remote1));
     EXPECT_TRUE(has(p, "lade Fremdserver-Bild #2: " + remote2));
@@ -468,7 +468,7 @@ TEST_F(LoadHTMLSim, ImagesOfThePageAndFromOtherServers) {
     EXPECT_TRUE(home.host.messages.empty());
 
     // Without other servers; a failed image keeps its number and its lines.
-    sim_->clearRequests();
+    sim().clearRequests();
     removeFile(out(w + ".meta"));
     std::string failing = page;
     replaceAll(failing, "/cache/" + otherFile, "/cache/missing.gif");
@@ -480,7 +480,7 @@ TEST_F(LoadHTMLSim, ImagesOfThePageAndFromOtherServers) {
     EXPECT_EQ(meta[0], "1#" + out(w + "_i1.gif"));
     EXPECT_EQ(meta[3], "2#" + out(w + "_i2.peg"));
     EXPECT_FALSE(outExists(w + "_i1.gif"));
-    EXPECT_TRUE(sim_->requestsTo("/ext/").empty());
+    EXPECT_TRUE(sim().requestsTo("/ext/").empty());
     ASSERT_EQ(home.host.messages.size(), 1u);
     EXPECT_EQ(home.host.messages[0].text.rfind(
                   "Folgende Ladeoperation vom Internet ist fehlgeschlagen:\r\nQuelle: " + imgHost +
@@ -506,7 +506,7 @@ TEST_F(LoadHTMLSim, ManualListReplacesPagesWithoutChangingTheStoredChoice) {
 
     TfrmLoadHTML window(ctx());
     window.setManualList({wp(1)});
-    window.FormShow();
+    window.open();
     EXPECT_FALSE(window.hasManualList());
     EXPECT_EQ(window.headline(), "1 Cachebeschreibungen werden manuell nachgeladen");
     EXPECT_EQ(window.list(), std::vector<std::string>{wp(1)});
@@ -519,7 +519,7 @@ TEST_F(LoadHTMLSim, ManualListReplacesPagesWithoutChangingTheStoredChoice) {
     EXPECT_EQ(window.options.Overwrite, 0);
 
     // The manual list was used once.
-    window.FormShow();
+    window.open();
     EXPECT_EQ(window.headline(), "Die Arbeitsliste enth\xE4lt 2 Waypoints.");
     EXPECT_EQ(window.options.Overwrite, 0);
 }
@@ -530,7 +530,7 @@ TEST_F(LoadHTMLSim, OptionsFollowTheSaveOptionsKey) {
     conf.writeBool(kProgramSection, "LoadImages", false);
     {
         TfrmLoadHTML window(ctx());
-        window.FormShow();
+        window.open();
         EXPECT_TRUE(window.options.Images);  // not read without LoadSaveOpts
         window.options.LoadMap = false;
         window.close();
@@ -546,7 +546,7 @@ TEST_F(LoadHTMLSim, OptionsFollowTheSaveOptionsKey) {
     conf.writeInteger(kProgramSection, "LoadMapZoom2", 99);
     conf.writeInteger(kProgramSection, "LoadMapSize", 5);
     TfrmLoadHTML window(ctx());
-    window.FormShow();
+    window.open();
     const TLoadOptions& o = window.options;
     EXPECT_TRUE(o.SaveOpts);
     EXPECT_EQ(o.Overwrite, 2);
@@ -568,14 +568,14 @@ TEST_F(LoadHTMLSim, OptionsFollowTheSaveOptionsKey) {
     EXPECT_EQ(conf.readInteger(kProgramSection, "LoadMapZoom3", -1), 4);
     EXPECT_EQ(conf.readInteger(kProgramSection, "LoadMapKind", -1), 3);
     EXPECT_EQ(conf.readString(kProgramSection, "LoadOverwriteAge", ""), "1234");
-    EXPECT_EQ(window.runState(), 2);
+    EXPECT_EQ(window.runState(), RunState::ClosedAfterRun);
 }
 
 TEST_F(LoadHTMLSim, WorkListErrors) {
     // Missing: it cannot be read and is empty.
     {
         TfrmLoadHTML window(ctx());
-        window.FormShow();
+        window.open();
         ASSERT_EQ(home.host.messages.size(), 2u);
         EXPECT_EQ(home.host.messages[0].text,
                   "Fehler beim Laden der Waypoint-Arbeitsliste:\r\n" + home.workFile("WPList.txt"));
@@ -589,14 +589,14 @@ TEST_F(LoadHTMLSim, WorkListErrors) {
         EXPECT_TRUE(window.errorFlag());
         EXPECT_TRUE(window.closeRequested());
         window.close();
-        EXPECT_EQ(window.runState(), 2);
+        EXPECT_EQ(window.runState(), RunState::ClosedAfterRun);
     }
     // Lines that name no waypoint are left out.
     home.host.messages.clear();
     home.dir.write("WPList.txt", "\r\n   \r\n../../etc/x\r\nGC 12\r\n");
     {
         TfrmLoadHTML window(ctx());
-        window.FormShow();
+        window.open();
         EXPECT_EQ(window.headline(), "Die Arbeitsliste enth\xE4lt 0 Waypoints.");
         ASSERT_EQ(home.host.messages.size(), 1u);
         home.host.messages.clear();
@@ -604,15 +604,15 @@ TEST_F(LoadHTMLSim, WorkListErrors) {
         ASSERT_EQ(home.host.messages.size(), 1u);
         EXPECT_EQ(home.host.messages[0].kind, MsgKind::Warning);
         EXPECT_EQ(home.host.messages[0].text, "Die Arbeitsliste enth\xE4lt keine Waypoints.");
-        EXPECT_EQ(window.runState(), 0);
+        EXPECT_EQ(window.runState(), RunState::NotRun);
     }
     // The quiet instance says nothing about lists.
     home.host.messages.clear();
     removeFile(home.workFile("WPList.txt"));
     TfrmLoadHTML quiet(ctx(), true);
-    quiet.FormShow();
+    quiet.open();
     EXPECT_TRUE(home.host.messages.empty());
-    EXPECT_TRUE(sim_->requests().empty());
+    EXPECT_TRUE(sim().requests().empty());
 }
 
 TEST_F(LoadHTMLSim, UnattendedRunClosesItselfWithRunStateAndErrorFlag) {
@@ -622,28 +622,28 @@ TEST_F(LoadHTMLSim, UnattendedRunClosesItselfWithRunStateAndErrorFlag) {
     addFault(kListingPath, "", FaultKind::ServerError);
 
     auto window = pagesOnlyWindow();
-    window->setAutoLoad(true);
-    window->FormShow();
+    window->setUnattended(true);
+    window->open();
     EXPECT_TRUE(home.host.messages.empty());  // no warning in batch mode
     EXPECT_TRUE(window->whyVisible());
-    int stateDuringRun = -1;
+    RunState stateDuringRun = RunState::NotRun;
     window->onProtocolLine = [&](const std::string&) { stateDuringRun = window->runState(); };
-    window->AutoLoadTimer();
-    EXPECT_EQ(stateDuringRun, 1);
-    EXPECT_TRUE(window->closed());
-    EXPECT_EQ(window->runState(), 2);
+    window->startUnattended();
+    EXPECT_EQ(stateDuringRun, RunState::Running);
+    EXPECT_TRUE(!window->isOpen());
+    EXPECT_EQ(window->runState(), RunState::ClosedAfterRun);
     EXPECT_TRUE(window->errorFlag());
     EXPECT_EQ(window->statistics().errors, 1);
     EXPECT_EQ(window->statistics().present, 51);
     window->resetRunState();
-    EXPECT_EQ(window->runState(), 0);
+    EXPECT_EQ(window->runState(), RunState::NotRun);
 
     // A new opening clears the error flag.
-    sim_->clearFaults();
+    sim().clearFaults();
     removeFile(out(list.back() + ".html"));
-    window->FormShow();
+    window->open();
     EXPECT_FALSE(window->errorFlag());
-    window->AutoLoadTimer();
+    window->startUnattended();
     EXPECT_FALSE(window->errorFlag());
     EXPECT_EQ(window->statistics().loaded, 1);
 }
@@ -660,9 +660,9 @@ TEST_F(LoadHTMLSim, QuietInstanceServesAStandAloneDownload) {
     EXPECT_EQ(quiet.protocolLines(), (std::vector<std::string>{"Ladevorgang gestartet um 21.04.05",
                                                                "Ladevorgang beendet um 21.04.05"}));
     EXPECT_EQ(home.dir.read("v.txt"), "V5.0.1\r\n13.12.2006\r\n");
-    EXPECT_EQ(sim_->requests().back().userAgent, "Mozilla/6.0 (compatible; Indy Library)");
+    EXPECT_EQ(sim().requests().back().userAgent, "Mozilla/6.0 (compatible; Indy Library)");
     quiet.close();
-    EXPECT_TRUE(quiet.closed());
+    EXPECT_TRUE(!quiet.isOpen());
     EXPECT_FALSE(ctx().programConf().valueExists(kProgramSection, "LoadSaveOpts"));
 }
 

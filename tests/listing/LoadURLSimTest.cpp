@@ -5,6 +5,7 @@
 #include "core/FileUtil.h"
 #include "listing/LoadURL.h"
 #include "sim/SimFixture.h"
+#include "support/SimSuite.h"
 #include "support/TestHome.h"
 
 namespace vellora {
@@ -12,43 +13,32 @@ namespace {
 
 using sim::FaultKind;
 
-class LoadURLSim : public ::testing::Test {
+class LoadURLSim : public ::vellora::test::SimSuite<LoadURLSim> {
 protected:
-    static void SetUpTestSuite() { sim_ = new sim::SimFixture(); }
-    static void TearDownTestSuite() {
-        delete sim_;
-        sim_ = nullptr;
-    }
-    void SetUp() override {
-        sim_->clearRequests();
-        sim_->clearFaults();
-    }
-    static sim::SimFixture* sim_;
+    void SetUp() override { SimSuite::SetUp(); }
     test::TestHome home;
 };
 
-sim::SimFixture* LoadURLSim::sim_ = nullptr;
-
 TEST_F(LoadURLSim, UrlLoaderWindowFetchesTheVersionFile) {
     TfrmLoadURL window(home.host);
-    window.setURL(sim_->services().versionFile);
+    window.setURL(sim().services().versionFile);
     window.setDestination(home.workFile("velloraversion.txt"));
     EXPECT_EQ(window.execute(), 2);
     EXPECT_EQ(window.lines(), (std::vector<std::string>{"V5.0.1", "13.12.2006"}));
     EXPECT_EQ(readFile(home.workFile("velloraversion.txt")), "V5.0.1\r\n13.12.2006\r\n");
-    ASSERT_EQ(sim_->requests().size(), 1u);
-    EXPECT_EQ(sim_->requests()[0].userAgent, "Mozilla/3.0 (compatible; Indy Library)");
+    ASSERT_EQ(sim().requests().size(), 1u);
+    EXPECT_EQ(sim().requests()[0].userAgent, "Mozilla/3.0 (compatible; Indy Library)");
 }
 
 TEST_F(LoadURLSim, EveryRequestGoesThroughTheConfiguredProxy) {
     THttpClient client(home.host, kLoaderClient);
     home.ctx().settings.UseProxy = true;
-    home.ctx().settings.ProxyServer = "http://127.0.0.1:" + std::to_string(sim_->server().port());
+    home.ctx().settings.ProxyServer = "http://127.0.0.1:" + std::to_string(sim().server().port());
     initializeHTTP(home.ctx(), client);
     const std::string url = "http://downloads.vellora.invalid/velloraversion.txt";
     EXPECT_EQ(client.getText(url), "V5.0.1\r\n13.12.2006\r\n");
     EXPECT_TRUE(getBinaryToFile(home.ctx(), client, url, home.workFile("v.txt"), true, nullptr));
-    const auto requests = sim_->requests();
+    const auto requests = sim().requests();
     ASSERT_EQ(requests.size(), 2u);
     for (const auto& r : requests) {
         EXPECT_TRUE(r.absoluteForm);
@@ -58,7 +48,7 @@ TEST_F(LoadURLSim, EveryRequestGoesThroughTheConfiguredProxy) {
 }
 
 TEST_F(LoadURLSim, ServerFaultsBecomeErrors) {
-    const std::string url = sim_->services().versionFile;
+    const std::string url = sim().services().versionFile;
     struct Case {
         FaultKind fault;
         EHttpError::Kind kind;
@@ -67,8 +57,8 @@ TEST_F(LoadURLSim, ServerFaultsBecomeErrors) {
                           {FaultKind::NotFound, EHttpError::Kind::Status},
                           {FaultKind::Close, EHttpError::Kind::Transport}}) {
         SCOPED_TRACE(sim::faultKindName(c.fault));
-        sim_->clearFaults();
-        sim_->addFault("/velloraversion.txt", c.fault);
+        sim().clearFaults();
+        sim().addFault("/velloraversion.txt", c.fault);
         THttpClient client(home.host, kLoaderClient);
         try {
             client.getText(url);
@@ -78,8 +68,8 @@ TEST_F(LoadURLSim, ServerFaultsBecomeErrors) {
         }
     }
     // A slow answer (30 s) ends at the user's abort.
-    sim_->clearFaults();
-    sim_->addFault("/velloraversion.txt", FaultKind::Delay, -1, 30000);
+    sim().clearFaults();
+    sim().addFault("/velloraversion.txt", FaultKind::Delay, -1, 30000);
     THttpClient client(home.host, kLoaderClient);
     home.host.abortAtPoll(4);
     client.setAbortCheck([this] { return home.host.abortRequested(); });

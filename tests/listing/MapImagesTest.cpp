@@ -157,7 +157,7 @@ protected:
         LoadSimTest::SetUp();
         window = std::make_unique<TfrmLoadHTML>(ctx());
         writeWorkList({wp(0)});
-        window->FormShow();
+        window->open();
     }
     void loadMap(const std::string& w, int kind, int zoom, int size) {
         window->options.MapZoom[static_cast<std::size_t>(kind)] = zoom;
@@ -233,7 +233,7 @@ TEST_F(MapImagesSim, EveryKindFetchesItsImageFiles) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         const std::string w = wp(++cache);
-        sim_->clearRequests();
+        sim().clearRequests();
         loadMap(w, c.kind, c.zoom, c.size);
         EXPECT_EQ(requestsWith(c.request, c.queryPart), 1);
         for (const auto& f : c.files) {
@@ -242,7 +242,7 @@ TEST_F(MapImagesSim, EveryKindFetchesItsImageFiles) {
         }
         for (const auto& f : c.absent) EXPECT_FALSE(outExists(w + f)) << f;
         if (c.request == std::string("/mappoint/pub/agent.dll")) {
-            const auto r = sim_->requestsTo(c.request);
+            const auto r = sim().requestsTo(c.request);
             ASSERT_EQ(r.size(), 1u);
             EXPECT_NE(r[0].query.find("&Pins=|"), std::string::npos);
         }
@@ -266,7 +266,7 @@ TEST_F(MapImagesSim, StadtplanSessionIsFetchedOncePerOpening) {
     EXPECT_TRUE(hasLine("SID extrahiert: " + world().mapSessionId()));
     EXPECT_TRUE(outExists(wp(2) + "_sdk4.png"));
 
-    window->FormShow();  // a new opening fetches a new one
+    window->open();  // a new opening fetches a new one
     loadMap(wp(3), kMapStadtplandienst, 3, 0);
     EXPECT_EQ(requestsWith("/stadtplan/home.asp"), 2);
 }
@@ -283,7 +283,7 @@ TEST_F(MapImagesSim, SmallerMapReplacesTheTilesOfALargerOne) {
 TEST_F(MapImagesSim, CacheOutsideTheDatabaseGetsNoMap) {
     ctx().debugMode = true;
     loadMap("GCNOTTHERE", kMapMultiMap, 3, 0);
-    EXPECT_TRUE(sim_->requests().empty());
+    EXPECT_TRUE(sim().requests().empty());
     EXPECT_NE(home.dir.read("debug.log")
                   .find("ERR: frmLoadHTML.getCacheMapToFile: cache not found (GCNOTTHERE) - "
                         "exiting unsuccessfully"),
@@ -308,7 +308,7 @@ TEST_F(MapImagesSim, FailingServicesLeaveNoMapAndTellTheUser) {
 
     // MapQuest unreachable: its intermediate page is missing, so its fields are.
     home.host.messages.clear();
-    ctx().services.mapQuest = sim_->baseUrl() + "/nowhere";
+    ctx().services.mapQuest = sim().baseUrl() + "/nowhere";
     loadMap(w, kMapMapQuest, 6, 0);
     EXPECT_TRUE(hasLine("Parameterfehler beim Laden der Mapquest-Karte"));
     EXPECT_EQ(home.host.messages.size(), 1u);
@@ -326,7 +326,7 @@ TEST_F(MapImagesSim, FailingServicesLeaveNoMapAndTellTheUser) {
 
     // No session from the home page: the map page says the session expired and gives no tiles.
     home.host.messages.clear();
-    window->FormShow();
+    window->open();
     addFault("/stadtplan/home.asp", "", sim::FaultKind::ServerError);
     loadMap(wp(2), kMapStadtplandienst, 3, 0);
     EXPECT_TRUE(hasLine("SID extrahiert: "));

@@ -34,7 +34,7 @@ TEST_F(AddInfo, ReadsNoteAndOption) {
     WriteNote(home.ctx(), "GC1", {"erste", "", "dritte"});
     home.ctx().programConf().writeBool("AddInfo", "LineBreak", false);
     TfrmAddInfo dlg(home.ctx(), "GC1");
-    dlg.show();
+    dlg.open();
     EXPECT_EQ(dlg.caption(), "Pers\xF6nliche Cache-Zusatzinformationen zu GC1");
     EXPECT_EQ(dlg.lines(), (Lines{"erste", "", "dritte"}));
     EXPECT_FALSE(dlg.lineBreak());
@@ -42,7 +42,7 @@ TEST_F(AddInfo, ReadsNoteAndOption) {
 
 TEST_F(AddInfo, SaveWritesNoteAndOptionEraseRemoves) {
     TfrmAddInfo dlg(home.ctx(), "GC2");
-    dlg.show();
+    dlg.open();
     EXPECT_TRUE(dlg.lineBreak());
     dlg.setLineBreak(false);
     ASSERT_TRUE(dlg.save({"  Stift", "Leiter"}));
@@ -59,7 +59,7 @@ TEST_F(AddInfo, WithoutWorkingDirectoryFileTheBoxKeepsItsDefault) {
     home.ctx().settings.WorkDir = home.dir.file("work");
     home.dir.write("work/Persinfo.txt", "[GC3]\r\nZ0=x\r\n");
     TfrmAddInfo dlg(home.ctx(), "GC3");
-    dlg.show();
+    dlg.open();
     EXPECT_TRUE(dlg.lineBreak());
     EXPECT_EQ(dlg.lines(), Lines{"x"});
 }
@@ -67,7 +67,7 @@ TEST_F(AddInfo, WithoutWorkingDirectoryFileTheBoxKeepsItsDefault) {
 TEST_F(AddInfo, UnwritableNotesAreReportedAndKept) {
     home.dir.write("Persinfo.txt/blocker", "a directory where the notes file should be");
     TfrmAddInfo dlg(home.ctx(), "GC4");
-    dlg.show();
+    dlg.open();
     EXPECT_FALSE(dlg.save({"wichtig"}));
     ASSERT_EQ(home.host.messages.size(), 1u);
     EXPECT_EQ(home.host.messages[0].kind, MsgKind::Error);

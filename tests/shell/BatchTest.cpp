@@ -19,7 +19,7 @@ namespace {
 using Log = std::vector<std::string>;
 
 struct Timer : TBatch::Observer {
-    explicit Timer(Log& log) : log(log) {}
+    explicit Timer(Log& events) : log(events) {}
     void setTimerRunning(bool on) override {
         running = on;
         log.push_back(on ? "timer on" : "timer off");
@@ -29,27 +29,27 @@ struct Timer : TBatch::Observer {
     bool running = false;
 };
 
-// A step dialog: opening it logs whether the timer was stopped; it closes with run state 2
-// unless told to leave another state behind.
+// A step dialog: opening it logs whether the timer was stopped; it closes as run unless told to
+// leave another state behind.
 struct FakeStage : BatchStage {
-    FakeStage(std::string name, Log& log, const Timer& timer)
-        : name(std::move(name)), log(log), timer(timer) {}
+    FakeStage(std::string stageName, Log& events, const Timer& batchTimer)
+        : name(std::move(stageName)), log(events), timer(batchTimer) {}
     void runUnattended() override {
         log.push_back("open " + name + (timer.running ? " (timer running!)" : ""));
         state = stateAfterClose;
     }
-    int runState() const override { return state; }
+    RunState runState() const override { return state; }
     void resetRunState() override {
         log.push_back("reset " + name);
-        state = 0;
+        state = RunState::NotRun;
     }
     bool endedWithError() const override { return error; }
 
     std::string name;
     Log& log;
     const Timer& timer;
-    int state = 0;
-    int stateAfterClose = 2;
+    RunState state = RunState::NotRun;
+    RunState stateAfterClose = RunState::ClosedAfterRun;
     bool error = false;
 };
 
@@ -124,17 +124,17 @@ TEST_F(BatchTest, StartingWhileRunningDoesNothing) {
 }
 
 TEST_F(BatchTest, WaitsForEachDialogToReportItsClose) {
-    loader.stateAfterClose = 1;
+    loader.stateAfterClose = RunState::Running;
     batch.mnuBatchClick();
     batch.BatchTimerTimer();
     batch.BatchTimerTimer();
     batch.BatchTimerTimer();
     EXPECT_EQ(batch.step(), TBatch::Loading);
     EXPECT_TRUE(batch.timerRunning());
-    loader.state = 2;
+    loader.state = RunState::ClosedAfterRun;
     batch.BatchTimerTimer();
     EXPECT_EQ(batch.step(), TBatch::Generating);
-    EXPECT_EQ(loader.state, 0);
+    EXPECT_EQ(loader.state, RunState::NotRun);
 }
 
 TEST_F(BatchTest, ALoadErrorEndsTheBatchAfterTheLoaderClosed) {
@@ -177,14 +177,14 @@ TEST_F(BatchTest, TheIndexStageWritesTheIndexPageUnattended) {
     }
     TfrmIndex dialog(home.ctx());
     dialog.options.showImmediate = false;
-    IndexBatchStage indexStage(dialog);
+    DialogBatchStage indexStage(dialog);
     TBatch real{home.ctx(), home.host, {&loader, &generator, &indexStage}, timer};
     real.mnuBatchClick();
     tickUntilStopped(real);
     EXPECT_EQ(real.step(), TBatch::Finished);
     EXPECT_FALSE(dialog.isOpen());
-    EXPECT_EQ(dialog.runState(), 2);
-    EXPECT_FALSE(dialog.autoLoad());
+    EXPECT_EQ(dialog.runState(), RunState::ClosedAfterRun);
+    EXPECT_FALSE(dialog.unattended());
     const std::string page = home.dir.read("ausgabe/index.html");
     EXPECT_NE(page.find("GC1234_converted.html"), std::string::npos);
     EXPECT_NE(page.find("GC5678_converted.html"), std::string::npos);
@@ -210,16 +210,16 @@ TEST_F(BatchTest, GeneratorAndIndexStagesTurnTheSavedPageIntoADescriptionAndAnIn
     ASSERT_TRUE(AppendCache(home.ctx(), rec));
 
     TCreateDescr generatorDialog(home.ctx());
-    GeneratorBatchStage generatorStage(generatorDialog);
+    DialogBatchStage generatorStage(generatorDialog);
     TfrmIndex indexDialog(home.ctx());
     indexDialog.options.showImmediate = false;
-    IndexBatchStage indexStage(indexDialog);
+    DialogBatchStage indexStage(indexDialog);
     TBatch real{home.ctx(), home.host, {&loader, &generatorStage, &indexStage}, timer};
     real.mnuBatchClick();
     tickUntilStopped(real);
 
     EXPECT_EQ(real.step(), TBatch::Finished);
-    EXPECT_EQ(generatorDialog.state(), 0);  // reset by the batch
+    EXPECT_EQ(generatorDialog.runState(), RunState::NotRun);  // reset by the batch
     EXPECT_EQ(generatorDialog.convertedCount(), 1);
     EXPECT_TRUE(home.dir.exists("ausgabe/GC1A2B3_converted.html"));
     EXPECT_NE(home.dir.read("ausgabe/index.html").find("GC1A2B3_converted.html"), std::string::npos);

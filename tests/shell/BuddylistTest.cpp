@@ -12,16 +12,15 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-struct Recorder : TfrmBuddylist::Observer {
-    void entriesChanged() override { calls.push_back("entries"); }
-    void controlsChanged() override { calls.push_back("controls"); }
-    void selectionChanged() override { calls.push_back("selection"); }
-    void closed(TfrmBuddylist::Result r) override {
-        calls.push_back(r == TfrmBuddylist::Result::Ok ? "closed ok" : "closed cancel");
+struct Recorder : DialogModel::Observer {
+    void modelChanged() override { calls.push_back("changed"); }
+    void modelClosed() override {
+        calls.push_back(dlg->result() == TfrmBuddylist::Result::Ok ? "closed ok" : "closed cancel");
     }
     bool saw(const std::string& what) const {
         return std::find(calls.begin(), calls.end(), what) != calls.end();
     }
+    const TfrmBuddylist* dlg = nullptr;
     std::vector<std::string> calls;
 };
 
@@ -29,7 +28,7 @@ class Buddylist : public ::testing::Test {
 protected:
     void show(const std::string& content) {
         home.dir.write("Buddies.txt", content);
-        dlg.FormShow();
+        dlg.open();
     }
     void add(const std::string& name) {
         dlg.edNewEntryClick();
@@ -60,7 +59,7 @@ TEST_F(Buddylist, ShowsTheFileSortedWithoutRegardToCase) {
 }
 
 TEST_F(Buddylist, MissingFileGivesAnEmptyListSilently) {
-    dlg.FormShow();
+    dlg.open();
     EXPECT_TRUE(dlg.entries().empty());
     EXPECT_TRUE(home.host.messages.empty());
 }
@@ -123,14 +122,14 @@ TEST_F(Buddylist, CancelWritesNothing) {
 }
 
 TEST_F(Buddylist, OkWithoutFileCreatesIt) {
-    dlg.FormShow();
+    dlg.open();
     add("Anna");
     EXPECT_TRUE(dlg.btnOKClick());
     EXPECT_EQ(home.dir.read("Buddies.txt"), "Anna\r\n");
 }
 
 TEST_F(Buddylist, FailedWriteIsReportedAndKeepsTheDialogOpen) {
-    dlg.FormShow();
+    dlg.open();
     add("Anna");
     home.dir.write("Buddies.txt/blocker", "");  // a directory where the file should go
     EXPECT_FALSE(dlg.btnOKClick());
@@ -145,21 +144,24 @@ TEST_F(Buddylist, FailedWriteIsReportedAndKeepsTheDialogOpen) {
 
 TEST_F(Buddylist, ObserverHearsEveryChange) {
     Recorder rec;
+    rec.dlg = &dlg;
     dlg.setObserver(&rec);
     show("Bert\r\n");
-    EXPECT_TRUE(rec.saw("entries"));
+    EXPECT_EQ(rec.calls, Lines{"changed"});
     rec.calls.clear();
     dlg.edNewEntryChange("x");
-    EXPECT_EQ(rec.calls, Lines{"controls"});
+    EXPECT_EQ(rec.calls, Lines{"changed"});
     rec.calls.clear();
+    dlg.edNewEntryChange("x");  // no change, no redraw
+    EXPECT_TRUE(rec.calls.empty());
     dlg.btnAddClick();
-    EXPECT_TRUE(rec.saw("entries") && rec.saw("controls"));
+    EXPECT_EQ(rec.calls, Lines{"changed"});
     rec.calls.clear();
     dlg.lbBuddiesClick(0);
-    EXPECT_TRUE(rec.saw("selection") && rec.saw("controls"));
+    EXPECT_EQ(rec.calls, Lines{"changed"});
     rec.calls.clear();
     dlg.btnRemoveClick();
-    EXPECT_TRUE(rec.saw("entries"));
+    EXPECT_EQ(rec.calls, Lines{"changed"});
     rec.calls.clear();
     dlg.btnOKClick();
     EXPECT_EQ(rec.calls, Lines{"closed ok"});

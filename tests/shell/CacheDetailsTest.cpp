@@ -44,7 +44,7 @@ TEST_F(CacheDetails, ShowsTheRecord) {
     dlg.record.CountryID = 79;
     dlg.record.HiddenDate = encodeDate(2006, 12, 1);
     dlg.foundDate = "24.12.2006";
-    dlg.show();
+    dlg.open();
     EXPECT_TRUE(dlg.foundLineVisible());
     EXPECT_EQ(dlg.foundLineText(), "Du hast diesen Cache gefunden");
     EXPECT_TRUE(dlg.foundDateVisible());
@@ -78,7 +78,7 @@ TEST_F(CacheDetails, FoundLines) {
     for (const auto& c : cases) {
         dlg.foundDate = c.found;
         dlg.captionText = c.caption;
-        dlg.show();
+        dlg.open();
         EXPECT_EQ(dlg.foundLineVisible(), c.lineVisible) << c.found;
         EXPECT_EQ(dlg.foundDateVisible(), c.dateVisible) << c.found;
         EXPECT_EQ(dlg.foundLineText(), c.line);
@@ -89,17 +89,17 @@ TEST_F(CacheDetails, FoundLines) {
 TEST_F(CacheDetails, UnknownPositionAndType) {
     dlg.record.Lat = 95;
     dlg.record.CacheType = "Cache In Trash Out Event";
-    dlg.show();
+    dlg.open();
     EXPECT_EQ(dlg.coordinatesText(), "unbekannt");
     EXPECT_EQ(dlg.typePicture(), -1);
     dlg.record.CacheType = "earthcache";
-    dlg.show();
+    dlg.open();
     EXPECT_EQ(dlg.typePicture(), 9);
 }
 
 TEST_F(CacheDetails, ShowButtonFindsTheDescriptionInASubdirectory) {
     home.dir.write("tour/GC1ABC_converted.html", "<html>");
-    dlg.show();
+    dlg.open();
     ASSERT_TRUE(dlg.showButtonVisible());
     EXPECT_EQ(dlg.convertedPath(), home.dir.file("tour/GC1ABC_converted.html"));
     dlg.showClick();
@@ -107,19 +107,19 @@ TEST_F(CacheDetails, ShowButtonFindsTheDescriptionInASubdirectory) {
     EXPECT_EQ(home.host.opened[0], dlg.convertedPath());
 
     home.dir.write("gc1abc_converted.html", "<html>");  // the output directory itself comes first
-    dlg.show();
+    dlg.open();
     EXPECT_EQ(dlg.convertedPath(), home.dir.file("gc1abc_converted.html"));
 
     dlg.directory = home.dir.file("elsewhere");
-    dlg.show();
+    dlg.open();
     EXPECT_FALSE(dlg.showButtonVisible());
 }
 
 TEST_F(CacheDetails, NotesButtonFollowsTheNote) {
-    dlg.show();
+    dlg.open();
     EXPECT_EQ(dlg.notesButton(), TfrmCacheDetails::NotesButton::NoNote);
     TfrmAddInfo notes(home.ctx(), "GC1ABC");
-    notes.show();
+    notes.open();
     ASSERT_TRUE(notes.save({"Stift mitnehmen"}));
     dlg.notesChanged();
     EXPECT_EQ(dlg.notesButton(), TfrmCacheDetails::NotesButton::NotePresent);
@@ -127,16 +127,16 @@ TEST_F(CacheDetails, NotesButtonFollowsTheNote) {
     dlg.notesChanged();
     EXPECT_EQ(dlg.notesButton(), TfrmCacheDetails::NotesButton::NoNote);
     dlg.notesAllowed = false;
-    dlg.show();
+    dlg.open();
     EXPECT_EQ(dlg.notesButton(), TfrmCacheDetails::NotesButton::Hidden);
 }
 
 TEST_F(CacheDetails, ResultsOfKeysAndButtons) {
-    dlg.show();
+    dlg.open();
     EXPECT_TRUE(dlg.keyPressed(TfrmCacheDetails::Key::Delete, false));
     EXPECT_EQ(dlg.result(), TfrmCacheDetails::Result::Closed);  // no remove button: Del just closes
     dlg.removeButtonVisible = true;
-    dlg.show();
+    dlg.open();
     EXPECT_FALSE(dlg.keyPressed(TfrmCacheDetails::Key::Delete, true));
     EXPECT_TRUE(dlg.keyPressed(TfrmCacheDetails::Key::Delete, false));
     EXPECT_EQ(dlg.result(), TfrmCacheDetails::Result::Remove);

@@ -16,12 +16,12 @@ class CountingStage : public BatchStage {
 public:
     void runUnattended() override {
         ++runs;
-        state = 2;
+        state = RunState::ClosedAfterRun;
     }
-    int runState() const override { return state; }
-    void resetRunState() override { state = 0; }
+    RunState runState() const override { return state; }
+    void resetRunState() override { state = RunState::NotRun; }
     int runs = 0;
-    int state = 0;
+    RunState state = RunState::NotRun;
 };
 
 class NoTimer : public TBatch::Observer {
@@ -34,16 +34,16 @@ TEST(LoadHTMLStage, EmptyWorkListStopsTheBatchAfterTheLoader) {
     home.dir.write("WPList.txt", "");
     home.ctx().settings.ShowMessages = true;
     TfrmLoadHTML window(home.ctx());
-    LoadHTMLBatchStage loader(window);
+    DialogBatchStage loader = loaderBatchStage(window);
     CountingStage generator, index;
     NoTimer timer;
     TBatch batch(home.ctx(), home.host, {&loader, &generator, &index}, timer);
     batch.mnuBatchClick();
     batch.BatchTimerTimer();
 
-    EXPECT_EQ(loader.runState(), 2);
+    EXPECT_EQ(loader.runState(), RunState::ClosedAfterRun);
     EXPECT_TRUE(loader.endedWithError());
-    EXPECT_TRUE(window.closed());
+    EXPECT_TRUE(!window.isOpen());
     EXPECT_EQ(batch.step(), TBatch::Finished);
     EXPECT_EQ(generator.runs, 0);
     ASSERT_EQ(home.host.messages.size(), 2u);
@@ -59,15 +59,15 @@ TEST(LoadHTMLStage, RunWithoutFailureLetsTheBatchGoOn) {
     home.dir.write("GC1.html", "x");
     home.dir.write("gc2.html", "x");
     TfrmLoadHTML window(home.ctx());
-    LoadHTMLBatchStage loader(window);
+    DialogBatchStage loader = loaderBatchStage(window);
     loader.runUnattended();
-    EXPECT_EQ(loader.runState(), 2);
+    EXPECT_EQ(loader.runState(), RunState::ClosedAfterRun);
     EXPECT_FALSE(loader.endedWithError());
     EXPECT_EQ(window.statistics().present, 2);
-    EXPECT_FALSE(window.autoLoad());
+    EXPECT_FALSE(window.unattended());
     EXPECT_TRUE(home.host.messages.empty());
     loader.resetRunState();
-    EXPECT_EQ(loader.runState(), 0);
+    EXPECT_EQ(loader.runState(), RunState::NotRun);
 }
 
 TEST(LoadHTMLStage, DownloadWindowShowsTheProtocolOfAStandAloneDownload) {
@@ -85,7 +85,7 @@ TEST(LoadHTMLStage, DownloadWindowShowsTheProtocolOfAStandAloneDownload) {
     EXPECT_FALSE(getBinaryToFile(home.ctx(), quiet.client(), "http://127.0.0.1:1/gc_germany.txt", target,
                                  false, &window.view()));
     window.close();
-    EXPECT_TRUE(quiet.closed());
+    EXPECT_TRUE(!quiet.isOpen());
     EXPECT_FALSE(fileExists(target));
     ASSERT_EQ(quiet.protocolLines().size(), 2u);
     EXPECT_EQ(quiet.protocolLines()[0], "Ladevorgang gestartet um 21.04.05");

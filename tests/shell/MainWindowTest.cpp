@@ -27,6 +27,43 @@ TEST(CommandTable, HandlersAreUniqueAndToolbarItemsHavePictures) {
     }
 }
 
+TEST(CommandTable, GroupsStartWhereTheMenusAndTheToolbarHaveTheirSeparators) {
+    std::set<Cmd> menuStarts, toolbarEnds;
+    for (const auto& c : kCommands) {
+        if (c.menuGroupStart) menuStarts.insert(c.id);
+        if (c.toolbarGroupEnd) toolbarEnds.insert(c.id);
+        // A toolbar group can only end at a button.
+        if (c.toolbarGroupEnd) {
+            EXPECT_TRUE(c.toolbar) << c.handler;
+        }
+    }
+    EXPECT_EQ(menuStarts, (std::set<Cmd>{Cmd::Export, Cmd::Beenden, Cmd::ImportGPX, Cmd::Distance,
+                                         Cmd::RouteCaches, Cmd::CheckForUpdate}));
+    EXPECT_EQ(toolbarEnds, (std::set<Cmd>{Cmd::Suitcase, Cmd::UpdateMainWindow, Cmd::EditCache, Cmd::LoadHTML,
+                                          Cmd::IndexPage}));
+}
+
+TEST(CommandTable, ACommandRunsItsHandlerAndWithoutOneStaysDisabled) {
+    int runs = 0;
+    CommandTable table{{Cmd::Rot13, [&runs] { ++runs; }}, {Cmd::About, nullptr}};
+    EXPECT_TRUE(table.enabled(Cmd::Rot13));
+    EXPECT_TRUE(table.run(Cmd::Rot13));
+    EXPECT_EQ(runs, 1);
+    EXPECT_FALSE(table.enabled(Cmd::About));  // an empty handler counts as none
+    EXPECT_FALSE(table.run(Cmd::About));
+    EXPECT_FALSE(table.run(Cmd::Utm));
+    table.add(Cmd::Utm, [&runs] { runs += 10; });
+    EXPECT_TRUE(table.run(Cmd::Utm));
+    EXPECT_EQ(runs, 11);
+}
+
+TEST(QuickInfoFilter, PastedTextKeepsWhatTypedKeysWouldInsert) {
+    EXPECT_EQ(QuickInfo::filterText("gc1a2b"), "GC1A2B");
+    EXPECT_EQ(QuickInfo::filterText(" GC-1A 2B\t\r\n"), "GC1A2B");
+    EXPECT_EQ(QuickInfo::filterText("\b\xE4x"), "X");  // backspace and letters beyond ASCII are dropped
+    EXPECT_EQ(QuickInfo::filterText(""), "");
+}
+
 class MainWindowModel : public ::testing::Test {
 protected:
     test::TestHome home;

@@ -7,6 +7,7 @@
 #include "listing/LoadURL.h"
 #include "shell/UpdateCheck.h"
 #include "sim/SimFixture.h"
+#include "support/SimSuite.h"
 #include "support/TestHome.h"
 
 namespace vellora {
@@ -60,28 +61,22 @@ TEST(UpdateCheckKey, DateKeyIsYearMonthDay) {
     for (const auto& c : cases) EXPECT_EQ(versionDateKey(c.date), c.key) << c.date;
 }
 
-class UpdateCheck : public ::testing::Test {
+sim::SimFixture::Options updateCheckWorld() {
+    sim::SimFixture::Options o;
+    o.caches = 20;
+    return o;
+}
+
+class UpdateCheck : public ::vellora::test::SimSuite<UpdateCheck, updateCheckWorld> {
 protected:
-    static void SetUpTestSuite() {
-        sim::SimFixture::Options o;
-        o.caches = 20;
-        sim_ = new sim::SimFixture(o);
-    }
-    static void TearDownTestSuite() {
-        delete sim_;
-        sim_ = nullptr;
-    }
     void SetUp() override {
-        sim_->clearRequests();
-        sim_->clearFaults();
-        sim_->server().setVersion("V5.0.1", "13.12.2006");
-        sim_->applyTo(home.ctx());
+        SimSuite::SetUp();
+        sim().server().setVersion("V5.0.1", "13.12.2006");
+        sim().applyTo(home.ctx());
     }
 
-    static sim::SimFixture* sim_;
     TestHome home;
 };
-sim::SimFixture* UpdateCheck::sim_ = nullptr;
 
 TEST_F(UpdateCheck, ThreeOutcomes) {
     struct Case {
@@ -108,7 +103,7 @@ TEST_F(UpdateCheck, ThreeOutcomes) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.version + " " + c.date);
         home.host.messages.clear();
-        sim_->server().setVersion(c.version, c.date);
+        sim().server().setVersion(c.version, c.date);
         EXPECT_EQ(CheckForUpdate(home.ctx()), c.result);
         ASSERT_EQ(home.host.messages.size(), 1u);
         EXPECT_EQ(home.host.messages[0].kind, c.kind);
@@ -117,14 +112,14 @@ TEST_F(UpdateCheck, ThreeOutcomes) {
         // The version file stays in the working directory.
         EXPECT_EQ(home.dir.read("velloraversion.txt"), c.version + "\r\n" + c.date + "\r\n");
     }
-    const auto requests = sim_->requestsTo("/velloraversion.txt");
+    const auto requests = sim().requestsTo("/velloraversion.txt");
     ASSERT_EQ(requests.size(), std::size(cases));
     EXPECT_EQ(requests[0].userAgent, "Mozilla/6.0 (compatible; Indy Library)");
 }
 
 TEST_F(UpdateCheck, DownloadWindowShowsTheTask) {
     RecordingLoadWindow window;
-    sim_->server().setVersion("V5.0.2", "05.01.2007");
+    sim().server().setVersion("V5.0.2", "05.01.2007");
     EXPECT_EQ(CheckForUpdate(home.ctx(), &window), UpdateCheckResult::Outdated);
     EXPECT_EQ(window.opened, (std::vector<std::string>{"Updateverf\xFCgbarkeit|Pr\xFC"
                                                        "fe Updateverf\xFCgbarkeit...|abort"}));
@@ -144,19 +139,19 @@ TEST_F(UpdateCheck, FailuresEndWithOneErrorAfterTheDownloadsOwn) {
                   "fung hinterlegt.\r\n(Men\xFC: Datei / Grundeinstellungen / Proxy / URL f\xFCr "
                   "Updateverf\xFCgbarkeit)\r\n\r\nDie Updatepr\xFC"
                   "fung kann nicht durchgef\xFChrt werden."}));
-    EXPECT_TRUE(sim_->requests().empty());
+    EXPECT_TRUE(sim().requests().empty());
 
     // A file of one line (the stand-in's style sheet has exactly one).
     home.host.messages.clear();
-    home.ctx().settings.UpdateURL = sim_->baseUrl() + "/css/main.css";
+    home.ctx().settings.UpdateURL = sim().baseUrl() + "/css/main.css";
     EXPECT_EQ(CheckForUpdate(home.ctx()), UpdateCheckResult::Failed);
     EXPECT_EQ(home.host.textsOf(MsgKind::Error), (std::vector<std::string>{kCannotCheck}));
 
     // Failed transfers: the download's message, then the check's.
-    sim_->applyTo(home.ctx());
+    sim().applyTo(home.ctx());
     for (const FaultKind kind : {FaultKind::NotFound, FaultKind::Close, FaultKind::Empty}) {
         home.host.messages.clear();
-        sim_->addFault("/velloraversion.txt", kind, 1);
+        sim().addFault("/velloraversion.txt", kind, 1);
         EXPECT_EQ(CheckForUpdate(home.ctx()), UpdateCheckResult::Failed);
         const auto errors = home.host.textsOf(MsgKind::Error);
         ASSERT_FALSE(errors.empty());
@@ -166,7 +161,7 @@ TEST_F(UpdateCheck, FailuresEndWithOneErrorAfterTheDownloadsOwn) {
         } else {
             ASSERT_EQ(errors.size(), 2u);
             EXPECT_EQ(errors[0].rfind("Folgende Ladeoperation vom Internet ist fehlgeschlagen:\r\nQuelle: " +
-                                          sim_->baseUrl() + "/velloraversion.txt\r\n",
+                                          sim().baseUrl() + "/velloraversion.txt\r\n",
                                       0),
                       0u);
         }
@@ -175,9 +170,9 @@ TEST_F(UpdateCheck, FailuresEndWithOneErrorAfterTheDownloadsOwn) {
 
 TEST_F(UpdateCheck, ProxySettingIsUsed) {
     home.ctx().settings.UseProxy = true;
-    home.ctx().settings.ProxyServer = "127.0.0.1:" + std::to_string(sim_->server().port());
+    home.ctx().settings.ProxyServer = "127.0.0.1:" + std::to_string(sim().server().port());
     EXPECT_EQ(CheckForUpdate(home.ctx()), UpdateCheckResult::Current);
-    const auto requests = sim_->requestsTo("/velloraversion.txt");
+    const auto requests = sim().requestsTo("/velloraversion.txt");
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_TRUE(requests[0].absoluteForm);
 }

@@ -9,6 +9,7 @@
 #include "SimTestSupport.h"
 #include "core/DateUtil.h"
 #include "core/Koord.h"
+#include "support/SimSuite.h"
 
 namespace vellora::sim {
 namespace {
@@ -193,27 +194,22 @@ std::vector<ZipMember> unzip(std::string_view zip) {
     return out;
 }
 
-class CacheDbServer : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        SimFixture::Options o;
-        o.seed = 21;
-        o.caches = 1500;
-        sim_ = new SimFixture(o);
-    }
-    static void TearDownTestSuite() {
-        delete sim_;
-        sim_ = nullptr;
-    }
-    void SetUp() override { client_ = test::clientFor(*sim_); }
+SimFixture::Options cacheDbServerWorld() {
+    SimFixture::Options o;
+    o.seed = 21;
+    o.caches = 1500;
+    return o;
+}
 
-    static SimFixture* sim_;
+class CacheDbServer : public ::vellora::test::SimSuite<CacheDbServer, cacheDbServerWorld> {
+protected:
+    void SetUp() override { client_ = test::clientFor(sim()); }
+
     std::unique_ptr<httplib::Client> client_;
 };
-SimFixture* CacheDbServer::sim_ = nullptr;
 
 TEST_F(CacheDbServer, CountryFilesAndZipsGiveTheWorldsCaches) {
-    const World& w = sim_->world();
+    const World& w = sim().world();
     ASSERT_EQ(w.countries().count(), 27);
     int incomplete = 0, crlf = 0, tabs = 0, overlong = 0, total = 0;
     for (int e = 0; e < w.countries().count(); ++e) {
@@ -256,7 +252,7 @@ TEST_F(CacheDbServer, FileNamesCompareWithoutCaseAndUnknownOnesAreMissing) {
 }
 
 TEST_F(CacheDbServer, ArchiveListNamesTheArchivedCaches) {
-    const World& w = sim_->world();
+    const World& w = sim().world();
     const std::string list = test::fetch(*client_, "/velloralist.php");
     std::vector<std::string> waypoints;
     std::size_t start = 0;
@@ -278,7 +274,7 @@ TEST_F(CacheDbServer, VersionFileCanBeSetThroughTheControlEndpoint) {
     EXPECT_EQ(test::fetch(*client_, "/velloraversion.txt"), "V5.0.1\r\n13.12.2006\r\n");
     test::fetch(*client_, "/_control/version?text=V5.0.2&date=05.01.2007");
     EXPECT_EQ(test::fetch(*client_, "/velloraversion.txt"), "V5.0.2\r\n05.01.2007\r\n");
-    sim_->server().setVersion("V5.0.1", "13.12.2006");
+    sim().server().setVersion("V5.0.1", "13.12.2006");
     EXPECT_EQ(test::fetch(*client_, "/velloraversion.txt"), "V5.0.1\r\n13.12.2006\r\n");
 }
 

@@ -4,6 +4,7 @@
 #include "SimTestSupport.h"
 #include "core/DateUtil.h"
 #include "sim/SitePages.h"
+#include "support/SimSuite.h"
 
 namespace vellora::sim {
 namespace {
@@ -131,27 +132,22 @@ std::optional<TDateTime> listingDate(const std::string& text, TDateTime today) {
     return std::nullopt;
 }
 
-class Finds : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        SimFixture::Options o;
-        o.seed = 9;
-        o.caches = 600;
-        sim_ = new SimFixture(o);
-    }
-    static void TearDownTestSuite() {
-        delete sim_;
-        sim_ = nullptr;
-    }
-    void SetUp() override { client_ = test::clientFor(*sim_); }
+SimFixture::Options findsWorld() {
+    SimFixture::Options o;
+    o.seed = 9;
+    o.caches = 600;
+    return o;
+}
 
-    static SimFixture* sim_;
+class Finds : public ::vellora::test::SimSuite<Finds, findsWorld> {
+protected:
+    void SetUp() override { client_ = test::clientFor(sim()); }
+
     std::unique_ptr<httplib::Client> client_;
 };
-SimFixture* Finds::sim_ = nullptr;
 
 TEST_F(Finds, PagesWalkAllFindsNewestFirst) {
-    const World& w = sim_->world();
+    const World& w = sim().world();
     struct Case {
         std::string name;
         int pages;
@@ -204,7 +200,7 @@ TEST_F(Finds, PagesWalkAllFindsNewestFirst) {
 }
 
 TEST_F(Finds, DatesComeInEveryFormTheLoaderReads) {
-    const World& w = sim_->world();
+    const World& w = sim().world();
     std::string forms;
     std::vector<Find> finds;
     for (const char* user : {"Tester 120", "Eule 80", "Vuva", "Quirl 60", "Moosbart 90"})
@@ -222,7 +218,7 @@ TEST_F(Finds, DatesComeInEveryFormTheLoaderReads) {
 }
 
 TEST_F(Finds, LongWaypointsAreCutToSixCharactersInTheRows) {
-    const World& w = sim_->world();
+    const World& w = sim().world();
     int longOnes = 0;
     const std::string name = "Sammler 600";
     for (const auto& f : w.finds(name)) longOnes += w.waypoint(f.cache).size() > 6;

@@ -9,6 +9,7 @@
 #include "core/DateUtil.h"
 #include "core/StrUnit.h"
 #include "sim/SitePages.h"
+#include "support/SimSuite.h"
 
 namespace vellora::sim {
 namespace {
@@ -140,32 +141,41 @@ std::string onPage(const CacheDetails& d, const std::string& text) {
     return d.utf8Text ? toRepairableUtf8(text) : text;
 }
 
-class ListingSite : public ::testing::Test {
+SimFixture::Options listingSiteWorld() {
+    SimFixture::Options o;
+    o.seed = 3;
+    o.caches = 400;
+    return o;
+}
+
+class ListingSite : public ::vellora::test::SimSuite<ListingSite, listingSiteWorld> {
 protected:
-    static void SetUpTestSuite() {
-        SimFixture::Options o;
-        o.seed = 3;
-        o.caches = 400;
-        sim_ = new SimFixture(o);
-    }
-    static void TearDownTestSuite() {
-        delete sim_;
-        sim_ = nullptr;
-    }
-    void SetUp() override { client_ = test::clientFor(*sim_); }
+    void SetUp() override { client_ = test::clientFor(sim()); }
 
     std::string page(int i, const char* extra = "&Submit6=Find&log=y") {
-        return test::fetch(*client_, "/seek/cache_details.aspx?wp=" + sim_->world().waypoint(i) + extra);
+        return test::fetch(*client_, "/seek/cache_details.aspx?wp=" + sim().world().waypoint(i) + extra);
     }
 
-    static SimFixture* sim_;
     std::unique_ptr<httplib::Client> client_;
 };
-SimFixture* ListingSite::sim_ = nullptr;
+
+// Even a small world shows every log icon of the extractor's table somewhere on its pages.
+TEST_F(ListingSite, TheFirstFortyPagesCarryEveryLogIcon) {
+    std::set<std::string> missing;
+    for (int t = 0; t < kLogTypeCount; ++t) missing.insert(logIconFile(static_cast<LogType>(t)));
+    for (int i = 0; i < 40; ++i) {
+        const std::string html = page(i);
+        std::erase_if(
+            missing, [&html](const std::string& icon) { return html.find("/" + icon) != std::string::npos; });
+    }
+    std::string names;
+    for (const auto& icon : missing) names += icon + " ";
+    EXPECT_TRUE(missing.empty()) << names;
+}
 
 TEST_F(ListingSite, EveryPageHasTheFieldsTheExtractorReads) {
-    const World& w = sim_->world();
-    const std::string base = sim_->baseUrl();
+    const World& w = sim().world();
+    const std::string base = sim().baseUrl();
     std::map<std::string, int> iconCounts;
     int nestedShort = 0;
     int utf8Pages = 0, apostropheIds = 0, withWaypoints = 0, withBugs = 0, withImages = 0, errorTexts = 0;
@@ -311,10 +321,10 @@ TEST_F(ListingSite, EveryPageHasTheFieldsTheExtractorReads) {
         const auto images = fieldOf(fields, "IMAGES");
         EXPECT_EQ(images.has_value(), !d.images.empty());
         if (images) {
-            const auto entries = imageEntries(*images, sim_->services().imageHost);
+            const auto entries = imageEntries(*images, sim().services().imageHost);
             ASSERT_EQ(entries.size(), d.images.size());
             for (std::size_t k = 0; k < entries.size(); ++k) {
-                EXPECT_EQ(entries[k].url, sim_->services().imageHost + "/cache/" + d.images[k].file);
+                EXPECT_EQ(entries[k].url, sim().services().imageHost + "/cache/" + d.images[k].file);
                 EXPECT_EQ(entries[k].title, onPage(d, htmlEscape(d.images[k].title)));
                 EXPECT_EQ(entries[k].description, onPage(d, htmlEscape(d.images[k].description)));
             }
@@ -335,8 +345,8 @@ TEST_F(ListingSite, EveryPageHasTheFieldsTheExtractorReads) {
 }
 
 TEST_F(ListingSite, ImagesOfThePagesExistWithTheirSizes) {
-    const World& w = sim_->world();
-    const std::string base = sim_->baseUrl();
+    const World& w = sim().world();
+    const std::string base = sim().baseUrl();
     int images = 0, remote = 0;
     for (int i = 0; i < w.size() && (images < 25 || remote < 5); ++i) {
         const CacheDetails d = w.details(i);
@@ -380,14 +390,14 @@ TEST_F(ListingSite, UnknownWaypointLeadsToTheErrorPage) {
     ASSERT_TRUE(res);
     EXPECT_EQ(res->status, 302);
     const std::string location = res->get_header_value("Location");
-    EXPECT_EQ(location.rfind(sim_->baseUrl() + "/error/error.aspx", 0), 0u) << location;
-    const std::string error = test::fetch(*client_, location.substr(sim_->baseUrl().size()));
+    EXPECT_EQ(location.rfind(sim().baseUrl() + "/error/error.aspx", 0), 0u) << location;
+    const std::string error = test::fetch(*client_, location.substr(sim().baseUrl().size()));
     EXPECT_NE(error.find("error"), std::string::npos);
     EXPECT_TRUE(spanFields(error).empty());
 }
 
 TEST_F(ListingSite, PrinterFriendlyPageRatesWithTextStarsAndShortLogListWithoutLogY) {
-    const World& w = sim_->world();
+    const World& w = sim().world();
     int checked = 0;
     for (int i = 0; i < w.size() && checked < 40; ++i) {
         const CacheDetails d = w.details(i);

@@ -5,6 +5,7 @@
 #include <cctype>
 
 #include "SimTestSupport.h"
+#include "support/SimSuite.h"
 
 namespace vellora::sim {
 namespace {
@@ -33,29 +34,22 @@ bool isWord(char c) {
     return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
 }
 
-class MapServices : public ::testing::Test {
+class MapServices : public ::vellora::test::SimSuite<MapServices> {
 protected:
-    static void SetUpTestSuite() { sim_ = new SimFixture(); }
-    static void TearDownTestSuite() {
-        delete sim_;
-        sim_ = nullptr;
-    }
-    void SetUp() override { client_ = test::clientFor(*sim_); }
+    void SetUp() override { client_ = test::clientFor(sim()); }
 
     // GET of a full address on the fixture.
     std::string get(const std::string& url) {
-        const std::string base = sim_->baseUrl();
+        const std::string base = sim().baseUrl();
         EXPECT_EQ(url.rfind(base, 0), 0u) << url;
         return test::fetch(*client_, url.substr(base.size()));
     }
 
-    static SimFixture* sim_;
     std::unique_ptr<httplib::Client> client_;
 };
-SimFixture* MapServices::sim_ = nullptr;
 
 TEST_F(MapServices, MultiMapPageNamesItsImageInTheInputTag) {
-    const std::string host = sim_->services().multiMap;
+    const std::string host = sim().services().multiMap;
     const std::string page = get(host + "/map/browse.cgi?lat=49.51234&lon=10.75&scale=500000&icon=x");
     std::string url;
     for (std::string line : linesOf(page)) {
@@ -76,7 +70,7 @@ TEST_F(MapServices, MultiMapPageNamesItsImageInTheInputTag) {
 }
 
 TEST_F(MapServices, MapPointAnswersAnImageOfTheAskedSize) {
-    const std::string host = sim_->services().mapPoint;
+    const std::string host = sim().services().mapPoint;
     for (const char* size : {"300,220", "400,300", "570,435"}) {
         const auto img = test::decodeGif(
             get(host + "/pub/agent.dll?qscr=mrdt&CenP=49.51234,10.75&Lang=EUR0407&Alti=10&Size=" + size +
@@ -87,7 +81,7 @@ TEST_F(MapServices, MapPointAnswersAnImageOfTheAskedSize) {
 }
 
 TEST_F(MapServices, StadtplandienstHandsOutASessionAndTiles) {
-    const std::string host = sim_->services().stadtplandienst;
+    const std::string host = sim().services().stadtplandienst;
     std::string sid;
     for (const std::string& line : linesOf(get(host + "/home.asp"))) {
         const auto p = line.find("sid=");
@@ -139,7 +133,7 @@ TEST_F(MapServices, StadtplandienstHandsOutASessionAndTiles) {
 }
 
 TEST_F(MapServices, MapQuestFormLeadsToTheImageAddress) {
-    const std::string host = sim_->services().mapQuest;
+    const std::string host = sim().services().mapQuest;
     const std::string page =
         get(host + "/mq/maps/latlong.do?latLongType=decimal&txtLatitude=49.51234&txtLongitude=10.75");
     std::vector<std::string> kept;

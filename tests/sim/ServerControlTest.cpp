@@ -12,6 +12,7 @@
 #include "core/FileUtil.h"
 #include "core/IniFile.h"
 #include "core/RunContext.h"
+#include "support/SimSuite.h"
 #include "support/TestHome.h"
 
 extern char** environ;
@@ -19,29 +20,24 @@ extern char** environ;
 namespace vellora::sim {
 namespace {
 
-class ServerControl : public ::testing::Test {
+SimFixture::Options serverControlWorld() {
+    SimFixture::Options o;
+    o.caches = 200;
+    return o;
+}
+
+class ServerControl : public ::vellora::test::SimSuite<ServerControl, serverControlWorld> {
 protected:
-    static void SetUpTestSuite() {
-        SimFixture::Options o;
-        o.caches = 200;
-        sim_ = new SimFixture(o);
-    }
-    static void TearDownTestSuite() {
-        delete sim_;
-        sim_ = nullptr;
-    }
     void SetUp() override {
-        sim_->clearFaults();
-        sim_->clearRequests();
-        client_ = test::clientFor(*sim_);
-        listing_ = "/seek/cache_details.aspx?wp=" + sim_->world().waypoint(7) + "&Submit6=Find&log=y";
+        sim().clearFaults();
+        sim().clearRequests();
+        client_ = test::clientFor(sim());
+        listing_ = "/seek/cache_details.aspx?wp=" + sim().world().waypoint(7) + "&Submit6=Find&log=y";
     }
 
-    static SimFixture* sim_;
     std::unique_ptr<httplib::Client> client_;
     std::string listing_;
 };
-SimFixture* ServerControl::sim_ = nullptr;
 
 TEST_F(ServerControl, FaultsHitTheirPathForTheGivenNumberOfRequests) {
     const std::string good = test::fetch(*client_, listing_);
@@ -54,7 +50,7 @@ TEST_F(ServerControl, FaultsHitTheirPathForTheGivenNumberOfRequests) {
                           Case{FaultKind::Empty, 200, false}, Case{FaultKind::Close, 0, false},
                           Case{FaultKind::Slow, 200, true}, Case{FaultKind::Delay, 200, true}}) {
         SCOPED_TRACE(faultKindName(c.kind));
-        sim_->addFault("/seek/cache_details.aspx", c.kind, 1, 200);
+        sim().addFault("/seek/cache_details.aspx", c.kind, 1, 200);
         auto res = client_->Get(listing_.c_str());
         if (c.status == 0) {
             EXPECT_FALSE(res);
@@ -68,21 +64,21 @@ TEST_F(ServerControl, FaultsHitTheirPathForTheGivenNumberOfRequests) {
         }
         // Used up: the next request is answered normally.
         EXPECT_EQ(test::fetch(*client_, listing_), good);
-        const auto log = sim_->requests();
+        const auto log = sim().requests();
         ASSERT_GE(log.size(), 2u);
         EXPECT_EQ(log[log.size() - 2].fault, faultKindName(c.kind));
         EXPECT_EQ(log.back().fault, "");
     }
     // Another path is not hit; a query filter narrows the rule.
-    sim_->addFault("/img/", FaultKind::NotFound);
+    sim().addFault("/img/", FaultKind::NotFound);
     EXPECT_EQ(test::fetch(*client_, listing_), good);
     FaultRule rule;
     rule.path = "/seek/cache_details.aspx";
-    rule.query = "wp=" + sim_->world().waypoint(8);
+    rule.query = "wp=" + sim().world().waypoint(8);
     rule.kind = FaultKind::ServerError;
-    sim_->server().addFault(rule);
+    sim().server().addFault(rule);
     EXPECT_EQ(test::fetch(*client_, listing_), good);
-    auto other = client_->Get(("/seek/cache_details.aspx?wp=" + sim_->world().waypoint(8)).c_str());
+    auto other = client_->Get(("/seek/cache_details.aspx?wp=" + sim().world().waypoint(8)).c_str());
     ASSERT_TRUE(other);
     EXPECT_EQ(other->status, 500);
 }
@@ -104,16 +100,16 @@ TEST_F(ServerControl, ControlEndpointSetsFaultsAndShowsTheLog) {
     test::fetch(*client_, "/velloralist.php");
 
     const std::string log = test::fetch(*client_, "/_control/log");
-    EXPECT_EQ(log, "GET\t/velloraversion.txt\t500\t500\t127.0.0.1:" + std::to_string(sim_->server().port()) +
+    EXPECT_EQ(log, "GET\t/velloraversion.txt\t500\t500\t127.0.0.1:" + std::to_string(sim().server().port()) +
                        "\tdirect\n"
                        "GET\t/velloraversion.txt\t500\t500\t127.0.0.1:" +
-                       std::to_string(sim_->server().port()) +
+                       std::to_string(sim().server().port()) +
                        "\tdirect\n"
                        "GET\t/velloraversion.txt\t200\t-\t127.0.0.1:" +
-                       std::to_string(sim_->server().port()) +
+                       std::to_string(sim().server().port()) +
                        "\tdirect\n"
                        "GET\t/velloralist.php\t200\t-\t127.0.0.1:" +
-                       std::to_string(sim_->server().port()) + "\tdirect\n");
+                       std::to_string(sim().server().port()) + "\tdirect\n");
     test::fetch(*client_, "/_control/log/clear");
     EXPECT_EQ(test::fetch(*client_, "/_control/log"), "");
 }
@@ -124,7 +120,7 @@ TEST_F(ServerControl, RequestLogKeepsWhatTestsAskAbout) {
                              "__EVENTTARGET=ResultsPager:_ctl12&__EVENTARGUMENT=&__VIEWSTATE=xyz",
                              "application/x-www-form-urlencoded");
     ASSERT_TRUE(res);
-    const auto log = sim_->requestsTo("/seek/nearest.aspx");
+    const auto log = sim().requestsTo("/seek/nearest.aspx");
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0].method, "POST");
     EXPECT_EQ(log[0].query, "ul=Eule+45&submit4=Find");
@@ -136,14 +132,14 @@ TEST_F(ServerControl, RequestLogKeepsWhatTestsAskAbout) {
 
 TEST_F(ServerControl, ProxyModeAnswersAbsoluteFormAndNamesTheAskedHost) {
     httplib::Client viaProxy("listing.test", 80);
-    viaProxy.set_proxy("127.0.0.1", sim_->server().port());
+    viaProxy.set_proxy("127.0.0.1", sim().server().port());
     viaProxy.set_url_encode(false);
     auto res = viaProxy.Get(listing_.c_str());
     ASSERT_TRUE(res);
     ASSERT_EQ(res->status, 200);
     EXPECT_NE(res->body.find("http://listing.test/images/"), std::string::npos);
     EXPECT_EQ(res->body.find("127.0.0.1"), std::string::npos);
-    const auto log = sim_->requests();
+    const auto log = sim().requests();
     ASSERT_EQ(log.size(), 1u);
     EXPECT_TRUE(log[0].absoluteForm);
     EXPECT_EQ(log[0].host, "listing.test");
@@ -151,7 +147,7 @@ TEST_F(ServerControl, ProxyModeAnswersAbsoluteFormAndNamesTheAskedHost) {
 
     // Services on host names of their own reach the same server through the proxy.
     httplib::Client mapPoint("www.mappoint.test", 80);
-    mapPoint.set_proxy("127.0.0.1", sim_->server().port());
+    mapPoint.set_proxy("127.0.0.1", sim().server().port());
     auto img = mapPoint.Get("/pub/agent.dll?CenP=49.5,10.75&Alti=3&Size=300,220");
     ASSERT_TRUE(img);
     EXPECT_TRUE(test::decodeGif(img->body));
@@ -163,7 +159,7 @@ TEST_F(ServerControl, SmallerPagesAnswerAndUnknownPathsDoNot) {
         int status;
         const char* contains;
     };
-    const std::string wp = sim_->world().waypoint(3);
+    const std::string wp = sim().world().waypoint(3);
     const Case cases[] = {
         {"/", 200, "cache_details.aspx?wp="},
         {"/cachedb/", 200, "gc_germany.txt.zip"},
@@ -171,7 +167,7 @@ TEST_F(ServerControl, SmallerPagesAnswerAndUnknownPathsDoNot) {
          "map.adp?latlongtype=decimal&latitude=49.500&longitude=10.750&zoom=6&style=RARE&size=medium",
          200, "/mapquest/mq/mapgen.gif?"},
         {"/mapview/?lat=49.5&lng=10.75", 200, "<img src="},
-        {"/seek/cache_details.aspx?guid=" + sim_->world().cacheGuid(3), 200, wp.c_str()},
+        {"/seek/cache_details.aspx?guid=" + sim().world().cacheGuid(3), 200, wp.c_str()},
         {"/profile/?guid=x", 200, "</html>"},
         {"/css/main.css", 200, "body"},
         {"/nothing/here", 404, "Not Found"},

@@ -8,11 +8,10 @@ using vellora::Rot13DialogModel;
 
 namespace {
 
-class Rot13Dialog : public ::testing::Test {
+class Rot13Dialog : public ::testing::Test, public vellora::DialogModel::Observer {
 protected:
-    Rot13Dialog() {
-        model.onTextChanged = [this] { ++changes; };
-    }
+    Rot13Dialog() { model.setObserver(this); }
+    void modelChanged() override { ++changes; }
 
     Rot13DialogModel model;
     int changes = 0;

@@ -14,17 +14,17 @@ namespace {
 using Log = std::vector<std::string>;
 
 struct Stage : BatchStage {
-    Stage(std::string name, Log& log) : name(std::move(name)), log(log) {}
+    Stage(std::string stageName, Log& events) : name(std::move(stageName)), log(events) {}
     void runUnattended() override {
         log.push_back("open " + name + (runner && runner->timer().isActive() ? " (timer active!)" : ""));
-        state = 2;
+        state = RunState::ClosedAfterRun;
     }
-    int runState() const override { return state; }
-    void resetRunState() override { state = 0; }
+    RunState runState() const override { return state; }
+    void resetRunState() override { state = RunState::NotRun; }
     std::string name;
     Log& log;
     const BatchRunner* runner = nullptr;
-    int state = 0;
+    RunState state = RunState::NotRun;
 };
 
 class BatchRunnerTest : public ::testing::Test {

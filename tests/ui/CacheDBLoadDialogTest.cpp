@@ -66,7 +66,7 @@ protected:
 };
 
 TEST_F(CacheDBViews, PrimaryDownloadShowsItsBytesThenTheConversionCountsItsLines) {
-    sim_->addFault("/cachedb/gc_germany.txt.zip", sim::FaultKind::Slow, 1, 1500);
+    sim().addFault("/cachedb/gc_germany.txt.zip", sim::FaultKind::Slow, 1, 1500);
     struct {
         bool visible = false, abortUsable = false;
         QString subTask;
@@ -180,7 +180,7 @@ TEST_F(CacheDBViews, MergeAsksForTheNearestNewCacheAndShowsItOverTheProgressWind
 }
 
 TEST_F(CacheDBViews, AbortOfASlowDownloadEndsTheCommandWithoutConverting) {
-    sim_->addFault("/cachedb/gc_germany.txt.zip", sim::FaultKind::Slow, 1, 6000);
+    sim().addFault("/cachedb/gc_germany.txt.zip", sim::FaultKind::Slow, 1, 6000);
     bool abortUsable = false;
     QTimer::singleShot(500, [&] {
         abortUsable = load().abortButton()->isVisible() && load().abortButton()->isEnabled();
@@ -216,7 +216,7 @@ TEST_F(CacheDBViews, AdditionalDownloadsRunWithoutAbortButtonAndSumUp) {
         }
     });
     poll.start(5);
-    sim_->addFault("/cachedb/gc_austria.txt.zip", sim::FaultKind::Slow, 1, 300);
+    sim().addFault("/cachedb/gc_austria.txt.zip", sim::FaultKind::Slow, 1, 300);
     imports->readAdditionalCacheDBs();
     poll.stop();
 
@@ -233,7 +233,7 @@ TEST_F(CacheDBViews, AdditionalDownloadsRunWithoutAbortButtonAndSumUp) {
 }
 
 TEST_F(CacheDBViews, FailedDownloadIsReportedAndNothingIsConverted) {
-    sim_->addFault("/cachedb/gc_germany.txt.zip", sim::FaultKind::NotFound, 1);
+    sim().addFault("/cachedb/gc_germany.txt.zip", sim::FaultKind::NotFound, 1);
     bool converting = false;
     host.onMessage = [&](MsgKind, const std::string&) { converting = converting || convert().isVisible(); };
     imports->readCacheDB();

@@ -30,15 +30,16 @@ protected:
         TfrmLoadHTML loader(ctx());
         loader.options.Images = imagesAndMaps;
         loader.options.LoadMap = imagesAndMaps;
-        loader.FormShow();
+        loader.open();
         loader.btnLoadClick();
         loader.close();
         ASSERT_EQ(loader.statistics().loaded, static_cast<int>(list.size()));
     }
     void open(bool unattended = false) {
         model = std::make_unique<TCreateDescr>(ctx());
-        model->formShow();
-        dialog = std::make_unique<CreateDescrDialog>(ctx(), *model, unattended);
+        model->setUnattended(unattended);
+        model->open();
+        dialog = std::make_unique<CreateDescrDialog>(ctx(), *model);
     }
 
     std::unique_ptr<TCreateDescr> model;
@@ -135,14 +136,14 @@ TEST_F(CreateDescrView, GeneratesTheDescriptionsOfLoadedListingsAndStoresTheOpti
               "bersprungen.");
     EXPECT_TRUE(QTest::qWaitFor([&] { return !d.isVisible(); }, 2000));
     EXPECT_EQ(d.result(), QDialog::Accepted);
-    EXPECT_EQ(model->state(), 2);
+    EXPECT_EQ(model->runState(), RunState::ClosedAfterRun);
     IniFile& conf = ctx().programConf();
     EXPECT_TRUE(conf.readBool("Program", "CrDescSaveOpts", false));
     EXPECT_EQ(conf.readString("Program", "CrDescMaxLogs", ""), "5");
 
     // The next opening takes them up again.
     TCreateDescr again(ctx());
-    again.formShow();
+    again.open();
     EXPECT_EQ(again.options.MaxLogs, "5");
 }
 
@@ -160,7 +161,7 @@ TEST_F(CreateDescrView, AbbrechenPassesOverTheRemainingCachesAndCloses) {
     for (std::size_t i = 1; i < list.size(); ++i) EXPECT_FALSE(outExists(list[i] + "_converted.html")) << i;
     EXPECT_TRUE(QTest::qWaitFor([&] { return !d.isVisible(); }, 2000));
     EXPECT_EQ(d.result(), QDialog::Rejected);
-    EXPECT_EQ(model->state(), 2);
+    EXPECT_EQ(model->runState(), RunState::ClosedAfterRun);
     EXPECT_FALSE(model->closedWithOk());
 }
 
@@ -179,7 +180,7 @@ TEST_F(CreateDescrView, AMissingTemplateKeepsTheDialogOpenForAnotherTry) {
     EXPECT_TRUE(d.isVisible());
     EXPECT_TRUE(d.startButton()->isEnabled());
     EXPECT_TRUE(d.logsBox()->isEnabled());
-    EXPECT_EQ(model->state(), 0);
+    EXPECT_EQ(model->runState(), RunState::NotRun);
 }
 
 TEST_F(CreateDescrView, BatchModeRunsUnattendedAndCloses) {
@@ -188,7 +189,7 @@ TEST_F(CreateDescrView, BatchModeRunsUnattendedAndCloses) {
     open(true);
     dialog->exec();
     for (const auto& w : list) EXPECT_TRUE(outExists(w + "_converted.html")) << w;
-    EXPECT_EQ(model->state(), 2);
+    EXPECT_EQ(model->runState(), RunState::ClosedAfterRun);
     EXPECT_TRUE(host.textsOf(MsgKind::Information).empty());
 }
 

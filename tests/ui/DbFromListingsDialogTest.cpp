@@ -47,7 +47,7 @@ protected:
     // The listing page as the loader gets it.
     std::string fetchPage(int index) {
         THttpClient client(host, kLoaderClient);
-        return client.getText(sim_->baseUrl() + "/seek/cache_details.aspx?wp=" + world().waypoint(index) +
+        return client.getText(sim().baseUrl() + "/seek/cache_details.aspx?wp=" + world().waypoint(index) +
                               "&Submit6=Find&log=y");
     }
     // Saved as the loader saves it: lines ended with CR LF.

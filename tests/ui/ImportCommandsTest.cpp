@@ -71,11 +71,11 @@ TEST_F(ImportMenu, ArchiveListIsFetchedThroughTheUrlLoaderWindow) {
     EXPECT_EQ(host.textsOf(MsgKind::Information),
               std::vector<std::string>{std::to_string(lines) + kArchiveLoadedText});
     EXPECT_TRUE(status().contains(QStringLiteral("Stand der Archivliste: "))) << status().toStdString();
-    EXPECT_EQ(sim_->requestsTo("/velloralist.php").size(), 1u);
+    EXPECT_EQ(sim().requestsTo("/velloralist.php").size(), 1u);
 }
 
 TEST_F(ImportMenu, UpdateCheckShowsTheDownloadWindowAndTellsTheVersionIsCurrent) {
-    sim_->addFault("/velloraversion.txt", sim::FaultKind::Slow, 1, 800);
+    sim().addFault("/velloraversion.txt", sim::FaultKind::Slow, 1, 800);
     QString task, content;
     bool shown = false;
     QTimer::singleShot(300, [&] {
@@ -99,7 +99,7 @@ TEST_F(ImportMenu, UpdateCheckShowsTheDownloadWindowAndTellsTheVersionIsCurrent)
 }
 
 TEST_F(ImportMenu, UpdateCheckCanBeAbortedInItsDownloadWindow) {
-    sim_->addFault("/velloraversion.txt", sim::FaultKind::Slow, 1, 6000);
+    sim().addFault("/velloraversion.txt", sim::FaultKind::Slow, 1, 6000);
     QTimer::singleShot(300,
                        [&] { QTest::mouseClick(imports().loadDialog()->abortButton(), Qt::LeftButton); });
     window->action(Cmd::CheckForUpdate)->trigger();

@@ -12,6 +12,7 @@
 
 #include "core/RunContext.h"
 #include "sim/SimFixture.h"
+#include "support/SimSuite.h"
 #include "support/TestHome.h"
 
 namespace vellora::test {
@@ -29,31 +30,24 @@ public:
     std::function<void(MsgKind, const std::string&)> onMessage;
 };
 
-class ImportViewTest : public ::testing::Test {
+class ImportViewTest : public ::vellora::test::SimSuite<ImportViewTest> {
 protected:
-    static void SetUpTestSuite() { sim_ = new sim::SimFixture(); }
-    static void TearDownTestSuite() {
-        delete sim_;
-        sim_ = nullptr;
-    }
     void SetUp() override {
         home.ctx().setHost(host);
-        sim_->clearRequests();
-        sim_->clearFaults();
-        sim_->applyTo(ctx());
+        SimSuite::SetUp();
+        sim().applyTo(ctx());
         ctx().settings.ShowMessages = true;
     }
     void TearDown() override { host.expectScriptUsed(); }
 
     RunContext& ctx() { return home.ctx(); }
-    static const sim::World& world() { return sim_->world(); }
+    static const sim::World& world() { return sim().world(); }
 
     // Runs fn on the modal window that is open ms milliseconds from now (for dialogs run with exec).
     static void onModal(int ms, std::function<void(QWidget*)> fn) {
         QTimer::singleShot(ms, [fn = std::move(fn)] { fn(QApplication::activeModalWidget()); });
     }
 
-    static inline sim::SimFixture* sim_ = nullptr;
     TestHome home;
     ImportViewHost host;
 };

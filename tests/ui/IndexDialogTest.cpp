@@ -33,7 +33,7 @@ protected:
     }
     void open(const std::optional<std::string>& dir = std::nullopt) {
         model = std::make_unique<TfrmIndex>(ctx());
-        model->FormShow(dir);
+        model->open(dir);
         dialog = std::make_unique<IndexDialog>(ctx(), *model);
     }
 
@@ -93,7 +93,7 @@ TEST_F(IndexView, OpensWithTheBuiltInOptionsAndWritesTheIndex) {
     EXPECT_EQ(host.opened, (std::vector<std::string>{toFileUrl(out("index.html"))}));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !d.isVisible(); }, 2000));
     EXPECT_EQ(d.result(), QDialog::Accepted);
-    EXPECT_EQ(model->runState(), 2);
+    EXPECT_EQ(model->runState(), RunState::ClosedAfterRun);
 }
 
 TEST_F(IndexView, AnAdditionalHomeCanBeChosenForTheDistances) {
@@ -128,7 +128,7 @@ TEST_F(IndexView, WithoutConvertedDescriptionsNothingCanBeWritten) {
     click(d.cancelButton());
     EXPECT_TRUE(QTest::qWaitFor([&] { return !d.isVisible(); }, 2000));
     EXPECT_EQ(d.result(), QDialog::Rejected);
-    EXPECT_EQ(model->runState(), 2);
+    EXPECT_EQ(model->runState(), RunState::ClosedAfterRun);
     EXPECT_FALSE(fileExists(out("index.html")));
 }
 
@@ -167,7 +167,7 @@ TEST_F(IndexView, ChosenOptionsAreStoredAndComeBack) {
 
     dialog.reset();
     TfrmIndex again(ctx());
-    again.FormShow();
+    again.open();
     IndexDialog d(ctx(), again);
     EXPECT_TRUE(d.pocketPCBox()->isChecked());
     EXPECT_TRUE(d.addWhich(0)->isChecked());
@@ -188,12 +188,12 @@ TEST_F(IndexView, AHandedOverDirectoryTakesAllItsCaches) {
 TEST_F(IndexView, BatchModeWritesTheIndexByItselfAndCloses) {
     writeConverted(2);
     model = std::make_unique<TfrmIndex>(ctx());
-    model->setAutoLoad(true);
-    model->FormShow();
+    model->setUnattended(true);
+    model->open();
     IndexDialog d(ctx(), *model);
     d.exec();
     EXPECT_TRUE(fileExists(out("index.html")));
-    EXPECT_EQ(model->runState(), 2);
+    EXPECT_EQ(model->runState(), RunState::ClosedAfterRun);
     EXPECT_FALSE(model->isOpen());
 }
 

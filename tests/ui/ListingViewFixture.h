@@ -16,6 +16,7 @@
 #include "core/FileUtil.h"
 #include "core/RunContext.h"
 #include "sim/SimFixture.h"
+#include "support/SimSuite.h"
 #include "support/TestHome.h"
 
 namespace vellora::test {
@@ -28,18 +29,12 @@ public:
     }
 };
 
-class ListingViewTest : public ::testing::Test {
+class ListingViewTest : public ::vellora::test::SimSuite<ListingViewTest> {
 protected:
-    static void SetUpTestSuite() { sim_ = new sim::SimFixture(); }
-    static void TearDownTestSuite() {
-        delete sim_;
-        sim_ = nullptr;
-    }
     void SetUp() override {
         home.ctx().setHost(host);
-        sim_->clearRequests();
-        sim_->clearFaults();
-        sim_->applyTo(ctx());
+        SimSuite::SetUp();
+        sim().applyTo(ctx());
         std::string db;
         for (int i = 0; i < world().size(); ++i) db += encodeCacheRec(world().record(i));
         home.dir.write("Caches.bin", db);
@@ -47,7 +42,7 @@ protected:
     }
     void TearDown() override { host.expectScriptUsed(); }
 
-    static const sim::World& world() { return sim_->world(); }
+    static const sim::World& world() { return sim().world(); }
     static std::string wp(int i) { return world().waypoint(i); }
     RunContext& ctx() { return home.ctx(); }
     std::string out(const std::string& name) { return ctx().outDirPath() + name; }
@@ -71,7 +66,7 @@ protected:
         rule.query = query;
         rule.kind = kind;
         rule.ms = ms;
-        sim_->server().addFault(rule);
+        sim().server().addFault(rule);
     }
     // Clicks near the left edge, where check boxes and radio buttons take clicks however wide they are.
     static void click(QAbstractButton* b) {
@@ -82,13 +77,10 @@ protected:
         w->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(w));
     }
-    static int requestsTo(const std::string& path) { return static_cast<int>(sim_->requestsTo(path).size()); }
+    static int requestsTo(const std::string& path) { return static_cast<int>(sim().requestsTo(path).size()); }
 
-    static sim::SimFixture* sim_;
     TestHome home;
     EventHost host;
 };
-
-inline sim::SimFixture* ListingViewTest::sim_ = nullptr;
 
 }  // namespace vellora::test

@@ -40,7 +40,7 @@ protected:
         readFoundRecords(home.workFile("Finds.bin"), records);
         return records;
     }
-    static int pagesRequested() { return static_cast<int>(sim_->requestsTo("/seek/nearest.aspx").size()); }
+    static int pagesRequested() { return static_cast<int>(sim().requestsTo("/seek/nearest.aspx").size()); }
     std::unique_ptr<LoadFindsDialog> dialog;
 };
 

@@ -18,7 +18,7 @@
 #include "ListingViewFixture.h"
 #include "core/IniFile.h"
 #include "listing/LoadHTML.h"
-#include "ui/DialogProgress.h"
+#include "ui/DialogHost.h"
 #include "ui/Screenshots.h"
 
 namespace vellora {
@@ -28,7 +28,7 @@ class LoadHTMLView : public test::ListingViewTest {
 protected:
     void open() {
         model = std::make_unique<TfrmLoadHTML>(ctx());
-        model->FormShow();
+        model->open();
         dialog = std::make_unique<LoadHTMLDialog>(ctx(), *model);
     }
     QStringList protocol() const {
@@ -151,7 +151,7 @@ TEST_F(LoadHTMLView, LoadsListingsWithImagesAndMapsAndStoresTheChosenOptions) {
 
     click(d.closeButton());
     EXPECT_TRUE(QTest::qWaitFor([&] { return !d.isVisible(); }, 2000));
-    EXPECT_EQ(model->runState(), 2);
+    EXPECT_EQ(model->runState(), RunState::ClosedAfterRun);
     EXPECT_FALSE(model->errorFlag());
     IniFile& conf = ctx().programConf();
     EXPECT_TRUE(conf.readBool("Program", "LoadSaveOpts", false));
@@ -199,11 +199,11 @@ TEST_F(LoadHTMLView, BatchModeLoadsByItselfAndCloses) {
     writeWorkList(list);
     model = std::make_unique<TfrmLoadHTML>(ctx());
     model->options.LoadMap = false;
-    model->setAutoLoad(true);
-    model->FormShow();
+    model->setUnattended(true);
+    model->open();
     LoadHTMLDialog d(ctx(), *model);
     d.exec();
-    EXPECT_EQ(model->runState(), 2);
+    EXPECT_EQ(model->runState(), RunState::ClosedAfterRun);
     EXPECT_FALSE(model->errorFlag());
     EXPECT_TRUE(outExists(list[0] + ".html"));
     EXPECT_TRUE(outExists(list[1] + ".html"));
@@ -217,9 +217,9 @@ TEST_F(LoadHTMLView, AnEmptyWorkListIsReportedAndTheWindowClosesItself) {
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].kind, MsgKind::Error);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !dialog->isVisible(); }, 2000));
-    EXPECT_TRUE(model->closed());
+    EXPECT_TRUE(!model->isOpen());
     EXPECT_TRUE(model->errorFlag());
-    EXPECT_EQ(model->runState(), 2);
+    EXPECT_EQ(model->runState(), RunState::ClosedAfterRun);
 }
 
 TEST_F(LoadHTMLView, MoreThanFiftyWaypointsShowWhy) {

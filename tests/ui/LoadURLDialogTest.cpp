@@ -48,7 +48,7 @@ TEST_F(LoadURLView, FetchesTheArchiveListIntoItsFileAndClosesItself) {
     EXPECT_EQ(titleWhileOpen, QStringLiteral("Load from URL"));
     EXPECT_EQ(urlWhileOpen, QString::fromStdString(ctx().services.archiveList));
     EXPECT_EQ(statusWhileOpen, QStringLiteral("Ready"));
-    EXPECT_EQ(sim_->requestsTo("/velloralist.php").front().userAgent,
+    EXPECT_EQ(sim().requestsTo("/velloralist.php").front().userAgent,
               "Mozilla/3.0 (compatible; Indy Library)");
     EXPECT_TRUE(model.closed());
 
