@@ -234,7 +234,7 @@ void BM_GenerateDescriptions(benchmark::State& state) {
     Fixture& f = fixture();
     TCreateDescr generator(*f.ctx);
     generator.options.MaxLogs = "20";
-    generator.formShow();
+    generator.open();
     std::int64_t converted = 0;
     double wallSeconds = 0;
     for (auto _ : state) {

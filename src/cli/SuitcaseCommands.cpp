@@ -107,9 +107,9 @@ int runImport(CliEnv& env, TfrmSuitcase& dialog, const Args& args) {
     if (generate && dialog.generatorRequested()) {
         TCreateDescr generator(env.ctx);
         generator.choice = 1;
-        generator.formShow();
+        generator.open();
         generator.btnStartClick();
-        if (generator.state() != 2) generator.close();
+        generator.close();  // a run that ended closed the dialog already
         env.print("Konvertiert: " + std::to_string(generator.convertedCount()));
     }
     return 0;

@@ -14,16 +14,17 @@ namespace vellora {
 ToolCommands::ToolCommands(RunContext& ctx, QWidget* window)
     : QObject(window), ctx_(ctx), window_(window), calculator_(ctx) {}
 
-void ToolCommands::wire(RunContext& ctx, QWidget* window, std::map<Cmd, std::function<void()>>& handlers) {
+void ToolCommands::wire(RunContext& ctx, QWidget* window, CommandTable& handlers) {
     auto* tools = new ToolCommands(ctx, window);
-    handlers[Cmd::Distance] = [tools] { tools->calculator(CalculatorModel::Page::Distance); };
-    handlers[Cmd::ProjectWaypoints] = [tools] { tools->calculator(CalculatorModel::Page::Projection); };
-    handlers[Cmd::Utm] = [tools] { tools->utm(); };
+    handlers.add(Cmd::Distance, [tools] { tools->calculator(CalculatorModel::Page::Distance); });
+    handlers.add(Cmd::ProjectWaypoints, [tools] { tools->calculator(CalculatorModel::Page::Projection); });
+    handlers.add(Cmd::Utm, [tools] { tools->utm(); });
     // The work list window, when the table has it by the time the route search is used.
-    handlers[Cmd::RouteCaches] = [tools, &handlers] {
-        const auto it = handlers.find(Cmd::WorkList);
-        tools->routeCaches(it != handlers.end() ? it->second : std::function<void()>());
-    };
+    handlers.add(Cmd::RouteCaches, [tools, &handlers] {
+        std::function<void()> openWorkList;
+        if (handlers.enabled(Cmd::WorkList)) openWorkList = [&handlers] { handlers.run(Cmd::WorkList); };
+        tools->routeCaches(openWorkList);
+    });
 }
 
 void ToolCommands::calculator(CalculatorModel::Page page) {

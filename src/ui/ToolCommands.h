@@ -25,7 +25,7 @@ public:
     ToolCommands(RunContext& ctx, QWidget* window);
 
     // Adds the tool commands to the window's command table (after its other rows are in).
-    static void wire(RunContext& ctx, QWidget* window, std::map<Cmd, std::function<void()>>& handlers);
+    static void wire(RunContext& ctx, QWidget* window, CommandTable& handlers);
 
     void calculator(CalculatorModel::Page page);
     void utm();

@@ -165,7 +165,7 @@ TEST_F(GCDBDownload, FailedDownloadStopsBeforeTheConversion) {
 // earlier download is not converted in its place.
 TEST_F(GCDBDownload, AnArchiveThatCannotBeExtractedConvertsNothing) {
     home.dir.write("gc_germany.txt", countryText(3));
-    sim_->addFault("/cachedb/gc_germany.txt.zip", FaultKind::Empty, 1);
+    sim().addFault("/cachedb/gc_germany.txt.zip", FaultKind::Empty, 1);
     TCacheDBCommands commands(home.ctx(), hooks);
     EXPECT_FALSE(commands.mnuReadCacheDBClick());
     ASSERT_EQ(home.host.messages.size(), 1u);

@@ -34,7 +34,7 @@ protected:
         home.dir.write("WPList.txt", list);
         window.options.Images = false;
         window.options.LoadMap = false;
-        window.FormShow();
+        window.open();
         window.btnLoadClick();
         return window.protocolLines();
     }
