@@ -28,7 +28,8 @@ void renderFrames(benchmark::State& state, MapView view) {
     TfrmMap map(ctx);
     std::mt19937 rng(1);
     std::uniform_real_distribution<double> lat(47.3, 55.0), lon(5.9, 15.0);
-    for (int i = 0; i < 100000; ++i) map.addCache(TExtCache{bench::syntheticWaypoint(i), lat(rng), lon(rng), ""});
+    for (int i = 0; i < 100000; ++i)
+        map.addCache(TExtCache{bench::syntheticWaypoint(i), lat(rng), lon(rng), ""});
     map.setView(view);
     map.open();
     QImage image(640, 560, QImage::Format_ARGB32_Premultiplied);
@@ -40,8 +41,12 @@ void renderFrames(benchmark::State& state, MapView view) {
     map.close();
 }
 
-void BM_MapOverview(benchmark::State& state) { renderFrames(state, {6, 14, 47, 55}); }
-void BM_MapRegion(benchmark::State& state) { renderFrames(state, {10, 12, 49, 50.5}); }
+void BM_MapOverview(benchmark::State& state) {
+    renderFrames(state, {6, 14, 47, 55});
+}
+void BM_MapRegion(benchmark::State& state) {
+    renderFrames(state, {10, 12, 49, 50.5});
+}
 BENCHMARK(BM_MapOverview)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MapRegion)->Unit(benchmark::kMillisecond);
 

@@ -89,23 +89,28 @@ constexpr CommandUsage kCommandUsages[] = {
     {"update-check", "", "update-check"},
     {"finds", "load", "finds load [--since dd.MM.yyyy]"},
     // Commands with several forms or options in any order check their words themselves ("*").
-    {"export", "*", "export --format gpx|loc|csv|ovl|realmaps|ozi|xml [--template NAME] --source work|finds|db|dir:PATH -o FILE"},
+    {"export", "*",
+     "export --format gpx|loc|csv|ovl|realmaps|ozi|xml [--template NAME] --source work|finds|db|dir:PATH -o "
+     "FILE"},
     {"export", "*", "export db-csv FILE"},
     {"mapview", "*", "mapview --source work|finds|dir:PATH [--size 0|1|2]"},
     {"gpx", "*", "gpx import FILE [--radius KM] [--center HOME|NAME] [--extract] [--keep-old]"},
     {"drop", "*", "drop FILE..."},
     {"worklist", "*", "worklist show [--list work|finds|ignore|clipboard]"},
     {"worklist", "*", "worklist add WAYPOINT... [--list L]"},
-    {"worklist", "*", "worklist radius --radius KM [--center HOME|NAME|LAT,LON] [--types T,...] [--since dd.MM.yyyy] "
-                      "[--keep-archived] [--keep-old-events] [--skip-micros] [--list L]"},
+    {"worklist", "*",
+     "worklist radius --radius KM [--center HOME|NAME|LAT,LON] [--types T,...] [--since dd.MM.yyyy] "
+     "[--keep-archived] [--keep-old-events] [--skip-micros] [--list L]"},
     {"worklist", "*", "worklist from-file gpx|loc|txt FILE... [--list L]"},
     {"worklist", "*", "worklist move WAYPOINT... --to L [--list L]"},
     {"worklist", "*", "worklist remove-finds|remove-archived|clear [--list L]"},
     {"namesearch", "*", "namesearch TEXT"},
     {"suitcase", "*", "suitcase export FILE [--sections db,worklist,finds,ignore,notes,descr] [--subdirs]"},
-    {"suitcase", "*", "suitcase import FILE [--db update|keep] [--finds 0|1|2] [--notes 0|1|3] [--descr 0|1|2] "
-                      "[--no-worklist-adjust] [--summary] [--no-generate]"},
-    {"route", "*", "route --format ovl|coo|mapsource FILE... --width KM [--filter T,...] [--keep] [--remove-finds]"},
+    {"suitcase", "*",
+     "suitcase import FILE [--db update|keep] [--finds 0|1|2] [--notes 0|1|3] [--descr 0|1|2] "
+     "[--no-worklist-adjust] [--summary] [--no-generate]"},
+    {"route", "*",
+     "route --format ovl|coo|mapsource FILE... --width KM [--filter T,...] [--keep] [--remove-finds]"},
     {"calc", "distance", "calc distance LAT LON LAT LON"},
     {"calc", "project", "calc project LAT LON KM DEG"},
     {"utm", "to", "utm to LAT LON"},
@@ -268,7 +273,8 @@ int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ost
         // Commands marked "*" report their own usage errors.
         if (!checksItself) {
             if (!usage) {
-                err << (sub.empty() ? name + ": Unterbefehl fehlt" : "Unbekannter Befehl: " + name + " " + sub)
+                err << (sub.empty() ? name + ": Unterbefehl fehlt"
+                                    : "Unbekannter Befehl: " + name + " " + sub)
                     << "\n"
                     << groupUsage(name);
                 return 2;

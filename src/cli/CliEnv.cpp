@@ -7,7 +7,9 @@
 
 namespace vellora {
 
-void CliEnv::print(std::string_view cp1252Line) const { out << utf8FromCp1252(cp1252Line) << '\n'; }
+void CliEnv::print(std::string_view cp1252Line) const {
+    out << utf8FromCp1252(cp1252Line) << '\n';
+}
 
 std::vector<std::string> CliEnv::readInputLines() const {
     std::vector<std::string> lines;

@@ -26,7 +26,8 @@ int runMapViewCommand(CliEnv& env, const Args& args);
 int runGpxCommand(CliEnv& env, const Args& args);
 int runDropCommand(CliEnv& env, const Args& args);
 // worklist ... and namesearch TEXT (WorkListCommands.cpp).
-int runWorkListCommand(CliEnv& env, const Args& args); int runNameSearchCommand(CliEnv& env, const Args& args);
+int runWorkListCommand(CliEnv& env, const Args& args);
+int runNameSearchCommand(CliEnv& env, const Args& args);
 int runSuitcaseCommand(CliEnv& env, const Args& args);
 int runRouteCommand(CliEnv& env, const Args& args);
 int runCalcCommand(CliEnv& env, const Args& args);

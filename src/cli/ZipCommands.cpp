@@ -54,7 +54,8 @@ int extractArchive(CliEnv& env, const std::string& archive, const std::string& d
     // The code goes to standard output for scripts; the reason to standard error.
     if (result < 0) {
         const auto problem = result == kUnzipCannotOpen ? unreadable(archive) : std::nullopt;
-        env.host.message(MsgKind::Error, MsgButtons::Ok, problem ? *problem : archive + ": " + unzipErrorText(result));
+        env.host.message(MsgKind::Error, MsgButtons::Ok,
+                         problem ? *problem : archive + ": " + unzipErrorText(result));
         env.print(std::to_string(result));
         return 1;
     }

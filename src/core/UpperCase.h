@@ -9,8 +9,12 @@ namespace vellora {
 
 const std::array<unsigned char, 256>& upperTable();
 
-inline unsigned char upperByte(unsigned char b) { return upperTable()[b]; }
-inline char upperChar(char c) { return static_cast<char>(upperTable()[static_cast<unsigned char>(c)]); }
+inline unsigned char upperByte(unsigned char b) {
+    return upperTable()[b];
+}
+inline char upperChar(char c) {
+    return static_cast<char>(upperTable()[static_cast<unsigned char>(c)]);
+}
 
 std::string upperCase(std::string_view text);
 // Maps only a-z, as plain upper-casing before an ASCII search does.

@@ -22,9 +22,12 @@ namespace vellora {
 
 namespace {
 
-
-double toRad(double deg) { return deg * std::numbers::pi / 180.0; }
-double toDeg(double rad) { return rad * 180.0 / std::numbers::pi; }
+double toRad(double deg) {
+    return deg * std::numbers::pi / 180.0;
+}
+double toDeg(double rad) {
+    return rad * 180.0 / std::numbers::pi;
+}
 
 std::string wholeNumberText(double value) {
     const double r = std::round(value);
@@ -58,13 +61,21 @@ MapView correctAspect(const MapView& view, int width, int height) {
     return v;
 }
 
-int MapProjection::x(double lon) const { return pixel((lon - view_.lonFrom) * width_ / view_.lonSpan()); }
+int MapProjection::x(double lon) const {
+    return pixel((lon - view_.lonFrom) * width_ / view_.lonSpan());
+}
 
-int MapProjection::y(double lat) const { return pixel(height_ - (lat - view_.latFrom) * height_ / view_.latSpan()); }
+int MapProjection::y(double lat) const {
+    return pixel(height_ - (lat - view_.latFrom) * height_ / view_.latSpan());
+}
 
-double MapProjection::lonAt(double px) const { return view_.lonFrom + px * view_.lonSpan() / width_; }
+double MapProjection::lonAt(double px) const {
+    return view_.lonFrom + px * view_.lonSpan() / width_;
+}
 
-double MapProjection::latAt(double py) const { return view_.latFrom + (height_ - py) * view_.latSpan() / height_; }
+double MapProjection::latAt(double py) const {
+    return view_.latFrom + (height_ - py) * view_.latSpan() / height_;
+}
 
 double MapProjection::viewWidthKm() const {
     const DistanceBearingResult d = DistanceBearing(latAt(0), lonAt(0), latAt(0), lonAt(width_ - 1));
@@ -88,7 +99,7 @@ int gridStepMinutes(double lonSpan) {
 
 std::optional<double> scaleUnitKm(double w) {
     static constexpr std::pair<double, double> kSteps[] = {
-        {10000, 1000}, {3000, 300}, {1000, 100}, {300, 30},   {100, 10},    {30, 3},      {10, 1},
+        {10000, 1000}, {3000, 300}, {1000, 100}, {300, 30},   {100, 10},     {30, 3},       {10, 1},
         {3, 0.3},      {1, 0.1},    {0.3, 0.03}, {0.1, 0.01}, {0.03, 0.003}, {0.01, 0.001},
     };
     for (const auto& [above, unit] : kSteps) {
@@ -104,7 +115,8 @@ std::optional<double> longitudeEastOf(double lat, double lon, double distanceKm)
     const double theta0 = toRad(90.0 - lat);
     const double theta1 = std::acos(std::clamp(std::cos(theta0) * std::cos(delta), -1.0, 1.0));
     if (std::sin(theta0) == 0 || std::sin(theta1) == 0) return lon;
-    const double arg = (std::cos(delta) - std::cos(theta0) * std::cos(theta1)) / (std::sin(theta0) * std::sin(theta1));
+    const double arg =
+        (std::cos(delta) - std::cos(theta0) * std::cos(theta1)) / (std::sin(theta0) * std::sin(theta1));
     if (!std::isfinite(arg) || arg == 0) return std::nullopt;
     return lon + toDeg(std::acos(std::clamp(arg, -1.0, 1.0)));
 }
@@ -209,7 +221,9 @@ void TfrmMap::onOpen() {
     loadBorders();
 }
 
-void TfrmMap::onClose() { towns_.clear(); }
+void TfrmMap::onClose() {
+    towns_.clear();
+}
 
 // Read once per opening: an error box from inside a repaint would come back with every repaint
 // that closing the box causes.

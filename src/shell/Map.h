@@ -151,12 +151,14 @@ class TfrmMap : public DialogModel {
 public:
     static constexpr const char* kCaption = "Map";
     static constexpr const char* kOkButton = "OK";
-    static constexpr const char* kOkHint = "Fenster schlie\xDF"
-                                           "en und \xC4nderungen \xFC"
-                                           "bernehmen";
+    static constexpr const char* kOkHint =
+        "Fenster schlie\xDF"
+        "en und \xC4nderungen \xFC"
+        "bernehmen";
     static constexpr const char* kCancelButton = "Abbrechen";
-    static constexpr const char* kCancelHint = "\xC4nderungen verwerfen und Fenster schlie\xDF"
-                                               "en";
+    static constexpr const char* kCancelHint =
+        "\xC4nderungen verwerfen und Fenster schlie\xDF"
+        "en";
     static constexpr const char* kPanHint = "Verschiebt den sichtbaren Ausschnitt in Pfeilrichtung";
     static constexpr const char* kOverviewHint = "Zeigt die Gesamtansicht der Deutschlandkarte";
     static constexpr const char* kZoomToCachesButton = "auf Cachebereich zoomen";
@@ -165,7 +167,9 @@ public:
     static constexpr const char* kWpNamesBox = "WP-Namen";
     static constexpr const char* kScaleBox = "Ma\xDFstab";
     static constexpr const char* kGridBox = "Koordinatengitter";
-    static constexpr const char* kTownsBox = "St\xE4" "dte";
+    static constexpr const char* kTownsBox =
+        "St\xE4"
+        "dte";
     static constexpr int kMinWidth = 450;
     static constexpr int kMinHeight = 400;
 

@@ -8,7 +8,8 @@
 
 namespace vellora {
 
-inline constexpr const char* kProgramUsage = "Aufruf: vellora [--home VERZEICHNIS] [--help] [--version] [DATEI...]";
+inline constexpr const char* kProgramUsage =
+    "Aufruf: vellora [--home VERZEICHNIS] [--help] [--version] [DATEI...]";
 
 struct ProgramArgs {
     std::optional<std::string> home;  // the path's bytes as given

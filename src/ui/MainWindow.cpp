@@ -38,9 +38,9 @@
 #include "ui/Resources.h"
 #include "ui/Rot13Dialog.h"
 #include "ui/SettingsDialog.h"
-#include "ui/WorkListCommands.h"
 #include "ui/SuitcaseDialog.h"
 #include "ui/ToolCommands.h"
+#include "ui/WorkListCommands.h"
 
 namespace vellora {
 
@@ -223,7 +223,8 @@ void MainWindow::wireCommands() {
     auto* imports = new ImportCommands(
         ctx_, this, [this] { refreshStatus(); }, [this] { openSettings(); });
     gpx_ = new GpxCommands(ctx_, this, [this] { refreshStatus(); });
-    listing_ = new ListingCommands(ctx_, this, [this] { reloadTree(); }, [this] { browser_->rebuildList(); });
+    listing_ = new ListingCommands(
+        ctx_, this, [this] { reloadTree(); }, [this] { browser_->rebuildList(); });
     wireLoaderEditButton(listing_->loader(), ctx_, this);
     browser_->actions().editLongDescription = [this](const std::string& dir, const std::string& waypoint) {
         listing_->editLongDescription(dir, waypoint);

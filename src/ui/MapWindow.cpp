@@ -20,7 +20,9 @@ namespace vellora {
 
 namespace {
 
-QColor qcolour(MapRgb c) { return QColor(c.r, c.g, c.b); }
+QColor qcolour(MapRgb c) {
+    return QColor(c.r, c.g, c.b);
+}
 
 }  // namespace
 
@@ -32,7 +34,9 @@ void QtMapCanvas::useFont(int pointSize) {
     }
 }
 
-void QtMapCanvas::fillRect(const MapRect& r, MapRgb colour) { painter_.fillRect(r.x, r.y, r.w, r.h, qcolour(colour)); }
+void QtMapCanvas::fillRect(const MapRect& r, MapRgb colour) {
+    painter_.fillRect(r.x, r.y, r.w, r.h, qcolour(colour));
+}
 
 void QtMapCanvas::fillRects(const std::vector<MapRect>& rects, MapRgb colour) {
     // Whole-pixel crosses need no antialiasing; drawing them as one batch keeps 100,000 fast.
@@ -169,7 +173,8 @@ MapWindow::MapWindow(RunContext& ctx, TfrmMap& model, QWidget* parent)
                 button->setText(QString::fromUtf8(kArrows[row][col]));
                 button->setObjectName(QStringLiteral("btnPan%1%2").arg(east + 1).arg(north + 1));
                 button->setToolTip(qs(TfrmMap::kPanHint));
-                connect(button, &QPushButton::clicked, this, [this, east, north] { model_.pan(east, north); });
+                connect(button, &QPushButton::clicked, this,
+                        [this, east, north] { model_.pan(east, north); });
             }
             pan_[row][col] = button;
             panGrid->addWidget(button, row, col);
@@ -233,7 +238,9 @@ MapWindow::MapWindow(RunContext& ctx, TfrmMap& model, QWidget* parent)
     resize(820, 620);
 }
 
-MapWindow::~MapWindow() { model_.setObserver(nullptr); }
+MapWindow::~MapWindow() {
+    model_.setObserver(nullptr);
+}
 
 QPushButton* MapWindow::panButton(int east, int north) const {
     if (east < -1 || east > 1 || north < -1 || north > 1) return nullptr;

@@ -14,8 +14,7 @@ namespace {
 using test::CliResult;
 
 std::string fixturePath(const std::string& name) {
-    return (std::filesystem::path(VELLORA_TEST_SOURCE_DIR) / "listing" / "fixtures" / name)
-        .string();
+    return (std::filesystem::path(VELLORA_TEST_SOURCE_DIR) / "listing" / "fixtures" / name).string();
 }
 
 class ListingCli : public ::testing::Test {

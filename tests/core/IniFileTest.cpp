@@ -28,7 +28,7 @@ TEST_F(IniFileTest, ValuesAreTrimmedAndLoseMatchingQuotes) {
         const char* stored;
         const char* read;
     } cases[] = {
-        {"  value  ", "value"},        {"\"quoted text\"", "quoted text"}, {"'single'", "single"},
+        {"  value  ", "value"},           {"\"quoted text\"", "quoted text"},   {"'single'", "single"},
         {"\"unmatched'", "\"unmatched'"}, {"\" keep inner \"", " keep inner "}, {"", ""},
     };
     for (const auto& c : cases) {

@@ -23,17 +23,25 @@ TEST(ConfigurationStart, FirstStartWritesExactlyTheInitialKeys) {
     TestHome home(TestHome::Start::Configured);
     const std::string dir = home.dir.path();
     EXPECT_FALSE(home.ctx().configExisted);
-    EXPECT_EQ(programKeys(home), "LatestStart=08.12.2006 21:04:05\n"
-                                 "WorkDir=" + dir + "\n"
-                                 "OutDir=" + dir + "\n"
-                                 "Template=" + dir + "/template.html\n"
-                                 "DBAutoloadInterval=-1\n"
-                                 "Radius=15\n"
-                                 "HTMLMaxWidth=640\n"
-                                 "NrOfAdditionalHomes=0\n"
-                                 "CacheDBPrimary=3\n"
-                                 "CacheDBCount=0\n"
-                                 "CacheDBUrl=" + home.ctx().services.cacheDbServer + "\n");
+    EXPECT_EQ(programKeys(home),
+              "LatestStart=08.12.2006 21:04:05\n"
+              "WorkDir=" +
+                  dir +
+                  "\n"
+                  "OutDir=" +
+                  dir +
+                  "\n"
+                  "Template=" +
+                  dir +
+                  "/template.html\n"
+                  "DBAutoloadInterval=-1\n"
+                  "Radius=15\n"
+                  "HTMLMaxWidth=640\n"
+                  "NrOfAdditionalHomes=0\n"
+                  "CacheDBPrimary=3\n"
+                  "CacheDBCount=0\n"
+                  "CacheDBUrl=" +
+                  home.ctx().services.cacheDbServer + "\n");
     EXPECT_EQ(home.ctx().programConf().sectionNames(), std::vector<std::string>{"Program"});
 }
 
@@ -62,8 +70,8 @@ TEST(CountryTable, CutsTextsAndStopsAtFiftyEntries) {
     for (int i = 1; i <= 60; ++i) {
         const std::string n = std::to_string(i);
         conf += "DB_CountryID" + n + "=" + n + "\r\nDB_Filename" + n + "=file_with_a_very_long_name_" + n +
-                "\r\nDB_CName" + n + "=Name" + n + "\r\nDB_CNameDE" + n + "=Ein sehr langer deutscher Name " + n +
-                "\r\n";
+                "\r\nDB_CName" + n + "=Name" + n + "\r\nDB_CNameDE" + n + "=Ein sehr langer deutscher Name " +
+                n + "\r\n";
     }
     conf += "DB_CountryID2=7\r\n";  // a repeated key: the first one counts
     dir.write("CacheDB.conf", conf);
@@ -206,8 +214,8 @@ TEST(ShowErrorCode, ShowsTheSystemTextAndIgnoresZero) {
     EXPECT_EQ(showErrorCode(home.host, 2, "Kann Datei x nicht lesen."), 2);
     ASSERT_EQ(home.host.messages.size(), 1u);
     EXPECT_EQ(home.host.messages[0].kind, MsgKind::Error);
-    EXPECT_EQ(home.host.messages[0].text, "Kann Datei x nicht lesen.\r\n\r\nFehlercode: 2\r\nFehlermeldung: " +
-                                              systemErrorText(2));
+    EXPECT_EQ(home.host.messages[0].text,
+              "Kann Datei x nicht lesen.\r\n\r\nFehlercode: 2\r\nFehlermeldung: " + systemErrorText(2));
 }
 
 TEST(Services, SectionOverridesTheDefaults) {

@@ -194,8 +194,7 @@ TEST_F(BatchTest, TheIndexStageWritesTheIndexPageUnattended) {
 // A fake loader that "saved" one listing page; the real generator and index dialogs run unattended.
 TEST_F(BatchTest, GeneratorAndIndexStagesTurnTheSavedPageIntoADescriptionAndAnIndex) {
     const std::string page =
-        readFile(
-            (std::filesystem::path(VELLORA_TEST_SOURCE_DIR) / "listing/fixtures/GC1A2B3.html").string())
+        readFile((std::filesystem::path(VELLORA_TEST_SOURCE_DIR) / "listing/fixtures/GC1A2B3.html").string())
             .value_or("");
     ASSERT_FALSE(page.empty());
     home.ctx().settings.OutDir = home.dir.file("ausgabe");

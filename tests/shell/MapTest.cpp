@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <numbers>
@@ -116,7 +116,8 @@ TEST(MapGeometry, StepTables) {
     struct {
         double span;
         int minutes;
-    } grid[] = {{11, 60}, {10, 30}, {5.5, 30}, {5, 20}, {3.5, 20}, {3, 10}, {1.5, 10}, {1, 6}, {0.6, 6}, {0.5, 1}, {0.01, 1}};
+    } grid[] = {{11, 60},  {10, 30}, {5.5, 30}, {5, 20},  {3.5, 20}, {3, 10},
+                {1.5, 10}, {1, 6},   {0.6, 6},  {0.5, 1}, {0.01, 1}};
     for (const auto& g : grid) EXPECT_EQ(gridStepMinutes(g.span), g.minutes) << g.span;
     EXPECT_EQ(townSizeLimit(1001), 1);
     EXPECT_EQ(townSizeLimit(1000), 2);
@@ -125,9 +126,9 @@ TEST(MapGeometry, StepTables) {
     struct {
         double width;
         std::optional<double> unit;
-    } scale[] = {{20000, 1000}, {10000, 300}, {5000, 300}, {1500, 100}, {500, 30},   {150, 10},      {50, 3},
-                 {20, 1},       {5, 0.3},     {2, 0.1},    {0.5, 0.03}, {0.2, 0.01}, {0.05, 0.003}, {0.02, 0.001},
-                 {0.01, std::nullopt}};
+    } scale[] = {{20000, 1000}, {10000, 300}, {5000, 300},   {1500, 100},   {500, 30},
+                 {150, 10},     {50, 3},      {20, 1},       {5, 0.3},      {2, 0.1},
+                 {0.5, 0.03},   {0.2, 0.01},  {0.05, 0.003}, {0.02, 0.001}, {0.01, std::nullopt}};
     for (const auto& s : scale) EXPECT_EQ(scaleUnitKm(s.width), s.unit) << s.width;
 }
 
@@ -213,8 +214,9 @@ protected:
         home.dir.write("german_towns.csv",
                        "52.5200;13.4050;1;Berlin\r\n50.9375;6.9603;1;K\xF6ln\r\n50.7753;6.0839;2;Aachen\r\n"
                        "49.8728;8.6512;3;Darmstadt\r\n");
-        home.dir.write("borders.bin", borderRecord(6, 50, -1) + borderRecord(7, 51, 0) + borderRecord(8, 52, 0) +
-                                          borderRecord(9, 53, -1) + borderRecord(10, 54, 0));
+        home.dir.write("borders.bin", borderRecord(6, 50, -1) + borderRecord(7, 51, 0) +
+                                          borderRecord(8, 52, 0) + borderRecord(9, 53, -1) +
+                                          borderRecord(10, 54, 0));
         map.setView({6, 14, 47, 55});
         map.addCache(TExtCache{"GC1", 49.5, 11.0, "Eins"});
         map.addCache(TExtCache{"GC2", 50.0, 8.5, "Zwei"});

@@ -15,7 +15,9 @@
 
 namespace vellora::test {
 
-inline sim::SimFixture::Options defaultSimOptions() { return {}; }
+inline sim::SimFixture::Options defaultSimOptions() {
+    return {};
+}
 
 template <class Suite, sim::SimFixture::Options (*makeOptions)() = defaultSimOptions>
 class SimSuite : public ::testing::Test {

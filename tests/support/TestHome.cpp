@@ -23,7 +23,9 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ec);
 }
 
-std::string TempDir::file(std::string_view name) const { return joinPath(path_, name); }
+std::string TempDir::file(std::string_view name) const {
+    return joinPath(path_, name);
+}
 
 void TempDir::write(std::string_view name, std::string_view content) const {
     const std::string p = file(name);
@@ -37,9 +39,13 @@ std::string TempDir::read(std::string_view name) const {
     return data.value_or("");
 }
 
-bool TempDir::exists(std::string_view name) const { return fileExists(file(name)); }
+bool TempDir::exists(std::string_view name) const {
+    return fileExists(file(name));
+}
 
-TDateTime frozenNow() { return encodeDateTime(DateParts{2006, 12, 8, 21, 4, 5}); }
+TDateTime frozenNow() {
+    return encodeDateTime(DateParts{2006, 12, 8, 21, 4, 5});
+}
 
 TestHome::TestHome(Start start, bool withShippedData) {
     if (withShippedData) prepareAppHome(dir.path(), std::string(VELLORA_TEST_DATA_DIR));

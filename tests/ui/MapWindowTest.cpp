@@ -12,12 +12,12 @@
 #include <QTimer>
 #include <random>
 
+#include "../shell/ShellFixtures.h"
 #include "core/FileUtil.h"
 #include "core/RunContext.h"
 #include "support/TestHome.h"
 #include "ui/CacheDetailsDialog.h"
 #include "ui/Screenshots.h"
-#include "../shell/ShellFixtures.h"
 
 namespace vellora {
 namespace {
@@ -61,7 +61,8 @@ TEST_F(MapWindowView, ControlsFollowAndDriveTheModel) {
     EXPECT_FALSE(window.wpNamesBox()->isChecked());  // off at each showing
     EXPECT_TRUE(window.townsBox()->isChecked());
     EXPECT_FALSE(window.cacheInfoBox()->isChecked());
-    EXPECT_EQ(window.panButton(1, 0)->toolTip(), QStringLiteral("Verschiebt den sichtbaren Ausschnitt in Pfeilrichtung"));
+    EXPECT_EQ(window.panButton(1, 0)->toolTip(),
+              QStringLiteral("Verschiebt den sichtbaren Ausschnitt in Pfeilrichtung"));
 
     QApplication::processEvents();
     const MapView before = map.view();
@@ -91,7 +92,8 @@ TEST_F(MapWindowView, CacheInfoRemovesTheCacheFromTheMap) {
     window.show();
     QApplication::processEvents();
     const QSize size = window.area()->size();
-    const MapProjection p(correctAspect(map.view(), size.width(), size.height()), size.width(), size.height());
+    const MapProjection p(correctAspect(map.view(), size.width(), size.height()), size.width(),
+                          size.height());
     const TExtCache target = map.caches()[5];
     bool removeShown = false;
     QTimer::singleShot(0, [&] {
@@ -120,9 +122,9 @@ TEST_F(MapWindowView, DrawsBordersTownsAndCaches) {
             black += c.red() < 30 && c.green() < 30 && c.blue() < 30;
         }
     }
-    EXPECT_GT(blue, 500);   // borders
-    EXPECT_GT(red, 300);    // towns
-    EXPECT_GT(black, 2000); // caches, names, frame, scale bar
+    EXPECT_GT(blue, 500);    // borders
+    EXPECT_GT(red, 300);     // towns
+    EXPECT_GT(black, 2000);  // caches, names, frame, scale bar
     // The centre pixel of a cache's cross is black.
     const MapProjection p(map.view(), 800, 600);
     const TExtCache& c = map.caches()[0];
