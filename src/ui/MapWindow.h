@@ -63,6 +63,7 @@ public:
     // Opens modally, centred over the parent; true when closed with OK.
     bool run();
 
+    TfrmMap* model() const { return &model_; }
     MapArea* area() const { return area_; }
     QPushButton* panButton(int east, int north) const;
     QPushButton* overviewButton() const { return overview_; }

@@ -13,9 +13,11 @@
 #include <QVBoxLayout>
 
 #include "core/RunContext.h"
+#include "tools/RouteFiles.h"
 #include "ui/CacheDetailsDialog.h"
 #include "ui/DialogUtil.h"
 #include "ui/KeyFilter.h"
+#include "ui/MapWindow.h"
 #include "ui/QtText.h"
 
 namespace vellora {
@@ -142,6 +144,7 @@ RouteDialog::RouteDialog(RunContext& ctx, RouteTypeFilter& filter, QWidget* pare
     connect(abort_, &QPushButton::clicked, this, [this] { model_.abort(); });
     connect(remove_, &QPushButton::clicked, this, [this] { model_.removeResult(results_->currentRow()); });
     connect(removeFinds_, &QPushButton::clicked, this, [this] { model_.removeFinds(); });
+    connect(map_, &QPushButton::clicked, this, &RouteDialog::editInMap);
     connect(results_, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem* item) { showDetails(results_->row(item)); });
     connect(keep_, &QCheckBox::toggled, this, [this](bool on) {
@@ -225,9 +228,24 @@ void RouteDialog::modelChanged() {
     remove_->setEnabled(model_.canPrune());
     removeFinds_->setEnabled(model_.canPrune());
     transfer_->setEnabled(model_.canPrune());
-    map_->setEnabled(false);
+    map_->setEnabled(model_.canPrune());
     close_->setEnabled(idle);
     updating_ = false;
+}
+
+void RouteDialog::editInMap() {
+    TfrmMap map(ctx_);
+    map.clearCaches();
+    map.clearRoute();
+    map.setView({6, 14, 47, 55});
+    for (const std::string& result : model_.results()) map.addCache(RouteSearchModel::resultWaypoint(result));
+    int number = 0;
+    for (const std::string& text : model_.routePoints()) {
+        GeoPoint point;
+        if (parseRoutePoint(text, point)) map.addRoutePoint(++number, point.lat, point.lon);
+    }
+    MapWindow window(ctx_, map, this);
+    if (window.run()) model_.removeWaypoints(map.removed());
 }
 
 }  // namespace vellora

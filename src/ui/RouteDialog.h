@@ -1,6 +1,6 @@
 #pragma once
 // The dialog "Caches entlang einer Route suchen" bound to RouteSearchModel, and its type filter
-// "Cachefilter". "Ergebnis bearbeiten" stays disabled until the map window exists.
+// "Cachefilter". "Ergebnis bearbeiten" opens the map window with the results and the route.
 #include <QDialog>
 #include <array>
 #include <functional>
@@ -63,6 +63,9 @@ private:
     void modelChanged() override;
     void modelClosed() override;
     void showDetails(int row);
+    // "Ergebnis bearbeiten": the results and the route in the map window; the caches removed there
+    // leave the result list when the map window is confirmed.
+    void editInMap();
 
     RunContext& ctx_;
     RouteTypeFilter& filter_;

@@ -6,13 +6,16 @@
 #include "core/RunContext.h"
 #include "ui/CalculatorDialog.h"
 #include "ui/DialogUtil.h"
+#include "ui/NameSearchDialog.h"
 #include "ui/RouteDialog.h"
 #include "ui/UtmDialog.h"
 
 namespace vellora {
 
 ToolCommands::ToolCommands(RunContext& ctx, QWidget* window)
-    : QObject(window), ctx_(ctx), window_(window), calculator_(ctx) {}
+    : QObject(window), ctx_(ctx), window_(window), calculator_(ctx) {
+    chooseCache = [this] { return chooseCacheByName(ctx_, window_); };
+}
 
 void ToolCommands::wire(RunContext& ctx, QWidget* window, CommandTable& handlers) {
     auto* tools = new ToolCommands(ctx, window);

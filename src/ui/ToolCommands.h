@@ -32,7 +32,7 @@ public:
     // The route search; after a transfer asks whether to show the work list and runs openWorkList on yes.
     void routeCaches(const std::function<void()>& openWorkList);
 
-    // The name search the cache search buttons use; none yet, so they stay disabled.
+    // The name search the cache search buttons use ("Cache nach Name suchen").
     std::function<std::optional<std::string>()> chooseCache;
 
     CalculatorModel& calculatorModel() { return calculator_; }

@@ -22,6 +22,7 @@
 #include "tools/Projection.h"
 #include "ui/CalculatorDialog.h"
 #include "ui/MainWindow.h"
+#include "ui/MapWindow.h"
 #include "ui/QtText.h"
 #include "ui/RouteDialog.h"
 #include "ui/Screenshots.h"
@@ -241,11 +242,29 @@ TEST_F(RouteView, LoadCalculatePruneAndTransfer) {
     EXPECT_EQ(dialog.resultList()->item(1)->text().left(5), QStringLiteral("GC102"));
     EXPECT_EQ(dialog.countLabel()->text(), QStringLiteral("Entlang der Route wurden 3 Caches gefunden."));
 
+    // "Ergebnis bearbeiten": the map shows the results and the route; a cache removed there and
+    // confirmed with OK leaves the result list.
+    ASSERT_TRUE(dialog.mapButton()->isEnabled());
+    std::size_t shownCaches = 0, shownRoute = 0;
+    QTimer::singleShot(0, [&] {
+        auto* map = qobject_cast<MapWindow*>(QApplication::activeModalWidget());
+        ASSERT_NE(map, nullptr);
+        TfrmMap& model = *map->model();
+        shownCaches = model.caches().size();
+        shownRoute = model.route().size();
+        model.removeCache(2);
+        map->findChild<QPushButton*>(QStringLiteral("btnOK"))->click();
+    });
+    QTest::mouseClick(dialog.mapButton(), Qt::LeftButton);
+    EXPECT_EQ(shownCaches, 3u);
+    EXPECT_EQ(shownRoute, 2u);
+    ASSERT_EQ(dialog.resultList()->count(), 2);
+    EXPECT_EQ(dialog.resultList()->item(1)->text().left(5), QStringLiteral("GC102"));
+
     QTest::mouseClick(dialog.keepBox(), Qt::LeftButton);
     QTest::mouseClick(dialog.transferButton(), Qt::LeftButton);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(readListFile(home.workFile("WPList.txt")),
-              (std::vector<std::string>{"GC100", "GC102", "GC103"}));
+    EXPECT_EQ(readListFile(home.workFile("WPList.txt")), (std::vector<std::string>{"GC100", "GC102"}));
 }
 
 TEST_F(RouteView, FilterDialogSetsTheTypesOnOkOnly) {
