@@ -130,7 +130,7 @@ const CleanCase kCleanCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Parse, CleanFieldRules, ::testing::ValuesIn(kCleanCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& testCase) { return std::string(testCase.param.name); });
 
 // ---- log icons ----
 

@@ -82,7 +82,7 @@ INSTANTIATE_TEST_SUITE_P(
                  WPFileFormat::Text,
                  "gc12ab;Cache name\r\nGC;x\r\nGC1\r\n  GC77 \r\nAB123\r\n",
                  {"GC12AB", "GC1", "GC77"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& testCase) { return std::string(testCase.param.name); });
 
 TEST(WaypointFilesErrors, BrokenXmlKeepsWhatCameBefore) {
     TempDir dir;
