@@ -230,6 +230,10 @@ void MainWindow::wireCommands() {
         listing_->editLongDescription(dir, waypoint);
     };
     auto* exports = new ExportCommands(ctx_, this, browser_->model());
+    // The quick info's "Karte": the map-service view of the looked-up cache.
+    connect(mapButton_, &QPushButton::clicked, this, [this, exports] {
+        if (const auto& rec = quickInfo_.record()) exports->showOneCache(rec->Lat, rec->Lon);
+    });
     browser_->actions().createIndex = [this](const std::string& dir) { listing_->createIndex(dir); };
     browser_->actions().reloadListings = [this](const std::vector<std::string>& waypoints) {
         listing_->reloadListings(waypoints);

@@ -119,6 +119,16 @@ TEST_F(MainWindowView, QuickInfoTakesLettersAndDigitsAndLooksUpOnEnter) {
     EXPECT_EQ(window->quickInfoLine(1)->text(), QStringLiteral("Cache GC1AB"));
     EXPECT_EQ(window->quickInfoLine(2)->text(), QStringLiteral("Traditional Cache Regular (?/2)"));
     EXPECT_TRUE(window->mapButton()->isVisible());
+    // "Karte" opens the map-service view of the looked-up cache.
+    QString mapCaption;
+    QTimer::singleShot(0, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        mapCaption = dialog->windowTitle();
+        dialog->close();
+    });
+    QTest::mouseClick(window->mapButton(), Qt::LeftButton);
+    EXPECT_EQ(mapCaption, QStringLiteral("in GoogleMaps zeigen"));
     QTest::keyClick(box, Qt::Key_Backspace);
     QTest::mouseClick(window->quickInfoButton(), Qt::LeftButton);
     EXPECT_EQ(window->quickInfoLine(1)->text(),
