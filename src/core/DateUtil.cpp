@@ -34,12 +34,6 @@ void civilFromDays(long z, int& y, int& m, int& d) {
 
 const long kEpochOffset = daysFromCivil(1899, 12, 30);
 
-std::string two(int v) {
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "%02d", v % 100);
-    return buf;
-}
-
 }  // namespace
 
 bool isValidDate(int year, int month, int day) {
@@ -122,8 +116,9 @@ std::optional<TDateTime> parseDate(std::string_view text) {
 
 std::string formatLogStamp(TDateTime value) {
     const DateParts p = decodeDateTime(value);
-    return two(p.day) + "-" + two(p.month) + "-" + two(p.year) + " " + two(p.hour) + ":" + two(p.minute) +
-           ":" + two(p.second);
+    // A two-digit year, as the log has always written it.
+    return twoDigits(p.day) + "-" + twoDigits(p.month) + "-" + twoDigits(p.year % 100) + " " +
+           twoDigits(p.hour) + ":" + twoDigits(p.minute) + ":" + twoDigits(p.second);
 }
 
 TDateTime localNow() {

@@ -61,12 +61,6 @@ std::string iconForm3(std::string_view address, const IconRow& row, char q) {
     return "<IMG SRC=" + std::string(1, q) + std::string(address) + "/images/icons/" + row.file + q + ">";
 }
 
-std::string two(int v) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%02d", v);
-    return buf;
-}
-
 bool allDigits(std::string_view s) {
     return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
@@ -486,7 +480,7 @@ bool cleanField(std::string& id, std::string& content, const ListingSite& site, 
         if (d) {
             char year[16];
             std::snprintf(year, sizeof year, "%04d", d->year);
-            content = two(d->day) + ". " + two(d->month) + ". " + year;
+            content = twoDigits(d->day) + ". " + twoDigits(d->month) + ". " + year;
         } else {
             content = "unbekannt";
         }

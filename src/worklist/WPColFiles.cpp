@@ -104,10 +104,9 @@ int readXmlCandidates(const std::string& path, WPFileFormat format, std::vector<
             result = ENOMEM;
             break;
         }
-        const ssize_t n = ::read(fd.get(), buf, 1 << 16);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            result = errno;
+        std::size_t n = 0;
+        if (const int err = readFully(fd.get(), static_cast<char*>(buf), 1 << 16, n)) {
+            result = err;
             break;
         }
         if (XML_ParseBuffer(parser, static_cast<int>(n), n == 0) == XML_STATUS_ERROR) {
