@@ -66,6 +66,7 @@ SettingsDialogModel::SettingsDialogModel(RunContext& ctx, int listClientWidth)
     gpxGpxInit = s.GPX_GPXInit;
     memWinSize = s.Main_MemWinSize;
     memColSize = s.Main_MemColSize;
+    open();
 }
 
 void SettingsDialogModel::warnWhenDirectoriesEqual() {
@@ -229,12 +230,14 @@ bool SettingsDialogModel::accept() {
     if (s.ShowMessages)
         ctx_.host().message(MsgKind::Information, MsgButtons::Ok,
                             "Ge\xE4nderte Konfiguration wurde gespeichert");
+    close();
     return true;
 }
 
 void SettingsDialogModel::reject() {
     loadSettings(ctx_, listClientWidth_);
     ctx_.settings.SettingsConfirmed = false;
+    close();
 }
 
 }  // namespace vellora

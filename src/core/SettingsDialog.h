@@ -6,11 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "core/DialogModel.h"
+
 namespace vellora {
 
 class RunContext;
 
-class SettingsDialogModel {
+class SettingsDialogModel : public DialogModel {
 public:
     static constexpr const char* kCaption = "Grundeinstellungen";
     static constexpr std::array<const char*, 5> kReminderItems = {"einem Tag", "einer Woche", "2 Wochen",
@@ -18,7 +20,8 @@ public:
     static constexpr std::array<int, 5> kReminderDays = {1, 7, 14, 28, -1};
     static constexpr std::size_t kMaxWidthLength = 5;
 
-    // Fills every control from the settings record. listClientWidth is what a cancel's reload needs.
+    // Fills every control from the settings record and opens. listClientWidth is what a cancel's
+    // reload needs.
     SettingsDialogModel(RunContext& ctx, int listClientWidth);
 
     // Page "Pfade+Dateien"
@@ -67,7 +70,8 @@ public:
     std::string username, gpxXmlInit, gpxGpxInit;
     bool memWinSize = false, memColSize = false;
 
-    // OK: false (dialog stays open) when the directories are equal or the width is no number.
+    // OK: false (dialog stays open) when the directories are equal or the width is no number;
+    // otherwise the settings are stored and the model closes.
     bool accept();
     // Any other way of closing: the settings are reloaded, every change is discarded.
     void reject();

@@ -43,7 +43,7 @@ std::string TfrmEditor::previewPath() const {
 }
 
 bool TfrmEditor::Edit(const std::string& dir, const std::string& waypoint) {
-    open_ = false;
+    close();
     if (waypoint.empty()) return false;
     path_ = withTrailingSlash(dir) + waypoint + "_converted.html";
     const std::optional<std::string> content = readFile(path_);
@@ -61,12 +61,12 @@ bool TfrmEditor::Edit(const std::string& dir, const std::string& waypoint) {
     parts_ = std::move(*parts);
     text = parts_.body;
     wordWrap = false;
-    open_ = true;
+    open();
     return true;
 }
 
 bool TfrmEditor::btnSaveClick() {
-    if (!open_) return false;
+    if (!isOpen()) return false;
     const std::string content = normalizeCrLf(parts_.head + text + parts_.tail);
     if (const int code = writeFileAtomic(path_, content); code != 0) {
         debugError(ctx_, "frmEditor.btnSaveClick", path_ + ": " + systemErrorText(code));
@@ -75,16 +75,16 @@ bool TfrmEditor::btnSaveClick() {
     }
     if (ctx_.settings.ShowMessages)
         ctx_.host().message(MsgKind::Information, MsgButtons::Ok, "Die \xC4nderungen wurden gespeichert.");
-    open_ = false;
+    close();
     return true;
 }
 
 void TfrmEditor::btnDiscardClick() {
-    open_ = false;
+    close();
 }
 
 bool TfrmEditor::btnPreviewClick() {
-    if (!open_) return false;
+    if (!isOpen()) return false;
     std::string page;
     for (const char* line : {
              "<html><head>",

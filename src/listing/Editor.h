@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/DialogModel.h"
+
 namespace vellora {
 
 class RunContext;
@@ -23,7 +25,7 @@ std::optional<LongDescrParts> splitLongDescription(const std::string& text);
 // Every line (ended by CR LF, CR or LF; the last one may be unended) followed by CR LF.
 std::string normalizeCrLf(std::string_view text);
 
-class TfrmEditor {
+class TfrmEditor : public DialogModel {
 public:
     static constexpr const char* kCaption = "Editor";
     static constexpr const char* kSaveButton = "Speichern";
@@ -61,7 +63,6 @@ public:
     // "Vorschau im Browser": writes tmpdescr.html in the working directory and opens it.
     bool btnPreviewClick();
 
-    bool isOpen() const { return open_; }
     const std::string& filePath() const { return path_; }
     const std::string& head() const { return parts_.head; }
     const std::string& editablePart() const { return parts_.body; }
@@ -72,7 +73,6 @@ private:
     RunContext& ctx_;
     std::string path_;
     LongDescrParts parts_;
-    bool open_ = false;
 };
 
 }  // namespace vellora
