@@ -635,11 +635,19 @@ int TWPCollector::removeWaypoints(const std::vector<std::string>& waypoints) {
     if (waypoints.empty()) return 0;
     std::unordered_set<std::string> gone;
     for (const std::string& w : waypoints) gone.insert(upperCase(w));
+    const int removed = removeWhere([&](const std::string& wp) { return gone.count(upperCase(wp)) > 0; });
+    if (removed > 0) {
+        modified_ = true;
+        changed();
+    }
+    return removed;
+}
+
+int TWPCollector::removeWhere(const std::function<bool(const std::string& waypoint)>& goes) {
     std::vector<bool> marked(static_cast<std::size_t>(current().count()), false);
     for (int p = 0; p < current().count(); ++p)
-        marked[static_cast<std::size_t>(p)] = gone.count(upperCase(current().at(p).Waypoint)) > 0;
+        marked[static_cast<std::size_t>(p)] = goes(current().at(p).Waypoint);
     const int removed = mutableCurrent().removeMarked(marked);
-    if (removed > 0) modified_ = true;
     rebuildView(true);
     changed();
     return removed;
@@ -656,28 +664,16 @@ int TWPCollector::removeAll() {
 
 int TWPCollector::removeFindsAndIgnores() {
     if (!removeFindsEnabled()) return 0;
-    std::vector<bool> marked(static_cast<std::size_t>(current().count()), false);
-    for (int p = 0; p < current().count(); ++p) {
-        const std::string& wp = current().at(p).Waypoint;
-        marked[static_cast<std::size_t>(p)] = list(kFindsList).contains(wp) || list(kIgnoreList).contains(wp);
-    }
-    const int removed = mutableCurrent().removeMarked(marked);
-    modified_ = true;
-    rebuildView(true);
-    changed();
-    return removed;
+    modified_ = true;  // set even when nothing goes
+    return removeWhere([this](const std::string& wp) {
+        return list(kFindsList).contains(wp) || list(kIgnoreList).contains(wp);
+    });
 }
 
 int TWPCollector::removeArchived() {
     if (!removeFindsEnabled()) return 0;
-    std::vector<bool> marked(static_cast<std::size_t>(current().count()), false);
-    for (int p = 0; p < current().count(); ++p)
-        marked[static_cast<std::size_t>(p)] = isArchived(current().at(p).Waypoint);
-    const int removed = mutableCurrent().removeMarked(marked);
     modified_ = true;
-    rebuildView(true);
-    changed();
-    return removed;
+    return removeWhere([this](const std::string& wp) { return isArchived(wp); });
 }
 
 int TWPCollector::takeOverFoundDate(const std::vector<int>& rows) {

@@ -197,6 +197,8 @@ protected:
 private:
     WPList& mutableList(int n) { return lists_.at(static_cast<std::size_t>(n - 1)); }
     WPList& mutableCurrent() { return mutableList(current_); }
+    // Removes the entries of the current list whose waypoint goes; redraws.
+    int removeWhere(const std::function<bool(const std::string& waypoint)>& goes);
     void readLists();
     void readSettings();
     void writeSettings();
