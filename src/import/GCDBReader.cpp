@@ -314,16 +314,12 @@ float homeDistanceKm(const RunContext& ctx, double lat, double lon) {
 
 // ---- the conversion window ----
 
-void TfrmGCDBReader::changed() {
-    if (onChange) onChange();
-}
-
 void TfrmGCDBReader::show() {
     visible_ = true;
     heading_ = std::string(kConvertHeading);
     count_ = std::string("0");
     ctx_.host().beginProgress(heading_, 0);
-    changed();
+    open();
 }
 
 void TfrmGCDBReader::hide() {
@@ -331,6 +327,7 @@ void TfrmGCDBReader::hide() {
     visible_ = false;
     ctx_.host().endProgress();
     changed();
+    close();
 }
 
 void TfrmGCDBReader::setHeading(std::string text) {

@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "core/CacheRec.h"
+#include "core/DialogModel.h"
 
 namespace vellora {
 
@@ -74,7 +75,7 @@ struct TConvertCounters {
 
 // The progress window of a conversion ("Cache-DB einlesen / konvertieren") and the operations
 // that drive it. Its texts mirror onto the host's progress display while it is shown.
-class TfrmGCDBReader {
+class TfrmGCDBReader : public DialogModel {
 public:
     static constexpr const char* kCaption = "Cache-DB einlesen / konvertieren";
     static constexpr const char* kConvertHeading = "Cache-Datenbank wird eingelesen.";
@@ -108,8 +109,6 @@ public:
     // Shows the details of the nearest new cache and returns when the view is closed. Unset:
     // the question is still asked, a yes shows nothing.
     std::function<void(const TCacheRec&)> showCacheDetails;
-    // Called whenever a text of the window changed.
-    std::function<void()> onChange;
 
     bool visible() const { return visible_; }
     const std::string& heading() const { return heading_; }
@@ -123,7 +122,6 @@ private:
     void setHeading(std::string text);
     void setPaths(const std::string& source, const std::string& target);
     void setCount(std::int64_t n);
-    void changed();
     void offerNearestCache(const TCacheRec& nearest, int keptCount);
 
     RunContext& ctx_;

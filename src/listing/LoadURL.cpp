@@ -484,10 +484,6 @@ private:
 
 TfrmLoadURL::TfrmLoadURL(Host& host) : client_(host, kUrlLoaderClient) {}
 
-void TfrmLoadURL::changed() {
-    if (onChange) onChange();
-}
-
 void TfrmLoadURL::show() {
     proxy_ = parseProxyText(proxyText_);
     client_.setProxy(proxy_);
@@ -496,10 +492,11 @@ void TfrmLoadURL::show() {
     status_ = "Ready";
     received_ = expected_ = 0;
     closed_ = false;
-    changed();
+    open();
 }
 
 void TfrmLoadURL::timerFired() {
+    setRunning();
     Progress progress(*this);
     client_.setProgress(&progress);
     text_.clear();
@@ -511,6 +508,7 @@ void TfrmLoadURL::timerFired() {
         client_.setProgress(nullptr);
         closed_ = true;
         changed();
+        close();
         throw std::runtime_error(std::string(e.className()) + " : " + e.what());
     }
     client_.setProgress(nullptr);
@@ -522,6 +520,7 @@ void TfrmLoadURL::timerFired() {
         if (const int error = writeFileAtomic(destination_, data); error != 0) {
             closed_ = true;
             changed();
+            close();
             throw std::runtime_error("EFCreateError : Die Datei " + destination_ +
                                      " kann nicht angelegt werden: " + systemErrorText(error));
         }
@@ -529,6 +528,7 @@ void TfrmLoadURL::timerFired() {
     }
     closed_ = true;
     changed();
+    close();
 }
 
 int TfrmLoadURL::execute() {

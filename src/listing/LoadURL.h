@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/DialogModel.h"
+
 namespace vellora {
 
 class Host;
@@ -194,7 +196,7 @@ std::string formatProtocolTime(double dateTime);
 
 // The URL loader window "Load from URL": fetches one text resource into a file with its own client
 // and a small progress display.
-class TfrmLoadURL {
+class TfrmLoadURL : public DialogModel {
 public:
     static constexpr const char* kCaption = "Load from URL";
 
@@ -225,8 +227,6 @@ public:
     // The transfer as numbers, for a progress bar: bytes so far and the expected total (0: unknown).
     std::int64_t bytesReceived() const { return received_; }
     std::int64_t bytesExpected() const { return expected_; }
-    // Called whenever the display changed.
-    std::function<void()> onChange;
 
     // Results: the text fetched, its lines, and how many were written (0 when only kept in memory).
     const std::string& text() const { return text_; }
@@ -236,7 +236,6 @@ public:
 
 private:
     class Progress;
-    void changed();
 
     THttpClient client_;
     std::string url_, proxyText_, destination_;

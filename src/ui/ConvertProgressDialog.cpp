@@ -90,12 +90,12 @@ void ConvertProgressDialog::attach(TfrmGCDBReader& reader) {
     sink.text = [](const std::string&) {};
     sink.end = [] {};
     host_ = std::make_unique<DialogHost>(ctx_, std::move(sink));
-    reader.onChange = [this] { sync(); };
+    reader.setObserver(this);
     sync();
 }
 
 void ConvertProgressDialog::detach() {
-    if (reader_) reader_->onChange = nullptr;
+    if (reader_) reader_->setObserver(nullptr);
     reader_ = nullptr;
     hideWindow();
     host_.reset();

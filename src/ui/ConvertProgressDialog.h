@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "core/DialogModel.h"
+
 class QLabel;
 class QProgressBar;
 
@@ -15,7 +17,7 @@ class DialogHost;
 class RunContext;
 class TfrmGCDBReader;
 
-class ConvertProgressDialog : public QDialog {
+class ConvertProgressDialog : public QDialog, private DialogModel::Observer {
     Q_OBJECT
 public:
     ConvertProgressDialog(RunContext& ctx, QWidget* parent = nullptr);
@@ -41,6 +43,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void modelChanged() override { sync(); }
     void sync();
     void showWindow();
     void hideWindow();

@@ -53,14 +53,14 @@ LoadURLDialog::LoadURLDialog(TfrmLoadURL& model, QWidget* parent) : QDialog(pare
     timer_.setSingleShot(true);
     timer_.setInterval(kStartDelayMs);
     connect(&timer_, &QTimer::timeout, this, &LoadURLDialog::fetch);
-    model_.onChange = [this] { update(); };
+    model_.setObserver(this);
     // Closing the window ends a running transfer at the client's next poll.
     model_.client().setAbortCheck([this] { return abort_; });
     update();
 }
 
 LoadURLDialog::~LoadURLDialog() {
-    model_.onChange = nullptr;
+    model_.setObserver(nullptr);
     model_.client().setAbortCheck(nullptr);
 }
 

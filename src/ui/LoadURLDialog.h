@@ -6,6 +6,8 @@
 #include <QTimer>
 #include <exception>
 
+#include "core/DialogModel.h"
+
 class QLabel;
 class QProgressBar;
 
@@ -13,7 +15,7 @@ namespace vellora {
 
 class TfrmLoadURL;
 
-class LoadURLDialog : public QDialog {
+class LoadURLDialog : public QDialog, private DialogModel::Observer {
     Q_OBJECT
 public:
     static constexpr int kStartDelayMs = 250;
@@ -37,6 +39,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void modelChanged() override { update(); }
     void fetch();
     void update();
 

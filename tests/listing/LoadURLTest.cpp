@@ -2,7 +2,9 @@
 #include "listing/LoadURL.h"
 
 #include <gtest/gtest.h>
+
 #include <httplib.h>
+#include <functional>
 
 #include <atomic>
 #include <filesystem>
@@ -681,7 +683,12 @@ TEST_F(LoadURLTest, UrlLoaderWindowWritesTheLinesWithCrLf) {
     TempDir dir;
     TfrmLoadURL window(host);
     std::vector<std::string> shown;
-    window.onChange = [&] { shown.push_back(window.statusText() + "|" + window.bytesText()); };
+    struct Display : DialogModel::Observer {
+        std::function<void()> redraw;
+        void modelChanged() override { redraw(); }
+    } display;
+    display.redraw = [&] { shown.push_back(window.statusText() + "|" + window.bytesText()); };
+    window.setObserver(&display);
     window.setURL(server.url("/lines"));
     window.setDestination(dir.file("list.txt"));
     window.setProxy("");
