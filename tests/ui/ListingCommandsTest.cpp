@@ -84,9 +84,10 @@ TEST_F(ListingCommandsView, WritingTheIndexRefreshesTheListAndItsOutdatedMark) {
     OutputBrowser& browser = window.browser()->model();
     writeFileAtomic(out("index.html"), "<html></html>");
     writeFileAtomic(out("GC1ABC_converted.html"), "<html></html>");
-    // The description is newer than the index.
+    // The index dates back to 2001, so the description just written is newer.
     const std::string older = out("index.html");
-    struct timespec times[2] = {{1000000000, 0}, {1000000000, 0}};
+    const struct timespec year2001 = {1000000000, 0};
+    const struct timespec times[2] = {year2001, year2001};
     ASSERT_EQ(::utimensat(AT_FDCWD, older.c_str(), times, 0), 0);
     window.browser()->rebuildList();
     ASSERT_EQ(std::string(browser.showIndexCaption()), OutputBrowser::kShowOutdatedIndexItem);
