@@ -1,11 +1,15 @@
 #pragma once
-// Shared pieces of the benchmarks: a scratch directory and synthetic waypoints.
+// Shared pieces of the benchmarks: a scratch directory, synthetic waypoints and cache records.
 #include <stdlib.h>
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
+#include <random>
 #include <stdexcept>
 #include <string>
+
+#include "core/CacheRec.h"
 
 namespace vellora::bench {
 
@@ -39,6 +43,26 @@ inline std::string syntheticWaypoint(int i) {
     std::string wp = "GC00000";
     for (int pos = 6; pos >= 2; --pos, code /= 36) wp[static_cast<std::size_t>(pos)] = kDigits[code % 36];
     return wp;
+}
+
+// Cache record i of a synthetic database: a position in Germany drawn from rng (latitude first),
+// the type types[i % 4], a regular size and the ratings 1.5/2. Benchmarks change what they need.
+inline TCacheRec syntheticRecord(int i, std::mt19937& rng, const std::array<const char*, 4>& types) {
+    std::uniform_real_distribution<double> lat(47.0, 55.0), lon(6.0, 15.0);
+    TCacheRec rec;
+    rec.CacheID = i + 1;
+    rec.Waypoint = syntheticWaypoint(i);
+    rec.CacheName = "Synthetischer Cache Nummer " + std::to_string(i);
+    rec.HiddenDate = 36526 + i % 3000;
+    rec.Lat = lat(rng);
+    rec.Lon = lon(rng);
+    rec.CacheType = types[static_cast<std::size_t>(i % 4)];
+    rec.CacheSize = "Regular";
+    rec.Difficulty = "1.5";
+    rec.Terrain = "2";
+    rec.CountryID = 79;
+    rec.Valid = 1;
+    return rec;
 }
 
 }  // namespace vellora::bench

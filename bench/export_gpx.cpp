@@ -28,23 +28,13 @@ struct ExportBench {
         ctx->settings.GPX_XMLInit = kDefaultGpxXmlInit;
         ctx->settings.GPX_GPXInit = kDefaultGpxGpxInit;
         std::mt19937 rng(7);
-        std::uniform_real_distribution<double> lat(47.0, 55.0), lon(6.0, 15.0);
-        static constexpr const char* kTypes[] = {"Traditional Cache", "Multi-cache", "Unknown Cache",
-                                                 "Earthcache"};
+        static constexpr std::array<const char*, 4> kTypes = {"Traditional Cache", "Multi-cache",
+                                                              "Unknown Cache", "Earthcache"};
         std::string db, csv = "lat,lon,name,desc\n";
         db.reserve(static_cast<std::size_t>(kCaches) * kCacheRecSize);
         for (int i = 0; i < kCaches; ++i) {
-            TCacheRec rec;
-            rec.CacheID = i + 1;
-            rec.Waypoint = bench::syntheticWaypoint(i);
+            TCacheRec rec = bench::syntheticRecord(i, rng, kTypes);
             rec.CacheName = "Synthetischer Cache M\xFChle Nummer " + std::to_string(i);
-            rec.Lat = lat(rng);
-            rec.Lon = lon(rng);
-            rec.CacheType = kTypes[i % 4];
-            rec.CacheSize = "Regular";
-            rec.Difficulty = "1.5";
-            rec.Terrain = "2";
-            rec.Valid = 1;
             db += encodeCacheRec(rec);
             csv += formatFixed(rec.Lat, 6) + "," + formatFixed(rec.Lon, 6) + "," + rec.Waypoint +
                    ",Synthetischer Cache Muehle Nummer " + std::to_string(i) + "\n";

@@ -36,25 +36,12 @@ struct BenchDb {
         noIndexCtx = std::make_unique<RunContext>(host, noIndexDir);
 
         std::mt19937 rng(42);
-        std::uniform_real_distribution<double> lat(47.0, 55.0), lon(6.0, 15.0);
-        static constexpr const char* kTypes[] = {"Traditional Cache", "Multi-cache", "Unknown Cache",
-                                                 "Earthcache"};
+        static constexpr std::array<const char*, 4> kTypes = {"Traditional Cache", "Multi-cache",
+                                                              "Unknown Cache", "Earthcache"};
         std::string data(static_cast<std::size_t>(kRecords) * kCacheRecSize, '\0');
         waypoints.reserve(kRecords);
         for (int i = 0; i < kRecords; ++i) {
-            TCacheRec rec;
-            rec.CacheID = i + 1;
-            rec.Waypoint = bench::syntheticWaypoint(i);
-            rec.CacheName = "Synthetischer Cache Nummer " + std::to_string(i);
-            rec.HiddenDate = 36526 + i % 3000;
-            rec.Lat = lat(rng);
-            rec.Lon = lon(rng);
-            rec.CacheType = kTypes[i % 4];
-            rec.CacheSize = "Regular";
-            rec.Difficulty = "1.5";
-            rec.Terrain = "2";
-            rec.CountryID = 79;
-            rec.Valid = 1;
+            const TCacheRec rec = bench::syntheticRecord(i, rng, kTypes);
             encodeCacheRec(rec, data.data() + static_cast<std::size_t>(i) * kCacheRecSize);
             waypoints.push_back(rec.Waypoint);
         }

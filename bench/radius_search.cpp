@@ -30,22 +30,13 @@ struct Setup {
         ctx->settings.HomeLat = kCentreLat;
         ctx->settings.HomeLong = kCentreLon;
         std::mt19937 rng(42);
-        std::uniform_real_distribution<double> lat(47.0, 55.0), lon(6.0, 15.0);
-        static constexpr const char* kTypes[] = {"Traditional Cache", "Multi-cache", "Unknown Cache",
-                                                 "Event Cache"};
+        static constexpr std::array<const char*, 4> kTypes = {"Traditional Cache", "Multi-cache",
+                                                              "Unknown Cache", "Event Cache"};
         std::string data(static_cast<std::size_t>(kRecords) * kCacheRecSize, '\0');
         std::string list;
         for (int i = 0; i < kRecords; ++i) {
-            TCacheRec rec;
-            rec.Waypoint = bench::syntheticWaypoint(i);
-            rec.CacheName = "Synthetischer Cache Nummer " + std::to_string(i);
-            rec.HiddenDate = 36526 + i % 3000;
-            rec.Lat = lat(rng);
-            rec.Lon = lon(rng);
-            rec.CacheType = kTypes[i % 4];
-            rec.CacheSize = i % 5 ? "Regular" : "Micro";
-            rec.Difficulty = "1.5";
-            rec.Terrain = "2";
+            TCacheRec rec = bench::syntheticRecord(i, rng, kTypes);
+            if (i % 5 == 0) rec.CacheSize = "Micro";
             encodeCacheRec(rec, data.data() + static_cast<std::size_t>(i) * kCacheRecSize);
             if (i % 10 == 0) list += rec.Waypoint + "\r\n";
         }

@@ -11,16 +11,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 PACKAGES=(gmt gmt-gshhg-low libgeonames0 libgeonames-common python3)
-SUDO=""
-if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-missing=()
-for p in "${PACKAGES[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  $SUDO apt-get update
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+bash scripts/install-packages.sh "${PACKAGES[@]}"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

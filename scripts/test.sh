@@ -8,16 +8,7 @@ bash scripts/setup.sh --deps-only
 # Tools that only the tests use (tests skip with a message when one is missing): readers our
 # export files are checked against, and cs2cs as the independent UTM reference.
 TEST_PACKAGES=(gpsbabel libxml2-utils proj-bin)
-missing_test=()
-for p in "${TEST_PACKAGES[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing_test+=("$p")
-done
-if [ ${#missing_test[@]} -gt 0 ]; then
-  SUDO=""
-  if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-  $SUDO apt-get update
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing_test[@]}"
-fi
+bash scripts/install-packages.sh "${TEST_PACKAGES[@]}"
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:strict_string_checks=1}"
 export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$PWD/scripts/lsan.supp:print_suppressions=0}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"

@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <numbers>
 
 #include "core/CacheRec.h"
 #include "core/FileIO.h"
@@ -17,17 +16,11 @@
 #include "core/Koord.h"
 #include "core/NumberText.h"
 #include "core/RunContext.h"
+#include "tools/Projection.h"
 
 namespace vellora {
 
 namespace {
-
-double toRad(double deg) {
-    return deg * std::numbers::pi / 180.0;
-}
-double toDeg(double rad) {
-    return rad * 180.0 / std::numbers::pi;
-}
 
 std::string wholeNumberText(double value) {
     const double r = std::round(value);
@@ -109,16 +102,9 @@ std::optional<double> scaleUnitKm(double w) {
 }
 
 std::optional<double> longitudeEastOf(double lat, double lon, double distanceKm) {
-    // The projection with a bearing of 90 degrees: cos beta is 0, so the new colatitude is
-    // arccos(cos theta0 cos delta), and the longitude step follows from the spherical triangle.
-    const double delta = distanceKm / kEarthRadiusKm;
-    const double theta0 = toRad(90.0 - lat);
-    const double theta1 = std::acos(std::clamp(std::cos(theta0) * std::cos(delta), -1.0, 1.0));
-    if (std::sin(theta0) == 0 || std::sin(theta1) == 0) return lon;
-    const double arg =
-        (std::cos(delta) - std::cos(theta0) * std::cos(theta1)) / (std::sin(theta0) * std::sin(theta1));
-    if (!std::isfinite(arg) || arg == 0) return std::nullopt;
-    return lon + toDeg(std::acos(std::clamp(arg, -1.0, 1.0)));
+    const std::optional<GeoPoint> east = Project(lat, lon, distanceKm, 90);
+    if (!east) return std::nullopt;
+    return east->lon;
 }
 
 std::vector<MapGridLine> gridLines(const MapProjection& p) {
