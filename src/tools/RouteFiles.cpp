@@ -86,7 +86,7 @@ bool mapSourceDegMin(std::string_view pos, NamedPoint& p) {
     pos.remove_prefix(1);
     std::size_t i = 0;
     const std::string yDeg = numberAt(pos, i);
-    ++i;
+    if (i < pos.size()) ++i;  // the degree sign (one character); a line may end before it
     while (i < pos.size() && pos[i] == ' ') ++i;
     const std::string yMin = numberAt(pos, i);
     bool west = false;
@@ -95,7 +95,7 @@ bool mapSourceDegMin(std::string_view pos, NamedPoint& p) {
         ++i;
     }
     const std::string xDeg = numberAt(pos, i);
-    ++i;
+    if (i < pos.size()) ++i;
     const std::string xMin = i < pos.size() ? trimmed(pos.substr(i)) : std::string();
     const auto yd = parseDouble(yDeg), ym = parseDouble(yMin), xd = parseDouble(xDeg), xm = parseDouble(xMin);
     if (!yd || !ym || !xd || !xm) return false;

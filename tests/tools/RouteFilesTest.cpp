@@ -114,6 +114,14 @@ TEST_F(RouteFiles, MapSourceRoutesPointsByName) {
     EXPECT_EQ(degMin.points,
               (std::vector<std::string>{"11.5824 / 48.2096", "-70.2500 / -12.5000", "11.5824 / 48.2096"}));
     EXPECT_TRUE(host.messages.empty());
+
+    // Positions that end where the degree sign would be are passed over, not read past their end.
+    const auto cut = readMapSourceRoute(host, file("c.txt",
+                                                   "Grid\tLat/Lon hddd\xB0mm.mmm'\r\n"
+                                                   "Waypoint\tA\t\t\tN48\t\r\n"
+                                                   "Waypoint\tB\t\t\tN48\xB0 12.5 E011\t\r\n"
+                                                   "Route Waypoint\tA\t\r\nRoute Waypoint\tB\t\r\n"));
+    EXPECT_TRUE(cut.points.empty());
 }
 
 }  // namespace
