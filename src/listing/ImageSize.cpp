@@ -39,7 +39,9 @@ private:
 
 class FileSource : public ByteSource {
 public:
-    explicit FileSource(const std::string& path) : fd_(openFile(path, O_RDONLY)) {
+    // Non-blocking: opening a pipe named by an image list must not wait for a writer; only a
+    // regular file is read.
+    explicit FileSource(const std::string& path) : fd_(openFile(path, O_RDONLY | O_NONBLOCK)) {
         struct stat st {};
         if (fd_ && ::fstat(fd_.get(), &st) == 0 && S_ISREG(st.st_mode))
             size_ = static_cast<std::uint64_t>(st.st_size);

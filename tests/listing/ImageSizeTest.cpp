@@ -1,6 +1,7 @@
 #include "listing/ImageSize.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <random>
 
@@ -157,6 +158,9 @@ TEST(ImageSize, FilesAreReadOnlyAsFarAsNeeded) {
     EXPECT_EQ(imageSizeOfFile(dir.file("broken.bmp")), std::nullopt);
     EXPECT_EQ(imageSizeOfFile(dir.file("missing.png")), std::nullopt);
     EXPECT_EQ(imageSizeOfFile(dir.path()), std::nullopt);  // a directory
+    // An image list may name a pipe: nobody writes to it, and it is not waited for.
+    ASSERT_EQ(::mkfifo(dir.file("pipe.jpg").c_str(), 0600), 0);
+    EXPECT_EQ(imageSizeOfFile(dir.file("pipe.jpg")), std::nullopt);
 }
 
 }  // namespace
