@@ -1,21 +1,17 @@
-// A pocket-query GPX file as the import's first pass reads it: every waypoint turned into a cache
-// record and compared with itself as the database record.
+// A pocket-query GPX file through the import's first pass ("1: Einlesen"): the file scanned for its
+// title and counts, every waypoint read, turned into a cache record and compared with the database.
 #include "FuzzHome.h"
 #include "import/GpxImport.h"
-#include "import/GpxReader.h"
 
 using namespace vellora;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     auto& home = fuzz::FuzzHome::instance();
-    readGpxText(std::string(fuzz::asText(data, size)), [&home](const GpxWaypoint& wpt) {
-        TCacheRec rec;
-        std::string error, diff;
-        if (gpxCacheRecord(home.ctx(), wpt, rec, error)) {
-            CompareWithDatabase(rec, nullptr, diff);
-            CompareWithDatabase(rec, &rec, diff);
-        }
-        return true;
-    });
+    TfrmGPXImp dialog(home.ctx());
+    dialog.setFile(home.put("fuzz.gpx", fuzz::asText(data, size)));
+    dialog.open();
+    dialog.btnStartClick();
+    dialog.close();
+    home.clean();
     return 0;
 }
