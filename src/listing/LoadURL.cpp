@@ -15,6 +15,7 @@
 #include "core/Global.h"
 #include "core/Host.h"
 #include "core/RunContext.h"
+#include "core/StrUnit.h"
 #include "core/UpperCase.h"
 
 namespace vellora {
@@ -94,6 +95,7 @@ struct THttpClient::Transfer {
     std::uint64_t received = 0;
     std::int64_t total = 0;
     std::string statusLine;
+    std::string contentEncoding;
     bool locationSeen = false;
     bool headersDone = false;  // the headers of the final answer are in
     std::optional<EHttpError> failure;
@@ -104,10 +106,13 @@ struct THttpClient::Transfer {
         const std::string_view line(data, n);
         if (startsWithNoCase(line, "HTTP/")) {
             t.statusLine = trimLineEnd(line);
+            t.contentEncoding.clear();
             t.locationSeen = false;
             t.headersDone = false;
         } else if (startsWithNoCase(line, "Location:")) {
             t.locationSeen = true;
+        } else if (startsWithNoCase(line, "Content-Encoding:")) {
+            t.contentEncoding = trimControl(line.substr(17));
         } else if (line == "\r\n" || line == "\n") {
             long code = 0;
             curl_easy_getinfo(t.easy, CURLINFO_RESPONSE_CODE, &code);
@@ -116,6 +121,14 @@ struct THttpClient::Transfer {
             if (t.followRedirects && code >= 300 && code < 400 && t.locationSeen) return n;  // followed
             if (code < 200 || code >= 300) {
                 t.failure.emplace(EHttpError::Kind::Status, t.statusLine, code);
+                return 0;
+            }
+            // Only the plain body was asked for: a compressed one would be taken as the content
+            // itself (and a small one may inflate to gigabytes).
+            if (!t.contentEncoding.empty() && !equalsNoCase(t.contentEncoding, "identity")) {
+                t.failure.emplace(EHttpError::Kind::Transport,
+                                  "Der Server sendet die Antwort in einer nicht angeforderten Kodierung (" +
+                                      t.contentEncoding + ")");
                 return 0;
             }
             curl_off_t length = -1;
@@ -238,6 +251,7 @@ void THttpClient::perform(Transfer& t) {
     t.followRedirects = profile_.followRedirects;
     char errorBuffer[CURL_ERROR_SIZE] = {};
     curl_slist* headers = curl_slist_append(nullptr, (std::string("Accept: ") + kAcceptHeader).c_str());
+    headers = curl_slist_append(headers, "Accept-Encoding: identity");
     if (t.postBody) {
         headers = curl_slist_append(headers, (std::string("Content-Type: ") + kFormContentType).c_str());
         headers = curl_slist_append(headers, "Expect:");
