@@ -40,6 +40,59 @@ bool startsWithNoCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() && equalsNoCase(text.substr(0, prefix.size()), prefix);
 }
 
+// The user's text for a failure of the transport; libcurl's own (English) text only as the detail
+// of rare cases.
+std::string transportErrorText(CURLcode code, CURL* easy, const char* detail, const THttpLimits& limits) {
+    const std::string why = detail && detail[0] ? detail : curl_easy_strerror(code);
+    char* where = nullptr;
+    curl_easy_getinfo(easy, CURLINFO_EFFECTIVE_URL, &where);
+    const std::string url = where ? where : "";
+    switch (code) {
+        case CURLE_OPERATION_TIMEDOUT: {
+            curl_off_t connected = 0;
+            curl_easy_getinfo(easy, CURLINFO_CONNECT_TIME_T, &connected);
+            if (connected == 0) {
+                return "Zeit\xFC"
+                       "berschreitung: keine Verbindung zum Server innerhalb von " +
+                       std::to_string(limits.connectTimeoutSeconds) + " Sekunden";
+            }
+            return "Zeit\xFC"
+                   "berschreitung: der Server hat " +
+                   std::to_string(limits.lowSpeedSeconds) + " Sekunden lang (fast) keine Daten gesendet";
+        }
+        case CURLE_TOO_MANY_REDIRECTS:
+            return "Zu viele Weiterleitungen (mehr als " + std::to_string(limits.maxRedirects) + ")";
+        case CURLE_UNSUPPORTED_PROTOCOL:
+            // Also what libcurl says of an answer without an HTTP status line.
+            if (startsWithNoCase(url, "http://") || startsWithNoCase(url, "https://")) {
+                return "Die Antwort des Servers ist fehlerhaft (" + why + ")";
+            }
+            return "Die Adresse " + url + " wird nicht geladen: nur http und https sind erlaubt";
+        case CURLE_PARTIAL_FILE:
+            return "Die Verbindung wurde vor dem Ende der Antwort getrennt";
+        case CURLE_GOT_NOTHING:
+            return "Der Server hat die Verbindung ohne Antwort beendet";
+        case CURLE_COULDNT_RESOLVE_HOST:
+            return "Der Server der Adresse " + url + " ist nicht bekannt";
+        case CURLE_COULDNT_RESOLVE_PROXY:
+            return "Der Proxy-Server ist nicht bekannt";
+        case CURLE_COULDNT_CONNECT:
+            return "Keine Verbindung zum Server m\xF6glich (" + why + ")";
+        case CURLE_URL_MALFORMAT:
+            return "Die Adresse " + url + " ist ung\xFCltig";
+        case CURLE_RECV_ERROR:
+        case CURLE_WEIRD_SERVER_REPLY:
+        case CURLE_BAD_CONTENT_ENCODING:
+        case CURLE_HTTP2:
+        case CURLE_HTTP2_STREAM:
+            return "Die Antwort des Servers ist fehlerhaft (" + why + ")";
+        default:
+            return "\xDC"
+                   "bertragungsfehler (" +
+                   why + ")";
+    }
+}
+
 }  // namespace
 
 // --- proxy ----------------------------------------------------------------------------------------
@@ -357,8 +410,7 @@ void THttpClient::perform(Transfer& t) {
     } else if (t.failure) {
         failure = t.failure;
     } else if (result != CURLE_OK) {
-        failure.emplace(EHttpError::Kind::Transport,
-                        errorBuffer[0] ? errorBuffer : curl_easy_strerror(result));
+        failure.emplace(EHttpError::Kind::Transport, transportErrorText(result, easy, errorBuffer, limits));
     } else if (status < 200 || status >= 300) {
         failure.emplace(EHttpError::Kind::Status,
                         t.statusLine.empty() ? "HTTP " + std::to_string(status) : t.statusLine, status);
