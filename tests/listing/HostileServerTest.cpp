@@ -1,0 +1,80 @@
+// The HTTP fetch service against a server that misbehaves on purpose: every transfer ends within
+// its limits, with a German message, and leaves no file that looks complete.
+#include <gtest/gtest.h>
+
+#include "core/FileUtil.h"
+#include "listing/LoadURL.h"
+#include "support/HostileCases.h"
+#include "support/TestHome.h"
+
+namespace vellora {
+namespace {
+
+using test::HostileCase;
+using test::HostileServer;
+using Kind = EHttpError::Kind;
+
+Kind kindOf(const HostileCase& c) {
+    return c.tooLong ? Kind::TooLong : c.status ? Kind::Status : Kind::Transport;
+}
+
+TEST(HostileServerLoadURL, GetTextEndsEveryCaseWithItsMessage) {
+    HostileServer server;
+    test::ScriptedHost host;
+    for (const bool follow : {true, false}) {
+        THttpClient client(host, follow ? kLoaderClient : kUrlLoaderClient);
+        client.limits = test::shortHttpLimits();
+        for (const HostileCase& c : test::hostileCases(follow)) {
+            const std::string url = server.url(c.behaviour, "/page.html");
+            SCOPED_TRACE(url + (follow ? " (loader)" : " (URL loader)"));
+            test::withinLimits([&] {
+                try {
+                    const std::string body = client.getText(url);
+                    EXPECT_FALSE(c.fails) << "no error";
+                    EXPECT_EQ(body, HostileServer::kAnnouncedBody);
+                } catch (const EHttpError& e) {
+                    ASSERT_TRUE(c.fails) << e.what();
+                    EXPECT_EQ(e.kind(), kindOf(c));
+                    EXPECT_TRUE(isCaseMessage(c, e.what())) << e.what();
+                }
+            });
+        }
+    }
+}
+
+// A download into a file: the message on the host names the cause; a failed download leaves
+// neither the destination nor a temporary file, a good one exactly the announced body.
+TEST(HostileServerLoadURL, GetBinaryToFileLeavesNoPartialFile) {
+    HostileServer server;
+    test::TestHome home;
+    home.ctx().settings.TransferSecondsPerMB = 1;
+    THttpClient client(home.host, kLoaderClient);
+    client.limits = test::shortHttpLimits();
+    const std::string dir = home.dir.file("out");
+    ASSERT_EQ(makeDirs(dir), 0);
+    const std::string dest = dir + "/db.tmp.zip";
+    for (const HostileCase& c : test::hostileCases(true)) {
+        const std::string url = server.url(c.behaviour, "/gc_germany.txt.zip");
+        SCOPED_TRACE(url);
+        home.dir.write("out/db.tmp.zip", "an older download");
+        home.host.messages.clear();
+        bool ok = false;
+        test::withinLimits([&] { ok = getBinaryToFile(home.ctx(), client, url, dest, true, nullptr); });
+        if (!c.fails) {
+            EXPECT_TRUE(ok);
+            EXPECT_TRUE(home.host.messages.empty());
+            EXPECT_EQ(readFile(dest), std::string(HostileServer::kAnnouncedBody));
+        } else {
+            EXPECT_FALSE(ok);
+            ASSERT_EQ(home.host.messages.size(), 1u);
+            EXPECT_EQ(home.host.messages[0].kind, MsgKind::Error);
+            const std::string& text = home.host.messages[0].text;
+            EXPECT_TRUE(isCaseMessage(c, test::transportMessageIn(text))) << text;
+            EXPECT_FALSE(fileExists(dest));
+        }
+        EXPECT_EQ(listFiles(dir, "*").size(), c.fails ? 0u : 1u);
+    }
+}
+
+}  // namespace
+}  // namespace vellora
