@@ -18,18 +18,24 @@ Kind kindOf(const HostileCase& c) {
     return c.tooLong ? Kind::TooLong : c.status ? Kind::Status : Kind::Transport;
 }
 
-TEST(HostileServerLoadURL, GetTextEndsEveryCaseWithItsMessage) {
+// Into memory: by GET with the loader window's client (which follows redirects) and the URL
+// loader's (which does not), and by the result-list loader's form POST.
+TEST(HostileServerLoadURL, EveryRequestEndsWithItsMessage) {
     HostileServer server;
     test::ScriptedHost host;
-    for (const bool follow : {true, false}) {
+    enum class Request { LoaderGet, UrlLoaderGet, UrlLoaderPost };
+    for (const Request r : {Request::LoaderGet, Request::UrlLoaderGet, Request::UrlLoaderPost}) {
+        const bool follow = r == Request::LoaderGet;
         THttpClient client(host, follow ? kLoaderClient : kUrlLoaderClient);
         client.limits = test::shortHttpLimits();
         for (const HostileCase& c : test::hostileCases(follow)) {
             const std::string url = server.url(c.behaviour, "/page.html");
-            SCOPED_TRACE(url + (follow ? " (loader)" : " (URL loader)"));
+            SCOPED_TRACE(url + " request " + std::to_string(static_cast<int>(r)));
             test::withinLimits([&] {
                 try {
-                    const std::string body = client.getText(url);
+                    const std::string body = r == Request::UrlLoaderPost
+                                                 ? client.postForm(url, "__EVENTTARGET=x")
+                                                 : client.getText(url);
                     EXPECT_FALSE(c.fails) << "no error";
                     EXPECT_EQ(body, HostileServer::kAnnouncedBody);
                 } catch (const EHttpError& e) {
