@@ -38,8 +38,9 @@ struct THttpLimits {
     long lowSpeedSeconds = 60;
     long maxRedirects = 10;
     // A transfer slower than this on average overall is given up: the whole transfer may take
-    // this many seconds per MiB of its size limit, and at least minTotalSeconds (a trickling
-    // server would otherwise keep the low-speed limit quiet for days).
+    // this many seconds per MiB of its announced length (of its size limit when none is
+    // announced), and at least minTotalSeconds (a trickling server would otherwise keep the
+    // low-speed limit quiet for days).
     long secondsPerMB = 60;
     long minTotalSeconds = 60;
     // How long the client waits for the network before it lets user events run again.

@@ -347,10 +347,15 @@ void THttpClient::perform(Transfer& t) {
     bool begun = false, aborted = false, overtime = false;
     std::uint64_t notified = 0;
     Clock::time_point lastEvents = Clock::now(), lastWork = lastEvents;
-    const long mebibytes = static_cast<long>(std::min<std::uint64_t>(t.limit >> 20, 1u << 20));
-    const long allowedSeconds =
-        std::max(limits.minTotalSeconds, std::max(1L, mebibytes) * limits.secondsPerMB);
-    const Clock::time_point deadline = lastEvents + std::chrono::seconds(allowedSeconds);
+    const Clock::time_point started = lastEvents;
+    const auto allowedFor = [this](std::uint64_t bytes) {
+        // Every MiB begun counts.
+        const std::uint64_t perMiB = (bytes >> 20) + ((bytes & 0xFFFFF) != 0 ? 1 : 0);
+        const auto mebibytes = static_cast<long>(std::clamp<std::uint64_t>(perMiB, 1, 1u << 20));
+        return std::max(limits.minTotalSeconds, mebibytes * limits.secondsPerMB);
+    };
+    long allowedSeconds = allowedFor(t.limit);
+    Clock::time_point deadline = started + std::chrono::seconds(allowedSeconds);
     const auto events = [&] {
         host_.processEvents();
         lastEvents = Clock::now();
@@ -364,6 +369,12 @@ void THttpClient::perform(Transfer& t) {
         }
         if (!begun && t.headersDone && !t.failure) {
             begun = true;
+            // An announced length sets the pace: a server that trickles a small answer does not
+            // get the time of the largest one.
+            if (t.total > 0 && allowedFor(static_cast<std::uint64_t>(t.total)) < allowedSeconds) {
+                allowedSeconds = allowedFor(static_cast<std::uint64_t>(t.total));
+                deadline = started + std::chrono::seconds(allowedSeconds);
+            }
             if (progress_) progress_->workBegin(t.total);
             events();
         }
