@@ -82,5 +82,27 @@ TEST(HostileServerLoadURL, GetBinaryToFileLeavesNoPartialFile) {
     }
 }
 
+// The overall time follows the length the server announces, not the client's size limit: a
+// trickled megabyte does not get the hour a 64 MiB answer would.
+TEST(HostileServerLoadURL, AnAnnouncedLengthSetsTheOverallTime) {
+    HostileServer server;
+    test::ScriptedHost host;
+    THttpClient client(host, kLoaderClient);
+    client.limits = test::shortHttpLimits();
+    client.limits.maxTextBytes = 64u << 20;
+    client.limits.minTotalSeconds = 2;
+    test::withinLimits([&] {
+        try {
+            client.getText(server.url(HostileServer::Behaviour::Trickle));
+            ADD_FAILURE() << "no error";
+        } catch (const EHttpError& e) {
+            EXPECT_STREQ(e.what(),
+                         "Zeit\xFC"
+                         "berschreitung: die \xDC"
+                         "bertragung dauerte l\xE4nger als 2 Sekunden");
+        }
+    });
+}
+
 }  // namespace
 }  // namespace vellora
