@@ -104,5 +104,26 @@ TEST(HostileServerLoadURL, AnAnnouncedLengthSetsTheOverallTime) {
     });
 }
 
+// A server that never takes the connection: the connect time-out ends the request.
+TEST(HostileServerLoadURL, AnUnansweredConnectionEndsAtTheConnectTimeOut) {
+    test::FullListener listener;
+    if (!listener.holding()) GTEST_SKIP() << "the system answers every connection request here";
+    test::ScriptedHost host;
+    THttpClient client(host, kLoaderClient);
+    client.limits = test::shortHttpLimits();
+    client.limits.connectTimeoutSeconds = 1;
+    test::withinLimits([&] {
+        try {
+            client.getText(listener.url());
+            ADD_FAILURE() << "no error";
+        } catch (const EHttpError& e) {
+            EXPECT_EQ(e.kind(), EHttpError::Kind::Transport);
+            EXPECT_STREQ(e.what(),
+                         "Zeit\xFC"
+                         "berschreitung: keine Verbindung zum Server innerhalb von 1 Sekunden");
+        }
+    });
+}
+
 }  // namespace
 }  // namespace vellora

@@ -1,6 +1,7 @@
 #include "support/HostileServer.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -264,6 +265,41 @@ void HostileServer::serve(int fd) {
     std::lock_guard lock(mutex_);
     std::erase(connections_, fd);
     ::close(fd);
+}
+
+FullListener::FullListener() {
+    listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    if (listenFd_ < 0 || ::bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+        ::listen(listenFd_, 0) != 0 ||
+        ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+        return;
+    }
+    port_ = ntohs(addr.sin_port);
+    // Connections that are never accepted fill the queue; a last one shows whether it is full.
+    for (int i = 0; i < 8; ++i) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        if (fd < 0) return;
+        fillers_.push_back(fd);
+        ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+        pollfd p{fd, POLLOUT, 0};
+        if (::poll(&p, 1, 300) == 0) {
+            holding_ = true;
+            return;
+        }
+    }
+}
+
+FullListener::~FullListener() {
+    for (const int fd : fillers_) ::close(fd);
+    if (listenFd_ >= 0) ::close(listenFd_);
+}
+
+std::string FullListener::url() const {
+    return "http://127.0.0.1:" + std::to_string(port_) + "/velloraversion.txt";
 }
 
 }  // namespace vellora::test

@@ -71,4 +71,24 @@ private:
     std::vector<std::string> requests_;
 };
 
+// A port on 127.0.0.1 whose connection queue is full: the system drops further connection
+// requests, so a client's connect waits until its own time-out.
+class FullListener {
+public:
+    FullListener();
+    ~FullListener();
+    FullListener(const FullListener&) = delete;
+    FullListener& operator=(const FullListener&) = delete;
+
+    // False where the system answers connection requests anyway (the test cannot run there).
+    bool holding() const { return holding_; }
+    std::string url() const;
+
+private:
+    int listenFd_ = -1;
+    int port_ = 0;
+    bool holding_ = false;
+    std::vector<int> fillers_;
+};
+
 }  // namespace vellora::test
