@@ -1,7 +1,7 @@
 #pragma once
 // The run-wide state: settings record, country table, index list, program and working
-// directories, debug flag, service addresses and the clock. Operations receive it; nothing
-// else is global, so a test builds a fresh context per home and freezes the clock.
+// directories, debug flag, service addresses, transfer limits and the clock. Operations receive
+// it; nothing else is global, so a test builds a fresh context per home and freezes the clock.
 #include <functional>
 #include <memory>
 #include <string>
@@ -45,6 +45,8 @@ public:
     CountryTable countries;
     CacheIndexList cacheIndex;
     ServiceAddresses services = ServiceAddresses::defaults();
+    // The limits every HTTP client of an operation starts with.
+    THttpLimits httpLimits;
     bool configExisted = false;
     bool debugMode = false;
     // The program's current decimal separator for displays; stored numbers always use ".".

@@ -168,6 +168,8 @@ bool TfrmLoadFinds::LoadOnePage() {
     }
 
     if (r != 0) {
+        // What went wrong with the request (a time-out, a refused answer); the other codes say it.
+        if ((page_ == 1 && r == -1) || r == -3) addLine("Fehlermeldung: " + loader_.lastError());
         addLine("Fehler #" + std::to_string(r) + " - Abbruch!");
         cancel_ = true;
         state_ = State::Idle;

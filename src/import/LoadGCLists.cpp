@@ -42,6 +42,7 @@ private:
 TListLoader::TListLoader(RunContext& ctx)
     : ctx_(ctx), client_(ctx.host(), kUrlLoaderClient), progress_(std::make_unique<Progress>(*this)) {
     client_.setProgress(progress_.get());
+    client_.limits = ctx.httpLimits;
 }
 
 TListLoader::~TListLoader() = default;

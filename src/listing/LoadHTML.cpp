@@ -207,6 +207,7 @@ TfrmLoadHTML::TfrmLoadHTML(RunContext& ctx, bool quiet)
     // The window's own "Abbrechen" lets the current cache finish; an abort of the host (the console's
     // interrupt, say) ends even a running transfer.
     client_->setAbortCheck([this] { return ctx_.host().abortRequested(); });
+    client_->limits = ctx.httpLimits;
 }
 
 TfrmLoadHTML::~TfrmLoadHTML() = default;

@@ -15,6 +15,7 @@
 #include "core/Global.h"
 #include "core/Host.h"
 #include "core/RunContext.h"
+#include "core/StrUnit.h"
 #include "core/UpperCase.h"
 
 namespace vellora {
@@ -37,6 +38,59 @@ std::string trimLineEnd(std::string_view line) {
 
 bool startsWithNoCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() && equalsNoCase(text.substr(0, prefix.size()), prefix);
+}
+
+// The user's text for a failure of the transport; libcurl's own (English) text only as the detail
+// of rare cases.
+std::string transportErrorText(CURLcode code, CURL* easy, const char* detail, const THttpLimits& limits) {
+    const std::string why = detail && detail[0] ? detail : curl_easy_strerror(code);
+    char* where = nullptr;
+    curl_easy_getinfo(easy, CURLINFO_EFFECTIVE_URL, &where);
+    const std::string url = where ? where : "";
+    switch (code) {
+        case CURLE_OPERATION_TIMEDOUT: {
+            curl_off_t connected = 0;
+            curl_easy_getinfo(easy, CURLINFO_CONNECT_TIME_T, &connected);
+            if (connected == 0) {
+                return "Zeit\xFC"
+                       "berschreitung: keine Verbindung zum Server innerhalb von " +
+                       std::to_string(limits.connectTimeoutSeconds) + " Sekunden";
+            }
+            return "Zeit\xFC"
+                   "berschreitung: der Server hat " +
+                   std::to_string(limits.lowSpeedSeconds) + " Sekunden lang (fast) keine Daten gesendet";
+        }
+        case CURLE_TOO_MANY_REDIRECTS:
+            return "Zu viele Weiterleitungen (mehr als " + std::to_string(limits.maxRedirects) + ")";
+        case CURLE_UNSUPPORTED_PROTOCOL:
+            // Also what libcurl says of an answer without an HTTP status line.
+            if (startsWithNoCase(url, "http://") || startsWithNoCase(url, "https://")) {
+                return "Die Antwort des Servers ist fehlerhaft (" + why + ")";
+            }
+            return "Die Adresse " + url + " wird nicht geladen: nur http und https sind erlaubt";
+        case CURLE_PARTIAL_FILE:
+            return "Die Verbindung wurde vor dem Ende der Antwort getrennt";
+        case CURLE_GOT_NOTHING:
+            return "Der Server hat die Verbindung ohne Antwort beendet";
+        case CURLE_COULDNT_RESOLVE_HOST:
+            return "Der Server der Adresse " + url + " ist nicht bekannt";
+        case CURLE_COULDNT_RESOLVE_PROXY:
+            return "Der Proxy-Server ist nicht bekannt";
+        case CURLE_COULDNT_CONNECT:
+            return "Keine Verbindung zum Server m\xF6glich (" + why + ")";
+        case CURLE_URL_MALFORMAT:
+            return "Die Adresse " + url + " ist ung\xFCltig";
+        case CURLE_RECV_ERROR:
+        case CURLE_WEIRD_SERVER_REPLY:
+        case CURLE_BAD_CONTENT_ENCODING:
+        case CURLE_HTTP2:
+        case CURLE_HTTP2_STREAM:
+            return "Die Antwort des Servers ist fehlerhaft (" + why + ")";
+        default:
+            return "\xDC"
+                   "bertragungsfehler (" +
+                   why + ")";
+    }
 }
 
 }  // namespace
@@ -94,6 +148,7 @@ struct THttpClient::Transfer {
     std::uint64_t received = 0;
     std::int64_t total = 0;
     std::string statusLine;
+    std::string contentEncoding;
     bool locationSeen = false;
     bool headersDone = false;  // the headers of the final answer are in
     std::optional<EHttpError> failure;
@@ -104,10 +159,13 @@ struct THttpClient::Transfer {
         const std::string_view line(data, n);
         if (startsWithNoCase(line, "HTTP/")) {
             t.statusLine = trimLineEnd(line);
+            t.contentEncoding.clear();
             t.locationSeen = false;
             t.headersDone = false;
         } else if (startsWithNoCase(line, "Location:")) {
             t.locationSeen = true;
+        } else if (startsWithNoCase(line, "Content-Encoding:")) {
+            t.contentEncoding = trimControl(line.substr(17));
         } else if (line == "\r\n" || line == "\n") {
             long code = 0;
             curl_easy_getinfo(t.easy, CURLINFO_RESPONSE_CODE, &code);
@@ -116,6 +174,14 @@ struct THttpClient::Transfer {
             if (t.followRedirects && code >= 300 && code < 400 && t.locationSeen) return n;  // followed
             if (code < 200 || code >= 300) {
                 t.failure.emplace(EHttpError::Kind::Status, t.statusLine, code);
+                return 0;
+            }
+            // Only the plain body was asked for: a compressed one would be taken as the content
+            // itself (and a small one may inflate to gigabytes).
+            if (!t.contentEncoding.empty() && !equalsNoCase(t.contentEncoding, "identity")) {
+                t.failure.emplace(EHttpError::Kind::Transport,
+                                  "Der Server sendet die Antwort in einer nicht angeforderten Kodierung (" +
+                                      t.contentEncoding + ")");
                 return 0;
             }
             curl_off_t length = -1;
@@ -238,6 +304,7 @@ void THttpClient::perform(Transfer& t) {
     t.followRedirects = profile_.followRedirects;
     char errorBuffer[CURL_ERROR_SIZE] = {};
     curl_slist* headers = curl_slist_append(nullptr, (std::string("Accept: ") + kAcceptHeader).c_str());
+    headers = curl_slist_append(headers, "Accept-Encoding: identity");
     if (t.postBody) {
         headers = curl_slist_append(headers, (std::string("Content-Type: ") + kFormContentType).c_str());
         headers = curl_slist_append(headers, "Expect:");
@@ -280,10 +347,15 @@ void THttpClient::perform(Transfer& t) {
     bool begun = false, aborted = false, overtime = false;
     std::uint64_t notified = 0;
     Clock::time_point lastEvents = Clock::now(), lastWork = lastEvents;
-    const long mebibytes = static_cast<long>(std::min<std::uint64_t>(t.limit >> 20, 1u << 20));
-    const long allowedSeconds =
-        std::max(limits.minTotalSeconds, std::max(1L, mebibytes) * limits.secondsPerMB);
-    const Clock::time_point deadline = lastEvents + std::chrono::seconds(allowedSeconds);
+    const Clock::time_point started = lastEvents;
+    const auto allowedFor = [this](std::uint64_t bytes) {
+        // Every MiB begun counts.
+        const std::uint64_t perMiB = (bytes >> 20) + ((bytes & 0xFFFFF) != 0 ? 1 : 0);
+        const auto mebibytes = static_cast<long>(std::clamp<std::uint64_t>(perMiB, 1, 1u << 20));
+        return std::max(limits.minTotalSeconds, mebibytes * limits.secondsPerMB);
+    };
+    long allowedSeconds = allowedFor(t.limit);
+    Clock::time_point deadline = started + std::chrono::seconds(allowedSeconds);
     const auto events = [&] {
         host_.processEvents();
         lastEvents = Clock::now();
@@ -297,6 +369,12 @@ void THttpClient::perform(Transfer& t) {
         }
         if (!begun && t.headersDone && !t.failure) {
             begun = true;
+            // An announced length sets the pace: a server that trickles a small answer does not
+            // get the time of the largest one.
+            if (t.total > 0 && allowedFor(static_cast<std::uint64_t>(t.total)) < allowedSeconds) {
+                allowedSeconds = allowedFor(static_cast<std::uint64_t>(t.total));
+                deadline = started + std::chrono::seconds(allowedSeconds);
+            }
             if (progress_) progress_->workBegin(t.total);
             events();
         }
@@ -343,8 +421,7 @@ void THttpClient::perform(Transfer& t) {
     } else if (t.failure) {
         failure = t.failure;
     } else if (result != CURLE_OK) {
-        failure.emplace(EHttpError::Kind::Transport,
-                        errorBuffer[0] ? errorBuffer : curl_easy_strerror(result));
+        failure.emplace(EHttpError::Kind::Transport, transportErrorText(result, easy, errorBuffer, limits));
     } else if (status < 200 || status >= 300) {
         failure.emplace(EHttpError::Kind::Status,
                         t.statusLine.empty() ? "HTTP " + std::to_string(status) : t.statusLine, status);

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "core/DialogModel.h"
+#include "core/Services.h"
 
 namespace vellora {
 
@@ -96,25 +97,6 @@ public:
 private:
     Host& host_;
     std::string text_;
-};
-
-struct THttpLimits {
-    // Longest answer getText and postForm keep in memory (a listing page is some 100 KB).
-    std::uint64_t maxTextBytes = 32u << 20;
-    // Longest answer written to a file (a country database is some 100 MB).
-    std::uint64_t maxFileBytes = std::uint64_t{4} << 30;
-    long connectTimeoutSeconds = 30;
-    // A transfer that moves fewer than lowSpeedBytes per second for lowSpeedSeconds is dead.
-    long lowSpeedBytes = 10;
-    long lowSpeedSeconds = 60;
-    long maxRedirects = 10;
-    // A transfer slower than this on average overall is given up: the whole transfer may take
-    // this many seconds per MiB of its size limit, and at least minTotalSeconds (a trickling
-    // server would otherwise keep the low-speed limit quiet for days).
-    long secondsPerMB = 60;
-    long minTotalSeconds = 60;
-    // How long the client waits for the network before it lets user events run again.
-    int pollMilliseconds = 50;
 };
 
 // A flag set from a signal handler (Ctrl-C on the console) that ends every running and later
