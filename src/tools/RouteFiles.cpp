@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <map>
+#include <optional>
 
 #include "core/FileProcs.h"
 #include "core/FileUtil.h"
@@ -154,9 +155,21 @@ RouteFileResult readOverlayRoute(Host& host, const std::string& path) {
                      "Die gew\xE4hlte Datei enth\xE4lt weniger als 2 g\xFCltige Wegpunkte.");
         return r;
     }
-    for (std::int32_t i = 0; i < count; ++i) {
-        const auto x = parseDouble(ini.readString(section, "XKoord" + std::to_string(i), "1000"));
-        const auto y = parseDouble(ini.readString(section, "YKoord" + std::to_string(i), "1000"));
+    // The section is read once and only the points it holds are visited: "Punkte" may claim
+    // millions. Of a key given twice the first counts, as a look-up of that key would find it.
+    std::map<std::int32_t, std::pair<std::optional<std::string>, std::optional<std::string>>> coords;
+    for (auto& [key, value] : ini.readSection(section)) {
+        const bool isX = beginsWithNoCase(key, "XKoord");
+        if (!isX && !beginsWithNoCase(key, "YKoord")) continue;
+        const std::string_view digits = std::string_view(key).substr(6);
+        const auto n = parseInt32(digits);
+        if (!n || *n < 0 || *n >= count || std::to_string(*n) != digits) continue;
+        auto& slot = isX ? coords[*n].first : coords[*n].second;
+        if (!slot) slot = std::move(value);
+    }
+    for (const auto& [n, xy] : coords) {
+        const auto x = parseDouble(xy.first.value_or("1000"));
+        const auto y = parseDouble(xy.second.value_or("1000"));
         // An unreadable value counts like a missing one.
         if (!x || !y || *x >= 1000 || *y >= 1000) continue;
         r.points.push_back(routePointText(*x, *y));

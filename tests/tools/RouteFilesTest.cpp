@@ -31,6 +31,18 @@ TEST_F(RouteFiles, OverlayPassesOverPointsAtOrAbove1000) {
     EXPECT_TRUE(host.messages.empty());
 }
 
+TEST_F(RouteFiles, OverlayPointsComeByNumberWhateverTheCountClaims) {
+    // Points in number order, not file order; of a key given twice the first counts; "XKoord01" is
+    // not point 1; and a count of two billion is read in the time the file takes.
+    const auto r = readOverlayRoute(host, file("c.ovl",
+                                               "[Symbol 1]\r\nPunkte=2000000000\r\n"
+                                               "XKoord7=7\r\nYKoord7=7\r\nxkoord2=2\r\nYKOORD2=2\r\n"
+                                               "XKoord2=9\r\nXKoord01=1\r\nYKoord1=1\r\n"));
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.declaredPoints, 2000000000);
+    EXPECT_EQ(r.points, (std::vector<std::string>{"2.0000 / 2.0000", "7.0000 / 7.0000"}));
+}
+
 TEST_F(RouteFiles, OverlayRefusalsSayWhy) {
     struct Case {
         const char* content;
