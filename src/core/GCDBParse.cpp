@@ -449,14 +449,26 @@ bool indexMatches(const std::string& bin, const std::string& idx) {
 
 }  // namespace
 
-bool RecoverCacheDB(RunContext& ctx) {
-    const std::string dir = ctx.workDirPath();
+namespace {
+
+// Removes the writer's leftovers in one directory; true when there were any.
+bool removeStaleTempFiles(const std::string& dir) {
     bool stale = false;
     for (const std::string& name : listFiles(dir, std::string("*") + AtomicFileWriter::kTempMarker + "*")) {
         if (!isStaleTempFile(name)) continue;
         removeFile(dir + name);
         stale = true;
     }
+    return stale;
+}
+
+}  // namespace
+
+bool RecoverCacheDB(RunContext& ctx) {
+    const std::string dir = ctx.workDirPath();
+    // The configuration lives in the program directory, which need not be the working directory.
+    if (ctx.programDirPath() != dir) removeStaleTempFiles(ctx.programDirPath());
+    const bool stale = removeStaleTempFiles(dir);
     if (!fileExists(binPath(ctx))) return false;
     if (!stale && indexMatches(binPath(ctx), idxPath(ctx))) return false;
     debugLog(ctx, "Caches.idx wird neu erstellt.");

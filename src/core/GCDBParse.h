@@ -55,8 +55,9 @@ void LoadIndex(RunContext& ctx);
 bool CheckCacheDB(RunContext& ctx);
 
 // Run at every start before the database is used: removes temporary files that a killed run left
-// in the working directory and rebuilds Caches.idx when there were any or when the index does not
-// describe Caches.bin (its pair count, or a sample of pairs). True when the index was rebuilt.
+// in the working and the program directory and rebuilds Caches.idx when the working directory had
+// any or when the index does not describe Caches.bin (its pair count, or a sample of pairs). True
+// when the index was rebuilt.
 bool RecoverCacheDB(RunContext& ctx);
 
 // Number of complete records in Caches.bin; 0 when there is none.
