@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cmath>
 #include <exception>
 
 #include "core/FileUtil.h"
@@ -215,7 +216,9 @@ bool IniFile::readBool(std::string_view section, std::string_view key, bool def)
 double IniFile::readFloat(std::string_view section, std::string_view key, double def) {
     const std::string v = readString(section, key, "");
     if (v.empty()) return def;
-    return parseDouble(v, '.').value_or(def);
+    // No setting is infinite or not a number; such a value counts as missing.
+    const auto value = parseDouble(v, '.');
+    return value && std::isfinite(*value) ? *value : def;
 }
 
 void IniFile::writeString(std::string_view section, std::string_view key, std::string_view value) {
