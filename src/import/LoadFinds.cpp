@@ -10,6 +10,7 @@
 
 #include "core/CacheRec.h"
 #include "core/Cp1252.h"
+#include "core/FastStrings.h"
 #include "core/FileProcs.h"
 #include "core/FileUtil.h"
 #include "core/GCDBParse.h"
@@ -220,17 +221,28 @@ bool TfrmLoadFinds::parsePage(std::string page) {
     }
 
     const TDateTime earliest = std::floor(earliestDate);
-    while (dropThrough(page, "seek/cache_details") && dropThrough(page, ">") && dropThrough(page, ">") &&
-           dropThrough(page, "(GC")) {
+    // The rows are read with a cursor: cutting each row off the front would copy the rest of the
+    // page once per row.
+    std::size_t at = 0;
+    const auto skipPast = [&page, &at](std::string_view marker) {
+        if (at >= page.size()) return false;
+        const int pos = fastPosNoCase(page, marker, static_cast<int>(at) + 1);
+        if (pos < 1) return false;
+        at = static_cast<std::size_t>(pos) - 1 + marker.size();
+        return true;
+    };
+    while (skipPast("seek/cache_details") && skipPast(">") && skipPast(">") && skipPast("(GC")) {
         // The whole code up to ")", as long as a waypoint may be: cut to six characters, the code
         // of a newer cache would name another one.
         std::string waypoint = "GC";
-        std::size_t k = 0;
+        std::size_t k = at;
         while (k < page.size() && page[k] != ')' && waypoint.size() < TFoundRec::kWaypointMax)
             waypoint += page[k++];
-        page.erase(0, std::min(k + 1, page.size()));
-        if (!dropThrough(page, "/TD>") || !dropThrough(page, ">")) break;
-        const std::string dateText = page.substr(0, std::min<std::size_t>(page.find('<'), 20));
+        at = std::min(k + 1, page.size());
+        if (!skipPast("/TD>") || !skipPast(">")) break;
+        const std::size_t tag = page.find('<', at);
+        const std::string dateText = page.substr(
+            at, std::min<std::size_t>(tag == std::string::npos ? page.size() - at : tag - at, 20));
         const auto date = parseListingDate(dateText, ctx_.now());
         if (!date) {
             addLine("Fehlerhaftes Datumsformat: " + dateText);
