@@ -1,5 +1,5 @@
-// A suitcase file: its sections read and every description block checked, as loading it does, and
-// the file names it carries made safe.
+// A suitcase file: its sections read and every description block checked, then loaded as the
+// dialog loads it.
 #include "FuzzHome.h"
 #include "suitcase/Suitcase.h"
 #include "suitcase/SuitcaseFormat.h"
@@ -12,7 +12,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     SuitcaseReader reader;
     SuitcaseContent content;
     if (reader.open(path) == 0) readSuitcase(reader, content);
-    for (const auto& entry : content.workList) plainFileName(entry);
     TfrmSuitcase dialog(home.ctx());
     dialog.loadFrom(path);
     home.clean();

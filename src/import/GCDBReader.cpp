@@ -581,8 +581,7 @@ TCacheDBCommands::FetchResult TCacheDBCommands::fetchCountryFile(const std::stri
     const std::string url = s.CacheDBUrl + fileName + (s.UseZippedDB ? ".zip" : "");
     const std::string local = workDir + (s.UseZippedDB ? "db.tmp.zip" : "db.tmp");
 
-    THttpClient client(ctx_.host(), kLoaderClient);
-    client.limits = ctx_.httpLimits;
+    THttpClient client(ctx_, kLoaderClient);
     if (abortVisible) client.setAbortCheck([this] { return ctx_.host().abortRequested(); });
     TCacheDBLoadWindow* window = hooks_.loadWindow;
     if (window) window->open(kDownloadTask, kDownloadContent, abortVisible);

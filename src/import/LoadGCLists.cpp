@@ -40,9 +40,8 @@ private:
 };
 
 TListLoader::TListLoader(RunContext& ctx)
-    : ctx_(ctx), client_(ctx.host(), kUrlLoaderClient), progress_(std::make_unique<Progress>(*this)) {
+    : ctx_(ctx), client_(ctx, kUrlLoaderClient), progress_(std::make_unique<Progress>(*this)) {
     client_.setProgress(progress_.get());
-    client_.limits = ctx.httpLimits;
 }
 
 TListLoader::~TListLoader() = default;

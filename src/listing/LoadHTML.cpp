@@ -202,12 +202,11 @@ bool isLoadableWaypoint(std::string_view entry) {
 TfrmLoadHTML::TfrmLoadHTML(RunContext& ctx, bool quiet)
     : ctx_(ctx),
       quiet_(quiet),
-      client_(std::make_unique<THttpClient>(ctx.host(), kLoaderClient)),
+      client_(std::make_unique<THttpClient>(ctx, kLoaderClient)),
       maps_(std::make_unique<TMapImages>(ctx, *client_, *this)) {
     // The window's own "Abbrechen" lets the current cache finish; an abort of the host (the console's
     // interrupt, say) ends even a running transfer.
     client_->setAbortCheck([this] { return ctx_.host().abortRequested(); });
-    client_->limits = ctx.httpLimits;
 }
 
 TfrmLoadHTML::~TfrmLoadHTML() = default;

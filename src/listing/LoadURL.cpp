@@ -239,6 +239,11 @@ THttpClient::THttpClient(Host& host, THttpClientProfile profile) : host_(host), 
     if (!multi_) throw EHttpError(EHttpError::Kind::Transport, "libcurl kann nicht gestartet werden");
 }
 
+THttpClient::THttpClient(const RunContext& ctx, THttpClientProfile profile)
+    : THttpClient(ctx.host(), profile) {
+    limits = ctx.httpLimits;
+}
+
 THttpClient::~THttpClient() {
     curl_multi_cleanup(static_cast<CURLM*>(multi_));
 }

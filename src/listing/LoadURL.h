@@ -106,6 +106,8 @@ void setTransferInterruptFlag(const volatile std::sig_atomic_t* flag);
 class THttpClient {
 public:
     explicit THttpClient(Host& host, THttpClientProfile profile = kLoaderClient);
+    // A client of an operation: the context's host, and its transfer limits to start with.
+    explicit THttpClient(const RunContext& ctx, THttpClientProfile profile = kLoaderClient);
     ~THttpClient();
     THttpClient(const THttpClient&) = delete;
     THttpClient& operator=(const THttpClient&) = delete;

@@ -45,8 +45,7 @@ UpdateCheckResult CheckForUpdate(RunContext& ctx, TCacheDBLoadWindow* window) {
     }
 
     const std::string path = ctx.workDirPath() + kVersionFileName;
-    THttpClient client(host, kLoaderClient);
-    client.limits = ctx.httpLimits;
+    THttpClient client(ctx, kLoaderClient);
     client.setAbortCheck([&host] { return host.abortRequested(); });
     if (window) window->open(kUpdateTask, kUpdateContent, true);
     const bool loaded = getBinaryToFile(ctx, client, url, path, false, window ? &window->view() : nullptr);
