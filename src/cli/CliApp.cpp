@@ -110,13 +110,27 @@ constexpr CommandUsage kCommandUsages[] = {
      "suitcase import FILE [--db update|keep] [--finds 0|1|2] [--notes 0|1|3] [--descr 0|1|2] "
      "[--no-worklist-adjust] [--summary] [--no-generate]"},
     {"route", "*",
-     "route --format ovl|coo|mapsource FILE... --width KM [--filter T,...] [--keep] [--remove-finds]"},
+     "route --format ovl|coo|mapsource FILE... --width KM [--filter T,...] [--replace] [--remove-finds]"},
     {"calc", "distance", "calc distance LAT LON LAT LON"},
     {"calc", "project", "calc project LAT LON KM DEG"},
     {"utm", "to", "utm to LAT LON"},
     {"utm", "from", "utm from ZONE BAND EASTING NORTHING"},
     {"help", "", "help [BEFEHL]"},
 };
+
+// Commands that only read: they start the configuration without writing it ("" takes every form).
+constexpr struct {
+    std::string_view group, sub;
+} kQueryCommands[] = {
+    {"config", "get"}, {"db", "find"},  {"db", "list"},     {"db", "count"}, {"worklist", "show"},
+    {"notes", "get"},  {"zip", "list"}, {"geo", ""},        {"calc", ""},    {"utm", ""},
+    {"rot13", ""},     {"extract", ""}, {"namesearch", ""},
+};
+
+bool isQueryCommand(std::string_view group, std::string_view sub) {
+    return std::any_of(std::begin(kQueryCommands), std::end(kQueryCommands),
+                       [&](const auto& q) { return q.group == group && (q.sub.empty() || q.sub == sub); });
+}
 
 constexpr const char* kUsageHead = "Aufruf: vellora-cli [--home DIR] [--yes|--no] BEFEHL ...";
 
@@ -297,7 +311,9 @@ int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ost
             resolveAppHome(home ? std::optional(cp1252FromUtf8(*home)) : std::nullopt);
         prepareAppHome(homeDir, findDataDir());
         RunContext ctx(host, homeDir);
-        startConfiguration(ctx);
+        startConfiguration(ctx, isQueryCommand(name, args.empty() ? std::string() : args[0])
+                                    ? ConfigStart::Query
+                                    : ConfigStart::Run);
         loadSettings(ctx, kNominalListClientWidth);
         // A run killed while writing the database leaves its temporary files and perhaps a stale index.
         RecoverCacheDB(ctx);

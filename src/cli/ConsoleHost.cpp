@@ -46,6 +46,7 @@ MsgResult ConsoleHost::message(MsgKind kind, MsgButtons buttons, const std::stri
         case MsgButtons::Cancel:
             return MsgResult::Cancel;
         case MsgButtons::YesNo:
+        case MsgButtons::YesNoDefaultNo:
             result = answer_ == Answer::Yes ? MsgResult::Yes : MsgResult::No;
             break;
         case MsgButtons::YesNoCancel:

@@ -1,9 +1,16 @@
 #include "cli/Commands.h"
+#include "core/Settings.h"
+#include "shell/Startup.h"
 
 namespace vellora {
 
 int runInitCommand(CliEnv& env, const Args& args) {
     requireArgs(args, 0, 0, "init");
+    // A home made here is used like one the desktop program's first start made.
+    if (!env.ctx.configExisted) {
+        proposeFirstStartSwitches(env.ctx.settings);
+        saveSettings(env.ctx);
+    }
     env.print(env.ctx.programDir());
     return 0;
 }

@@ -13,7 +13,7 @@ namespace vellora {
 namespace {
 
 constexpr const char* kRouteUsage =
-    "route --format ovl|coo|mapsource FILE... --width KM [--filter T,...] [--keep] [--remove-finds]";
+    "route --format ovl|coo|mapsource FILE... --width KM [--filter T,...] [--replace] [--remove-finds]";
 constexpr const char* kCalcUsage = "calc distance LAT LON LAT LON | calc project LAT LON KM DEG";
 constexpr const char* kUtmUsage = "utm to LAT LON | utm from ZONE BAND EASTING NORTHING";
 
@@ -112,7 +112,7 @@ int runUtmCommand(CliEnv& env, const Args& args) {
 int runRouteCommand(CliEnv& env, const Args& args) {
     RouteTypeFilter filter;
     RouteSearchModel model(env.ctx, filter);
-    bool formatGiven = false, removeFinds = false, keep = false, filterOn = false;
+    bool formatGiven = false, removeFinds = false, keep = true, filterOn = false;
     std::vector<std::string> files;
     std::string width;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -140,8 +140,8 @@ int runRouteCommand(CliEnv& env, const Args& args) {
                 start = comma + 1;
             }
             filterOn = true;
-        } else if (a == "--keep") {
-            keep = true;
+        } else if (a == "--replace") {
+            keep = false;
         } else if (a == "--remove-finds") {
             removeFinds = true;
         } else if (a.rfind("--", 0) == 0) {

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
 
 #include "core/FileUtil.h"
@@ -107,6 +108,24 @@ std::vector<std::string> prepareAppHome(const std::string& home, const std::opti
     }
     if (fileExists(joinPath(*dataDir, "gmtemplate.html"))) seedMapScripts(home, *dataDir, copied);
     return copied;
+}
+
+std::string homeRelativePath(const std::string& home, const std::string& path) {
+    if (home.empty() || path.empty() || path.front() != '/') return path;
+    const std::filesystem::path rel = std::filesystem::path(path).lexically_normal().lexically_relative(
+        std::filesystem::path(home).lexically_normal());
+    if (rel.empty() || *rel.begin() == "..") return path;
+    std::string text = rel.string();
+    // "a/b/" and "a/b/." both name the folder; keep the trailing "/" the caller gave.
+    if (text.size() > 2 && text.ends_with("/.")) text.resize(text.size() - 1);
+    if (path.back() == '/' && text != "." && !text.ends_with('/')) text += '/';
+    return text;
+}
+
+std::string resolveHomePath(const std::string& home, const std::string& stored) {
+    if (stored.empty() || stored.front() == '/') return stored;
+    if (stored == "." || stored == "./") return withoutTrailingSlash(home) + (stored == "./" ? "/" : "");
+    return withTrailingSlash(home) + stored;
 }
 
 }  // namespace vellora

@@ -18,4 +18,10 @@ std::optional<std::string> findDataDir();
 // Returns the names copied; throws std::runtime_error with a German text when the home cannot be made.
 std::vector<std::string> prepareAppHome(const std::string& home, const std::optional<std::string>& dataDir);
 
+// A path as the home stores it in its own files: relative to the home when it lies inside it ("."
+// for the home itself), otherwise unchanged, so that a copied or moved home works on itself.
+std::string homeRelativePath(const std::string& home, const std::string& path);
+// A stored path made usable: a relative one is taken from the home; an absolute one stays.
+std::string resolveHomePath(const std::string& home, const std::string& stored);
+
 }  // namespace vellora

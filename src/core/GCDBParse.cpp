@@ -379,7 +379,7 @@ bool CheckCacheDB(RunContext& ctx) {
             "re Cache-DB konvertieren\" erzeugt werden.\r\n\r\n"
             "Soll die veraltete Version der vorliegenden Caches.bin gel\xF6"
             "scht werden?";
-        if (ctx.host().message(MsgKind::Error, MsgButtons::YesNo, question) == MsgResult::Yes)
+        if (ctx.host().message(MsgKind::Error, MsgButtons::YesNoDefaultNo, question) == MsgResult::Yes)
             removeFile(path);
         return false;
     }
@@ -394,7 +394,8 @@ bool CheckCacheDB(RunContext& ctx) {
         "ltigen Koordinaten oder "
         "ung\xFC"
         "ltigem Datum) aus der Datenbank entfernt werden? Alle anderen Caches bleiben erhalten.";
-    if (ctx.host().message(MsgKind::Error, MsgButtons::YesNo, question) != MsgResult::Yes) return false;
+    if (ctx.host().message(MsgKind::Error, MsgButtons::YesNoDefaultNo, question) != MsgResult::Yes)
+        return false;
     if (const int code = dropBadRecords(ctx, 0); code != 0) {
         showErrorCode(ctx.host(), code, "Fehler beim Schreiben auf Datei " + path);
         return false;

@@ -9,7 +9,9 @@
 namespace vellora {
 
 enum class MsgKind { Warning, Error, Information, Confirmation };
-enum class MsgButtons { Ok, YesNo, YesNoCancel, Cancel };
+// YesNoDefaultNo: for questions whose Yes discards work (deletes, replaces, drops edits), so that
+// Enter or a hasty Escape-then-Enter keeps it.
+enum class MsgButtons { Ok, YesNo, YesNoCancel, Cancel, YesNoDefaultNo };
 enum class MsgResult { Ok, Yes, No, Cancel };
 
 // The caption the message box shows for a kind ("Warnung", "Fehler", ...).

@@ -1,5 +1,6 @@
 #include "core/Settings.h"
 
+#include "core/AppHome.h"
 #include "core/FileUtil.h"
 #include "core/IniFile.h"
 #include "core/NumberText.h"
@@ -127,13 +128,16 @@ const OptionTable<S> kSettingsTable = {
     intOption("TransferSecondsPerMB", &S::TransferSecondsPerMB, 1, INT32_MAX),
 };
 
+// The directories and files the home names in its configuration; stored relative to the home.
+constexpr std::string S::*kHomePaths[] = {&S::WorkDir, &S::OutDir, &S::Template, &S::OfflineCacheDir};
+
 }  // namespace
 
 std::string formatHomeCoordinate(double value) {
     return formatFixedSignificant(value, 8, 5, '.');
 }
 
-void startConfiguration(RunContext& ctx) {
+void startConfiguration(RunContext& ctx, ConfigStart mode) {
     ctx.countries = readCountryTable(ctx.programDirPath() + "CacheDB.conf");
     ctx.debugMode = false;
     ctx.cacheIndex.clear();
@@ -144,13 +148,15 @@ void startConfiguration(RunContext& ctx) {
     IniFile& ini = ctx.programConf();
     ctx.configExisted = fileExists(ini.fileName());
     ctx.services = loadServiceAddresses(ini);
+    if (mode == ConfigStart::Query) return;
 
     IniFile::Batch batch(ini);
     ini.writeString(P, "LatestStart", formatDateTime(ctx.now()));
     if (ini.readString(P, "WorkDir", "").empty()) {
-        ini.writeString(P, "WorkDir", ctx.programDir());
-        ini.writeString(P, "OutDir", ctx.programDir());
-        ini.writeString(P, "Template", ctx.programDirPath() + "template.html");
+        ini.writeString(P, "WorkDir", homeRelativePath(ctx.programDir(), ctx.programDir()));
+        ini.writeString(P, "OutDir", homeRelativePath(ctx.programDir(), ctx.programDir()));
+        ini.writeString(P, "Template",
+                        homeRelativePath(ctx.programDir(), ctx.programDirPath() + "template.html"));
         ini.writeInteger(P, "DBAutoloadInterval", -1);
         ini.writeInteger(P, "Radius", 15);
         ini.writeInteger(P, "HTMLMaxWidth", 640);
@@ -177,6 +183,7 @@ void loadSettings(RunContext& ctx, int listClientWidth) {
     s.Main_Col3Width = col3;
 
     loadOptions(ctx.programConf(), P, kSettingsTable, s);
+    for (const auto member : kHomePaths) s.*member = resolveHomePath(ctx.programDir(), s.*member);
 
     if (s.HomeLat == 0) s.HomeLat = 49.5;
     if (s.HomeLong == 0) s.HomeLong = 10.75;
@@ -190,7 +197,9 @@ void loadSettings(RunContext& ctx, int listClientWidth) {
 }
 
 void saveSettings(RunContext& ctx) {
-    saveOptions(ctx.programConf(), P, kSettingsTable, ctx.settings);
+    TProcSettings stored = ctx.settings;
+    for (const auto member : kHomePaths) stored.*member = homeRelativePath(ctx.programDir(), stored.*member);
+    saveOptions(ctx.programConf(), P, kSettingsTable, stored);
 }
 
 }  // namespace vellora

@@ -47,8 +47,11 @@ inline constexpr const char* kDefaultGpxGpxInit =
 // Latitude or longitude as an additional home keeps it: 8 significant digits, 5 decimals, ".".
 std::string formatHomeCoordinate(double value);
 
+// How a run starts the configuration: a query (a command that only reads) writes nothing.
+enum class ConfigStart { Run, Query };
+
 // Start-up of the configuration: country table, program file, "LatestStart", the first-start keys.
-void startConfiguration(RunContext& ctx);
+void startConfiguration(RunContext& ctx, ConfigStart mode = ConfigStart::Run);
 
 // Fills ctx.settings from the section "Program" with the load defaults.
 void loadSettings(RunContext& ctx, int listClientWidth);

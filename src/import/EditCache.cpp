@@ -301,7 +301,8 @@ bool TfrmEditCache::btnEraseClick() {
     const std::string question = "Warnung! Durch diese Aktion wird der Cache: \r\n\"" + found.CacheName +
                                  "\" (" + found.Waypoint +
                                  ")\r\naus der Datenbank entfernt. Wirklich l\xF6schen?";
-    if (ctx_.host().message(MsgKind::Warning, MsgButtons::YesNo, question) != MsgResult::Yes) return false;
+    if (ctx_.host().message(MsgKind::Warning, MsgButtons::YesNoDefaultNo, question) != MsgResult::Yes)
+        return false;
     // The stored spelling: the deletion compares with case, the lookup did not.
     DeleteCache(ctx_, found.Waypoint);
     emptyForm();

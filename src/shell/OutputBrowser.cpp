@@ -397,7 +397,7 @@ void OutputBrowser::CSVExportdiesesVerzeichnisses1Click() {
 
 void OutputBrowser::DeleteMarkedClick() {
     const MsgResult answer =
-        host_.message(MsgKind::Warning, MsgButtons::YesNo,
+        host_.message(MsgKind::Warning, MsgButtons::YesNoDefaultNo,
                       "Achtung! Alle Dateien zu den markierten Caches werden unwiderruflich "
                       "gel\xF6scht!\r\n\r\nMarkierte Caches wirklich l\xF6schen?");
     if (answer == MsgResult::No) return;
@@ -527,7 +527,7 @@ bool OutputBrowser::CreateNewDirClick(const std::string& name) {
 
 bool OutputBrowser::confirmErase(const std::string& dir) {
     const MsgResult answer =
-        host_.message(MsgKind::Warning, MsgButtons::YesNo,
+        host_.message(MsgKind::Warning, MsgButtons::YesNoDefaultNo,
                       "Achtung! Alle Caches im Verzeichnis\r\n\r\n" + dir + "\r\n\r\n" +
                           "werden unwiderruflich gel\xF6scht! Verzeichnis wirklich l\xF6schen?");
     return answer != MsgResult::No;
@@ -563,7 +563,7 @@ void OutputBrowser::EraseAllDirsClick() {
 void OutputBrowser::gewhltesVerzeichnisaufrumen1Click() {
     const std::string dir = selectedDir();
     const MsgResult answer = host_.message(
-        MsgKind::Confirmation, MsgButtons::YesNo,
+        MsgKind::Confirmation, MsgButtons::YesNoDefaultNo,
         "Die Aufr\xE4umfunktion entfernt aus dem gew\xE4hlten Verzeichnis alle Originalbeschreibungen und "
         "Meta-Dateien.\r\n\r\nDie Funktion ist nach dem Konvertieren der Beschreibungen sinnvoll, um "
         "Speicherplatz "

@@ -27,6 +27,11 @@ std::string firstStartOutputDir(const std::string& workDir) {
     return probeWritableDir(dir) == 0 ? dir : std::string();
 }
 
+void proposeFirstStartSwitches(TProcSettings& s) {
+    s.ShowMessages = true;
+    s.ShowTooltips = true;
+}
+
 void StartupSequence::run() {
     if (started_) return;
     started_ = true;
@@ -52,8 +57,7 @@ void StartupSequence::firstStart() {
     // first-start proposals again instead of an output directory equal to the working directory.
     auto propose = [&] {
         if (!outputDir.empty()) s.OutDir = outputDir;
-        s.ShowMessages = true;
-        s.ShowTooltips = true;
+        proposeFirstStartSwitches(s);
         s.SettingsConfirmed = false;
     };
     propose();

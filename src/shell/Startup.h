@@ -9,6 +9,7 @@
 namespace vellora {
 
 class RunContext;
+struct TProcSettings;
 
 struct StartupHooks {
     // The about window as a splash that closes itself after 3 seconds (returns at once).
@@ -51,6 +52,9 @@ std::string databaseAgeQuestion(int days);
 // The output directory a first start proposes: WorkDir + "/ausgabe" when it can be created and
 // written; nothing otherwise.
 std::string firstStartOutputDir(const std::string& workDir);
+
+// What a first start switches on before the user confirms the settings: messages and tool tips.
+void proposeFirstStartSwitches(TProcSettings& s);
 
 class StartupSequence {
 public:

@@ -240,6 +240,8 @@ bool RouteSearchModel::transfer() {
             showErrorCode(ctx_.host(), code, "Fehler beim Lesen der Datei " + path);
             return false;
         }
+    } else {
+        copyFileAtomic(path, path + ".bk");  // the replaced list stays at hand, as the collector keeps it
     }
     for (const std::string& r : results_) lines.push_back(resultWaypoint(r));
     if (const int code = writeListFile(path, lines); code != 0) {

@@ -50,6 +50,8 @@ char utmBand(double lat) {
 }
 
 UtmCoord LatLonToUtm(double lat, double lon) {
+    // The antimeridian belongs to zone 1 (its western edge), for the easting as for the zone.
+    if (lon == 180.0) lon = -180.0;
     UtmCoord u;
     u.zone = utmZone(lat, lon);
     u.band = utmBand(lat);

@@ -54,6 +54,7 @@ MsgResult QtHost::message(MsgKind kind, MsgButtons buttons, const std::string& t
             ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
             break;
         case MsgButtons::YesNo:
+        case MsgButtons::YesNoDefaultNo:
             yes = box.addButton(QStringLiteral("&Ja"), QMessageBox::YesRole);
             no = box.addButton(QStringLiteral("&Nein"), QMessageBox::NoRole);
             break;
@@ -68,7 +69,7 @@ MsgResult QtHost::message(MsgKind kind, MsgButtons buttons, const std::string& t
     }
     // Closing the box answers like its last button: OK, No or Cancel.
     box.setEscapeButton(cancel ? cancel : no ? no : ok);
-    box.setDefaultButton(yes ? yes : ok ? ok : cancel);
+    box.setDefaultButton(buttons == MsgButtons::YesNoDefaultNo ? no : yes ? yes : ok ? ok : cancel);
     centreOver(&box, window_);
     box.exec();
     QAbstractButton* clicked = box.clickedButton();
@@ -164,7 +165,7 @@ std::optional<std::string> QtHost::chooseSaveFile(const FileDialogOptions& choos
         const std::string question = "Die Datei " + cp(name) +
                                      " existiert bereits.\r\nSoll sie \xFC"
                                      "berschrieben werden?";
-        if (message(MsgKind::Confirmation, MsgButtons::YesNo, question) != MsgResult::Yes)
+        if (message(MsgKind::Confirmation, MsgButtons::YesNoDefaultNo, question) != MsgResult::Yes)
             return std::nullopt;
     }
     return pathOf(name);

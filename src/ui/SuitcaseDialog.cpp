@@ -242,7 +242,7 @@ SuitcaseDialog::SuitcaseDialog(RunContext& ctx, QWidget* parent) : QDialog(paren
                 }
                 break;
             case SuitcaseSection::Notes:
-                doubleNotes_ = radioGroup("Verhaltren bei doppelten Eintr\xE4gen",
+                doubleNotes_ = radioGroup("Verhalten bei doppelten Eintr\xE4gen",
                                           {"Notizen aus dem Aktenkoffer \xFC"
                                            "bernehmen",
                                            "Beide Notizen \xFC"

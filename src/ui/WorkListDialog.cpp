@@ -470,7 +470,7 @@ void WorkListDialog::buildMenu() {
         return a;
     };
     add("mnuDeleteMarked", "Markierte Caches l\xF6schen", QKeySequence(Qt::Key_Delete),
-        [this] { model_.removeRows(markedRows()); });
+        [this] { model_.deleteMarkedRows(markedRows()); });
     add("mnuDeleteAll", "Alle Caches l\xF6schen", QKeySequence(Qt::CTRL | Qt::Key_Delete),
         [this] { model_.removeAll(); });
     menu_->addSeparator();

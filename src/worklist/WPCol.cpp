@@ -450,7 +450,8 @@ TWPCollector::AddResult TWPCollector::addByWaypoint(std::string_view text) {
     if (db) {
         rec = std::move(*db);
     } else {
-        if (ctx_.host().message(MsgKind::Warning, MsgButtons::YesNo, kUnknownWaypoint) != MsgResult::Yes)
+        if (ctx_.host().message(MsgKind::Warning, MsgButtons::YesNoDefaultNo, kUnknownWaypoint) !=
+            MsgResult::Yes)
             return AddResult::Declined;
         rec = placeholderRec(wp, false);
     }
@@ -621,6 +622,11 @@ int TWPCollector::removeRows(const std::vector<int>& rows) {
     return removed;
 }
 
+int TWPCollector::deleteMarkedRows(const std::vector<int>& rows) {
+    modified_ = true;
+    return removeRows(rows);
+}
+
 std::vector<std::string> TWPCollector::mapWaypoints(const std::vector<int>& rows) const {
     std::vector<std::string> waypoints;
     if (rows.empty()) {
@@ -762,7 +768,7 @@ bool TWPCollector::save() {
 
 bool TWPCollector::cancel() {
     if (modified_ &&
-        ctx_.host().message(MsgKind::Warning, MsgButtons::YesNo, kCancelWarning) != MsgResult::Yes)
+        ctx_.host().message(MsgKind::Warning, MsgButtons::YesNoDefaultNo, kCancelWarning) != MsgResult::Yes)
         return false;
     close();
     return true;

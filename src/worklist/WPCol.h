@@ -157,6 +157,8 @@ public:
     // Rows are view rows; the number of entries taken off the current list.
     int moveRows(const std::vector<int>& rows, int target);
     int removeRows(const std::vector<int>& rows);
+    // "Markierte Caches löschen": as removeRows, but the list counts as changed even when no row was marked.
+    int deleteMarkedRows(const std::vector<int>& rows);
     // "Markierte/Alle Caches in Landkarte zeigen": the waypoints of the rows (all rows when empty),
     // and, after the map window was confirmed, the removal of those it hands back.
     std::vector<std::string> mapWaypoints(const std::vector<int>& rows) const;

@@ -64,6 +64,7 @@ TEST_F(ToolCli, BadArgumentsAreRefused) {
     EXPECT_EQ(run({"route", "--format", "coo", "a"}).code, 2);
 }
 
+// The work list keeps its entries unless --replace is given; a replaced list stays as its backup.
 TEST_F(ToolCli, RoutePrintsTheResultsAndWritesTheWorkList) {
     std::string db;
     auto add = [&](const char* waypoint, const char* type, double km) {
@@ -84,8 +85,7 @@ TEST_F(ToolCli, RoutePrintsTheResultsAndWritesTheWorkList) {
     root.write("b.coo", "10 45 0 49 36 0\n");
     root.write("WPList.txt", "GCOLD\r\n");
 
-    CliResult r =
-        run({"route", "--format", "coo", root.file("a.coo"), root.file("b.coo"), "--width", "3", "--keep"});
+    CliResult r = run({"route", "--format", "coo", root.file("a.coo"), root.file("b.coo"), "--width", "3"});
     ASSERT_EQ(r.code, 0) << r.err;
     const auto lines = textLines(r.out);
     ASSERT_EQ(lines.size(), 3u);
@@ -93,10 +93,14 @@ TEST_F(ToolCli, RoutePrintsTheResultsAndWritesTheWorkList) {
     EXPECT_EQ(lines[2], "Entlang der Route wurden 2 Caches gefunden.");
     EXPECT_EQ(readListFile(root.file("WPList.txt")), (std::vector<std::string>{"GCOLD", "GCONE", "GCTWO"}));
 
+    EXPECT_FALSE(root.exists("WPList.txt.bk"));
+
     r = run({"route", "--format", "coo", root.file("a.coo"), root.file("b.coo"), "--width", "3", "--filter",
-             "Multi"});
+             "Multi", "--replace"});
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(readListFile(root.file("WPList.txt")), std::vector<std::string>{"GCTWO"});
+    EXPECT_EQ(readListFile(root.file("WPList.txt.bk")),
+              (std::vector<std::string>{"GCOLD", "GCONE", "GCTWO"}));
 
     r = run({"route", "--format", "coo", root.file("a.coo"), "--width", "3"});
     EXPECT_EQ(r.code, 1);

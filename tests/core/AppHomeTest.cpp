@@ -61,3 +61,32 @@ TEST(AppHome, ShippedDataIsFoundInTheSourceTree) {
 }
 
 }  // namespace
+
+TEST(AppHome, PathsInsideTheHomeAreStoredRelative) {
+    const struct {
+        const char *path, *stored;
+    } cases[] = {
+        {"/h/v", "."},
+        {"/h/v/", "."},
+        {"/h/v/ausgabe", "ausgabe"},
+        {"/h/v/ausgabe/", "ausgabe/"},
+        {"/h/v/a/../template.html", "template.html"},
+        {"/h/vx/out", "/h/vx/out"},  // a sibling whose name starts alike is outside
+        {"/h/out", "/h/out"},
+        {"/h/v/../w", "/h/v/../w"},
+        {"/", "/"},
+        {"", ""},
+        {"rel/already", "rel/already"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(homeRelativePath("/h/v", c.path), c.stored) << c.path;
+        EXPECT_EQ(homeRelativePath("/h/v/", c.path), c.stored) << c.path;
+    }
+    const struct {
+        const char *stored, *path;
+    } resolved[] = {
+        {".", "/h/v"}, {"ausgabe", "/h/v/ausgabe"}, {"ausgabe/", "/h/v/ausgabe/"}, {"/abs/x", "/abs/x"},
+        {"", ""},
+    };
+    for (const auto& r : resolved) EXPECT_EQ(resolveHomePath("/h/v", r.stored), r.path) << r.stored;
+}

@@ -389,7 +389,7 @@ TEST_F(CacheDb, CheckAcceptsPlausibleFirstRecords) {
         if (!c.plausible) {
             ASSERT_EQ(home.host.messages.size(), 1u);
             EXPECT_EQ(home.host.messages[0].kind, MsgKind::Error);
-            EXPECT_EQ(home.host.messages[0].buttons, MsgButtons::YesNo);
+            EXPECT_EQ(home.host.messages[0].buttons, MsgButtons::YesNoDefaultNo);  // Enter drops nothing
             EXPECT_EQ(home.host.messages[0].text, question);
         } else {
             EXPECT_TRUE(home.host.messages.empty());

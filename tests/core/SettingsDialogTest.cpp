@@ -44,7 +44,9 @@ TEST_F(SettingsDialogTest, EqualDirectoriesWarnOnBrowsingAndBlockOk) {
     EXPECT_EQ(home.host.messages.size(), 2u);  // no new warning
     EXPECT_TRUE(dlg.accept());
     EXPECT_TRUE(ctx.settings.SettingsConfirmed);
-    EXPECT_EQ(ctx.programConf().readString("Program", "OutDir", ""), home.dir.path() + "/out");
+    // Inside the home, the directory is stored relative to it.
+    EXPECT_EQ(ctx.programConf().readString("Program", "OutDir", ""), "out");
+    EXPECT_EQ(ctx.settings.OutDir, home.dir.path() + "/out");
 }
 
 // A directory the program cannot create or write is refused on OK with the system's reason; one

@@ -21,26 +21,20 @@ std::string programKeys(TestHome& home) {
 
 TEST(ConfigurationStart, FirstStartWritesExactlyTheInitialKeys) {
     TestHome home(TestHome::Start::Configured);
-    const std::string dir = home.dir.path();
     EXPECT_FALSE(home.ctx().configExisted);
     EXPECT_EQ(programKeys(home),
+              // Paths inside the home are stored relative to it.
               "LatestStart=08.12.2006 21:04:05\n"
-              "WorkDir=" +
-                  dir +
-                  "\n"
-                  "OutDir=" +
-                  dir +
-                  "\n"
-                  "Template=" +
-                  dir +
-                  "/template.html\n"
-                  "DBAutoloadInterval=-1\n"
-                  "Radius=15\n"
-                  "HTMLMaxWidth=640\n"
-                  "NrOfAdditionalHomes=0\n"
-                  "CacheDBPrimary=3\n"
-                  "CacheDBCount=0\n"
-                  "CacheDBUrl=" +
+              "WorkDir=.\n"
+              "OutDir=.\n"
+              "Template=template.html\n"
+              "DBAutoloadInterval=-1\n"
+              "Radius=15\n"
+              "HTMLMaxWidth=640\n"
+              "NrOfAdditionalHomes=0\n"
+              "CacheDBPrimary=3\n"
+              "CacheDBCount=0\n"
+              "CacheDBUrl=" +
                   home.ctx().services.cacheDbServer + "\n");
     EXPECT_EQ(home.ctx().programConf().sectionNames(), std::vector<std::string>{"Program"});
 }

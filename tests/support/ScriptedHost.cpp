@@ -6,7 +6,8 @@ namespace vellora::test {
 
 MsgResult ScriptedHost::message(MsgKind kind, MsgButtons buttons, const std::string& text) {
     MsgResult answer = buttons == MsgButtons::Cancel ? MsgResult::Cancel : MsgResult::Ok;
-    if (buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel) {
+    if (buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoDefaultNo ||
+        buttons == MsgButtons::YesNoCancel) {
         if (answers_.empty()) {
             ADD_FAILURE() << "unexpected question: " << text;
             answer = buttons == MsgButtons::YesNoCancel ? MsgResult::Cancel : MsgResult::No;

@@ -30,6 +30,13 @@ TEST(Utm, ZonesBandsAndTheDocumentedPoints) {
     const UtmCoord u = LatLonToUtm(49.5, 10.75);
     EXPECT_EQ(std::lround(u.easting), 626710);
     EXPECT_EQ(std::lround(u.northing), 5484512);
+    // The antimeridian lies at the western edge of zone 1 from either side.
+    for (const double lon : {180.0, -180.0}) {
+        const UtmCoord edge = LatLonToUtm(0, lon);
+        EXPECT_EQ(edge.zone, 1) << lon;
+        EXPECT_EQ(std::lround(edge.easting), 166021) << lon;
+        EXPECT_NEAR(edge.northing, 0, 1e-6) << lon;
+    }
     const UtmCoord equator = LatLonToUtm(0, 3);
     EXPECT_NEAR(equator.easting, 500000, 1e-6);
     EXPECT_NEAR(equator.northing, 0, 1e-6);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "core/FileUtil.h"
 #include "core/FoundList.h"
 #include "core/IniFile.h"
@@ -158,11 +160,22 @@ TEST_F(Collector, TheMapWindowGetsRowsAndHandsBackRemovals) {
     EXPECT_EQ(waypoints(c, kWorkList), (Vec{"GC100", "GC300"}));
 }
 
-TEST_F(Collector, RemoveFindsSetsModifiedEvenWhenNothingGoes) {
+// The menu's clean-ups count as changes even when nothing goes; a drop of no rows does not.
+TEST_F(Collector, MenuRemovalsSetModifiedEvenWhenNothingGoes) {
+    const std::function<void(TWPCollector&)> menuRemovals[] = {
+        [](TWPCollector& c) { c.removeFindsAndIgnores(); },
+        [](TWPCollector& c) { EXPECT_EQ(c.deleteMarkedRows({}), 0); },
+    };
+    for (const auto& remove : menuRemovals) {
+        TWPCollector c(home.ctx());
+        c.open();
+        remove(c);
+        EXPECT_TRUE(c.modified());
+    }
     TWPCollector c(home.ctx());
     c.open();
-    c.removeFindsAndIgnores();
-    EXPECT_TRUE(c.modified());
+    EXPECT_EQ(c.removeRows({}), 0);
+    EXPECT_FALSE(c.modified());
 }
 
 TEST_F(Collector, TakeOverFoundDateReplacesOnlyDatabaseCaches) {
@@ -316,6 +329,8 @@ TEST_F(Collector, CancelAsksOnlyWhenModified) {
     EXPECT_TRUE(c.cancel());
     EXPECT_EQ(home.host.textsOf(MsgKind::Warning),
               (Vec{TWPCollector::kCancelWarning, TWPCollector::kCancelWarning}));
+    // Discarding the edits is never the answer Enter gives.
+    EXPECT_EQ(home.host.messages.back().buttons, MsgButtons::YesNoDefaultNo);
     EXPECT_EQ(read("WPList.txt"), "GC100\r\n");
     EXPECT_FALSE(home.dir.exists("WPclipboard.txt"));
 }
