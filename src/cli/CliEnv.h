@@ -31,6 +31,9 @@ struct CliEnv {
 
 using Args = std::vector<std::string>;
 
+// The upper-cased waypoint of an argument; throws the waypoint rule's reason when it refuses it.
+std::string waypointArgument(std::string_view arg);
+
 // Throws UsageError unless args has between min and max entries.
 void requireArgs(const Args& args, std::size_t min, std::size_t max, const char* usage);
 

@@ -3,6 +3,7 @@
 #include "core/FileUtil.h"
 #include "core/NumberText.h"
 #include "core/RunContext.h"
+#include "core/SafePath.h"
 #include "core/StrUnit.h"
 #include "core/UpperCase.h"
 
@@ -207,8 +208,9 @@ bool WriteGpxListingPage(const RunContext& ctx, const std::vector<std::string>& 
                          const std::string& waypoint) {
     const auto page =
         gpxListingPageText(trimmedLines, waypoint, ctx.services.listingSite, ctx.services.imageHost);
-    if (!page) return false;
-    return writeFileAtomic(ctx.outDirPath() + waypoint + ".html", *page) == 0;
+    const auto path = safeJoin(ctx.outDirPath(), waypoint + ".html");
+    if (!page || !path) return false;
+    return writeFileAtomic(*path, *page) == 0;
 }
 
 }  // namespace vellora
