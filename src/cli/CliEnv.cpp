@@ -22,9 +22,9 @@ std::vector<std::string> CliEnv::readInputLines() const {
     return lines;
 }
 
-std::string waypointArgument(std::string_view arg) {
+std::string waypointArgument(std::string_view arg, const char* usage) {
     WaypointCheck check = checkWaypoint(arg);
-    if (!check.ok()) throw std::runtime_error(check.problem);
+    if (!check.ok()) throw ArgumentError(std::move(check.problem), usage);
     return std::move(check.waypoint);
 }
 

@@ -142,7 +142,7 @@ int fail(CliEnv& env, const std::string& text) {
 int runFind(CliEnv& env, const Args& args) {
     requireArgs(args, 2, 2, kDbUsage);
     TCacheRec rec;
-    if (!FindCache(env.ctx, waypointArgument(args[1]), rec)) {
+    if (!FindCache(env.ctx, waypointArgument(args[1], kDbUsage), rec)) {
         env.host.message(MsgKind::Information, MsgButtons::Ok,
                          "Wegpunkt " + args[1] + " ist nicht in der Cache-Datenbank.");
         return 1;

@@ -42,7 +42,7 @@ ParsedArgs parseArgs(const Args& args, bool withWaypoint, const char* usage) {
     if (withWaypoint) {
         // The waypoint becomes part of a file name.
         if (!parsed.waypoint) throw UsageError(usage);
-        parsed.waypoint = waypointArgument(*parsed.waypoint);
+        parsed.waypoint = waypointArgument(*parsed.waypoint, usage);
     }
     return parsed;
 }

@@ -15,7 +15,7 @@ int runNotesCommand(CliEnv& env, const Args& args) {
     requireArgs(args, 2, 2, kNotesUsage);
     const std::string_view verb = args[0];
     // The waypoint names an INI section: brackets or line breaks would break the file's structure.
-    const std::string waypoint = waypointArgument(args[1]);
+    const std::string waypoint = waypointArgument(args[1], kNotesUsage);
     if (verb == "get") {
         if (!HasNote(env.ctx, waypoint)) return 1;
         for (const auto& line : ReadNote(env.ctx, waypoint)) env.print(line);
