@@ -144,7 +144,8 @@ std::optional<std::string> gpxListingPageText(const std::vector<std::string>& tr
                                               const std::string& imageHost) {
     const std::string nameLine = "<name>" + waypoint + "</name>";
     std::size_t nameAt = 0;
-    while (nameAt < trimmedLines.size() && trimmedLines[nameAt] != nameLine) ++nameAt;
+    // The waypoint comes upper-cased; the file may spell it otherwise.
+    while (nameAt < trimmedLines.size() && !equalsNoCase(trimmedLines[nameAt], nameLine)) ++nameAt;
     if (nameAt == 0 || nameAt >= trimmedLines.size()) return std::nullopt;
     std::size_t first = nameAt;
     while (first > 0 && trimmedLines[first - 1].rfind("<wpt", 0) != 0) --first;
