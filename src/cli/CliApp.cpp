@@ -322,6 +322,8 @@ int runCli(const std::vector<std::string>& arguments, std::istream& in, std::ost
         out.flush();
         return code;
     } catch (const UsageError& e) {
+        if (const auto* refused = dynamic_cast<const ArgumentError*>(&e))
+            err << captionOf(MsgKind::Error) << ": " << utf8FromCp1252(refused->reason()) << "\n";
         err << "Aufruf: " << e.what() << "\n";
         return 2;
     } catch (const std::exception& e) {

@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "core/Cp1252.h"
+#include "core/Waypoint.h"
 
 namespace vellora {
 
@@ -19,6 +20,12 @@ std::vector<std::string> CliEnv::readInputLines() const {
         lines.push_back(cp1252FromUtf8(line));
     }
     return lines;
+}
+
+std::string waypointArgument(std::string_view arg, const char* usage) {
+    WaypointCheck check = checkWaypoint(arg);
+    if (!check.ok()) throw ArgumentError(std::move(check.problem), usage);
+    return std::move(check.waypoint);
 }
 
 void requireArgs(const Args& args, std::size_t min, std::size_t max, const char* usage) {

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "cli/ConsoleHost.h"
@@ -16,6 +17,16 @@ namespace vellora {
 class UsageError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+};
+
+// An argument the command refuses: the tool prints the reason before the usage and exits with 2.
+class ArgumentError : public UsageError {
+public:
+    ArgumentError(std::string reason, const char* usage) : UsageError(usage), reason_(std::move(reason)) {}
+    const std::string& reason() const { return reason_; }
+
+private:
+    std::string reason_;
 };
 
 struct CliEnv {
@@ -30,6 +41,10 @@ struct CliEnv {
 };
 
 using Args = std::vector<std::string>;
+
+// The upper-cased waypoint of an argument; an ArgumentError with the waypoint rule's reason when
+// the rule refuses it.
+std::string waypointArgument(std::string_view arg, const char* usage);
 
 // Throws UsageError unless args has between min and max entries.
 void requireArgs(const Args& args, std::size_t min, std::size_t max, const char* usage);

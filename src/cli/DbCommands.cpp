@@ -19,6 +19,7 @@
 #include "core/Koord.h"
 #include "core/NumberText.h"
 #include "core/UpperCase.h"
+#include "core/Waypoint.h"
 
 namespace vellora {
 namespace {
@@ -141,7 +142,7 @@ int fail(CliEnv& env, const std::string& text) {
 int runFind(CliEnv& env, const Args& args) {
     requireArgs(args, 2, 2, kDbUsage);
     TCacheRec rec;
-    if (!FindCache(env.ctx, args[1], rec)) {
+    if (!FindCache(env.ctx, waypointArgument(args[1], kDbUsage), rec)) {
         env.host.message(MsgKind::Information, MsgButtons::Ok,
                          "Wegpunkt " + args[1] + " ist nicht in der Cache-Datenbank.");
         return 1;
@@ -173,6 +174,7 @@ int runPut(CliEnv& env, const Args& args) {
     }
     // The waypoint is the key of the database; a record without one could never be found again.
     if (rec.Waypoint.empty()) return fail(env, "Das Feld Waypoint fehlt.");
+    if (const WaypointCheck check = checkWaypoint(rec.Waypoint); !check.ok()) return fail(env, check.problem);
 
     const std::string path = env.ctx.workDirPath() + "Caches.bin";
     if (!fileExists(path)) {

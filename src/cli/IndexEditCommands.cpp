@@ -40,11 +40,9 @@ ParsedArgs parseArgs(const Args& args, bool withWaypoint, const char* usage) {
     }
     if (parsed.dir && parsed.dir->empty()) throw UsageError(usage);
     if (withWaypoint) {
-        // The waypoint becomes part of a file name: it must not lead out of the directory.
-        if (!parsed.waypoint || parsed.waypoint->empty() ||
-            parsed.waypoint->find_first_of("/\\") != std::string::npos || *parsed.waypoint == "." ||
-            *parsed.waypoint == "..")
-            throw UsageError(usage);
+        // The waypoint becomes part of a file name.
+        if (!parsed.waypoint) throw UsageError(usage);
+        parsed.waypoint = waypointArgument(*parsed.waypoint, usage);
     }
     return parsed;
 }

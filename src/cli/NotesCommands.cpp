@@ -9,19 +9,13 @@ namespace {
 
 constexpr const char* kNotesUsage = "notes get WAYPOINT | notes set WAYPOINT | notes erase WAYPOINT";
 
-// The waypoint names an INI section: brackets or line breaks would break the file's structure.
-const std::string& checkedWaypoint(const std::string& waypoint) {
-    if (waypoint.empty() || waypoint.find_first_of("[]\r\n") != std::string::npos)
-        throw UsageError(kNotesUsage);
-    return waypoint;
-}
-
 }  // namespace
 
 int runNotesCommand(CliEnv& env, const Args& args) {
     requireArgs(args, 2, 2, kNotesUsage);
     const std::string_view verb = args[0];
-    const std::string& waypoint = checkedWaypoint(args[1]);
+    // The waypoint names an INI section: brackets or line breaks would break the file's structure.
+    const std::string waypoint = waypointArgument(args[1], kNotesUsage);
     if (verb == "get") {
         if (!HasNote(env.ctx, waypoint)) return 1;
         for (const auto& line : ReadNote(env.ctx, waypoint)) env.print(line);

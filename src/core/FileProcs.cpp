@@ -3,6 +3,8 @@
 #include "core/FileUtil.h"
 #include "core/FoundList.h"
 #include "core/RunContext.h"
+#include "core/StrUnit.h"
+#include "core/Waypoint.h"
 
 namespace vellora {
 
@@ -40,6 +42,21 @@ std::vector<std::string> readListFile(const std::string& path, int* errorCode) {
     if (errorCode) *errorCode = text ? 0 : error;
     if (!text) return {};
     return splitListLines(*text);
+}
+
+std::vector<std::string> readWaypointListFile(const std::string& path, std::vector<std::string>* refused,
+                                              int* errorCode) {
+    std::vector<std::string> waypoints;
+    for (const std::string& line : readListFile(path, errorCode)) {
+        const std::string_view entry = trimControl(line);
+        if (entry.empty()) continue;
+        WaypointCheck check = checkWaypoint(entry);
+        if (check.ok())
+            waypoints.push_back(std::move(check.waypoint));
+        else if (refused)
+            refused->push_back(std::move(check.problem));
+    }
+    return waypoints;
 }
 
 int writeListFile(const std::string& path, const std::vector<std::string>& lines) {

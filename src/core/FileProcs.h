@@ -29,6 +29,12 @@ std::vector<std::string> readListFile(const std::string& path, int* errorCode = 
 // Splits file content into lines as readListFile does.
 std::vector<std::string> splitListLines(std::string_view text);
 
+// The waypoints of a list file (WPList.txt, WPignore.txt, WPclipboard.txt): each line trimmed of
+// blanks and control characters, empty lines skipped, every other line through the waypoint rule;
+// the reasons for refused lines go to refused. Missing or unreadable as readListFile.
+std::vector<std::string> readWaypointListFile(const std::string& path, std::vector<std::string>* refused,
+                                              int* errorCode = nullptr);
+
 // Writes every line followed by CR LF, whole through a temporary file; returns 0 or errno.
 int writeListFile(const std::string& path, const std::vector<std::string>& lines);
 

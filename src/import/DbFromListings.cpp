@@ -13,6 +13,7 @@
 #include "core/RunContext.h"
 #include "core/StrUnit.h"
 #include "core/UpperCase.h"
+#include "core/Waypoint.h"
 
 namespace vellora {
 namespace {
@@ -125,7 +126,7 @@ void ReadListingCoordinates(std::string_view latLonText, double& lat, double& lo
     lon = lonSign * degreesMinutes(dropLetterAndZeros(lonPart));
 }
 
-TCacheRec ReadSavedListing(const RunContext& ctx, const std::string& basePath) {
+TCacheRec ReadSavedListing(const RunContext& ctx, const std::string& basePath, std::string* waypointProblem) {
     TCacheRec rec;
     const auto pageText = readPage(basePath);
     if (!pageText) return rec;
@@ -142,7 +143,12 @@ TCacheRec ReadSavedListing(const RunContext& ctx, const std::string& basePath) {
         !cutInner(page, span, "<span id='WaypointName'>", "</span>")) {
         return TCacheRec{};
     }
-    rec.Waypoint = span.substr(0, TCacheRec::kWaypointMax);
+    WaypointCheck check = checkWaypoint(trimControl(span));
+    if (!check.ok()) {
+        if (waypointProblem) *waypointProblem = std::move(check.problem);
+        return TCacheRec{};
+    }
+    rec.Waypoint = std::move(check.waypoint);
 
     if (cutInner(page, span, "<span id=\"lnkDetails\">", "</span>")) {
         constexpr std::string_view kPhrase = "THIS IS A";
@@ -284,7 +290,12 @@ void TfrmDbFromListings::btnStartClick() {
 
     for (const std::string& key : keys) {
         host.processEvents();
-        const TCacheRec r = ReadSavedListing(ctx_, dir + key);
+        std::string refusal;
+        const TCacheRec r = ReadSavedListing(ctx_, dir + key, &refusal);
+        if (!refusal.empty()) {
+            addLine(key + ": " + refusal);
+            continue;
+        }
         if (r.Waypoint.empty() || r.CacheName.empty() || (r.Lat == 0 && r.Lon == 0)) {
             addLine(key + ": Fehler beim Extrahieren der Daten");
             continue;

@@ -16,8 +16,10 @@ namespace vellora {
 class RunContext;
 
 // The cache fields of the saved page base + ".html" (or ".htm"); a cleared record when the page
-// cannot be read, was saved without login, or carries no waypoint.
-TCacheRec ReadSavedListing(const RunContext& ctx, const std::string& basePath);
+// cannot be read, was saved without login, or carries no waypoint or one the waypoint rule refuses
+// (its reason then in waypointProblem).
+TCacheRec ReadSavedListing(const RunContext& ctx, const std::string& basePath,
+                           std::string* waypointProblem = nullptr);
 
 // Reads a LatLon text such as "N 49° 12.345 E 010° 58.123" (upper case, tags removed).
 // Without "E" or "W" both stay 0; a part without "°" gives 0.

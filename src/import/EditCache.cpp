@@ -15,6 +15,7 @@
 #include "core/Koord.h"
 #include "core/RunContext.h"
 #include "core/UpperCase.h"
+#include "core/Waypoint.h"
 #include "import/GCDBReader.h"
 
 namespace vellora {
@@ -55,7 +56,7 @@ void TfrmEditCache::setName(std::string_view text) {
 
 void TfrmEditCache::setWaypoint(std::string_view text) {
     if (!searchMode_) return;
-    waypoint_ = upperCase(text.substr(0, TCacheRec::kWaypointMax));
+    waypoint_ = upperCase(text);
     changed();
 }
 
@@ -212,7 +213,10 @@ bool TfrmEditCache::btnCommitClick() {
     else if (const char* fault = cacheRecFault(r))
         errors += std::string("\r\n") + fault;
     if (r.CacheType.empty()) errors += "\r\nCachetyp fehlt";
-    if (r.Waypoint.empty()) errors += "\r\nWaypoint fehlt";
+    if (r.Waypoint.empty())
+        errors += "\r\nWaypoint fehlt";
+    else if (const WaypointCheck check = checkWaypoint(r.Waypoint); !check.ok())
+        errors += "\r\n" + check.problem;
     if (!errors.empty()) {
         host.message(
             MsgKind::Error, MsgButtons::Ok,

@@ -24,6 +24,7 @@
 #include "core/RunContext.h"
 #include "core/StrUnit.h"
 #include "core/UpperCase.h"
+#include "core/Waypoint.h"
 #include "import/Unzip.h"
 #include "listing/LoadURL.h"
 
@@ -31,6 +32,7 @@ namespace vellora {
 namespace {
 
 constexpr std::string_view kWhere = "frmGCDBReader.ConverteHTTP";
+constexpr std::size_t kReportedRefusals = 10;
 constexpr std::size_t kReadBlock = 1 << 16;
 // Records per write or read of the record files.
 constexpr std::size_t kRecordChunk = 1024;
@@ -244,7 +246,7 @@ TCacheDBLineReader::Status TCacheDBLineReader::next(std::string& line) {
 
 // ---- line parser ----
 
-int ParseCacheDBLine(std::string_view line, TCacheRec& rec) {
+int ParseCacheDBLine(std::string_view line, TCacheRec& rec, std::string* waypointProblem) {
     rec = TCacheRec{};
     if (line.empty() || line.front() == '#') return kLineMalformed;
     const std::size_t blank = line.find(' ');
@@ -279,6 +281,11 @@ int ParseCacheDBLine(std::string_view line, TCacheRec& rec) {
     const std::string_view waypoint = takeToken(view);
     // The waypoint is the key of the database: a record without one could never be found again.
     if (waypoint.empty()) return kLineMalformed;
+    WaypointCheck check = checkWaypoint(waypoint);
+    if (!check.ok()) {
+        if (waypointProblem) *waypointProblem = std::move(check.problem);
+        return kLineMalformed;
+    }
     takeToken(view);
     const std::string_view difficulty = takeToken(view);
     const std::string_view terrain = takeToken(view);
@@ -290,7 +297,7 @@ int ParseCacheDBLine(std::string_view line, TCacheRec& rec) {
     rec.Lon = lon;
     rec.CacheType = cut(type, TCacheRec::kCacheTypeMax);
     rec.CacheSize = cut(size, TCacheRec::kCacheSizeMax);
-    rec.Waypoint = cut(waypoint, TCacheRec::kWaypointMax);
+    rec.Waypoint = std::move(check.waypoint);
     int result = kLineComplete;
     rec.Difficulty = difficulty.empty() ? "0.0" : cut(difficulty, TCacheRec::kRatingMax);
     rec.Terrain = terrain.empty() ? "0.0" : cut(terrain, TCacheRec::kRatingMax);
@@ -374,6 +381,7 @@ int TfrmGCDBReader::ConvertCacheDB(const std::string& fileName, bool offerNeares
         if (counters_.malformed > 0) {
             text += "\r\n" + std::to_string(counters_.malformed) +
                     " Datens\xE4tze konnten nicht konvertiert werden";
+            for (const std::string& reason : counters_.refusedWaypoints) text += "\r\n" + reason;
         }
         if (counters_.incomplete > 0) {
             text += "\r\n" + std::to_string(counters_.incomplete) +
@@ -428,9 +436,15 @@ int TfrmGCDBReader::ConverteHTTP(const std::string& sourcePath, const std::strin
         const auto status = reader.next(line);
         if (status == TCacheDBLineReader::Status::End) break;
         if (status == TCacheDBLineReader::Status::Error) return kConvertReadError;
-        const int parsed = ParseCacheDBLine(line, rec);
+        std::string refusal;
+        const int parsed = ParseCacheDBLine(line, rec, &refusal);
         if (parsed == kLineMalformed) {
             ++counters_.malformed;
+            if (!refusal.empty()) {
+                debugError(ctx_, kWhere, refusal);
+                if (counters_.refusedWaypoints.size() < kReportedRefusals)
+                    counters_.refusedWaypoints.push_back(std::move(refusal));
+            }
             if (ctx_.debugMode) {
                 debugError(ctx_, kWhere, "malformed line found:");
                 debugLog(ctx_, line);

@@ -56,8 +56,9 @@ private:
 };
 
 // Fills rec (cleared first) from one line. Besides the field rules of the format, a line is
-// malformed when its waypoint is missing or its coordinates are not finite or out of range.
-int ParseCacheDBLine(std::string_view line, TCacheRec& rec);
+// malformed when its waypoint is missing or breaks the waypoint rule (the reason then goes to
+// waypointProblem) or its coordinates are not finite or out of range.
+int ParseCacheDBLine(std::string_view line, TCacheRec& rec, std::string* waypointProblem = nullptr);
 
 // DB_CountryID of the (last) country entry whose DB_Filename is the file name part of the path,
 // compared without regard to case; 0 when none.
@@ -70,7 +71,8 @@ struct TConvertCounters {
     int converted = 0;
     int incomplete = 0;
     int malformed = 0;
-    int newRecords = 0;  // added by the merge; 0 when no merge ran
+    int newRecords = 0;                         // added by the merge; 0 when no merge ran
+    std::vector<std::string> refusedWaypoints;  // the reasons of the first lines refused for their waypoint
 };
 
 // The progress window of a conversion ("Cache-DB einlesen / konvertieren") and the operations

@@ -22,6 +22,7 @@
 #include "core/RunContext.h"
 #include "core/StrUnit.h"
 #include "core/UpperCase.h"
+#include "core/Waypoint.h"
 #include "import/GCDBReader.h"
 #include "import/GpxListingPage.h"
 #include "import/GpxReader.h"
@@ -206,7 +207,8 @@ CompareResult CompareWithDatabase(const TCacheRec& rec, const TCacheRec* dbRec, 
     return CompareResult::Changed;
 }
 
-bool gpxCacheRecord(const RunContext& ctx, const GpxWaypoint& wpt, TCacheRec& rec, std::string& error) {
+bool gpxCacheRecord(const RunContext& ctx, const GpxWaypoint& wpt, TCacheRec& rec, std::string& error,
+                    std::string* waypointProblem) {
     rec = TCacheRec();
     const auto lat = coordinate(wpt.latText, 90), lon = coordinate(wpt.lonText, 180);
     if (!lat || !lon) {
@@ -233,7 +235,13 @@ bool gpxCacheRecord(const RunContext& ctx, const GpxWaypoint& wpt, TCacheRec& re
     std::string size = cp1252FromUtf8(wpt.container);
     if (upperCase(size) == "NOT CHOSEN" || upperCase(size) == "OTHER") size.clear();
     rec.CacheSize = cut(std::move(size), TCacheRec::kCacheSizeMax);
-    rec.Waypoint = cut(cp1252FromUtf8(wpt.name), TCacheRec::kWaypointMax);
+    if (!wpt.name.empty()) {
+        WaypointCheck check = checkWaypoint(cp1252FromUtf8(wpt.name));
+        if (check.ok())
+            rec.Waypoint = std::move(check.waypoint);
+        else if (waypointProblem)
+            *waypointProblem = std::move(check.problem);
+    }
     rec.Difficulty = wpt.hasDifficulty ? cut(cp1252FromUtf8(wpt.difficulty), TCacheRec::kRatingMax) : "0.0";
     rec.Terrain = wpt.hasTerrain ? cut(cp1252FromUtf8(wpt.terrain), TCacheRec::kRatingMax) : "0.0";
     rec.CountryID = countryIDByName(ctx.countries, cp1252FromUtf8(wpt.country));
@@ -431,11 +439,14 @@ void TfrmGPXImp::btnStartClick() {
     output_.push_back(kPass1Header);
     found_ = changed_ = new_ = identical_ = 0;
     pending_.clear();
+    refused_.clear();
     std::string badCoordinates;
     const GpxReadResult read = readGpxFile(path_, [&](const GpxWaypoint& wpt) {
         ++found_;
         TCacheRec rec;
-        if (!gpxCacheRecord(ctx_, wpt, rec, badCoordinates)) return false;
+        std::string refusal;
+        if (!gpxCacheRecord(ctx_, wpt, rec, badCoordinates, &refusal)) return false;
+        if (!refusal.empty()) refused_.push_back(std::move(refusal));
         const auto it = database.find(rec.Waypoint);
         std::string diff;
         const CompareResult r = CompareWithDatabase(rec, it == database.end() ? nullptr : &it->second, diff);
@@ -484,6 +495,13 @@ void TfrmGPXImp::btnStartClick() {
                          ").\r\nAus dieser Datei kann nichts importiert werden.");
     }
     if (!usable) pending_.clear();
+    if (usable && !refused_.empty()) {
+        std::string text =
+            std::to_string(refused_.size()) + " Cachedefinitionen werden nicht importiert:\r\n";
+        for (std::size_t i = 0; i < refused_.size() && i < kReportedCaches; ++i) text += refused_[i] + "\r\n";
+        if (refused_.size() > kReportedCaches) text += "...\r\n";
+        host.message(MsgKind::Warning, MsgButtons::Ok, text);
+    }
     showingPending_ = true;
     setButtons(false, usable, true);
     changed();

@@ -32,8 +32,10 @@ enum class CompareResult { Identical = 0, Changed = 1, New = 2, NoWaypoint = 3 }
 CompareResult CompareWithDatabase(const TCacheRec& rec, const TCacheRec* dbRec, std::string& diff);
 
 // The record of one waypoint of a GPX file. False (with the offending text in error) when its
-// coordinates are not numbers on the globe.
-bool gpxCacheRecord(const RunContext& ctx, const GpxWaypoint& wpt, TCacheRec& rec, std::string& error);
+// coordinates are not numbers on the globe. A name the waypoint rule refuses leaves the record
+// without waypoint (so it is not imported) and its reason in waypointProblem.
+bool gpxCacheRecord(const RunContext& ctx, const GpxWaypoint& wpt, TCacheRec& rec, std::string& error,
+                    std::string* waypointProblem = nullptr);
 
 class TfrmGPXImp : public DialogModel {
 public:
@@ -113,6 +115,8 @@ public:
     int changedCount() const { return changed_; }
     int newCount() const { return new_; }
     int identicalCount() const { return identical_; }
+    // The reasons for the waypoints of the last pass 1 that were refused.
+    const std::vector<std::string>& refusedWaypoints() const { return refused_; }
 
 protected:
     void onOpen() override;
@@ -133,6 +137,7 @@ private:
     std::vector<PendingEntry> pending_;
     std::vector<std::string> collected_;
     std::vector<std::string> report_;
+    std::vector<std::string> refused_;
     bool startEnabled_ = false, workEnabled_ = false, closeEnabled_ = true, optionsEnabled_ = true;
     int found_ = 0, changed_ = 0, new_ = 0, identical_ = 0, inserted_ = 0, corrected_ = 0;
 };

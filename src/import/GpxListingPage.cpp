@@ -3,6 +3,7 @@
 #include "core/FileUtil.h"
 #include "core/NumberText.h"
 #include "core/RunContext.h"
+#include "core/SafePath.h"
 #include "core/StrUnit.h"
 #include "core/UpperCase.h"
 
@@ -143,7 +144,8 @@ std::optional<std::string> gpxListingPageText(const std::vector<std::string>& tr
                                               const std::string& imageHost) {
     const std::string nameLine = "<name>" + waypoint + "</name>";
     std::size_t nameAt = 0;
-    while (nameAt < trimmedLines.size() && trimmedLines[nameAt] != nameLine) ++nameAt;
+    // The waypoint comes upper-cased; the file may spell it otherwise.
+    while (nameAt < trimmedLines.size() && !equalsNoCase(trimmedLines[nameAt], nameLine)) ++nameAt;
     if (nameAt == 0 || nameAt >= trimmedLines.size()) return std::nullopt;
     std::size_t first = nameAt;
     while (first > 0 && trimmedLines[first - 1].rfind("<wpt", 0) != 0) --first;
@@ -207,8 +209,9 @@ bool WriteGpxListingPage(const RunContext& ctx, const std::vector<std::string>& 
                          const std::string& waypoint) {
     const auto page =
         gpxListingPageText(trimmedLines, waypoint, ctx.services.listingSite, ctx.services.imageHost);
-    if (!page) return false;
-    return writeFileAtomic(ctx.outDirPath() + waypoint + ".html", *page) == 0;
+    const auto path = safeJoin(ctx.outDirPath(), waypoint + ".html");
+    if (!page || !path) return false;
+    return writeFileAtomic(*path, *page) == 0;
 }
 
 }  // namespace vellora

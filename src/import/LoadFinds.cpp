@@ -20,6 +20,7 @@
 #include "core/RunContext.h"
 #include "core/StrUnit.h"
 #include "core/UpperCase.h"
+#include "core/Waypoint.h"
 #include "listing/Parse.h"
 
 namespace vellora {
@@ -232,11 +233,11 @@ bool TfrmLoadFinds::parsePage(std::string page) {
         return true;
     };
     while (skipPast("seek/cache_details") && skipPast(">") && skipPast(">") && skipPast("(GC")) {
-        // The whole code up to ")", as long as a waypoint may be: cut to six characters, the code
-        // of a newer cache would name another one.
+        // The whole code up to ")", and one character beyond the longest waypoint, so that a longer
+        // code is refused by the waypoint rule rather than cut into the code of another cache.
         std::string waypoint = "GC";
         std::size_t k = at;
-        while (k < page.size() && page[k] != ')' && waypoint.size() < TFoundRec::kWaypointMax)
+        while (k < page.size() && page[k] != ')' && waypoint.size() <= TFoundRec::kWaypointMax)
             waypoint += page[k++];
         at = std::min(k + 1, page.size());
         if (!skipPast("/TD>") || !skipPast(">")) break;
@@ -253,8 +254,13 @@ bool TfrmLoadFinds::parsePage(std::string page) {
             addLine("Minimaldatum erreicht, Ladevorgang wird beendet.");
             break;
         }
+        WaypointCheck check = checkWaypoint(waypoint);
+        if (!check.ok()) {
+            addLine(check.problem);
+            continue;
+        }
         TFoundRec find;
-        find.Waypoint = waypoint;
+        find.Waypoint = std::move(check.waypoint);
         find.FoundDate = formatDate(*date);
         loaded_.add(find);
     }

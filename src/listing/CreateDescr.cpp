@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -22,6 +23,7 @@
 #include "core/OptionTable.h"
 #include "core/PersInfo.h"
 #include "core/RunContext.h"
+#include "core/SafePath.h"
 #include "core/Settings.h"
 #include "core/StrUnit.h"
 #include "core/UpperCase.h"
@@ -797,7 +799,8 @@ int TCreateDescr::fillTemplate(const std::string& waypoint) {
     if (has("<!-- #CACHEIMAGES# -->") && options.CacheImages)
         put("<!-- #CACHEIMAGES# -->", buildImageBlock(options.ImageKind == 1) + "<!-- #CACHEIMAGES# -->");
 
-    return writeFileAtomic(ctx_.outDirPath() + waypoint + "_converted.html", joinPageLines(t));
+    const auto path = safeJoin(ctx_.outDirPath(), waypoint + "_converted.html");
+    return path ? writeFileAtomic(*path, joinPageLines(t)) : EINVAL;
 }
 
 std::string TCreateDescr::buildImageBlock(bool twoColumns) {

@@ -17,9 +17,11 @@
 #include "core/NumberText.h"
 #include "core/OptionTable.h"
 #include "core/RunContext.h"
+#include "core/SafePath.h"
 #include "core/Settings.h"
 #include "core/StrUnit.h"
 #include "core/UpperCase.h"
+#include "core/Waypoint.h"
 #include "listing/Parse.h"
 
 namespace vellora {
@@ -191,10 +193,7 @@ std::string listingPageProblem(std::string_view page) {
 }
 
 bool isLoadableWaypoint(std::string_view entry) {
-    if (entry.empty() || entry.size() > TCacheRec::kWaypointMax) return false;
-    return std::all_of(entry.begin(), entry.end(), [](char c) {
-        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
-    });
+    return checkWaypoint(entry).ok();
 }
 
 // ---- the window ----
@@ -643,7 +642,7 @@ void TfrmLoadHTML::loadImages(const std::string& waypoint) {
     std::vector<std::string> imageList;
     int n = 0;
     const auto destinationFor = [&](const std::string& url) {
-        return outDir + waypoint + "_i" + std::to_string(n + 1) + "." + imageExtension(url);
+        return safeJoin(outDir, waypoint + "_i" + std::to_string(n + 1) + "." + imageExtension(url));
     };
 
     std::string id, content;
@@ -656,7 +655,9 @@ void TfrmLoadHTML::loadImages(const std::string& waypoint) {
                 // The last entry can come with the end of the field.
                 more = getImageEntry(content, url, title, description, imageHost);
                 if (url.empty()) break;
-                const std::string destination = destinationFor(url);
+                const auto target = destinationFor(url);
+                if (!target) continue;
+                const std::string& destination = *target;
                 try {
                     addProtocolLine("lade zugeh\xF6riges Bild #" + std::to_string(n) + ": " + title);
                     getBinaryToFile(ctx_, *client_, url, destination, true, this);
@@ -688,7 +689,9 @@ void TfrmLoadHTML::loadImages(const std::string& waypoint) {
                     }))
                     continue;
                 if (containsNoCase(url, imageHost) || containsNoCase(url, "/IMAGES/ATTRIBUTES/")) continue;
-                const std::string destination = destinationFor(url);
+                const auto target = destinationFor(url);
+                if (!target) continue;
+                const std::string& destination = *target;
                 try {
                     getBinaryToFile(ctx_, *client_, url, destination, true, this);
                     ++n;

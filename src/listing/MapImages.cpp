@@ -13,7 +13,9 @@
 #include "core/Koord.h"
 #include "core/NumberText.h"
 #include "core/RunContext.h"
+#include "core/SafePath.h"
 #include "core/StrUnit.h"
+#include "core/Waypoint.h"
 #include "listing/LoadURL.h"
 
 namespace vellora {
@@ -319,6 +321,11 @@ std::optional<std::vector<std::string>> TMapImages::scratchLines(const std::stri
 void TMapImages::getCacheMapToFile(const std::string& waypoint, int kind, int scaleIndex, int sizeIndex) {
     constexpr std::string_view where = "frmLoadHTML.getCacheMapToFile";
     debugInfo(ctx_, where, "startproc");
+    // The waypoint names the map files; one that could name anything else gets no map.
+    if (!isSafeFileName(waypoint + "_mappoint.gif")) {
+        debugError(ctx_, where, "not a waypoint: " + escapedValue(waypoint));
+        return;
+    }
     TCacheRec rec;
     if (!FindCache(ctx_, waypoint, rec)) {
         debugError(ctx_, where, "cache not found (" + waypoint + ") - exiting unsuccessfully");

@@ -21,8 +21,10 @@
 #include "core/OptionTable.h"
 #include "core/PersInfo.h"
 #include "core/RunContext.h"
+#include "core/SafePath.h"
 #include "core/StrUnit.h"
 #include "core/UpperCase.h"
+#include "core/Waypoint.h"
 #include "suitcase/SuitcaseMerge.h"
 
 namespace vellora {
@@ -90,11 +92,12 @@ bool hasControl(std::string_view text) {
     });
 }
 
-// A waypoint names files in the output directory: letters and digits only.
-bool plainWaypoint(std::string_view wp) {
-    return !wp.empty() && std::all_of(wp.begin(), wp.end(), [](char c) {
-        return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-    });
+// A carried map or image belongs to its description's cache: the waypoint followed by "_" or ".",
+// and never a listing page, meta file or converted description (of this cache or another).
+bool ownCarriedName(std::string_view wp, std::string_view name) {
+    return name.size() > wp.size() + 1 && equalsNoCase(name.substr(0, wp.size()), wp) &&
+           (name[wp.size()] == '_' || name[wp.size()] == '.') && !isCachePageName(name) &&
+           isSafeFileName(name);
 }
 
 // The files of one description block, kept as temporary files until the block has been read whole.
@@ -600,6 +603,7 @@ void TfrmSuitcase::btnCommitClick() {
     transferred_.clear();
     discarded_.clear();
     rejected_.clear();
+    rejectedShown_ = 0;
     summary_.clear();
     findsTaken_ = descrTaken_ = descrError_ = generatorRequested_ = false;
     if (opts.GetDB && sectionAvailable(SuitcaseSection::Database)) mergeDatabase();
@@ -610,6 +614,7 @@ void TfrmSuitcase::btnCommitClick() {
         mergeList(kIgnoreListFileName, content_.ignoreList, counters_.ignoreNew, counters_.ignorePresent);
     if (opts.GetNotes && sectionAvailable(SuitcaseSection::Notes)) mergeNotes();
     if (opts.GetCaches && sectionAvailable(SuitcaseSection::Descriptions)) mergeDescriptions();
+    showRejected();
     buildReport();
     setStatus("");
     ctx_.host().message(MsgKind::Information, MsgButtons::Ok, report_);
@@ -632,14 +637,23 @@ void TfrmSuitcase::mergeDatabase() {
     const std::int64_t total = std::int64_t((localDb_.size() + content_.dbRecords.size()) / kCacheRecSize);
     host.beginProgress("Datenbank wird upgedated", total);
     std::int64_t lastEvents = 0;
-    DbMergeResult r =
-        vellora::mergeDatabase(localDb_, content_.dbRecords, opts.ImpDB == 0, [&](std::int64_t n) {
-            host.setProgress(n);
-            if (n - lastEvents >= 4096) {
-                lastEvents = n;
-                host.processEvents();
-            }
-        });
+    // A carried record whose waypoint breaks the rule is refused; the others are merged.
+    std::string incoming;
+    incoming.reserve(content_.dbRecords.size());
+    for (std::size_t off = 0; off + kCacheRecSize <= content_.dbRecords.size(); off += kCacheRecSize) {
+        const WaypointCheck check = checkWaypoint(cacheRecWaypoint(content_.dbRecords.data() + off));
+        if (check.ok())
+            incoming.append(content_.dbRecords, off, kCacheRecSize);
+        else
+            rejected_.push_back(check.problem);
+    }
+    DbMergeResult r = vellora::mergeDatabase(localDb_, incoming, opts.ImpDB == 0, [&](std::int64_t n) {
+        host.setProgress(n);
+        if (n - lastEvents >= 4096) {
+            lastEvents = n;
+            host.processEvents();
+        }
+    });
     host.endProgress();
     if (r.added + r.changed == 0) {
         counters_.dbDiscarded = r.discarded;
@@ -673,13 +687,16 @@ void TfrmSuitcase::mergeList(const char* fileName, const std::vector<std::string
         showErrorCode(ctx_.host(), err, "Fehler beim Lesen der Datei " + path + ": ");
         return;
     }
-    // An entry with a line break would add lines of its own to the list file.
+    // An entry that is not a waypoint (a line break would even add lines of its own) is refused.
     std::vector<std::string> entries;
     for (const auto& entry : incoming) {
-        if (hasControl(entry))
+        WaypointCheck check = checkWaypoint(entry);
+        if (check.ok()) {
+            entries.push_back(std::move(check.waypoint));
+        } else {
             debugError(ctx_, "frmSuitcase.btnCommitClick", std::string(fileName) + ": refused entry");
-        else
-            entries.push_back(entry);
+            rejected_.push_back(std::move(check.problem));
+        }
     }
     int a = 0, p = 0;
     mergeWaypointList(lines, entries, a, p);
@@ -705,8 +722,15 @@ void TfrmSuitcase::mergeFinds() {
             return;
         }
     }
+    std::vector<TFoundRec> incoming;
+    for (const auto& rec : content_.finds) {
+        if (const WaypointCheck check = checkWaypoint(rec.Waypoint); check.ok())
+            incoming.push_back(rec);
+        else
+            rejected_.push_back(check.problem);
+    }
     int added = 0, updated = 0;
-    if (!vellora::mergeFinds(local, content_.finds, static_cast<DoubleFindsRule>(opts.DoubleFinds), added,
+    if (!vellora::mergeFinds(local, incoming, static_cast<DoubleFindsRule>(opts.DoubleFinds), added,
                              updated)) {
         host.message(MsgKind::Error, MsgButtons::Ok,
                      "Fehler beim \xD6"
@@ -827,6 +851,10 @@ void TfrmSuitcase::mergeDescriptions() {
         syncParentDir(out);
         return code == 0;
     };
+    // Only names that passed their rule are written; a refused one is only named in the log.
+    auto outPath = [&](const std::string& name) {
+        return safeJoin(out, name).value_or(out + escapedValue(name));
+    };
     auto refuse = [&](const std::string& wp, const std::string& name) {
         rejected_.push_back(wp + ": " + name);
         debugError(ctx_, kWhere, "Refused file name: " + name);
@@ -845,12 +873,15 @@ void TfrmSuitcase::mergeDescriptions() {
             ok = readFailed();
             break;
         }
-        log("Processing waypoint " + wp);
-        const bool gc = wp.size() >= 2 && wp[0] == 'G' && wp[1] == 'C';
-        bool skip = !gc || !plainWaypoint(wp);
+        log("Processing waypoint " + escapedValue(wp));
+        const WaypointCheck check = checkWaypoint(wp);
+        const bool gc = check.ok() && check.waypoint.compare(0, 2, "GC") == 0;
+        bool skip = !gc;
         if (skip) {
-            log("Invalid waypoint: " + wp + " - skipping");
-            if (gc) refuse(wp, wp);
+            log("Invalid waypoint: " + escapedValue(wp) + " - skipping");
+            if (!check.ok()) rejected_.push_back(check.problem);
+        } else {
+            wp = check.waypoint;
         }
         if (!r.date(time) || !r.shortString(sub, kSuitcaseLongWidth) || !r.size(pageSize)) {
             ok = readFailed();
@@ -861,7 +892,7 @@ void TfrmSuitcase::mergeDescriptions() {
         log("Outdir was: " + (sub.empty() ? std::string("[ROOT]") : sub));
         log("Cache description length = " + num(pageSize) + " bytes");
         if (pageSize < 1) skip = true;
-        const std::string pagePath = out + wp + ".html";
+        const std::string pagePath = outPath(wp + ".html");
         bool replaced = false;
         if (!skip && fileExists(pagePath)) {
             if (opts.DoubleCache == 2)
@@ -888,7 +919,7 @@ void TfrmSuitcase::mergeDescriptions() {
         }
         log("Meta file length = " + num(size) + " bytes");
         if (size > 0) {
-            const std::string metaPath = out + wp + ".meta";
+            const std::string metaPath = outPath(wp + ".meta");
             log((skip ? "Skipping meta file: " : "Creating meta file: ") + metaPath);
             if (!take(metaPath, size, !skip)) {
                 ok = false;
@@ -901,9 +932,8 @@ void TfrmSuitcase::mergeDescriptions() {
         // the output directory or replaces another cache's or the program's files.
         auto checkedName = [&](const std::string& carried) -> std::optional<std::string> {
             auto name = plainFileName(carried);
-            if (!name || !plainWaypoint(wp) || name->size() < wp.size() ||
-                !equalsNoCase(std::string_view(*name).substr(0, wp.size()), wp)) {
-                refuse(wp, carried);
+            if (!name || !ownCarriedName(wp, *name)) {
+                refuse(wp, escapedValue(carried));
                 return std::nullopt;
             }
             return name;
@@ -916,7 +946,7 @@ void TfrmSuitcase::mergeDescriptions() {
         log("Map size = " + num(size) + " bytes");
         if (size > 0) {
             const auto name = skip ? plainFileName(mapName) : checkedName(mapName);
-            const std::string path = out + name.value_or(extractFileName(mapName));
+            const std::string path = name ? outPath(*name) : out + escapedValue(extractFileName(mapName));
             log(((skip || !name) ? "Skipping map file: " : "Creating map file: ") + path);
             if (!take(path, size, !skip && name)) {
                 ok = false;
@@ -940,7 +970,7 @@ void TfrmSuitcase::mergeDescriptions() {
             log("Image size = " + num(size) + " bytes");
             if (size <= 0) continue;
             const auto name = skip ? plainFileName(imageName) : checkedName(imageName);
-            const std::string path = out + name.value_or(extractFileName(imageName));
+            const std::string path = name ? outPath(*name) : out + escapedValue(extractFileName(imageName));
             log(((skip || !name) ? "Skipping image: " : "Creating image: ") + path);
             if (!take(path, size, !skip && name)) ok = false;
         }
@@ -963,6 +993,7 @@ void TfrmSuitcase::mergeDescriptions() {
     host.endProgress();
     if (!ok) {
         descrError_ = true;
+        showRejected();
         host.message(MsgKind::Error, MsgButtons::Ok,
                      "Streamingfehler \"" + (kind.empty() ? std::string("(unknown)") : kind) +
                          "\" aufgetreten.\r\n" + "Dateiname: " + failedPath + "\r\n" +
@@ -970,13 +1001,7 @@ void TfrmSuitcase::mergeDescriptions() {
         return;
     }
     log("All cache processed successfully");
-    if (!rejected_.empty()) {
-        std::string text =
-            "Folgende Dateinamen aus dem Aktenkoffer wurden zur\xFC"
-            "ckgewiesen und nicht geschrieben:\r\n";
-        for (const auto& line : rejected_) text += line + "\r\n";
-        host.message(MsgKind::Warning, MsgButtons::Ok, text);
-    }
+    showRejected();
     if (opts.ShowCacheSummary) {
         setStatus("Zusammenfassung wird erstellt");
         std::vector<std::string> all = transferred_;
@@ -992,6 +1017,17 @@ void TfrmSuitcase::mergeDescriptions() {
         if (showSummary) showSummary(kSummaryHeading, summary_);
     }
     if (opts.InsertWorkList) adjustWorkList();
+}
+
+void TfrmSuitcase::showRejected() {
+    if (rejected_.empty() || rejectedShown_ == rejected_.size()) return;
+    rejectedShown_ = rejected_.size();
+    std::string text =
+        "Folgende Eintr\xE4ge aus dem Aktenkoffer wurden zur\xFC"
+        "ckgewiesen und nicht \xFC"
+        "bernommen:\r\n";
+    for (const auto& line : rejected_) text += line + "\r\n";
+    ctx_.host().message(MsgKind::Warning, MsgButtons::Ok, text);
 }
 
 void TfrmSuitcase::adjustWorkList() {

@@ -161,6 +161,7 @@ private:
     void mergeNotes();
     void mergeDescriptions();
     void adjustWorkList();
+    void showRejected();
     void buildReport();
     std::string cacheName(const std::string& waypoint);
     // Upper-cased waypoint -> cache name ("?" when the database does not hold it).
@@ -178,6 +179,7 @@ private:
     bool findsTaken_ = false, descrTaken_ = false, descrError_ = false;
     SuitcaseCounters counters_;
     std::vector<std::string> transferred_, discarded_, rejected_, summary_;
+    std::size_t rejectedShown_ = 0;
     std::string report_;
     bool generatorRequested_ = false;
 };

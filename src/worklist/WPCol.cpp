@@ -19,6 +19,7 @@
 #include "core/RunContext.h"
 #include "core/StrUnit.h"
 #include "core/UpperCase.h"
+#include "core/Waypoint.h"
 #include "worklist/CacheSubSelector.h"
 
 namespace vellora {
@@ -226,13 +227,17 @@ void TWPCollector::readLists() {
     const std::string dir = ctx_.workDirPath();
     const auto readNamed = [&](int n, bool dropRepeats) {
         std::unordered_set<std::string> seen;
-        for (const std::string& line : readListFile(dir + kWPLists[n - 1].file)) {
-            // An empty line names no cache; keeping it would write a blank line back.
-            if (trimLeadingControl(line).empty()) continue;
-            if (dropRepeats && !seen.insert(upperCase(line)).second) continue;
+        // Empty lines name no cache (keeping them would write blank lines back); a line that is no
+        // waypoint is left out and named.
+        std::vector<std::string> refused;
+        const std::string path = dir + kWPLists[n - 1].file;
+        for (const std::string& line : readWaypointListFile(path, &refused)) {
+            if (dropRepeats && !seen.insert(line).second) continue;
             auto rec = findInDatabase(line);
             mutableList(n).append(rec ? std::move(*rec) : placeholderRec(line, true));
         }
+        if (!refused.empty())
+            ctx_.host().message(MsgKind::Warning, MsgButtons::Ok, refusedWaypointsText(path, refused));
     };
     readNamed(kWorkList, true);
     readNamed(kClipboardList, false);
@@ -445,6 +450,10 @@ bool TWPCollector::refusedByIgnoreFinds(std::string_view waypoint) const {
 TWPCollector::AddResult TWPCollector::addByWaypoint(std::string_view text) {
     const std::string wp = upperCase(trimTrailingControl(trimLeadingControl(text)));
     if (wp.empty()) return AddResult::Refused;
+    if (const WaypointCheck check = checkWaypoint(wp); !check.ok()) {
+        ctx_.host().message(MsgKind::Warning, MsgButtons::Ok, check.problem);
+        return AddResult::Invalid;
+    }
     auto db = findInDatabase(wp);
     TCacheRec rec;
     if (db) {
@@ -547,13 +556,16 @@ int TWPCollector::loadFromFiles(WPFileFormat format, const std::vector<std::stri
     std::vector<std::string> candidates;
     for (const std::string& path : files) {
         std::string error;
-        const int code = readWaypointCandidates(path, format, candidates, &error);
+        std::vector<std::string> refused;
+        const int code = readWaypointCandidates(path, format, candidates, &error, &refused);
         if (code > 0) {
             showErrorCode(ctx_.host(), code, "Fehler beim Lesen der Datei " + path);
         } else if (code < 0) {
             ctx_.host().message(MsgKind::Error, MsgButtons::Ok,
                                 "Fehler beim Lesen der Datei " + path + "\r\n" + error);
         }
+        if (!refused.empty())
+            ctx_.host().message(MsgKind::Warning, MsgButtons::Ok, refusedWaypointsText(path, refused));
     }
     int added = 0;
     for (const std::string& wp : candidates) {

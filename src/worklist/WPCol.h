@@ -76,13 +76,14 @@ TCacheRec placeholderRec(std::string_view waypoint, bool unknownType);
 // Waypoint candidates of a file, in order of appearance (upper case, at least 3 characters,
 // beginning with "GC"). GPX and LOC are read as XML in constant memory. Returns 0, an errno, or
 // -1 when the XML is not well-formed (then error holds the parser's text; the candidates up to
-// the fault are kept).
+// the fault are kept). A name beginning with "GC" that the waypoint rule refuses is left out,
+// its reason added to refused.
 int readWaypointCandidates(const std::string& path, WPFileFormat format, std::vector<std::string>& out,
-                           std::string* error = nullptr);
+                           std::string* error = nullptr, std::vector<std::string>* refused = nullptr);
 
 class TWPCollector : public DialogModel {
 public:
-    enum class AddResult { Added, AlreadyThere, Refused, Declined };
+    enum class AddResult { Added, AlreadyThere, Refused, Declined, Invalid };
 
     explicit TWPCollector(RunContext& ctx);
 

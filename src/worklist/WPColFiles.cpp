@@ -14,6 +14,7 @@
 #include "core/FileProcs.h"
 #include "core/StrUnit.h"
 #include "core/UpperCase.h"
+#include "core/Waypoint.h"
 #include "worklist/WPCol.h"
 
 namespace vellora {
@@ -21,9 +22,16 @@ namespace {
 
 constexpr char kNsSep = '\x01';
 
-void takeCandidate(std::string_view text, std::vector<std::string>& out) {
-    std::string c = upperCase(trimTrailingControl(trimLeadingControl(text)));
-    if (c.size() >= 3 && c.compare(0, 2, "GC") == 0) out.push_back(std::move(c));
+// Names that are not the site's codes are other points of the file; a code that breaks the
+// waypoint rule is refused with its reason.
+void takeCandidate(std::string_view text, std::vector<std::string>& out, std::vector<std::string>* refused) {
+    const std::string_view c = trimTrailingControl(trimLeadingControl(text));
+    if (c.size() < 3 || upperChar(c[0]) != 'G' || upperChar(c[1]) != 'C') return;
+    WaypointCheck check = checkWaypoint(c);
+    if (check.ok())
+        out.push_back(std::move(check.waypoint));
+    else if (refused)
+        refused->push_back(std::move(check.problem));
 }
 
 // Element names arrive as "uri\1local\1prefix", "uri\1local" or "local": prefixed names never count.
@@ -39,11 +47,12 @@ bool isPlainName(const XML_Char* qualified) {
 struct ScanState {
     WPFileFormat format;
     std::vector<std::string>* out;
+    std::vector<std::string>* refused;
     int nameDepth = 0;
     std::string piece;  // UTF-8 character content since the last tag
 
     void flush() {
-        if (nameDepth > 0 && !piece.empty()) takeCandidate(cp1252FromUtf8(piece), *out);
+        if (nameDepth > 0 && !piece.empty()) takeCandidate(cp1252FromUtf8(piece), *out, refused);
         piece.clear();
     }
 };
@@ -53,7 +62,7 @@ void XMLCALL onStart(void* data, const XML_Char* name, const XML_Char** atts) {
     s->flush();
     if (!isPlainName(name)) return;
     if (s->format == WPFileFormat::Loc) {
-        if (atts[0] && atts[1]) takeCandidate(cp1252FromUtf8(atts[1]), *s->out);
+        if (atts[0] && atts[1]) takeCandidate(cp1252FromUtf8(atts[1]), *s->out, s->refused);
         return;
     }
     ++s->nameDepth;
@@ -85,14 +94,14 @@ int XMLCALL onUnknownEncoding(void*, const XML_Char* name, XML_Encoding* info) {
 }
 
 int readXmlCandidates(const std::string& path, WPFileFormat format, std::vector<std::string>& out,
-                      std::string* error) {
+                      std::string* error, std::vector<std::string>* refused) {
     int code = 0;
     UniqueFd fd = openFile(path, O_RDONLY, 0, &code);
     if (!fd) return code;
     XML_Parser parser = XML_ParserCreateNS(nullptr, kNsSep);
     if (!parser) return ENOMEM;
     XML_SetReturnNSTriplet(parser, 1);
-    ScanState state{format, &out, 0, {}};
+    ScanState state{format, &out, refused, 0, {}};
     XML_SetUserData(parser, &state);
     XML_SetElementHandler(parser, onStart, onEnd);
     XML_SetCharacterDataHandler(parser, onText);
@@ -126,14 +135,14 @@ int readXmlCandidates(const std::string& path, WPFileFormat format, std::vector<
 }  // namespace
 
 int readWaypointCandidates(const std::string& path, WPFileFormat format, std::vector<std::string>& out,
-                           std::string* error) {
-    if (format != WPFileFormat::Text) return readXmlCandidates(path, format, out, error);
+                           std::string* error, std::vector<std::string>* refused) {
+    if (format != WPFileFormat::Text) return readXmlCandidates(path, format, out, error, refused);
     int code = 0;
     std::vector<std::string> lines = readListFile(path, &code);
     if (code != 0) return code;
     for (const std::string& line : lines) {
         const auto semicolon = line.find(';');
-        takeCandidate(std::string_view(line).substr(0, semicolon), out);
+        takeCandidate(std::string_view(line).substr(0, semicolon), out, refused);
     }
     return 0;
 }

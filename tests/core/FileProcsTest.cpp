@@ -26,6 +26,22 @@ TEST(ListFiles, FileNames) {
     EXPECT_STREQ(kDefaultNewWPFileName, "WPnew.txt");
 }
 
+TEST(ListFiles, WaypointListsKeepWaypointsAndNameTheRest) {
+    TempDir dir;
+    dir.write("WPList.txt", "GC1\r\n gc2 \r\n\r\n../../x\r\nGC3\rGC4\r\nGC-5\nGC6\x01\r\n");
+    Lines refused;
+    int error = -1;
+    EXPECT_EQ(readWaypointListFile(dir.file("WPList.txt"), &refused, &error), (Lines{"GC1", "GC2", "GC6"}));
+    EXPECT_EQ(error, 0);
+    ASSERT_EQ(refused.size(), 3u);
+    EXPECT_EQ(refused[0],
+              "Ung\xFCltiger Wegpunkt \"../../x\": nur Buchstaben A-Z und Ziffern 0-9 sind erlaubt");
+    EXPECT_EQ(refused[1],
+              "Ung\xFCltiger Wegpunkt \"GC3\\x0DGC4\": nur Buchstaben A-Z und Ziffern 0-9 sind erlaubt");
+    EXPECT_EQ(readWaypointListFile(dir.file("missing.txt"), nullptr, &error), Lines{});
+    EXPECT_EQ(error, ENOENT);
+}
+
 TEST(ListFiles, ReadsCrLfAndLfAlike) {
     struct Case {
         std::string content;

@@ -184,12 +184,16 @@ TEST_F(SavedListings, PageVariants) {
         void (*check)(const TCacheRec&);
     };
     const Case cases[] = {
-        {"waypoint in single quotes, cut to 16",
+        {"waypoint in single quotes",
          [](Page& p) {
              p.waypointQuote = '\'';
-             p.waypoint = "GC12345678901234567";
+             p.waypoint = "gc1234567890abcd";
          },
-         [](const TCacheRec& r) { EXPECT_EQ(r.Waypoint, "GC12345678901234"); }},
+         [](const TCacheRec& r) { EXPECT_EQ(r.Waypoint, "GC1234567890ABCD"); }},
+        {"waypoint longer than 16 is refused, not cut", [](Page& p) { p.waypoint = "GC12345678901234567"; },
+         [](const TCacheRec& r) { EXPECT_EQ(r, TCacheRec{}); }},
+        {"waypoint that climbs out is refused", [](Page& p) { p.waypoint = "../template"; },
+         [](const TCacheRec& r) { EXPECT_EQ(r, TCacheRec{}); }},
         {"no waypoint span", [](Page& p) { p.waypointQuote = '`'; },
          [](const TCacheRec& r) { EXPECT_EQ(r, TCacheRec{}); }},
         {"saved without login",

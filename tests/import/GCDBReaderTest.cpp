@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <csignal>
 #include <cstdlib>
@@ -128,7 +129,9 @@ Parsed parse(const std::string& line, double homeLat, double homeLon, int countr
     const std::string type = c.quoted(), size = c.quoted(), wp = c.token();
     c.token();
     std::string diff = c.token(), terr = c.token();
-    if (wp.empty()) return p;
+    // The waypoint rule: 2 to 16 letters and digits, stored upper-cased.
+    static const std::regex code("[A-Za-z0-9]{2,16}");
+    if (!std::regex_match(wp, code)) return p;
     p.result = diff.empty() || terr.empty() ? 1 : 0;
     if (diff.empty()) diff = "0.0";
     if (terr.empty()) terr = "0.0";
@@ -140,7 +143,8 @@ Parsed parse(const std::string& line, double homeLat, double homeLon, int countr
     r.lon = *lon;
     r.type = type.substr(0, 20);
     r.size = size.substr(0, 20);
-    r.waypoint = wp.substr(0, 16);
+    r.waypoint = wp;
+    for (char& ch : r.waypoint) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
     r.difficulty = diff.substr(0, 3);
     r.terrain = terr.substr(0, 3);
     r.country = country;
@@ -333,7 +337,11 @@ TEST(ParseCacheDBLine, ResultsAndFieldsTable) {
         {line(1, "x", "GC1", "1"), 1, "x", "GC1", "0.0", "0.0"},
         {line(1, "x", "GC1", ""), 1, "x", "GC1", "0.0", "0.0"},
         {line(1, "x", "GC1", "1 1.5x 22222"), 0, "x", "GC1", "1.5", "222"},
-        {line(1, "x", "GC12345678901234567"), 0, "x", "GC12345678901234", "2", "3"},
+        {line(1, "x", "GC12345678901234567"), -1},  // longer than a waypoint may be
+        {line(1, "x", "GC1234567890ABCD"), 0, "x", "GC1234567890ABCD", "2", "3"},
+        {line(1, "x", "gc12ab"), 0, "x", "GC12AB", "2", "3"},
+        {line(1, "x", "../../x_escaped"), -1},
+        {line(1, "x", "GC-12"), -1},
         {line(1, longName + "&amp;", "GC1"), 0, longName.substr(0, 120), "GC1", "2", "3"},
         {line(1, std::string(119, 'n') + "&amp;", "GC1"), 0, std::string(119, 'n') + "&", "GC1", "2", "3"},
         {line(1, "x", "GC1", "1 2 3", "N49.6 E10.85"), -1},

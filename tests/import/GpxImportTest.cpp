@@ -267,6 +267,32 @@ TEST_F(GpxImportTest, RemovedEntriesAreNotImportedAndInspectionShowsBothRecords)
     EXPECT_EQ(rec.Terrain, "5");
 }
 
+// A name that is no waypoint would become a listing page's file name and a work-list line: it is
+// refused with its reason, and the other caches of the file arrive as usual.
+TEST_F(GpxImportTest, NamesThatAreNoWaypointsAreRefusedAndTheRestImported) {
+    ctx().settings.OutDir = home.dir.file("a/out");
+    makeDirs(ctx().outDirPath());
+    writeGpx({cacheAt("../../x_escaped", 0), cacheAt("GC&#13;&#10;ZQ", 0), cacheAt("gc7", 0)});
+    openOn();
+    dialog.options.RadSrch = true;
+    dialog.options.GetDescr = true;
+    dialog.btnStartClick();
+    EXPECT_EQ(
+        dialog.refusedWaypoints(),
+        (std::vector<std::string>{
+            "Ung\xFCltiger Wegpunkt \"../../x_escaped\": nur Buchstaben A-Z und Ziffern 0-9 sind erlaubt",
+            "Ung\xFCltiger Wegpunkt \"GC\\x0D\\x0AZQ\": nur Buchstaben A-Z und Ziffern 0-9 sind erlaubt"}));
+    const auto warnings = home.host.textsOf(MsgKind::Warning);
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0].rfind("2 Cachedefinitionen werden nicht importiert:\r\n", 0), 0u) << warnings[0];
+    EXPECT_EQ(pendingLines(), std::vector<std::string>{"GC7: Neu (05.11.2006)"});
+    dialog.btnWorkClick();
+    EXPECT_EQ(databaseWaypoints(), std::vector<std::string>{"GC7"});
+    EXPECT_EQ(home.dir.read("WPList.txt"), "GC7\r\n");
+    EXPECT_TRUE(home.dir.exists("a/out/GC7.html"));
+    EXPECT_FALSE(home.dir.exists("x_escaped.html"));
+}
+
 TEST_F(GpxImportTest, BadFileImportsNothing) {
     writeDatabase({});
     std::vector<GpxCache> caches = {cacheAt("GCA1", 0), cacheAt("GCA2", 0)};

@@ -222,6 +222,84 @@ TEST(HostileNames, NothingIsWrittenOutsideTheOutputDirectoryOrOverAnotherFile) {
     }
 }
 
+// GC12 shares its first characters with GC124: its carried files must not replace GC124's page,
+// meta file, converted description or map, nor its own page or meta file.
+TEST(HostileNames, ACarriedFileBelongsToItsOwnCacheOnly) {
+    Installation b;
+    fillLocal(b);
+    const std::vector<std::string> others = {"GC124.html", "GC124.meta", "GC124_mappoint.gif",
+                                             "GC124_converted.html", "gc124.HTML"};
+    for (const auto& name : others) Installation::put(b.out(name), "lokal " + name);
+    indep::Block blk;
+    blk.waypoint = "GC12";
+    blk.page = "seite";
+    blk.meta = "0#GC12_i0.jpg\r\n";
+    blk.mapName = "GC124_mappoint.gif";
+    blk.map = "fremde karte";
+    const std::vector<std::string> refused = {"GC124.html",          "GC124.meta", "GC12.html", "GC12.meta",
+                                              "GC12_converted.html", "gc124.HTML", "GC12x.jpg", "GC12"};
+    for (const auto& name : refused) blk.images.push_back({name, "fremd " + name});
+    blk.images.push_back({"sub\\GC12_i0.jpg", "bild"});
+    blk.images.push_back({"GC12.jpg", "bild2"});
+    indep::Suitcase s;
+    s.blocks = {blk};
+    const std::string file = b.home.dir.file("koffer.vellora");
+    Installation::put(file, indep::write(s));
+    TfrmSuitcase dialog(b.ctx());
+    dialog.open();
+    dialog.saveSettings = false;
+    ASSERT_TRUE(dialog.loadFrom(file));
+    dialog.opts.DoubleCache = 0;
+    dialog.btnCommitClick();
+    for (const auto& name : others) EXPECT_EQ(Installation::get(b.out(name)), "lokal " + name) << name;
+    EXPECT_EQ(Installation::get(b.out("GC12.html")), "seite");
+    EXPECT_EQ(Installation::get(b.out("GC12.meta")), "0#GC12_i0.jpg\r\n");
+    EXPECT_FALSE(fileExists(b.out("GC12_converted.html")));
+    EXPECT_FALSE(fileExists(b.out("GC12x.jpg")));
+    EXPECT_EQ(Installation::get(b.out("GC12_i0.jpg")), "bild");
+    EXPECT_EQ(Installation::get(b.out("GC12.jpg")), "bild2");
+    std::vector<std::string> expected = {"GC12: GC124_mappoint.gif"};
+    for (const auto& name : refused) expected.push_back("GC12: " + name);
+    EXPECT_EQ(dialog.rejectedNames(), expected);
+    const auto warnings = b.host().textsOf(MsgKind::Warning);
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_NE(warnings[0].find("GC12: GC124.meta\r\n"), std::string::npos) << warnings[0];
+}
+
+// Waypoints, list entries and finds in a suitcase pass the waypoint rule; the rest still arrives.
+TEST(HostileNames, EntriesThatAreNoWaypointsAreRefusedWithTheirReason) {
+    Installation b;
+    fillLocal(b);
+    indep::Suitcase s;
+    s.db = {handCacheRec("../x"), handCacheRec("GC5")};
+    s.work = {"GC\r\nZQ", "gc6"};
+    s.ignore = {"..\\x", "GC7"};
+    s.finds = {indep::findRecord("/tmp/a", "02.02.2006"), indep::findRecord("GC8", "02.02.2006")};
+    const std::string file = b.home.dir.file("koffer.vellora");
+    Installation::put(file, indep::write(s));
+    TfrmSuitcase dialog(b.ctx());
+    dialog.open();
+    dialog.saveSettings = false;
+    ASSERT_TRUE(dialog.loadFrom(file));
+    dialog.opts.GetDB = dialog.opts.GetWorkList = dialog.opts.GetIgnoreList = dialog.opts.GetFoundList = true;
+    dialog.btnCommitClick();
+    EXPECT_EQ(Installation::get(b.work("WPList.txt")), "GC1\r\nGC6\r\n");
+    EXPECT_EQ(Installation::get(b.work("WPignore.txt")), "GC9\r\nGC7\r\n");
+    const std::string db = Installation::get(b.work("Caches.bin"));
+    ASSERT_EQ(db.size(), 3u * 296);
+    EXPECT_EQ(db.find("../x"), std::string::npos);
+    const std::string finds = Installation::get(b.work("Finds.bin"));
+    EXPECT_EQ(finds.find("/tmp/a"), std::string::npos);
+    EXPECT_NE(finds.find("GC8"), std::string::npos);
+    const std::vector<std::string> expected = {
+        "Ung\xFCltiger Wegpunkt \"../x\": nur Buchstaben A-Z und Ziffern 0-9 sind erlaubt",
+        "Ung\xFCltiger Wegpunkt \"GC\\x0D\\x0AZQ\": nur Buchstaben A-Z und Ziffern 0-9 sind erlaubt",
+        "Ung\xFCltiger Wegpunkt \"/tmp/a\": nur Buchstaben A-Z und Ziffern 0-9 sind erlaubt",
+        "Ung\xFCltiger Wegpunkt \"..\\\\x\": nur Buchstaben A-Z und Ziffern 0-9 sind erlaubt"};
+    EXPECT_EQ(dialog.rejectedNames(), expected);
+    EXPECT_EQ(b.host().textsOf(MsgKind::Warning).size(), 1u);
+}
+
 TEST(HostileNames, PlainNamesOfTheCacheAreAccepted) {
     EXPECT_EQ(plainFileName("sub\\GC1_i0.jpg"), "GC1_i0.jpg");
     EXPECT_EQ(plainFileName("GC1_map.png"), "GC1_map.png");

@@ -14,6 +14,7 @@ struct FileCase {
     WPFileFormat format;
     std::string content;
     Vec expected;
+    std::size_t refused = 0;  // names beginning with "GC" that are no waypoint
 };
 
 class WaypointFiles : public ::testing::TestWithParam<FileCase> {
@@ -24,10 +25,12 @@ protected:
 TEST_P(WaypointFiles, Candidates) {
     const FileCase& k = GetParam();
     dir.write("in", k.content);
-    Vec out;
+    Vec out, refused;
     std::string error;
-    EXPECT_EQ(readWaypointCandidates(dir.file("in"), k.format, out, &error), 0) << error;
+    EXPECT_EQ(readWaypointCandidates(dir.file("in"), k.format, out, &error, &refused), 0) << error;
     EXPECT_EQ(out, k.expected);
+    EXPECT_EQ(refused.size(), k.refused);
+    for (const auto& reason : refused) EXPECT_EQ(reason.rfind("Ung\xFCltiger Wegpunkt \"", 0), 0u) << reason;
 }
 
 const char kGpx10[] =
@@ -65,19 +68,14 @@ INSTANTIATE_TEST_SUITE_P(
     Formats, WaypointFiles,
     ::testing::Values(
         FileCase{"gpx10", WPFileFormat::Gpx, kGpx10, {"GC12AB", "GC7XY", "GC99Z"}},
-        FileCase{"gpx11",
-                 WPFileFormat::Gpx,
-                 kGpx11Groundspeak,
-                 {"GC1X2Y",
-                  "GC\xC4\xD6"
-                  "1",
-                  "GCRTE"}},
+        FileCase{"gpx11", WPFileFormat::Gpx, kGpx11Groundspeak, {"GC1X2Y", "GCRTE"}, 1},
         FileCase{
             "cp1252",
             WPFileFormat::Gpx,
             "<?xml version=\"1.0\" encoding=\"windows-1252\"?><gpx><wpt><name>gc\x80\xE4</name></wpt></gpx>",
-            {"GC\x80\xC4"}},
-        FileCase{"loc", WPFileFormat::Loc, kLoc, {"GC1A2B", "GC9&9"}},
+            {},
+            1},
+        FileCase{"loc", WPFileFormat::Loc, kLoc, {"GC1A2B"}, 1},
         FileCase{"text",
                  WPFileFormat::Text,
                  "gc12ab;Cache name\r\nGC;x\r\nGC1\r\n  GC77 \r\nAB123\r\n",
@@ -133,7 +131,8 @@ TEST_F(LoadFromFiles, ChooserStartsWithTheFormatsFilter) {
     c.open();
     c.options.ImportFormatIndex = 1;
     home.host.answerNextOpen({work("a.loc")});
-    EXPECT_EQ(c.loadFromChosenFiles(), 2);
+    EXPECT_EQ(c.loadFromChosenFiles(), 1);  // gc9&9 is no waypoint
+    EXPECT_EQ(home.host.textsOf(MsgKind::Warning).size(), 1u);
     ASSERT_EQ(home.host.dialogs.size(), 1u);
     EXPECT_EQ(home.host.dialogs[0].filters.at(0).patterns, "*.loc");
 }
