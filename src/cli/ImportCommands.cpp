@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/Commands.h"
+#include "core/FileUtil.h"
 #include "core/GCDBParse.h"
 #include "core/Host.h"
 #include "core/Koord.h"
@@ -101,8 +102,22 @@ int noAdditional(CliEnv& env) {
     return 1;
 }
 
+// The merge's input file: the desktop program removes it when it ends, a console run when its
+// command ends.
+class MergeInputRemoval {
+public:
+    explicit MergeInputRemoval(const RunContext& ctx) : path_(ctx.workDirPath() + "Caches.bin.tmp") {}
+    ~MergeInputRemoval() { removeFile(path_); }
+    MergeInputRemoval(const MergeInputRemoval&) = delete;
+    MergeInputRemoval& operator=(const MergeInputRemoval&) = delete;
+
+private:
+    std::string path_;
+};
+
 int runDownload(CliEnv& env, const Args& args) {
     requireOnly(args, {"--additional"});
+    const MergeInputRemoval removal(env.ctx);
     ImportRun run(env);
     TCacheDBCommands commands(env.ctx, run.hooks());
     if (hasFlag(args, "--additional")) {
@@ -116,6 +131,7 @@ int runDownload(CliEnv& env, const Args& args) {
 
 int runConvert(CliEnv& env, const Args& args) {
     requireOnly(args, {"--additional"});
+    const MergeInputRemoval removal(env.ctx);
     ImportRun run(env);
     TCacheDBCommands commands(env.ctx, run.hooks());
     if (hasFlag(args, "--additional")) {

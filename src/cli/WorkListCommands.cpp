@@ -218,6 +218,8 @@ int runWorkListCommand(CliEnv& env, const Args& args) {
         const auto it = kFormats.find(p.words[0]);
         if (it == kFormats.end() || p.words.size() < 2) throw UsageError(kWorkListUsage);
         c.loadFromFiles(it->second, std::vector<std::string>(p.words.begin() + 1, p.words.end()));
+        // The waypoints of the readable files are kept; the run still fails.
+        if (c.unreadableFiles() > 0) code = 1;
     } else if (sub == "move") {
         const int target = listNumber(p.values.at("--to"));
         c.moveRows(rowsOf(c, p.words, env), target);

@@ -3,11 +3,13 @@
 #include "core/FileIO.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 #include <filesystem>
 #include <random>
@@ -67,6 +69,40 @@ int makeDirs(const std::string& path) {
 
 int removeFile(const std::string& path) {
     return ::unlink(path.c_str()) == 0 ? 0 : errno;
+}
+
+namespace {
+
+// "NAME.vtmpPID_N" of a process that is gone. Other names are not the writer's and stay.
+bool isStaleTempFile(std::string_view name) {
+    const std::size_t at = name.rfind(AtomicFileWriter::kTempMarker);
+    if (at == std::string_view::npos || at == 0) return false;
+    const std::string_view rest = name.substr(at + std::strlen(AtomicFileWriter::kTempMarker));
+    const char* end = rest.data() + rest.size();
+    long pid = 0, serial = 0;
+    const auto p = std::from_chars(rest.data(), end, pid);
+    if (p.ec != std::errc() || pid <= 0 || p.ptr == end || *p.ptr != '_') return false;
+    const auto n = std::from_chars(p.ptr + 1, end, serial);
+    if (n.ec != std::errc() || n.ptr != end) return false;
+    // Another run of the program may be writing at this moment.
+    return pid != static_cast<long>(::getpid()) && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+}
+
+}  // namespace
+
+bool removeStaleTempFiles(const std::string& dir) {
+    bool stale = false;
+    for (const std::string& name : listFiles(dir, std::string("*") + AtomicFileWriter::kTempMarker + "*")) {
+        if (!isStaleTempFile(name)) continue;
+        removeFile(joinPath(dir, name));
+        stale = true;
+    }
+    return stale;
+}
+
+bool removeStaleTempFilesBeside(const std::string& path) {
+    const std::string dir = extractFilePath(path);
+    return removeStaleTempFiles(dir.empty() ? "./" : dir);
 }
 
 bool matchesMask(std::string_view name, std::string_view mask) {

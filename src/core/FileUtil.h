@@ -23,6 +23,12 @@ int writeFileAtomic(const std::string& path, std::string_view data);
 enum class AtomicWriteFailure { None, Create, Write };
 int writeFileAtomic(const std::string& path, std::string_view data, AtomicWriteFailure& failure);
 
+// Removes the atomic writer's temporary files in dir ("NAME.vtmpPID_N") whose process is gone
+// (another run may be writing the others); true when there were any.
+bool removeStaleTempFiles(const std::string& dir);
+// The same in the directory that holds path (a writer's target).
+bool removeStaleTempFilesBeside(const std::string& path);
+
 // Creates the directory and its parents; returns 0 or errno.
 int makeDirs(const std::string& path);
 // Deletes a file; returns 0 or errno.

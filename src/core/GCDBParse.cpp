@@ -1,7 +1,6 @@
 #include "core/GCDBParse.h"
 
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -405,19 +404,6 @@ bool CheckCacheDB(RunContext& ctx) {
 
 namespace {
 
-// A temporary file of the atomic writer whose process is gone: "NAME.vtmpPID_N".
-bool isStaleTempFile(const std::string& name) {
-    const std::size_t at = name.rfind(AtomicFileWriter::kTempMarker);
-    if (at == std::string::npos) return false;
-    const std::string_view rest =
-        std::string_view(name).substr(at + std::strlen(AtomicFileWriter::kTempMarker));
-    long pid = 0;
-    const auto res = std::from_chars(rest.data(), rest.data() + rest.size(), pid);
-    if (res.ec != std::errc() || pid <= 0) return true;
-    // Another run of the program may be writing at this moment.
-    return pid != static_cast<long>(::getpid()) && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
-}
-
 // Whether Caches.idx describes Caches.bin: one pair per record, and a sample of pairs pointing at
 // records of their key.
 bool indexMatches(const std::string& bin, const std::string& idx) {
@@ -446,21 +432,6 @@ bool indexMatches(const std::string& bin, const std::string& idx) {
         if (indexKey(upperCase(cacheRecWaypoint(rec))) != entry.key) return false;
     }
     return true;
-}
-
-}  // namespace
-
-namespace {
-
-// Removes the writer's leftovers in one directory; true when there were any.
-bool removeStaleTempFiles(const std::string& dir) {
-    bool stale = false;
-    for (const std::string& name : listFiles(dir, std::string("*") + AtomicFileWriter::kTempMarker + "*")) {
-        if (!isStaleTempFile(name)) continue;
-        removeFile(dir + name);
-        stale = true;
-    }
-    return stale;
 }
 
 }  // namespace

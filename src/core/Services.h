@@ -33,9 +33,10 @@ struct THttpLimits {
     // Longest answer written to a file (a country database is some 100 MB).
     std::uint64_t maxFileBytes = std::uint64_t{4} << 30;
     long connectTimeoutSeconds = 30;
-    // A transfer that moves fewer than lowSpeedBytes per second for lowSpeedSeconds is dead.
-    long lowSpeedBytes = 10;
-    long lowSpeedSeconds = 60;
+    // The minimum average rate: a transfer that moves fewer than lowSpeedBytes per second over
+    // lowSpeedSeconds ends, whether the server went silent or trickles.
+    long lowSpeedBytes = 1024;
+    long lowSpeedSeconds = 30;
     long maxRedirects = 10;
     // A transfer slower than this on average overall is given up: the whole transfer may take
     // this many seconds per MiB of its announced length (of its size limit when none is

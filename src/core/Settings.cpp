@@ -126,6 +126,8 @@ const OptionTable<S> kSettingsTable = {
     // Limits against hostile archives and servers; missing keys keep the record's defaults.
     intOption("UnzipMaxTotalMB", &S::UnzipMaxTotalMB, 1, INT32_MAX),
     intOption("TransferSecondsPerMB", &S::TransferSecondsPerMB, 1, INT32_MAX),
+    intOption("TransferMinBytesPerSecond", &S::TransferMinBytesPerSecond, 1, INT32_MAX),
+    intOption("TransferMinRateSeconds", &S::TransferMinRateSeconds, 1, INT32_MAX),
 };
 
 // The directories and files the home names in its configuration; stored relative to the home.
@@ -194,6 +196,9 @@ void loadSettings(RunContext& ctx, int listClientWidth) {
         s.Main_Col2Width = col2;
         s.Main_Col3Width = col3;
     }
+    ctx.httpLimits.secondsPerMB = s.TransferSecondsPerMB;
+    ctx.httpLimits.lowSpeedBytes = s.TransferMinBytesPerSecond;
+    ctx.httpLimits.lowSpeedSeconds = s.TransferMinRateSeconds;
 }
 
 void saveSettings(RunContext& ctx) {

@@ -35,6 +35,10 @@ struct TProcSettings {
     std::int32_t UnzipMaxTotalMB = 8192;
     // Seconds a transfer may take at most for each MiB of its size limit (and at least a minute).
     std::int32_t TransferSecondsPerMB = 60;
+    // A transfer slower than TransferMinBytesPerSecond over TransferMinRateSeconds ends (a server
+    // that trickles an answer without a length would otherwise hold it for hours).
+    std::int32_t TransferMinBytesPerSecond = 1024;
+    std::int32_t TransferMinRateSeconds = 30;
 };
 
 inline constexpr const char* kProgramSection = "Program";
@@ -53,7 +57,8 @@ enum class ConfigStart { Run, Query };
 // Start-up of the configuration: country table, program file, "LatestStart", the first-start keys.
 void startConfiguration(RunContext& ctx, ConfigStart mode = ConfigStart::Run);
 
-// Fills ctx.settings from the section "Program" with the load defaults.
+// Fills ctx.settings from the section "Program" with the load defaults, and the run's transfer
+// limits (ctx.httpLimits) from the settings' transfer keys.
 void loadSettings(RunContext& ctx, int listClientWidth);
 // Writes the record back (every key but "LatestStart"); deletes no keys.
 void saveSettings(RunContext& ctx);

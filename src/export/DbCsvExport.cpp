@@ -5,8 +5,10 @@
 #include <cmath>
 
 #include "core/CacheRecordReader.h"
+#include "core/CsvCell.h"
 #include "core/DateUtil.h"
 #include "core/FileIO.h"
+#include "core/FileUtil.h"
 #include "core/Global.h"
 #include "core/Host.h"
 #include "core/Koord.h"
@@ -93,6 +95,8 @@ const char* dbCsvColumnCaption(int column) {
 int writeDbCsv(RunContext& ctx, const DbCsvOptions& options, const std::string& fileName) {
     UniqueFd db = openFile(ctx.workDirPath() + "Caches.bin", O_RDONLY);
     if (!db) return 0;
+    // What an export killed in this folder left behind.
+    removeStaleTempFilesBeside(fileName);
     AtomicFileWriter writer;
     if (writer.open(fileName) != 0) return 0;
     std::string out;
@@ -100,7 +104,7 @@ int writeDbCsv(RunContext& ctx, const DbCsvOptions& options, const std::string& 
         // The header line is written even when no column is chosen (then it is empty).
         for (int c = 0; c < kDbCsvColumnCount; ++c) {
             if (options.columns[static_cast<std::size_t>(c)])
-                out += std::string("\"") + kColumns[c].header + "\";";
+                out += csvCell(kColumns[c].header, ';', true) + ';';
         }
         if (!out.empty()) out.pop_back();
         out += "\r\n";
@@ -112,10 +116,8 @@ int writeDbCsv(RunContext& ctx, const DbCsvOptions& options, const std::string& 
         const std::size_t start = out.size();
         for (int c = 0; c < kDbCsvColumnCount; ++c) {
             if (!options.columns[static_cast<std::size_t>(c)]) continue;
-            if (kColumns[c].quoted)
-                out += '"' + columnValue(ctx, r, c) + "\";";
-            else
-                out += columnValue(ctx, r, c) + ';';
+            out += csvCell(columnValue(ctx, r, c), ';', kColumns[c].quoted);
+            out += ';';
         }
         endLine(out, start);
         ++count;

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cmath>
 
+#include "core/CsvCell.h"
 #include "core/DateUtil.h"
 #include "core/FileIO.h"
 #include "core/FileProcs.h"
@@ -246,14 +247,11 @@ void writeCsv(RunContext& ctx, const ExportJob& job, const TCacheList& list, Out
     }
     std::string line;
     const auto text = [&line](std::string_view value) {
-        line += '"';
-        line += value;
-        line += "\";";
+        line += csvCell(value, ';', true);
+        line += ';';
     };
     const auto number = [&line, &o](std::string_view value) {
-        if (o.CSVcbQuoteNums) line += '"';
-        line += value;
-        if (o.CSVcbQuoteNums) line += '"';
+        line += csvCell(value, ';', o.CSVcbQuoteNums);
         line += ';';
     };
     const auto flush = [&out, &line]() {
@@ -382,6 +380,11 @@ int oziGroup(std::string_view cacheType) {
     return 3;
 }
 
+// Every text field: a comma would shift the fields after it, a line break split the line.
+std::string oziField(std::string_view text) {
+    return plainField(text, ',', ';');
+}
+
 void writeOzi(RunContext& ctx, const ExportJob& job, const TCacheList& list, Out& out) {
     const ListExportOpts& o = job.opts;
     out.line("OziExplorer Waypoint File Version 1.1");
@@ -391,19 +394,20 @@ void writeOzi(RunContext& ctx, const ExportJob& job, const TCacheList& list, Out
     const std::string today = formatFixedSignificant(ctx.now(), 11, 6);
     for (int i = 0; i < list.count(); ++i) {
         const TCacheRec& r = list.at(i);
-        std::string name = replaceEvery(upperAscii(r.CacheName), ',', ';').substr(0, 40);
+        const std::string name = oziField(upperAscii(r.CacheName)).substr(0, 40);
+        const std::string waypoint = oziField(r.Waypoint);
         const int g = oziGroup(r.CacheType);
         std::string line = o.OziNumber == 1 ? "-1" : std::to_string(i + 1);
         line += ',';
-        line += o.OziSwap ? name : r.Waypoint;
+        line += o.OziSwap ? name : waypoint;
         line += ',' + formatFixedSignificant(r.Lat, 11, 6) + ',' + formatFixedSignificant(r.Lon, 11, 6) + ',';
         line += o.OziDate == 1 ? today : formatFixedSignificant(r.HiddenDate, 11, 6);
-        line += ',' + o.OziSym[static_cast<std::size_t>(g)] + ",1,4," +
+        line += ',' + oziField(o.OziSym[static_cast<std::size_t>(g)]) + ",1,4," +
                 std::to_string(job.colours.foreground[g]) + ',' + std::to_string(job.colours.background[g]) +
                 ',';
-        line += o.OziSwap ? r.Waypoint : name;
-        line +=
-            ",0,0,0,-777," + o.OziFontsize + ',' + (o.OziBold ? "1" : "0") + ',' + o.OziSymSize + ",0,,,,,";
+        line += o.OziSwap ? waypoint : name;
+        line += ",0,0,0,-777," + oziField(o.OziFontsize) + ',' + (o.OziBold ? "1" : "0") + ',' +
+                oziField(o.OziSymSize) + ",0,,,,,";
         out.line(line);
     }
 }
@@ -616,6 +620,8 @@ std::string formatExport(RunContext& ctx, const ExportJob& job, const TCacheList
 
 ExportOutcome exportToFile(RunContext& ctx, const ExportJob& job, const std::string& fileName) {
     ExportOutcome outcome;
+    // What an export killed in this folder left behind.
+    removeStaleTempFilesBeside(fileName);
     AtomicFileWriter writer;
     outcome.error = writer.open(fileName);
     if (outcome.error == 0) {

@@ -42,7 +42,9 @@ bool startsWithNoCase(std::string_view text, std::string_view prefix) {
 
 // The user's text for a failure of the transport; libcurl's own (English) text only as the detail
 // of rare cases.
-std::string transportErrorText(CURLcode code, CURL* easy, const char* detail, const THttpLimits& limits) {
+// received: the body bytes that arrived before the failure.
+std::string transportErrorText(CURLcode code, CURL* easy, const char* detail, const THttpLimits& limits,
+                               std::uint64_t received) {
     const std::string why = detail && detail[0] ? detail : curl_easy_strerror(code);
     char* where = nullptr;
     curl_easy_getinfo(easy, CURLINFO_EFFECTIVE_URL, &where);
@@ -56,9 +58,15 @@ std::string transportErrorText(CURLcode code, CURL* easy, const char* detail, co
                        "berschreitung: keine Verbindung zum Server innerhalb von " +
                        std::to_string(limits.connectTimeoutSeconds) + " Sekunden";
             }
+            if (received == 0) {
+                return "Zeit\xFC"
+                       "berschreitung: der Server hat " +
+                       std::to_string(limits.lowSpeedSeconds) + " Sekunden lang (fast) keine Daten gesendet";
+            }
             return "Zeit\xFC"
                    "berschreitung: der Server hat " +
-                   std::to_string(limits.lowSpeedSeconds) + " Sekunden lang (fast) keine Daten gesendet";
+                   std::to_string(limits.lowSpeedSeconds) + " Sekunden lang weniger als " +
+                   std::to_string(limits.lowSpeedBytes) + " Bytes pro Sekunde gesendet";
         }
         case CURLE_TOO_MANY_REDIRECTS:
             return "Zu viele Weiterleitungen (mehr als " + std::to_string(limits.maxRedirects) + ")";
@@ -426,7 +434,8 @@ void THttpClient::perform(Transfer& t) {
     } else if (t.failure) {
         failure = t.failure;
     } else if (result != CURLE_OK) {
-        failure.emplace(EHttpError::Kind::Transport, transportErrorText(result, easy, errorBuffer, limits));
+        failure.emplace(EHttpError::Kind::Transport,
+                        transportErrorText(result, easy, errorBuffer, limits, t.received));
     } else if (status < 200 || status >= 300) {
         failure.emplace(EHttpError::Kind::Status,
                         t.statusLine.empty() ? "HTTP " + std::to_string(status) : t.statusLine, status);

@@ -554,10 +554,12 @@ int TWPCollector::radiusSearch() {
 
 int TWPCollector::loadFromFiles(WPFileFormat format, const std::vector<std::string>& files) {
     std::vector<std::string> candidates;
+    unreadableFiles_ = 0;
     for (const std::string& path : files) {
         std::string error;
         std::vector<std::string> refused;
         const int code = readWaypointCandidates(path, format, candidates, &error, &refused);
+        if (code != 0) ++unreadableFiles_;
         if (code > 0) {
             showErrorCode(ctx_.host(), code, "Fehler beim Lesen der Datei " + path);
         } else if (code < 0) {

@@ -151,8 +151,10 @@ public:
     std::function<bool(std::vector<std::string>& lines, std::vector<bool>& ticked)> selectHits;
     // Radius search; the number appended, or -1 after the radius message.
     int radiusSearch();
-    // Loads waypoints from files; the number appended.
+    // Loads waypoints from files; the number appended. A file that cannot be read is reported and
+    // counted in unreadableFiles(); the others still load.
     int loadFromFiles(WPFileFormat format, const std::vector<std::string>& files);
+    int unreadableFiles() const { return unreadableFiles_; }
     // Asks the host for the files of the current format, then loads them.
     int loadFromChosenFiles();
     // Rows are view rows; the number of entries taken off the current list.
@@ -220,6 +222,7 @@ private:
     std::unordered_set<std::string> archived_;  // upper case
     int current_ = kWorkList;
     bool modified_ = false;
+    int unreadableFiles_ = 0;
     std::vector<int> order_;
     int sortColumn_ = -1, lastSorted_ = -1;
     bool descending_ = false;

@@ -48,6 +48,17 @@ TEST_F(CliDbImport, ConvertThePrimaryFile) {
     EXPECT_EQ(root.read("Caches.bin").size(), 3u * 296);
 }
 
+// A conversion into an existing database merges through Caches.bin.tmp; the console run removes it.
+TEST_F(CliDbImport, MergeLeavesNoTemporaryFile) {
+    root.write("gc_germany.txt", line(1, "GC1"));
+    ASSERT_EQ(run({"db", "convert"}).code, 0);
+    root.write("gc_germany.txt", line(1, "GC1") + line(2, "GC2"));
+    const CliResult r = run({"db", "convert"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(root.read("Caches.bin").size(), 2u * 296);
+    EXPECT_FALSE(root.exists("Caches.bin.tmp"));
+}
+
 TEST_F(CliDbImport, ConvertWithoutTheFileFails) {
     const CliResult r = run({"db", "convert"});
     EXPECT_EQ(r.code, 1);
@@ -106,9 +117,15 @@ TEST_F(CliDbImport, DownloadThePrimaryDatabase) {
     EXPECT_EQ(root.read("Caches.bin").size(), sim.world().cachesInCountry(2).size() * 296);
     EXPECT_EQ(sim.requestsTo("/cachedb/").size(), 1u);
 
+    // A second download merges into the database and leaves no merge file.
+    const CliResult again = run({"--no", "db", "download"});
+    EXPECT_EQ(again.code, 0) << again.err;
+    EXPECT_FALSE(root.exists("Caches.bin.tmp"));
+
     sim.addFault("/cachedb/", vellora::sim::FaultKind::ServerError);
     const CliResult failed = run({"db", "download"});
     EXPECT_EQ(failed.code, 1);
+    EXPECT_FALSE(root.exists("Caches.bin.tmp"));
     EXPECT_NE(failed.err.find("Folgende Ladeoperation vom Internet ist fehlgeschlagen"), std::string::npos);
 }
 #endif

@@ -116,6 +116,29 @@ TEST_F(WorkListCli, FromFileRemoveFindsAndArchived) {
     EXPECT_EQ(cli.run({"worklist", "from-file", "kml", "x"}).code, 2);
 }
 
+// A file that cannot be read fails the command; the waypoints of the readable files are kept.
+TEST_F(WorkListCli, FromFileWithABrokenFileFails) {
+    root.write("good.txt", "GC2\r\n");
+    root.write("broken.gpx", "<gpx><wpt><name>GC1</name></wpt>");
+    root.write("broken.loc", "<loc><waypoint><name id=\"GC3\">");
+    for (const char* format : {"gpx", "loc"}) {
+        SCOPED_TRACE(format);
+        const CliResult r =
+            cli.run({"worklist", "from-file", format, root.file(std::string("broken.") + format)});
+        EXPECT_EQ(r.code, 1);
+        EXPECT_NE(r.err.find("Fehler beim Lesen der Datei " + root.file(std::string("broken.") + format)),
+                  std::string::npos)
+            << r.err;
+    }
+    EXPECT_EQ(cli.run({"worklist", "from-file", "txt", root.file("missing.txt")}).code, 1);
+    const CliResult mixed =
+        cli.run({"worklist", "from-file", "txt", root.file("good.txt"), root.file("missing.txt")});
+    EXPECT_EQ(mixed.code, 1);
+    EXPECT_EQ(textLines(mixed.out)[0], "+ GC2 (Arbeitsliste)");
+    // The waypoints read before a file broke are kept, as the window keeps them.
+    EXPECT_EQ(root.read("WPList.txt"), "GC1\r\nGC3\r\nGC2\r\n");
+}
+
 TEST_F(WorkListCli, NameSearch) {
     EXPECT_EQ(lines({"namesearch", "urg"}), (Vec{"Burg [GC1]", "1 Caches gefunden"}));
     EXPECT_EQ(lines({"namesearch",

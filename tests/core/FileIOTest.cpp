@@ -183,6 +183,25 @@ TEST(FileIO, CopyFileAtomic) {
     EXPECT_EQ(entries(dir), (std::vector<std::string>{"dst.html", "src.html"}));
 }
 
+// Only the writer's own leftovers of a process that is gone are removed: the folder may be any
+// folder of the user's, and another run may be writing beside them.
+TEST(AtomicFileWriter, StaleTemporaryFilesOfDeadProcessesAreRemoved) {
+    test::TempDir dir;
+    const std::string own = "a.csv.vtmp" + std::to_string(::getpid()) + "_7";
+    for (const std::string& name :
+         {std::string("a.csv"), std::string("a.csv.vtmp2147483000_12"), own, std::string("a.csv.vtmp1_3"),
+          std::string("b.vtmp"), std::string("c.vtmpX_1"), std::string("d.vtmp99_"),
+          std::string("e.vtmp2147483000_1x"), std::string(".vtmp2147483000_1")})
+        dir.write(name, "x");
+    EXPECT_TRUE(removeStaleTempFilesBeside(dir.file("a.csv")));
+    std::vector<std::string> kept{
+        ".vtmp2147483000_1",  "a.csv", own, "a.csv.vtmp1_3", "b.vtmp", "c.vtmpX_1", "d.vtmp99_",
+        "e.vtmp2147483000_1x"};
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(entries(dir), kept);
+    EXPECT_FALSE(removeStaleTempFiles(dir.path()));
+}
+
 TEST(FileIO, UniqueFdClosesOnceAndMoves) {
     int fds[2];
     ASSERT_EQ(::pipe(fds), 0);

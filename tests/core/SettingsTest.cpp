@@ -146,6 +146,34 @@ TEST(LoadSettings, AdditionalHomesAreRebuiltAsFiveDecimalTexts) {
     EXPECT_EQ(s.AddHomeTxt, (std::vector<std::string>{"Urlaub", "Leer"}));
 }
 
+// Every transfer of a run starts from the context's limits: by default a server that sends less
+// than 1 KB a second over 30 seconds ends the transfer; the keys of "Program" change that.
+TEST(LoadSettings, TransferLimitsComeFromTheirKeys) {
+    EXPECT_EQ(THttpLimits{}.lowSpeedBytes, 1024);
+    EXPECT_EQ(THttpLimits{}.lowSpeedSeconds, 30);
+    TestHome home(TestHome::Start::Configured);
+    loadSettings(home.ctx(), 600);
+    EXPECT_EQ(home.ctx().httpLimits.lowSpeedBytes, 1024);
+    EXPECT_EQ(home.ctx().httpLimits.lowSpeedSeconds, 30);
+    EXPECT_EQ(home.ctx().httpLimits.secondsPerMB, 60);
+
+    IniFile& ini = home.ctx().programConf();
+    ini.writeString("Program", "TransferMinBytesPerSecond", "200");
+    ini.writeString("Program", "TransferMinRateSeconds", "5");
+    ini.writeString("Program", "TransferSecondsPerMB", "7");
+    loadSettings(home.ctx(), 600);
+    EXPECT_EQ(home.ctx().httpLimits.lowSpeedBytes, 200);
+    EXPECT_EQ(home.ctx().httpLimits.lowSpeedSeconds, 5);
+    EXPECT_EQ(home.ctx().httpLimits.secondsPerMB, 7);
+
+    // A value that would switch the limit off is not taken.
+    ini.writeString("Program", "TransferMinBytesPerSecond", "0");
+    ini.writeString("Program", "TransferMinRateSeconds", "-1");
+    loadSettings(home.ctx(), 600);
+    EXPECT_EQ(home.ctx().httpLimits.lowSpeedBytes, 200);
+    EXPECT_EQ(home.ctx().httpLimits.lowSpeedSeconds, 5);
+}
+
 TEST(SaveSettings, WritesTheRecordAndReadsBackTheSame) {
     TestHome home;
     TProcSettings& s = home.ctx().settings;

@@ -33,7 +33,7 @@ TEST_F(DbCsvTest, DefaultColumnsQuotedExceptTheDistance) {
         "\"Cachename\";\"Versteckdatum\";\"Koordinaten\";\"Gr\xF6\xDF"
         "e\";\"Typ\";\"Waypoint\";\"Diff.\";"
         "\"Terrain\";\"Land\";\"km von Home\"\r\n"
-        "\"Der \"Stein\"\";\"30.10.2005 12:00:00\";\"N 48\xB0 7.407 E 011\xB0 30.000\";\"Regular\";"
+        "\"Der \"\"Stein\"\"\";\"30.10.2005 12:00:00\";\"N 48\xB0 7.407 E 011\xB0 30.000\";\"Regular\";"
         "\"Traditional Cache\";\"GC1234\";\"1,5\";\"2\";\"0\";12,34\r\n"
         "\"Zwei\";\"30.10.2005\";\"N 49\xB0 15.000 E 010\xB0 45.000\";\"Micro\";\"Multi-cache\";\"GC2000\";"
         "\"3\";\"4,5\";\"0\";12,34\r\n");

@@ -156,7 +156,7 @@ TEST_F(ListExportTest, CsvColumnsSeparatorsAndQuotes) {
         "\"Waypoint\";\"Diff.\";\"Terrain\";\"Land\";\"km von Home\"\r\n"
         "\"M\xFCller & S\xF6hne <1>\";\"30.10.2005\";\"N 48\xB0 7.407 E 011\xB0 30.000\";48,123457;11,500000;"
         "\"Regular\";\"Traditional Cache\";\"GC1234\";1,5;2;\"0\";0,00\r\n"
-        "\"Der \"Stein\"\";\"30.10.2005\";\"N 49\xB0 15.000 E 010\xB0 45.000\";49,250000;10,750000;"
+        "\"Der \"\"Stein\"\"\";\"30.10.2005\";\"N 49\xB0 15.000 E 010\xB0 45.000\";49,250000;10,750000;"
         "\"Micro\";\"Multi-cache\";\"GC2000\";3;4,5;\"0\";" +
             std::string(comma.substr(comma.rfind(';') + 1)));
     const std::string point = run(kFormatCsv, [](ListExportModel& d) {

@@ -56,6 +56,10 @@ inline std::vector<HostileCase> hostileCases(bool followRedirects) {
          "Zeit\xFC"
          "berschreitung: die \xDC"
          "bertragung dauerte l\xE4nger als 3 Sekunden"},
+        // Without a length the overall limit is the size limit's; the minimum rate ends it first.
+        {B::TrickleUnsized, true,
+         "Zeit\xFC"
+         "berschreitung: der Server hat 1 Sekunden lang weniger als 100 Bytes pro Sekunde gesendet"},
         // The body ends where its length says; what the server sends beyond it is not taken.
         {B::LongerThanSaid, false, ""},
         {B::ShorterThanSaid, true, "Die Verbindung wurde vor dem Ende der Antwort getrennt"},

@@ -63,6 +63,7 @@ const std::vector<HostileServer::Route>& HostileServer::routes() {
         {Behaviour::Endless, "endless"},
         {Behaviour::HugeLength, "huge-length"},
         {Behaviour::Trickle, "trickle"},
+        {Behaviour::TrickleUnsized, "trickle-unsized"},
         {Behaviour::LongerThanSaid, "longer-than-said"},
         {Behaviour::ShorterThanSaid, "shorter-than-said"},
         {Behaviour::RedirectLoop, "redirect-loop"},
@@ -207,6 +208,12 @@ void HostileServer::serve(int fd) {
         case Behaviour::Trickle:
             if (!sendAll(fd, "HTTP/1.1 200 OK\r\nContent-Length: 1048576\r\n\r\n")) break;
             for (int i = 0; i < 10486 && sendAll(fd, block.substr(0, 100)) && idle(100); ++i) {
+            }
+            break;
+        case Behaviour::TrickleUnsized:
+            if (!sendAll(fd, "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nConnection: close\r\n\r\n"))
+                break;
+            while (sendAll(fd, block.substr(0, 20)) && idle(1000)) {
             }
             break;
         case Behaviour::LongerThanSaid:

@@ -19,6 +19,7 @@ public:
         Endless,          // 200 without length, data until the client hangs up
         HugeLength,       // announces 10 GB, sends a little and then nothing
         Trickle,          // announces 1 MB, sends 100 bytes every 100 ms
+        TrickleUnsized,   // 200 without length, then 20 bytes a second until the client hangs up
         LongerThanSaid,   // announces fewer bytes than it sends, then more data until the client hangs up
         ShorterThanSaid,  // announces 1000 bytes, sends 100 and closes
         RedirectLoop,     // 302 to itself
