@@ -39,6 +39,7 @@ namespace vellora {
 namespace {
 
 constexpr const char* kCaption = "Arbeits-, Fund- und Ignoreliste";
+constexpr int kNameColumn = 1;
 
 QDate qDate(TDateTime d) {
     const DateParts p = decodeDateTime(d);
@@ -222,9 +223,14 @@ WorkListDialog::WorkListDialog(RunContext& ctx, QWidget* parent) : QDialog(paren
     view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 6);
     view_->verticalHeader()->hide();
+    view_->setTextElideMode(Qt::ElideRight);
     view_->horizontalHeader()->setSectionsClickable(true);
     view_->horizontalHeader()->setHighlightSections(false);
-    view_->horizontalHeader()->setStretchLastSection(true);
+    view_->horizontalHeader()->setSortIndicatorShown(true);
+    view_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    // The name takes what the other columns leave and is cut short, so that every column stays in
+    // the window.
+    view_->horizontalHeader()->setStretchLastSection(false);
     connect(view_->horizontalHeader(), &QHeaderView::sectionClicked, this,
             [this](int c) { model_.sortBy(c); });
     connect(view_, &QTableView::doubleClicked, this, [this](const QModelIndex& i) { showDetails(i.row()); });
@@ -536,12 +542,17 @@ void WorkListDialog::fitColumns() {
     const int rows = model_.rowCount();
     const int iconRoom = view_->iconSize().isValid() ? view_->iconSize().width() + 8 : 24;
     for (int c = 0; c < columns; ++c) {
-        int width = header.horizontalAdvance(qs(kWPColumnTitles[c])) + 24;
+        if (c == kNameColumn) {
+            view_->horizontalHeader()->setSectionResizeMode(c, QHeaderView::Stretch);
+            continue;
+        }
+        // Room for the sort arrow beside the title.
+        int width = header.horizontalAdvance(qs(kWPColumnTitles[c])) + 24 + header.height();
         // Measuring every text of a long list costs too much: the longest texts by bytes stand for
         // the rest, with a margin for wide letters.
         std::vector<std::pair<std::size_t, int>> longest;
         for (int r = 0; r < rows; ++r) {
-            const std::size_t len = c == 1 ? model_.rowRec(r).CacheName.size() : model_.cellText(r, c).size();
+            const std::size_t len = model_.cellText(r, c).size();
             if (longest.size() < 16) {
                 longest.emplace_back(len, r);
                 std::push_heap(longest.begin(), longest.end(), std::greater<>());
@@ -555,7 +566,7 @@ void WorkListDialog::fitColumns() {
         for (const auto& [len, r] : longest)
             width = std::max(width, fm.horizontalAdvance(qs(model_.cellText(r, c))) + 16);
         if (c == 0) width += iconRoom;
-        if (c == 1) width = std::min(width, 420);
+        view_->horizontalHeader()->setSectionResizeMode(c, QHeaderView::Interactive);
         view_->setColumnWidth(c, width);
     }
     fittedList_ = model_.currentList();
@@ -577,6 +588,8 @@ void WorkListDialog::refreshControls() {
     refreshing_ = true;
     const WPColOptions& opts = model_.options;
     headline_->setText(qs(model_.headline()));
+    view_->horizontalHeader()->setSortIndicator(
+        model_.sortColumn(), model_.sortDescending() ? Qt::DescendingOrder : Qt::AscendingOrder);
     for (int n = 1; n <= 4; ++n) listButton(n)->setChecked(n == model_.currentList());
     if (waypoint_->text() != qs(model_.waypointText)) waypoint_->setText(qs(model_.waypointText));
     if (name_->text() != qs(model_.nameText)) name_->setText(qs(model_.nameText));

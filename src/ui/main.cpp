@@ -16,6 +16,7 @@
 #include "core/RunContext.h"
 #include "core/Settings.h"
 #include "shell/ProgramArgs.h"
+#include "ui/DialogKeyRules.h"
 #include "ui/MainWindow.h"
 #include "ui/QtHost.h"
 #include "ui/QtText.h"
@@ -30,6 +31,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vellora"));
     QApplication::setDesktopFileName(QStringLiteral("vellora"));
+    vellora::installDialogKeyRules(app);
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     // Qt's own dialogs (file choosers, colour chooser) in German where the translations exist.
     QTranslator qtTranslator;

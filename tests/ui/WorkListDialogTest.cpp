@@ -184,6 +184,59 @@ TEST(WorkListView, RadiusSearchAndWaypointFromTheWindow) {
     EXPECT_EQ(home.dir.read("WPList.txt"), "");
 }
 
+// Enter in a field runs that field's action and nothing else: no button of the window answers it
+// as well (an unscripted question, such as adding the half-typed waypoint "GC", fails the test).
+TEST(WorkListView, EnterInAFieldRunsOnlyThatFieldsAction) {
+    struct Case {
+        const char* field;
+        int page;
+        const char* typed;
+        int listed;  // entries the field's own action adds; -1: some
+    };
+    for (const Case& c :
+         {Case{"edName", 0, "Burgblick", 30}, Case{"edWaypoint", 0, "10007", 1}, Case{"edRadius", 1, "3", -1},
+          Case{"cbReference", 0, "", 0}, Case{"dtFindsDate", 0, "", 0}, Case{"cbCentre", 1, "", 0},
+          Case{"dtFilterDate", 1, "", 0}}) {
+        SCOPED_TRACE(c.field);
+        test::TestHome home;
+        writeHome(home, 300, 0);
+        WorkListDialog d(home.ctx());
+        d.pages()->setCurrentIndex(c.page);
+        d.show();
+        QApplication::processEvents();
+        auto* field = d.findChild<QWidget*>(QString::fromLatin1(c.field));
+        ASSERT_NE(field, nullptr);
+        field->setFocus();
+        if (auto* edit = qobject_cast<QLineEdit*>(field); edit && *c.typed) {
+            edit->end(false);
+            QTest::keyClicks(edit, c.typed);
+        }
+        QTest::keyClick(field, Qt::Key_Return);
+        QTest::keyClick(field, Qt::Key_Enter, Qt::KeypadModifier);
+        const int listed = d.model().list(kWorkList).count();
+        if (c.listed >= 0)
+            EXPECT_EQ(listed, c.listed);
+        else
+            EXPECT_GT(listed, 0);
+        EXPECT_FALSE(d.model().list(kWorkList).contains("GC"));
+        EXPECT_TRUE(home.host.messages.empty());
+        EXPECT_TRUE(d.isVisible());
+        if (std::string(c.field) == "edName") {
+            for (int r = 0; r < d.tableModel()->rowCount(); ++r)
+                EXPECT_TRUE(cell(d, r, 1).startsWith(QStringLiteral("Burgblick")))
+                    << cell(d, r, 1).toStdString();
+        }
+        if (std::string(c.field) == "edWaypoint") EXPECT_TRUE(d.model().list(kWorkList).contains("GC10007"));
+    }
+    // The same rule in every dialog: its push buttons are not auto-default when it is shown.
+    test::TestHome home;
+    WorkListDialog d(home.ctx());
+    d.show();
+    QApplication::processEvents();
+    for (QPushButton* b : d.findChildren<QPushButton*>())
+        EXPECT_FALSE(b->autoDefault()) << b->objectName().toStdString();
+}
+
 TEST(WorkListView, TheMainWindowsCommandBuildsTheWorkList) {
     test::TestHome home;
     writeHome(home, 200, 0);
