@@ -29,6 +29,7 @@
 #include "ui/CacheDetailsDialog.h"
 #include "ui/CacheSubSelectorDialog.h"
 #include "ui/CacheTypeIcons.h"
+#include "ui/ColumnFit.h"
 #include "ui/CoordInputDialog.h"
 #include "ui/DialogUtil.h"
 #include "ui/EditCacheDialog.h"
@@ -231,6 +232,7 @@ WorkListDialog::WorkListDialog(RunContext& ctx, QWidget* parent) : QDialog(paren
     // The name takes what the other columns leave and is cut short, so that every column stays in
     // the window.
     view_->horizontalHeader()->setStretchLastSection(false);
+    view_->viewport()->installEventFilter(this);
     connect(view_->horizontalHeader(), &QHeaderView::sectionClicked, this,
             [this](int c) { model_.sortBy(c); });
     connect(view_, &QTableView::doubleClicked, this, [this](const QModelIndex& i) { showDetails(i.row()); });
@@ -537,19 +539,16 @@ std::vector<int> WorkListDialog::markedRows() const {
 
 void WorkListDialog::fitColumns() {
     const QFontMetrics fm = view_->fontMetrics();
-    const QFontMetrics header = view_->horizontalHeader()->fontMetrics();
+    QHeaderView* header = view_->horizontalHeader();
     const int columns = table_->columnCount();
     const int rows = model_.rowCount();
-    const int iconRoom = view_->iconSize().isValid() ? view_->iconSize().width() + 8 : 24;
+    // Per column: the width for title and entries, and the least width that still shows the entries.
+    std::vector<int> fits(static_cast<std::size_t>(columns), 0), least(static_cast<std::size_t>(columns), 0);
     for (int c = 0; c < columns; ++c) {
-        if (c == kNameColumn) {
-            view_->horizontalHeader()->setSectionResizeMode(c, QHeaderView::Stretch);
-            continue;
-        }
-        // Room for the sort arrow beside the title.
-        int width = header.horizontalAdvance(qs(kWPColumnTitles[c])) + 24 + header.height();
+        if (c == kNameColumn) continue;
+        int width = 0;
         // Measuring every text of a long list costs too much: the longest texts by bytes stand for
-        // the rest, with a margin for wide letters.
+        // the rest.
         std::vector<std::pair<std::size_t, int>> longest;
         for (int r = 0; r < rows; ++r) {
             const std::size_t len = model_.cellText(r, c).size();
@@ -563,11 +562,42 @@ void WorkListDialog::fitColumns() {
             }
             if (c == 2 || c == 3 || c == 4 || c == 9) r += std::max(1, rows / 200);  // fixed-format texts
         }
-        for (const auto& [len, r] : longest)
-            width = std::max(width, fm.horizontalAdvance(qs(model_.cellText(r, c))) + 16);
-        if (c == 0) width += iconRoom;
-        view_->horizontalHeader()->setSectionResizeMode(c, QHeaderView::Interactive);
-        view_->setColumnWidth(c, width);
+        QString widest;
+        for (const auto& [len, r] : longest) {
+            const QString text = qs(model_.cellText(r, c));
+            if (fm.horizontalAdvance(text) > width) {
+                width = fm.horizontalAdvance(text);
+                widest = text;
+            }
+        }
+        // The title with room for the sort arrow, or the widest entry (with the type icon).
+        fits[static_cast<std::size_t>(c)] = columnFitWidth(view_, header, c, widest, c == 0);
+        least[static_cast<std::size_t>(c)] =
+            std::min(fits[static_cast<std::size_t>(c)],
+                     width + 2 * fm.averageCharWidth() + (c == 0 ? view_->iconSize().width() + 8 : 0));
+    }
+    // In a narrow window the titles give way first (they are cut short), then the name, so that
+    // every column stays in view; the name column takes what is left.
+    const int nameLeast = fm.horizontalAdvance(QStringLiteral("Cachename")) + 2 * fm.averageCharWidth();
+    int excess = 0;
+    if (view_->isVisible()) {
+        excess = nameLeast - view_->viewport()->width();
+        for (int w : fits) excess += w;
+    }
+    for (int c = 0; c < columns && excess > 0; ++c) {
+        const auto i = static_cast<std::size_t>(c);
+        const int give = std::min(excess, fits[i] - least[i]);
+        fits[i] -= give;
+        excess -= give;
+    }
+    header->setMinimumSectionSize(std::min(header->minimumSectionSize(), 24));
+    for (int c = 0; c < columns; ++c) {
+        if (c == kNameColumn) {
+            header->setSectionResizeMode(c, QHeaderView::Stretch);
+            continue;
+        }
+        header->setSectionResizeMode(c, QHeaderView::Interactive);
+        view_->setColumnWidth(c, fits[static_cast<std::size_t>(c)]);
     }
     fittedList_ = model_.currentList();
     fittedCount_ = model_.current().count();
@@ -638,8 +668,14 @@ void WorkListDialog::refreshStatus() {
 }
 
 bool WorkListDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (view_ && watched == view_->viewport() && event->type() == QEvent::Resize) {
+        fitColumns();
+        return false;
+    }
     if (watched == radius_ && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
+        // Enter starts the search.
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) return false;
         const QString t = key->text();
         if (t.size() != 1 || key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) return false;
         const QChar ch = t.front();
