@@ -286,7 +286,10 @@ void TfrmMap::drawTowns(MapCanvas& canvas, const MapProjection& p) const {
         const MapPoint at{p.x(town->lon), p.y(town->lat)};
         const int radius = townRadius(town->size);
         const MapRect dot{at.x - radius, at.y - radius, 2 * radius + 1, 2 * radius + 1};
-        const MapRect label = townLabelBox(at, radius, canvas.textWidth(town->name, kTownLabelPoints));
+        MapRect label = townLabelBox(at, radius, canvas.textWidth(town->name, kTownLabelPoints));
+        // A name that would run off the right edge stands left of its dot.
+        if (label.x + label.w > p.width() && at.x - radius - 2 - label.w >= 0)
+            label.x = at.x - radius - 2 - label.w;
         const bool crowded = std::any_of(taken.begin(), taken.end(), [&](const MapRect& r) {
             return boxesOverlap(r, label) || boxesOverlap(r, dot);
         });

@@ -22,6 +22,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <numeric>
 #include <set>
 
 #include "core/CoordInput.h"
@@ -572,9 +573,9 @@ void WorkListDialog::fitColumns() {
         }
         // The title with room for the sort arrow, or the widest entry (with the type icon).
         fits[static_cast<std::size_t>(c)] = columnFitWidth(view_, header, c, widest, c == 0);
+        const int icon = c == 0 ? style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, view_) + 8 : 0;
         least[static_cast<std::size_t>(c)] =
-            std::min(fits[static_cast<std::size_t>(c)],
-                     width + 2 * fm.averageCharWidth() + (c == 0 ? view_->iconSize().width() + 8 : 0));
+            std::min(fits[static_cast<std::size_t>(c)], width + 2 * fm.averageCharWidth() + icon);
     }
     // In a narrow window the titles give way first (they are cut short), then the name, so that
     // every column stays in view; the name column takes what is left.
@@ -584,8 +585,13 @@ void WorkListDialog::fitColumns() {
         excess = nameLeast - view_->viewport()->width();
         for (int w : fits) excess += w;
     }
-    for (int c = 0; c < columns && excess > 0; ++c) {
-        const auto i = static_cast<std::size_t>(c);
+    // Titles much wider than their entries (Diff, Terr) give first.
+    std::vector<std::size_t> byRoom(static_cast<std::size_t>(columns));
+    std::iota(byRoom.begin(), byRoom.end(), std::size_t{0});
+    std::stable_sort(byRoom.begin(), byRoom.end(),
+                     [&](std::size_t a, std::size_t b) { return fits[a] - least[a] > fits[b] - least[b]; });
+    for (const std::size_t i : byRoom) {
+        if (excess <= 0) break;
         const int give = std::min(excess, fits[i] - least[i]);
         fits[i] -= give;
         excess -= give;

@@ -28,6 +28,9 @@ int main(int argc, char** argv) {
     if (parsed.exitCode) return *parsed.exitCode;
     const std::optional<std::string> homeArgument = parsed.home;
 
+    // Qt's own file dialog writes dates in the form of the system's locale, not the default one:
+    // the time category is German unless the user fixed every category with LC_ALL.
+    if (qEnvironmentVariableIsEmpty("LC_ALL")) qputenv("LC_TIME", "de_DE.UTF-8");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vellora"));
     QApplication::setDesktopFileName(QStringLiteral("vellora"));

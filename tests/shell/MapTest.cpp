@@ -358,6 +358,22 @@ TEST_F(MapModel, CrowdedTownsKeepTheirNamesApart) {
         EXPECT_LT(std::distance(canvas.calls.begin(), lastCircle.base()),
                   std::distance(canvas.calls.begin(), firstCross) + 1);
     }
+    // A name near the right edge stands left of its dot, inside the map.
+    map.close();
+    home.dir.write("german_towns.csv", "51.5;7.79;1;Randstadt am Ostrand\n");
+    map.open();
+    RecordingCanvas edge;
+    map.setView({6.5, 7.8, 51.1, 51.7});
+    map.paint(edge, 800, 600);
+    ASSERT_EQ(edge.callsStartingWith("text Randstadt").size(), 1u);
+    const auto randstadt = std::find_if(edge.texts.begin(), edge.texts.end(),
+                                        [](const auto& t) { return t.second == "Randstadt am Ostrand"; });
+    EXPECT_LE(randstadt->first.x + edge.textWidth(randstadt->second, 8), 800);
+    EXPECT_LT(randstadt->first.x, edge.circles.front().x);
+    map.close();
+    home.dir.write("german_towns.csv", "51.4800;7.2200;3;Kleinstadt\n51.4817;7.2165;1;Bochum\n");
+    map.open();
+
     // A small town listed before Bochum on almost the same spot gives way to it.
     RecordingCanvas ruhr;
     map.setView({6.5, 7.8, 51.1, 51.7});
