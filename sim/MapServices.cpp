@@ -132,6 +132,8 @@ bool stadtplanAerial(std::string_view grid) {
 }
 
 std::optional<double> stadtplanScale(std::string_view grid) {
+    // The aerial 1 : 7.500 is the one grid named by its resolution rather than its scale.
+    if (grid == "aero2m") return 7.5 * 0.12;
     std::string_view digits;
     double factor = 0;
     if (grid.substr(0, 8) == "dedatlas") {

@@ -1,5 +1,6 @@
 #include "sim/SimFixture.h"
 
+#include "core/MapTiles.h"
 #include "core/RunContext.h"
 #include "core/Settings.h"
 
@@ -35,6 +36,7 @@ void SimFixture::applyTo(RunContext& ctx) const {
     IniFile& conf = ctx.programConf();
     IniFile::Batch batch(conf);
     writeServiceAddresses(conf, a);
+    writeMapTilesAddress(conf, baseUrl() + "/tiles/{z}/{x}/{y}.png");
     conf.writeString(kProgramSection, "CacheDBUrl", a.cacheDbServer);
     conf.writeString(kProgramSection, "ArchiveUrl", a.archiveList);
     conf.writeString(kProgramSection, "UpdateURL", a.versionFile);

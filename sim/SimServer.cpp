@@ -9,12 +9,14 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <numbers>
 #include <stdexcept>
 #include <thread>
 
 #include "core/Cp1252.h"
 #include "core/FileUtil.h"
 #include "core/IniFile.h"
+#include "core/MapTiles.h"
 #include "core/NumberText.h"
 #include "core/Settings.h"
 #include "core/UpperCase.h"
@@ -54,7 +56,7 @@ Reply badRequest(const std::string& why) {
     return simplePage(400, "Bad Request", why);
 }
 
-enum class Service { Site, ImageHost, CacheDb, MultiMap, MapPoint, Stadtplan, MapQuest, MapView };
+enum class Service { Site, ImageHost, CacheDb, MultiMap, MapPoint, Stadtplan, MapQuest, MapView, Tiles };
 
 struct Prefix {
     std::string_view prefix;
@@ -63,7 +65,7 @@ struct Prefix {
 constexpr Prefix kPrefixes[] = {
     {"/img", Service::ImageHost},     {"/cachedb", Service::CacheDb},     {"/multimap", Service::MultiMap},
     {"/mappoint", Service::MapPoint}, {"/stadtplan", Service::Stadtplan}, {"/mapquest", Service::MapQuest},
-    {"/mapview", Service::MapView},
+    {"/mapview", Service::MapView},   {"/tiles", Service::Tiles},
 };
 
 bool startsWith(std::string_view s, std::string_view p) {
@@ -194,6 +196,7 @@ void writeHomeConfig(const std::string& dir, const std::string& baseUrl) {
     IniFile::Batch batch(conf);
     const ServiceAddresses a = serviceAddressesFor(baseUrl);
     writeServiceAddresses(conf, a);
+    writeMapTilesAddress(conf, baseUrl + "/tiles/{z}/{x}/{y}.png");
     conf.writeString(kProgramSection, "CacheDBUrl", a.cacheDbServer);
     conf.writeString(kProgramSection, "ArchiveUrl", a.archiveList);
     conf.writeString(kProgramSection, "UpdateURL", a.versionFile);
@@ -287,6 +290,7 @@ struct SimServer::Impl {
     Reply stadtplan(const Call& c);
     Reply mapQuest(const Call& c);
     Reply mapView(const Call& c);
+    Reply tiles(const Call& c);
     Reply finds(const Call& c);
     Reply indexPage(const Call& c);
 };
@@ -379,6 +383,8 @@ Reply SimServer::Impl::dispatch(const Call& c) {
             return mapQuest(c);
         case Service::MapView:
             return mapView(c);
+        case Service::Tiles:
+            return tiles(c);
     }
     return notFound();
 }
@@ -676,6 +682,31 @@ Reply SimServer::Impl::mapView(const Call& c) {
     return html(mapViewPage(*lat, *lon,
                             c.base() + "/mapquest/mq/mapgen.gif?lat=" + decimalDegrees(toE6(*lat)) +
                                 "&lon=" + decimalDegrees(toE6(*lon)) + "&zoom=8"));
+}
+
+// Slippy-map tiles "/tiles/Z/X/Y.png" for the map-service view: the street style around the
+// tile's centre at the tile's resolution (neighbouring tiles need not join exactly).
+Reply SimServer::Impl::tiles(const Call& c) {
+    const std::string& r = c.rest;
+    if (r.size() < 5 || !endsWithNoCase(r, ".png")) return notFound();
+    std::vector<std::int32_t> zxy;
+    std::string_view rest = std::string_view(r).substr(1, r.size() - 5);
+    while (!rest.empty()) {
+        const auto slash = rest.find('/');
+        const auto v = parseInt32(rest.substr(0, slash));
+        if (!v) return notFound();
+        zxy.push_back(*v);
+        rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
+    }
+    if (zxy.size() != 3 || zxy[0] < 0 || zxy[0] > 19) return notFound();
+    const double n = std::ldexp(1.0, zxy[0]);
+    if (zxy[1] < 0 || zxy[2] < 0 || zxy[1] >= n || zxy[2] >= n) return notFound();
+    const double lon = (zxy[1] + 0.5) / n * 360 - 180;
+    const double lat =
+        std::atan(std::sinh(std::numbers::pi * (1 - 2 * (zxy[2] + 0.5) / n))) * 180 / std::numbers::pi;
+    const double mpp = 156543.03392 * std::cos(lat * std::numbers::pi / 180) / n;
+    return image(encodePng(drawMap(lat, lon, mpp, 256, 256, MapStyle::StreetTile, -128, -128, false)),
+                 ImageFormat::Png);
 }
 
 // ---------------------------------------------------------------------------------------------

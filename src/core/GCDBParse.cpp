@@ -443,7 +443,7 @@ bool RecoverCacheDB(RunContext& ctx) {
     const bool stale = removeStaleTempFiles(dir);
     if (!fileExists(binPath(ctx))) return false;
     if (!stale && indexMatches(binPath(ctx), idxPath(ctx))) return false;
-    debugLog(ctx, "Caches.idx wird neu erstellt.");
+    if (ctx.debugMode) debugLog(ctx, "Caches.idx wird neu erstellt.");
     RebuildIndex(ctx);
     return true;
 }

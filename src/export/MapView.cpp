@@ -9,10 +9,12 @@
 #include "core/GCDBParse.h"
 #include "core/Global.h"
 #include "core/Host.h"
+#include "core/MapTiles.h"
 #include "core/NumberText.h"
 #include "core/RunContext.h"
 #include "core/StrUnit.h"
 #include "core/UpperCase.h"
+#include "export/ExportConv.h"
 
 namespace vellora {
 
@@ -65,23 +67,9 @@ int mapIconNumber(std::string_view cacheType) {
 }
 
 std::string markerName(std::string_view cacheName) {
-    std::string s(cacheName);
-    replaceAll(s, "\"", "'");
-    replaceAll(s, "\xE4", "ae");
-    replaceAll(s, "\xF6", "oe");
-    replaceAll(s, "\xFC", "ue");
-    replaceAll(s, "\xDF", "ss");
-    replaceAll(s, "\xC4", "Ae");
-    replaceAll(s, "\xD6", "Oe");
-    replaceAll(s, "\xDC", "Ue");
-    replaceAll(s, "&", "+");
-    for (char& c : s) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 32 || u >= 128) c = ' ';
-    }
-    // A "<" would end the attribute's XML and the page would show no marker at all.
-    replaceAll(s, "<", "&lt;");
-    return s;
+    // Characters beyond ASCII as references: the file then reads the same whether a browser takes
+    // it for UTF-8 (a fetched file) or gets it inside the Windows-1252 page.
+    return xmlEscape(cacheName, XmlCharset::Utf8);
 }
 
 int mapZoomFactor(float s, float t) {
@@ -139,12 +127,8 @@ std::string markerFile(const TCacheList& caches) {
     std::string out = "<markers>\r\n";
     for (const auto& e : caches.entries()) {
         const TCacheRec& r = e.obj.rec;
-        std::string wp = r.Waypoint;
-        replaceAll(wp, "&", "&amp;");
-        replaceAll(wp, "<", "&lt;");
-        replaceAll(wp, "\"", "&quot;");
         out += "<marker lat=\"" + formatFixedSignificant(r.Lat, 10, 5) + "\" lng=\"" +
-               formatFixedSignificant(r.Lon, 10, 5) + "\" wpt=\"[b]" + wp + "[/b][br]" +
+               formatFixedSignificant(r.Lon, 10, 5) + "\" wpt=\"[b]" + markerName(r.Waypoint) + "[/b][br]" +
                markerName(r.CacheName) + "\" icon=\"" + r.CacheType + "\" diff=\"" +
                markerName(r.Difficulty) + "\" terr=\"" + markerName(r.Terrain) + "\" size=\"" +
                markerName(r.CacheSize) + "\"/>\r\n";
@@ -189,6 +173,12 @@ int showCaches(RunContext& ctx, int source, int sizeChoice) {
     replaceAll(*page, "#LISTCOMMENT#",
                "Folgende " + std::to_string(caches.count()) + " Caches " + listComment(source) + ":");
     replaceAll(*page, "#MARKERDATA#", scriptString(markers));
+    // The page fits its view to these bounds, so that every marker is in sight however far apart.
+    replaceAll(*page, "#BOUNDS#",
+               "[[" + formatFixedSignificant(minLat, 10, 5) + ", " + formatFixedSignificant(minLon, 10, 5) +
+                   "], [" + formatFixedSignificant(maxLat, 10, 5) + ", " +
+                   formatFixedSignificant(maxLon, 10, 5) + "]]");
+    replaceAll(*page, "#TILEURL#", scriptString(loadMapTilesAddress(ctx.programConf())));
     if (err = writeFileAtomic(dir + "gmshow.html", *page); err != 0) {
         showErrorCode(ctx.host(), err, "Ein-/Ausgabefehler");
         return -1;

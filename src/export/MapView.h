@@ -1,7 +1,8 @@
 #pragma once
 // The map-service view: caches.xml (the markers) and gmshow.html (the filled page template
 // gmtemplate.html) in the working directory, and the address of one cache on the map service.
-// Both files are Windows-1252 text; the names in caches.xml are reduced to ASCII.
+// Both files are Windows-1252 text; caches.xml is ASCII, its names carry every other character as
+// a numeric reference. The page's tiles come from the "MapTiles" address (core/MapTiles).
 #include <string>
 
 #include "core/CacheRec.h"
@@ -15,8 +16,8 @@ enum MapViewSource { kMapSourceWorkList = 0, kMapSourceFinds = 1, kMapSourceDire
 
 // Icon number of a cache type on the page.
 int mapIconNumber(std::string_view cacheType);
-// The name as the marker file carries it: quotes as "'", umlauts spelled out, "&" as "+",
-// other characters outside 32 to 127 as blanks.
+// A text as the marker file's attributes carry it: markup characters as entities, characters
+// beyond ASCII as numeric references, control characters as blanks.
 std::string markerName(std::string_view cacheName);
 // Zoom factor for the spans in arc minutes.
 int mapZoomFactor(float latSpanMinutes, float lonSpanMinutes);

@@ -1,5 +1,7 @@
 #include "shell/DropHandler.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 
 #include "core/FileUtil.h"
@@ -25,11 +27,21 @@ bool staysInside(const std::string& name) {
     return true;
 }
 
+// Removes the folders an archive member brought along, up to the target, once they are empty.
+void removeEmptyParents(const std::string& file, const std::string& target) {
+    std::string dir = file.substr(0, file.rfind('/'));
+    while (dir.size() > target.size() && dir.compare(0, target.size(), target) == 0) {
+        if (::rmdir(dir.c_str()) != 0) return;
+        dir = dir.substr(0, dir.rfind('/'));
+    }
+}
+
 }  // namespace
 
 std::vector<std::string> processDroppedFiles(std::vector<std::string> paths, const std::string& tempDir,
                                              const DropHooks& hooks) {
     std::vector<std::string> imported;
+    std::vector<std::string> extracted;
     const std::string target = withTrailingSlash(tempDir);
     // The list grows while it is walked: index, not iterators.
     for (std::size_t i = 0; i < paths.size(); ++i) {
@@ -59,8 +71,15 @@ std::vector<std::string> processDroppedFiles(std::vector<std::string> paths, con
             if (!staysInside(name) ||
                 std::find(report.refused.begin(), report.refused.end(), name) != report.refused.end())
                 continue;
-            if (fileExists(target + name)) paths.push_back(target + name);
+            if (!fileExists(target + name)) continue;
+            paths.push_back(target + name);
+            extracted.push_back(target + name);
         }
+    }
+    // The import has read them: the temporary folder does not keep copies of every dropped archive.
+    for (const std::string& file : extracted) {
+        removeFile(file);
+        removeEmptyParents(file, target);
     }
     return imported;
 }

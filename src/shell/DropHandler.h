@@ -14,8 +14,8 @@ struct DropHooks {
 };
 
 // Processes the paths in order; the GPX members of a dropped archive are appended to the end
-// and processed like dropped files. tempDir receives the extracted members. Returns the paths
-// handed to the GPX import.
+// and processed like dropped files. tempDir receives the extracted members, which are removed
+// again once every dropped file is processed. Returns the paths handed to the GPX import.
 std::vector<std::string> processDroppedFiles(std::vector<std::string> paths, const std::string& tempDir,
                                              const DropHooks& hooks);
 

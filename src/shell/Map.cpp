@@ -82,6 +82,11 @@ int townSizeLimit(double viewWidthKm) {
 }
 
 int gridStepMinutes(double lonSpan) {
+    // Wide views get wider steps, so that a view of any size has at most some fifteen lines.
+    if (lonSpan > 150) return 1800;
+    if (lonSpan > 75) return 600;
+    if (lonSpan > 30) return 300;
+    if (lonSpan > 15) return 120;
     if (lonSpan > 10) return 60;
     if (lonSpan > 5) return 30;
     if (lonSpan > 3) return 20;
@@ -110,11 +115,12 @@ std::optional<double> longitudeEastOf(double lat, double lon, double distanceKm)
 std::vector<MapGridLine> gridLines(const MapProjection& p) {
     std::vector<MapGridLine> lines;
     const MapView& v = p.view();
-    const int step = gridStepMinutes(v.lonSpan());
-    // Whole minutes from the whole degree of the edge on, so that whole degrees are found exactly.
+    // A tall view is measured by its latitudes, so that neither direction gets too many lines.
+    const int step = gridStepMinutes(std::max(v.lonSpan(), v.latSpan()));
+    // Whole minutes from a multiple of the step on, so that whole degrees are found exactly.
     const auto walk = [&](double from, double to, bool meridian) {
         if (!std::isfinite(from) || !std::isfinite(to) || (to - from) * 60 / step > 100000) return;
-        const long long startMinutes = static_cast<long long>(std::trunc(from)) * 60;
+        const long long startMinutes = static_cast<long long>(std::floor(from * 60 / step)) * step;
         for (long long m = startMinutes + step; m / 60.0 <= to; m += step) {
             const double degrees = m / 60.0;
             MapGridLine line;
@@ -238,17 +244,63 @@ void TfrmMap::paint(MapCanvas& canvas, int width, int height) {
     if (showScale) drawScale(canvas, p);
 }
 
+int townRadius(int sizeClass) {
+    return std::clamp(5 - sizeClass, 2, 4);
+}
+
+namespace {
+
+// A town's name stands right of its dot, centred on its height.
+MapRect townLabelBox(MapPoint at, int radius, int textWidth) {
+    return {at.x + radius + 2, at.y - kTownLabelHeight / 2, textWidth, kTownLabelHeight};
+}
+
+bool boxesOverlap(const MapRect& a, const MapRect& b) {
+    return a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h;
+}
+
+}  // namespace
+
 void TfrmMap::drawTowns(MapCanvas& canvas, const MapProjection& p) const {
     const int limit = townSizeLimit(p.viewWidthKm());
-    std::vector<std::pair<MapPoint, const TTown*>> shown;
+    std::vector<const TTown*> candidates;
     for (const TTown& town : towns_) {
         if (town.size > limit) continue;
         const MapPoint at{p.x(town.lon), p.y(town.lat)};
         if (at.x < 0 || at.y < 0 || at.x >= p.width() || at.y >= p.height()) continue;
-        shown.emplace_back(at, &town);
+        candidates.push_back(&town);
     }
-    for (const auto& [at, town] : shown) canvas.filledCircle(at, 15 - 3 * town->size, kTownColour);
-    for (const auto& [at, town] : shown) canvas.text({at.x, at.y - 20}, town->name, 8, kMapBlack);
+    // The larger towns claim their room first; a town whose name would touch a name or a dot
+    // already placed is left out, so that crowded regions stay readable.
+    std::stable_sort(candidates.begin(), candidates.end(),
+                     [](const TTown* a, const TTown* b) { return a->size < b->size; });
+    struct Placed {
+        MapPoint at;
+        int radius;
+        MapRect label;
+        const TTown* town;
+    };
+    std::vector<Placed> shown;
+    std::vector<MapRect> taken;
+    for (const TTown* town : candidates) {
+        const MapPoint at{p.x(town->lon), p.y(town->lat)};
+        const int radius = townRadius(town->size);
+        const MapRect dot{at.x - radius, at.y - radius, 2 * radius + 1, 2 * radius + 1};
+        MapRect label = townLabelBox(at, radius, canvas.textWidth(town->name, kTownLabelPoints));
+        // A name that would run off the right edge stands left of its dot.
+        if (label.x + label.w > p.width() && at.x - radius - 2 - label.w >= 0)
+            label.x = at.x - radius - 2 - label.w;
+        const bool crowded = std::any_of(taken.begin(), taken.end(), [&](const MapRect& r) {
+            return boxesOverlap(r, label) || boxesOverlap(r, dot);
+        });
+        if (crowded) continue;
+        taken.push_back(dot);
+        taken.push_back(label);
+        shown.push_back({at, radius, label, town});
+    }
+    for (const Placed& t : shown) canvas.filledCircle(t.at, t.radius, kTownColour);
+    for (const Placed& t : shown)
+        canvas.text({t.label.x, t.label.y}, t.town->name, kTownLabelPoints, kMapBlack);
 }
 
 void TfrmMap::drawGrid(MapCanvas& canvas, const MapProjection& p) const {
@@ -313,10 +365,17 @@ void TfrmMap::drawScale(MapCanvas& canvas, const MapProjection& p) const {
     for (int segment = 2; segment <= 4; segment += 2)
         canvas.fillRect({x0 + (segment - 1) * bar->segmentPixels, y - 10, bar->segmentPixels, 10}, kMapBlack);
     canvas.frameRect({x0, y - 10, length + 1, 11}, kMapBlack);
+    // A label that would run into the one before it is left out; the tick keeps its place.
+    const int gap = std::max(4, canvas.textWidth(" ", 10));
+    std::optional<int> lastRight;
     for (int i = 0; i <= 5; ++i) {
         const std::string& label = bar->labels[static_cast<std::size_t>(i)];
         const int tick = x0 + i * bar->segmentPixels;
-        canvas.text({tick - canvas.textWidth(label, 10) / 2, y - 30}, label, 10, kMapBlack);
+        const int width = canvas.textWidth(label, 10);
+        const int left = tick - width / 2;
+        if (lastRight && left < *lastRight + gap) continue;
+        canvas.text({left, y - 30}, label, 10, kMapBlack);
+        lastRight = left + width;
     }
     canvas.text({x0 + length + 5, y - 15}, bar->unit, 10, kMapBlack);
 }

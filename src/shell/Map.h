@@ -60,6 +60,9 @@ inline constexpr MapRgb kBorderColour{0, 0, 255};
 inline constexpr MapRgb kGridColour{255, 64, 64};
 inline constexpr MapRgb kGridDegreeColour{160, 0, 0};
 inline constexpr MapRgb kTownColour{255, 0, 0};
+// Town names: their point size and the height of the room a name takes in pixels.
+inline constexpr int kTownLabelPoints = 8;
+inline constexpr int kTownLabelHeight = 14;
 
 struct MapPoint {
     int x = 0, y = 0;
@@ -113,7 +116,9 @@ private:
 
 // The largest size class of towns shown for a view of this width.
 int townSizeLimit(double viewWidthKm);
-// The grid step in minutes for a longitude span in degrees.
+// The radius in pixels of a town's dot: the larger the town (size class 1), the larger the dot.
+int townRadius(int sizeClass);
+// The grid step in minutes for the longer span of a view in degrees.
 int gridStepMinutes(double lonSpan);
 // The scale bar's unit length in km for a view of this width; nothing when the view is too small.
 std::optional<double> scaleUnitKm(double viewWidthKm);

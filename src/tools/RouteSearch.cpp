@@ -124,8 +124,10 @@ bool RouteSearchModel::loadRoute(const std::string& path) {
         routePoints_ = std::move(r.points);
     }
     source_ = "Quelle [" + path + "]";
-    if (format == RouteFormat::Overlay)
-        pointCount_ = std::to_string(r.declaredPoints) + " Punkte in Quelldatei:";
+    // Every format tells how many points its file gave, not only the overlay with its own count.
+    const std::size_t filePoints =
+        format == RouteFormat::Overlay ? static_cast<std::size_t>(r.declaredPoints) : r.points.size();
+    pointCount_ = std::to_string(filePoints) + " Punkte in Quelldatei:";
     changed();
     return true;
 }

@@ -384,7 +384,11 @@ void LoadHTMLDialog::update() {
         protocolShown_ = 0;
     }
     if (lines.size() > protocolShown_) {
-        for (std::size_t i = protocolShown_; i < lines.size(); ++i) protocol_->addItem(qs(lines[i]));
+        for (std::size_t i = protocolShown_; i < lines.size(); ++i) {
+            // A line cut off at the list's edge can be read whole in its tool tip.
+            auto* item = new QListWidgetItem(qs(lines[i]), protocol_);
+            item->setToolTip(item->text());
+        }
         protocolShown_ = lines.size();
         protocol_->scrollToBottom();
     }

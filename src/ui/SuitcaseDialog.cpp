@@ -380,6 +380,22 @@ void SuitcaseDialog::refresh() {
         sectionOptions_[s]->setEnabled(m.sectionOptionsEnabled(section));
     }
     takeOver_[std::size_t(SuitcaseSection::Notes)]->setVisible(m.notesVisible());
+    if (m.loaded() && !loadShown_) {
+        // A freshly loaded suitcase opens on the remembered section when it carries it, else on
+        // the first section it carries.
+        loadShown_ = true;
+        const auto carries = [&m](int tab) {
+            return tab >= 0 && tab < static_cast<int>(std::size(kTabSections)) &&
+                   m.sectionAvailable(kTabSections[tab]);
+        };
+        if (!carries(o.ActiveLoadPage)) {
+            for (int tab = 0; tab < static_cast<int>(std::size(kTabSections)); ++tab) {
+                if (!carries(tab)) continue;
+                model_.opts.ActiveLoadPage = tab;
+                break;
+            }
+        }
+    }
     sections_->setCurrentIndex(o.ActiveLoadPage);
     impDB_->button(o.ImpDB)->setChecked(true);
     doubleFinds_->button(o.DoubleFinds)->setChecked(true);

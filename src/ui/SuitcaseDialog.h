@@ -80,6 +80,8 @@ private:
     TfrmSuitcase model_;
     std::unique_ptr<DialogHost> host_;
     bool updating_ = false, busyCursor_ = false;
+    // Whether the sections of the loaded suitcase have been shown once.
+    bool loadShown_ = false;
     QTabWidget* pages_ = nullptr;
     QWidget* exportPage_ = nullptr;
     QWidget* importPage_ = nullptr;

@@ -38,8 +38,10 @@ UtmDialog::UtmDialog(RunContext& ctx, QWidget* parent,
     lonDeg_ = edit(geo, "edLonDeg", "lonDegrees", K::Degrees);
     lonMin_ = edit(geo, "edLonMin", "minutes", K::Minutes);
     latHemi_ = new QComboBox(geo);
+    latHemi_->setObjectName(QStringLiteral("cbLatHemi"));
     for (const char* n : CalculatorModel::kLatHemispheres) latHemi_->addItem(qs(n));
     lonHemi_ = new QComboBox(geo);
+    lonHemi_->setObjectName(QStringLiteral("cbLonHemi"));
     for (const char* n : CalculatorModel::kLonHemispheres) lonHemi_->addItem(qs(n));
     auto* g = new QGridLayout(geo);
     g->addWidget(new QLabel(qs("Breitengrad:"), geo), 0, 0);
@@ -51,6 +53,7 @@ UtmDialog::UtmDialog(RunContext& ctx, QWidget* parent,
     g->addWidget(lonMin_, 1, 2);
     g->addWidget(lonHemi_, 1, 3);
     search_ = new QPushButton(qs("Cachekoord. suchen"), geo);
+    search_->setObjectName(QStringLiteral("btnSearchCache"));
     search_->setEnabled(static_cast<bool>(chooseCache));
     connect(search_, &QPushButton::clicked, this, [this, chooseCache] {
         takeFields();
@@ -80,6 +83,7 @@ UtmDialog::UtmDialog(RunContext& ctx, QWidget* parent,
     auto* close = new QPushButton(qs("Schlie\xDF"
                                      "en"),
                                   this);
+    close->setObjectName(QStringLiteral("btnClose"));
     connect(toUtm_, &QPushButton::clicked, this, [this] {
         takeFields();
         model_.toUtmClick();
@@ -98,6 +102,11 @@ UtmDialog::UtmDialog(RunContext& ctx, QWidget* parent,
     layout->addWidget(geo);
     layout->addWidget(utm);
     layout->addLayout(buttons);
+
+    // Tab walks the rows as they are read: each line left to right, then the next.
+    QWidget* const order[] = {latDeg_, latMin_, latHemi_, lonDeg_,   lonMin_, lonHemi_,  search_,
+                              zone_,   band_,   easting_, northing_, toUtm_,  toLatLon_, close};
+    for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
     model_.setObserver(this);
     model_.open();

@@ -22,6 +22,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <numeric>
 #include <set>
 
 #include "core/CoordInput.h"
@@ -29,6 +30,7 @@
 #include "ui/CacheDetailsDialog.h"
 #include "ui/CacheSubSelectorDialog.h"
 #include "ui/CacheTypeIcons.h"
+#include "ui/ColumnFit.h"
 #include "ui/CoordInputDialog.h"
 #include "ui/DialogUtil.h"
 #include "ui/EditCacheDialog.h"
@@ -39,6 +41,7 @@ namespace vellora {
 namespace {
 
 constexpr const char* kCaption = "Arbeits-, Fund- und Ignoreliste";
+constexpr int kNameColumn = 1;
 
 QDate qDate(TDateTime d) {
     const DateParts p = decodeDateTime(d);
@@ -222,9 +225,15 @@ WorkListDialog::WorkListDialog(RunContext& ctx, QWidget* parent) : QDialog(paren
     view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 6);
     view_->verticalHeader()->hide();
+    view_->setTextElideMode(Qt::ElideRight);
     view_->horizontalHeader()->setSectionsClickable(true);
     view_->horizontalHeader()->setHighlightSections(false);
-    view_->horizontalHeader()->setStretchLastSection(true);
+    view_->horizontalHeader()->setSortIndicatorShown(true);
+    view_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    // The name takes what the other columns leave and is cut short, so that every column stays in
+    // the window.
+    view_->horizontalHeader()->setStretchLastSection(false);
+    view_->viewport()->installEventFilter(this);
     connect(view_->horizontalHeader(), &QHeaderView::sectionClicked, this,
             [this](int c) { model_.sortBy(c); });
     connect(view_, &QTableView::doubleClicked, this, [this](const QModelIndex& i) { showDetails(i.row()); });
@@ -531,17 +540,19 @@ std::vector<int> WorkListDialog::markedRows() const {
 
 void WorkListDialog::fitColumns() {
     const QFontMetrics fm = view_->fontMetrics();
-    const QFontMetrics header = view_->horizontalHeader()->fontMetrics();
+    QHeaderView* header = view_->horizontalHeader();
     const int columns = table_->columnCount();
     const int rows = model_.rowCount();
-    const int iconRoom = view_->iconSize().isValid() ? view_->iconSize().width() + 8 : 24;
+    // Per column: the width for title and entries, and the least width that still shows the entries.
+    std::vector<int> fits(static_cast<std::size_t>(columns), 0), least(static_cast<std::size_t>(columns), 0);
     for (int c = 0; c < columns; ++c) {
-        int width = header.horizontalAdvance(qs(kWPColumnTitles[c])) + 24;
+        if (c == kNameColumn) continue;
+        int width = 0;
         // Measuring every text of a long list costs too much: the longest texts by bytes stand for
-        // the rest, with a margin for wide letters.
+        // the rest.
         std::vector<std::pair<std::size_t, int>> longest;
         for (int r = 0; r < rows; ++r) {
-            const std::size_t len = c == 1 ? model_.rowRec(r).CacheName.size() : model_.cellText(r, c).size();
+            const std::size_t len = model_.cellText(r, c).size();
             if (longest.size() < 16) {
                 longest.emplace_back(len, r);
                 std::push_heap(longest.begin(), longest.end(), std::greater<>());
@@ -552,11 +563,47 @@ void WorkListDialog::fitColumns() {
             }
             if (c == 2 || c == 3 || c == 4 || c == 9) r += std::max(1, rows / 200);  // fixed-format texts
         }
-        for (const auto& [len, r] : longest)
-            width = std::max(width, fm.horizontalAdvance(qs(model_.cellText(r, c))) + 16);
-        if (c == 0) width += iconRoom;
-        if (c == 1) width = std::min(width, 420);
-        view_->setColumnWidth(c, width);
+        QString widest;
+        for (const auto& [len, r] : longest) {
+            const QString text = qs(model_.cellText(r, c));
+            if (fm.horizontalAdvance(text) > width) {
+                width = fm.horizontalAdvance(text);
+                widest = text;
+            }
+        }
+        // The title with room for the sort arrow, or the widest entry (with the type icon).
+        fits[static_cast<std::size_t>(c)] = columnFitWidth(view_, header, c, widest, c == 0);
+        const int icon = c == 0 ? style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, view_) + 8 : 0;
+        least[static_cast<std::size_t>(c)] =
+            std::min(fits[static_cast<std::size_t>(c)], width + 2 * fm.averageCharWidth() + icon);
+    }
+    // In a narrow window the titles give way first (they are cut short), then the name, so that
+    // every column stays in view; the name column takes what is left.
+    const int nameLeast = fm.horizontalAdvance(QStringLiteral("Cachename")) + 2 * fm.averageCharWidth();
+    int excess = 0;
+    if (view_->isVisible()) {
+        excess = nameLeast - view_->viewport()->width();
+        for (int w : fits) excess += w;
+    }
+    // Titles much wider than their entries (Diff, Terr) give first.
+    std::vector<std::size_t> byRoom(static_cast<std::size_t>(columns));
+    std::iota(byRoom.begin(), byRoom.end(), std::size_t{0});
+    std::stable_sort(byRoom.begin(), byRoom.end(),
+                     [&](std::size_t a, std::size_t b) { return fits[a] - least[a] > fits[b] - least[b]; });
+    for (const std::size_t i : byRoom) {
+        if (excess <= 0) break;
+        const int give = std::min(excess, fits[i] - least[i]);
+        fits[i] -= give;
+        excess -= give;
+    }
+    header->setMinimumSectionSize(std::min(header->minimumSectionSize(), 24));
+    for (int c = 0; c < columns; ++c) {
+        if (c == kNameColumn) {
+            header->setSectionResizeMode(c, QHeaderView::Stretch);
+            continue;
+        }
+        header->setSectionResizeMode(c, QHeaderView::Interactive);
+        view_->setColumnWidth(c, fits[static_cast<std::size_t>(c)]);
     }
     fittedList_ = model_.currentList();
     fittedCount_ = model_.current().count();
@@ -577,6 +624,8 @@ void WorkListDialog::refreshControls() {
     refreshing_ = true;
     const WPColOptions& opts = model_.options;
     headline_->setText(qs(model_.headline()));
+    view_->horizontalHeader()->setSortIndicator(
+        model_.sortColumn(), model_.sortDescending() ? Qt::DescendingOrder : Qt::AscendingOrder);
     for (int n = 1; n <= 4; ++n) listButton(n)->setChecked(n == model_.currentList());
     if (waypoint_->text() != qs(model_.waypointText)) waypoint_->setText(qs(model_.waypointText));
     if (name_->text() != qs(model_.nameText)) name_->setText(qs(model_.nameText));
@@ -625,8 +674,14 @@ void WorkListDialog::refreshStatus() {
 }
 
 bool WorkListDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (view_ && watched == view_->viewport() && event->type() == QEvent::Resize) {
+        fitColumns();
+        return false;
+    }
     if (watched == radius_ && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
+        // Enter starts the search.
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) return false;
         const QString t = key->text();
         if (t.size() != 1 || key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) return false;
         const QChar ch = t.front();

@@ -16,6 +16,7 @@
 #include "core/RunContext.h"
 #include "core/Settings.h"
 #include "shell/ProgramArgs.h"
+#include "ui/DialogKeyRules.h"
 #include "ui/MainWindow.h"
 #include "ui/QtHost.h"
 #include "ui/QtText.h"
@@ -27,9 +28,13 @@ int main(int argc, char** argv) {
     if (parsed.exitCode) return *parsed.exitCode;
     const std::optional<std::string> homeArgument = parsed.home;
 
+    // Qt's own file dialog writes dates in the form of the system's locale, not the default one:
+    // the time category is German unless the user fixed every category with LC_ALL.
+    if (qEnvironmentVariableIsEmpty("LC_ALL")) qputenv("LC_TIME", "de_DE.UTF-8");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vellora"));
     QApplication::setDesktopFileName(QStringLiteral("vellora"));
+    vellora::installDialogKeyRules(app);
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     // Qt's own dialogs (file choosers, colour chooser) in German where the translations exist.
     QTranslator qtTranslator;

@@ -281,6 +281,21 @@ TEST_F(CacheDb, IndexThatNoLongerFitsTheFileIsNotTrusted) {
     EXPECT_EQ(readBin(), encodeCacheRec(changed) + handCacheRec("GC3"));
 }
 
+// The start-up check rebuilds an index that does not fit; it writes to the debug log only in
+// debug mode.
+TEST_F(CacheDb, StartUpIndexRebuildLogsOnlyInDebugMode) {
+    writeBin({"GC1", "GC2"});
+    ASSERT_TRUE(RecoverCacheDB(ctx()));
+    EXPECT_EQ(home.dir.read("Caches.idx").size(), 2 * 24u);
+    EXPECT_FALSE(home.dir.exists("debug.log"));
+    EXPECT_FALSE(RecoverCacheDB(ctx()));
+
+    writeBin({"GC1", "GC2", "GC3"});
+    ctx().debugMode = true;
+    ASSERT_TRUE(RecoverCacheDB(ctx()));
+    EXPECT_NE(home.dir.read("debug.log").find("Caches.idx wird neu erstellt."), std::string::npos);
+}
+
 TEST_F(CacheDb, LoadAllReadsInFileOrderWithTheWaitWindow) {
     std::vector<std::string> wps;
     for (int i = 0; i < 250; ++i) wps.push_back("GC" + std::to_string(1000 - i));

@@ -73,8 +73,8 @@ TEST(MapViewRules, ZoomIconsAndNames) {
     EXPECT_EQ(mapIconNumber("Locationless Cache"), 3);
     EXPECT_EQ(mapIconNumber("Earthcache"), 9);
     EXPECT_EQ(mapIconNumber("Wherigo"), 1);
-    EXPECT_EQ(markerName("M\xFCller's \"H\xF6hle\" & Co"), "Mueller's 'Hoehle' + Co");
-    EXPECT_EQ(markerName("a\tb\xE9<c"), "a b &lt;c");
+    EXPECT_EQ(markerName("M\xFCller's \"H\xF6hle\" & Co"), "M&#252;ller's &quot;H&#246;hle&quot; &amp; Co");
+    EXPECT_EQ(markerName("a\tb\xE9<c \x80"), "a b&#233;&lt;c &#8364;");
 }
 
 class MapViewTest : public ::testing::Test {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/FileUtil.h"
 #include "import/ZipWriter.h"
 #include "support/TestHome.h"
 
@@ -39,8 +40,25 @@ TEST_F(Drops, ArchivesGiveUpTheirGpxMembers) {
     drop({dir.file("pq.zip"), dir.file("after.gpx")});
     const std::string t = temp.path() + "/";
     EXPECT_EQ(imported, (Paths{dir.file("after.gpx"), t + "123.gpx", t + "sub/456.GPX"}));
-    EXPECT_TRUE(temp.exists("123-wpts.gpx"));  // extracted, but skipped as a waypoint file
     EXPECT_FALSE(temp.exists("readme.txt"));
+}
+
+// The extracted members are read by the import while the drop is handled; afterwards the
+// temporary folder holds nothing of the archive (waypoint files and member folders included).
+TEST_F(Drops, ExtractedMembersAreRemovedAfterTheImport) {
+    dir.write("pq.zip", test::buildZip({{"123.gpx", "<gpx>eins</gpx>"},
+                                        {"123-wpts.gpx", "<gpx/>"},
+                                        {"sub/deeper/456.gpx", "<gpx>zwei</gpx>"}}));
+    temp.write("mine.gpx", "kept");
+    std::vector<std::string> seen;
+    DropHooks hooks;
+    hooks.importGpx = [&](const std::string& p) { seen.push_back(readFile(p).value_or("missing")); };
+    processDroppedFiles({dir.file("pq.zip")}, temp.path(), hooks);
+    EXPECT_EQ(seen, (Paths{"<gpx>eins</gpx>", "<gpx>zwei</gpx>"}));
+    for (const char* gone : {"123.gpx", "123-wpts.gpx", "sub/deeper/456.gpx", "sub/deeper", "sub"})
+        EXPECT_FALSE(temp.exists(gone)) << gone;
+    EXPECT_TRUE(temp.exists("mine.gpx"));
+    EXPECT_TRUE(dir.exists("pq.zip"));
 }
 
 TEST_F(Drops, WithoutTheImportNothingHappens) {

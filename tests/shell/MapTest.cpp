@@ -116,8 +116,9 @@ TEST(MapGeometry, StepTables) {
     struct {
         double span;
         int minutes;
-    } grid[] = {{11, 60},  {10, 30}, {5.5, 30}, {5, 20},  {3.5, 20}, {3, 10},
-                {1.5, 10}, {1, 6},   {0.6, 6},  {0.5, 1}, {0.01, 1}};
+    } grid[] = {{360, 1800}, {151, 1800}, {150, 600}, {76, 600}, {75, 300}, {31, 300}, {30, 120},
+                {16, 120},   {15, 60},    {11, 60},   {10, 30},  {5.5, 30}, {5, 20},   {3.5, 20},
+                {3, 10},     {1.5, 10},   {1, 6},     {0.6, 6},  {0.5, 1},  {0.01, 1}};
     for (const auto& g : grid) EXPECT_EQ(gridStepMinutes(g.span), g.minutes) << g.span;
     EXPECT_EQ(townSizeLimit(1001), 1);
     EXPECT_EQ(townSizeLimit(1000), 2);
@@ -174,6 +175,30 @@ TEST(MapGeometry, GridLinesSkipTheLabelMarginsAndMarkWholeDegrees) {
     // Parallels from 47° 30' up to 55° 0' at the top edge, whose y of 0 is skipped.
     EXPECT_EQ(parallels.front(), "47\xB0 30\xB4");
     EXPECT_EQ(parallels.back(), "54\xB0 30\xB4");
+}
+
+// However far apart the caches are, the grid keeps a readable number of lines on whole steps.
+TEST(MapGeometry, GridLinesStayFewForAnyView) {
+    for (const MapView& view : {MapView{6, 14, 47, 55}, MapView{-20, 25, 35, 70}, MapView{-30, 40, 20, 75},
+                                MapView{-179, 179, -80, 80}, MapView{10.3, 10.5, 50.1, 50.2}}) {
+        for (const auto& [w, h] : {std::pair{800, 600}, std::pair{450, 900}}) {
+            const MapView corrected = correctAspect(view, w, h);
+            const std::vector<MapGridLine> lines = gridLines(MapProjection(corrected, w, h));
+            int meridians = 0, parallels = 0;
+            for (const auto& l : lines) ++(l.meridian ? meridians : parallels);
+            EXPECT_LE(meridians, 20) << view.lonFrom << " " << w;
+            EXPECT_LE(parallels, 20) << view.lonFrom << " " << w;
+            EXPECT_GE(meridians + parallels, 2) << view.lonFrom << " " << w;
+        }
+    }
+    // A view of Europe with a far cache: lines on whole five degrees, west of Greenwich as well.
+    const MapProjection europe({-25, 25, 35, 70}, 800, 600);
+    std::vector<std::string> labels;
+    for (const auto& l : gridLines(europe))
+        if (l.meridian) labels.push_back(l.label);
+    ASSERT_FALSE(labels.empty());
+    for (const std::string& label : labels) EXPECT_NE(label.find("\xB0 0\xB4"), std::string::npos) << label;
+    EXPECT_NE(std::find(labels.begin(), labels.end(), "-5\xB0 0\xB4"), labels.end());
 }
 
 TEST(MapFiles, BordersStartLinesAtNegativeFlags) {
@@ -266,22 +291,122 @@ TEST_F(MapModel, TownsFollowTheViewWidth) {
     RecordingCanvas wide;
     map.setView({-10, 30, 40, 60});  // over 1000 km: only size class 1
     map.paint(wide, 800, 800);
-    EXPECT_EQ(wide.callsStartingWith("circle"), (std::vector<std::string>{"circle 12", "circle 12"}));
+    EXPECT_EQ(wide.callsStartingWith("circle"), (std::vector<std::string>{"circle 4", "circle 4"}));
     RecordingCanvas germany;
     map.setView({6, 14, 47, 55});  // between 200 and 1000 km: classes 1 and 2
     map.paint(germany, 800, 800);
     EXPECT_EQ(germany.callsStartingWith("circle").size(), 3u);
     EXPECT_EQ(germany.callsStartingWith("text Aachen 8").size(), 1u);
-    // The name stands 20 pixels above the town's position.
+    // The name stands right of the dot, centred on the town's height.
     const MapProjection p(map.view(), 800, 800);
     const auto berlin = std::find_if(germany.texts.begin(), germany.texts.end(),
                                      [](const auto& t) { return t.second == "Berlin"; });
     ASSERT_NE(berlin, germany.texts.end());
-    EXPECT_EQ(berlin->first, (MapPoint{p.x(13.405), p.y(52.52) - 20}));
+    EXPECT_EQ(berlin->first, (MapPoint{p.x(13.405) + townRadius(1) + 2, p.y(52.52) - kTownLabelHeight / 2}));
     map.showTowns = false;
     RecordingCanvas none;
     map.paint(none, 800, 800);
     EXPECT_TRUE(none.callsStartingWith("circle").empty());
+}
+
+// The Ruhr area in the overview: names never overlap one another or another town's dot, the
+// larger town keeps its name where two collide, and the crosses of caches come after the towns.
+TEST_F(MapModel, CrowdedTownsKeepTheirNamesApart) {
+    home.dir.write("german_towns.csv",
+                   "51.4800;7.2200;3;Kleinstadt\n51.4556;7.0116;1;Essen\n51.5136;7.4653;1;Dortmund\n51.4817;"
+                   "7.2165;1;Bochum\n"
+                   "51.5177;7.0857;2;Gelsenkirchen\n51.5386;7.2257;3;Herne\n51.4344;6.7623;1;Duisburg\n"
+                   "51.2562;7.1508;1;Wuppertal\n51.4275;6.8825;2;M\xFClheim an der Ruhr\n"
+                   "51.3670;7.4633;2;Hagen\n52.5200;13.4050;1;Berlin\n");
+    map.clearCaches();
+    map.addCache(TExtCache{"GC9", 51.4556, 7.0116, "Am Dom"});
+    map.open();
+    for (const MapView& view : {MapView{6, 14, 47, 55}, MapView{6.5, 7.8, 51.1, 51.7}}) {
+        RecordingCanvas canvas;
+        map.setView(view);
+        map.paint(canvas, 800, 600);
+        const MapProjection p(map.view(), 800, 600);
+        std::vector<MapRect> names;
+        for (const auto& [at, text] : canvas.texts) {
+            const bool town = std::any_of(map.towns().begin(), map.towns().end(),
+                                          [&](const TTown& t) { return t.name == text; });
+            if (town) names.push_back({at.x, at.y, canvas.textWidth(text, 8), kTownLabelHeight});
+        }
+        ASSERT_FALSE(names.empty());
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            for (std::size_t j = i + 1; j < names.size(); ++j) {
+                const MapRect& a = names[i];
+                const MapRect& b = names[j];
+                EXPECT_FALSE(a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h)
+                    << i << " " << j;
+            }
+            for (const MapPoint& dot : canvas.circles) {
+                EXPECT_FALSE(dot.x >= names[i].x && dot.x < names[i].x + names[i].w && dot.y >= names[i].y &&
+                             dot.y < names[i].y + names[i].h);
+            }
+        }
+        // Essen is among the largest and first of them in the file: it always keeps its name.
+        EXPECT_EQ(std::count_if(canvas.texts.begin(), canvas.texts.end(),
+                                [](const auto& t) { return t.second == "Essen"; }),
+                  1);
+        // Caches are drawn over the towns.
+        const auto firstCross = std::find(canvas.calls.begin(), canvas.calls.end(), "crosses 2");
+        const auto lastCircle = std::find_if(canvas.calls.rbegin(), canvas.calls.rend(),
+                                             [](const std::string& c) { return c.rfind("circle", 0) == 0; });
+        ASSERT_NE(firstCross, canvas.calls.end());
+        ASSERT_NE(lastCircle, canvas.calls.rend());
+        EXPECT_LT(std::distance(canvas.calls.begin(), lastCircle.base()),
+                  std::distance(canvas.calls.begin(), firstCross) + 1);
+    }
+    // A name near the right edge stands left of its dot, inside the map.
+    map.close();
+    home.dir.write("german_towns.csv", "51.5;7.79;1;Randstadt am Ostrand\n");
+    map.open();
+    RecordingCanvas edge;
+    map.setView({6.5, 7.8, 51.1, 51.7});
+    map.paint(edge, 800, 600);
+    ASSERT_EQ(edge.callsStartingWith("text Randstadt").size(), 1u);
+    const auto randstadt = std::find_if(edge.texts.begin(), edge.texts.end(),
+                                        [](const auto& t) { return t.second == "Randstadt am Ostrand"; });
+    EXPECT_LE(randstadt->first.x + edge.textWidth(randstadt->second, 8), 800);
+    EXPECT_LT(randstadt->first.x, edge.circles.front().x);
+    map.close();
+    home.dir.write("german_towns.csv", "51.4800;7.2200;3;Kleinstadt\n51.4817;7.2165;1;Bochum\n");
+    map.open();
+
+    // A small town listed before Bochum on almost the same spot gives way to it.
+    RecordingCanvas ruhr;
+    map.setView({6.5, 7.8, 51.1, 51.7});
+    map.paint(ruhr, 800, 600);
+    EXPECT_TRUE(ruhr.callsStartingWith("text Kleinstadt").empty());
+    EXPECT_EQ(ruhr.callsStartingWith("text Bochum").size(), 1u);
+}
+
+// However narrow the bar, its labels never run together: a label that does not fit is left out.
+TEST_F(MapModel, ScaleLabelsThatDoNotFitAreLeftOut) {
+    map.open();
+    map.showTowns = false;
+    map.showGrid = false;
+    for (const auto& [km, width] : {std::pair{1001.0, 450}, std::pair{3001.0, 450}, std::pair{10001.0, 450},
+                                    std::pair{50.0, 600}, std::pair{1001.0, 1200}}) {
+        RecordingCanvas canvas;
+        map.setView(viewOfWidth(km, width, 400));
+        map.paint(canvas, width, 400);
+        std::vector<std::pair<int, int>> spans;
+        for (const auto& [at, text] : canvas.texts) {
+            if (text == "km" || text == "m") continue;
+            spans.emplace_back(at.x, at.x + canvas.textWidth(text, 10));
+        }
+        ASSERT_FALSE(spans.empty()) << km;
+        EXPECT_EQ(canvas.texts.front().second, "0") << km;
+        for (std::size_t i = 1; i < spans.size(); ++i)
+            EXPECT_GE(spans[i].first, spans[i - 1].second + 4) << km;
+    }
+    // A wide bar shows all six labels.
+    RecordingCanvas wide;
+    map.setView(viewOfWidth(50, 800, 400));
+    map.paint(wide, 800, 400);
+    EXPECT_EQ(wide.texts.size(), 7u);
 }
 
 TEST_F(MapModel, ZoomingInStopsAtTheSmallestSpan) {

@@ -98,7 +98,7 @@ TEST_F(MapServices, StadtplandienstHandsOutASessionAndTiles) {
         bool jpeg;
     };
     for (const Case& c : {Case{"dedatlas60", "&size=2x2", 4, false}, Case{"dedatlas10", "", 9, false},
-                          Case{"aero20", "&size=2x2", 4, true}}) {
+                          Case{"aero20", "&size=2x2", 4, true}, Case{"aero2m", "&size=2x2", 4, true}}) {
         SCOPED_TRACE(c.grid);
         const std::string page =
             get(host + "/map.asp?search=coords&sid=" + sid +

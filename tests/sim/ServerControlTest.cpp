@@ -11,6 +11,7 @@
 #include "SimTestSupport.h"
 #include "core/FileUtil.h"
 #include "core/IniFile.h"
+#include "core/MapTiles.h"
 #include "core/RunContext.h"
 #include "support/SimSuite.h"
 #include "support/TestHome.h"
@@ -248,6 +249,7 @@ TEST(ServerSetup, HomeConfigurationPointsEveryServiceAtTheServer) {
     EXPECT_EQ(s.archiveList, base + "/velloralist.php");
     EXPECT_EQ(s.versionFile, base + "/velloraversion.txt");
     EXPECT_EQ(s.mapView, base + "/mapview/");
+    EXPECT_EQ(loadMapTilesAddress(home.ctx().programConf()), base + "/tiles/{z}/{x}/{y}.png");
     EXPECT_EQ(home.ctx().settings.CacheDBUrl, base + "/cachedb/");
     EXPECT_EQ(home.ctx().settings.ArchiveUrl, base + "/velloralist.php");
     EXPECT_EQ(home.ctx().settings.UpdateURL, base + "/velloraversion.txt");
@@ -261,6 +263,26 @@ TEST(ServerSetup, HomeConfigurationPointsEveryServiceAtTheServer) {
     IniFile conf(home.dir.file("vellora.conf"));
     EXPECT_EQ(conf.readString("Services", "ImageHost", ""), other.baseUrl() + "/img");
     EXPECT_EQ(conf.readString("Program", "UpdateURL", ""), other.baseUrl() + "/velloraversion.txt");
+    EXPECT_EQ(conf.readString("Services", "MapTiles", ""), other.baseUrl() + "/tiles/{z}/{x}/{y}.png");
+}
+
+// Map tiles for the map-service page: a 256 x 256 PNG for every tile of the world, nothing else.
+TEST_F(ServerControl, MapTilesAreSquarePngs) {
+    for (const char* path : {"/tiles/0/0/0.png", "/tiles/12/2170/1400.png", "/tiles/19/524287/0.png"}) {
+        auto res = client_->Get(path);
+        ASSERT_TRUE(res) << path;
+        EXPECT_EQ(res->status, 200) << path;
+        const auto img = test::decodePng(res->body);
+        ASSERT_TRUE(img) << path;
+        EXPECT_EQ(img->width, 256);
+        EXPECT_EQ(img->height, 256);
+    }
+    for (const char* path : {"/tiles/1/2/0.png", "/tiles/20/0/0.png", "/tiles/3/1/1.gif", "/tiles/3/1.png",
+                             "/tiles/-1/0/0.png", "/tiles/3/x/1.png"}) {
+        auto res = client_->Get(path);
+        ASSERT_TRUE(res) << path;
+        EXPECT_EQ(res->status, 404) << path;
+    }
 }
 
 TEST(SimProgram, PrintsItsAddressFirstAndWritesTheHome) {

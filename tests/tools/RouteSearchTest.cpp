@@ -95,8 +95,10 @@ TEST_F(RouteSearch, CalculationIsOfferedForTwoPointsAndAWidthAbove01) {
     model.format = RouteFormat::CursorCoordinates;
     ASSERT_TRUE(model.loadRoute(cooRoute("a.coo", {0})));
     EXPECT_FALSE(model.canCalculate());
-    ASSERT_TRUE(model.loadRoute(cooRoute("b.coo", {5})));
-    EXPECT_EQ(model.routePoints().size(), 2u);
+    EXPECT_EQ(model.pointCountText(), "1 Punkte in Quelldatei:");
+    ASSERT_TRUE(model.loadRoute(cooRoute("b.coo", {5, 6})));
+    EXPECT_EQ(model.routePoints().size(), 3u);
+    EXPECT_EQ(model.pointCountText(), "2 Punkte in Quelldatei:");
     struct Case {
         const char* width;
         bool enabled;
@@ -122,6 +124,7 @@ TEST_F(RouteSearch, CalculationIsOfferedForTwoPointsAndAWidthAbove01) {
     home.dir.write("bad.ovl", "[Symbol 1]\r\nPunkte=1\r\n");
     EXPECT_FALSE(model.loadRoute(home.dir.file("bad.ovl")));
     EXPECT_EQ(model.routePoints().size(), 3u);
+    EXPECT_EQ(model.pointCountText(), "3 Punkte in Quelldatei:");
 }
 
 TEST_F(RouteSearch, FindsCachesAlongTheRouteWithTheirDistances) {

@@ -138,6 +138,9 @@ TEST_F(LoadHTMLView, LoadsListingsWithImagesAndMapsAndStoresTheChosenOptions) {
     EXPECT_TRUE(lines.back().startsWith(QStringLiteral("Ladevorgang beendet um ")));
     EXPECT_TRUE(lines.contains(QStringLiteral("Der Ladevorgang wurde abgeschlossen.")));
     EXPECT_EQ(lines.size(), static_cast<int>(model->protocolLines().size()));
+    // Every line can be read whole in its tool tip, however narrow the list.
+    for (int i = 0; i < d.protocol()->count(); ++i)
+        EXPECT_EQ(d.protocol()->item(i)->toolTip(), d.protocol()->item(i)->text());
     EXPECT_EQ(d.overallBar()->maximum(), 3);
     EXPECT_EQ(d.overallBar()->value(), 3);
     EXPECT_GT(fileBarMax, 1);            // the byte count of a transfer

@@ -132,7 +132,8 @@ TEST_F(MapWindowView, DrawsBordersTownsAndCaches) {
     map.close();
 }
 
-// Pictures at the overview, at a city zoom and at a 2 km view, with a route.
+// Pictures at the overview, at a city zoom, at a 2 km view with a route, of the Ruhr area and
+// with one far cache.
 TEST_F(MapWindowView, Screenshots) {
     if (qEnvironmentVariable("VELLORA_SCREENSHOT_DIR").isEmpty())
         GTEST_SKIP() << "VELLORA_SCREENSHOT_DIR not set";
@@ -150,6 +151,14 @@ TEST_F(MapWindowView, Screenshots) {
     map.setView({11.065, 11.095, 49.447, 49.47});
     window.wpNamesBox()->setChecked(true);
     test::screenshot(&window, "map_2km");
+    map.showWpNames = false;
+    window.wpNamesBox()->setChecked(false);
+    map.setView({6.5, 7.8, 51.1, 51.7});
+    test::screenshot(&window, "map_ruhr");
+    // One cache far away: "auf Cachebereich zoomen" takes in all of them.
+    map.addCache(TExtCache{"GCFAR", 38.72, -27.22, "Azoren"});
+    map.zoomToCaches();
+    test::screenshot(&window, "map_far_cache");
     map.close();
 }
 

@@ -1,8 +1,11 @@
-// One QApplication for every test of the Qt views, made before the first test runs. It lives
-// until the process ends, as Qt expects of its application object.
+// One QApplication for every test of the Qt views, made before the first test runs, with the
+// program's application-wide rules. It lives until the process ends, as Qt expects of its
+// application object.
 #include <gtest/gtest.h>
 
 #include <QApplication>
+
+#include "ui/DialogKeyRules.h"
 
 namespace {
 
@@ -14,6 +17,8 @@ public:
         static char name[] = "test_ui";
         static char* argv[] = {name, nullptr};
         app_ = new QApplication(argc, argv);
+        // As the program does.
+        vellora::installDialogKeyRules(*app_);
     }
 
 private:

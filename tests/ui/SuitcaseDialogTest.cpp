@@ -93,6 +93,40 @@ TEST_F(SuitcaseView, ExportThenImportThroughTheControls) {
     EXPECT_TRUE(dialog.model().generatorRequested());
 }
 
+// A loaded suitcase shows a section it carries: the remembered one when it is there, else the
+// first one.
+TEST_F(SuitcaseView, ALoadedSuitcaseOpensOnASectionItCarries) {
+    writeFileAtomic(work("WPList.txt"), "GC1\r\n");
+    const std::string file = home.dir.file("Liste.vellora");
+    {
+        SuitcaseDialog dialog(ctx());
+        dialog.show();
+        for (int box = 0; box < 7; ++box) {
+            // The work list only.
+            if (dialog.exportBox(box)->isEnabled() && dialog.exportBox(box)->isChecked() != (box == 1))
+                dialog.exportBox(box)->click();
+        }
+        ASSERT_TRUE(dialog.model().opts.ExpWorklist);
+        ASSERT_FALSE(dialog.model().opts.ExpDescr);
+        home.host.answerNextSave(file);
+        QTest::mouseClick(dialog.saveButton(), Qt::LeftButton);
+    }
+    ASSERT_TRUE(fileExists(file));
+    for (const auto& [remembered, shown] : {std::pair{4, 1}, std::pair{0, 1}, std::pair{1, 1}}) {
+        SuitcaseDialog dialog(ctx());
+        dialog.model().opts.ActiveLoadPage = remembered;
+        dialog.show();
+        home.host.answerNextOpen({file});
+        QTest::mouseClick(dialog.loadButton(), Qt::LeftButton);
+        ASSERT_TRUE(dialog.model().loaded());
+        EXPECT_EQ(dialog.sectionTabs()->currentIndex(), shown) << remembered;
+        // The user's own choice afterwards stands, also when the window is redrawn from the model.
+        dialog.sectionTabs()->setCurrentIndex(3);
+        dialog.takeOverBox(SuitcaseSection::WorkList)->click();
+        EXPECT_EQ(dialog.sectionTabs()->currentIndex(), 3);
+    }
+}
+
 TEST(SuitcaseNoteMerge, TheNoteAsEditedIsReturned) {
     NoteMergeDialog dialog("GC1", "Cache am See", {"*** a ***", "eins"});
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Cachenotizen editieren"));

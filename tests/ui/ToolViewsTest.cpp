@@ -137,6 +137,23 @@ TEST(CalculatorView, CacheSearchButtonsTakeACachesCoordinates) {
     EXPECT_FALSE(UtmDialog(home.ctx()).searchButton()->isEnabled());
 }
 
+// Tab walks each row left to right, then the next row, then the buttons.
+TEST(UtmView, TabOrderFollowsTheRows) {
+    test::TestHome home;
+    UtmDialog dialog(home.ctx(), nullptr, [] { return std::optional<std::string>("GC12AB"); });
+    const char* const expected[] = {"edLatDeg",   "edLatMin",       "cbLatHemi",   "edLonDeg", "edLonMin",
+                                    "cbLonHemi",  "btnSearchCache", "edZone",      "cbBand",   "edEasting",
+                                    "edNorthing", "btnToUTM",       "btnToLatLon", "btnClose"};
+    QWidget* w = dialog.findChild<QWidget*>(QString::fromLatin1(expected[0]));
+    ASSERT_NE(w, nullptr);
+    for (std::size_t i = 1; i < std::size(expected); ++i) {
+        do {
+            w = w->nextInFocusChain();
+        } while (w != &dialog && !(w->focusPolicy() & Qt::TabFocus && w->isEnabled()));
+        EXPECT_EQ(w->objectName().toStdString(), expected[i]) << "after " << expected[i - 1];
+    }
+}
+
 TEST(UtmView, ConvertsBothWaysAndReportsErrors) {
     test::TestHome home;
     UtmDialog dialog(home.ctx());

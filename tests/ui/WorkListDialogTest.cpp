@@ -147,6 +147,59 @@ TEST(WorkListView, PopulatedListSortsMovesAndRemovesByDrag) {
     EXPECT_EQ(test::textLines(home.dir.read("WPList.txt")).size(), 393u);
 }
 
+// In the window's own size every column is in view: the name column takes what the others leave
+// and is cut short, and the sorted column shows its arrow.
+TEST(WorkListView, ColumnsFitTheWindowAndShowTheSortedOne) {
+    test::TestHome home;
+    writeHome(home, 300, 300);
+    TCacheRec longName;
+    longName.Waypoint = "GCLONG1";
+    longName.CacheName = std::string(70, 'W') + " Ende";
+    longName.Lat = 49.6;
+    longName.Lon = 10.8;
+    home.dir.write("Caches.bin", home.dir.read("Caches.bin") + encodeCacheRec(longName));
+    home.dir.write("WPList.txt", home.dir.read("WPList.txt") + "GCLONG1\r\n");
+    WorkListDialog d(home.ctx());
+    d.show();
+    QApplication::processEvents();
+    ASSERT_EQ(d.width(), 1000);
+    QHeaderView* header = d.view()->horizontalHeader();
+    const auto expectAllInView = [&](const char* when) {
+        SCOPED_TRACE(when);
+        const int room = d.view()->viewport()->width();
+        EXPECT_LE(header->length(), room);
+        for (int c = 0; c < header->count(); ++c) {
+            EXPECT_GE(header->sectionViewportPosition(c), 0) << c;
+            EXPECT_LE(header->sectionViewportPosition(c) + header->sectionSize(c), room) << c;
+            EXPECT_GT(header->sectionSize(c), 20) << c;
+        }
+        // The long name is cut short rather than pushing columns out of the window.
+        EXPECT_LT(header->sectionSize(1), d.view()->fontMetrics().horizontalAdvance(qs(longName.CacheName)));
+        EXPECT_EQ(d.view()->textElideMode(), Qt::ElideRight);
+    };
+    expectAllInView("work list");
+    test::screenshot(&d, "worklist_columns");
+
+    EXPECT_TRUE(header->isSortIndicatorShown());
+    for (const auto& [column, order] : {std::pair{6, Qt::AscendingOrder}, std::pair{6, Qt::DescendingOrder},
+                                        std::pair{2, Qt::AscendingOrder}}) {
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(column) + 5, 5));
+        EXPECT_EQ(header->sortIndicatorSection(), column);
+        EXPECT_EQ(header->sortIndicatorOrder(), order) << column;
+        EXPECT_EQ(d.model().sortColumn(), column);
+    }
+    test::screenshot(&d, "worklist_sorted_columns");
+
+    // The finds list has one column more; it fits as well.
+    dropRows(d, d.listButton(kFindsList), {0});
+    QTest::mouseClick(d.listButton(kFindsList), Qt::LeftButton);
+    QApplication::processEvents();
+    ASSERT_EQ(header->count(), 10);
+    const int room = d.view()->viewport()->width();
+    EXPECT_LE(header->sectionViewportPosition(9) + header->sectionSize(9), room);
+}
+
 TEST(WorkListView, RadiusSearchAndWaypointFromTheWindow) {
     test::TestHome home;
     writeHome(home, 300, 0);
@@ -182,6 +235,64 @@ TEST(WorkListView, RadiusSearchAndWaypointFromTheWindow) {
     EXPECT_FALSE(d.model().isOpen());
     EXPECT_EQ(d.result(), QDialog::Rejected);
     EXPECT_EQ(home.dir.read("WPList.txt"), "");
+}
+
+// Enter in a field runs that field's action and nothing else: no button of the window answers it
+// as well (an unscripted question, such as adding the half-typed waypoint "GC", fails the test).
+TEST(WorkListView, EnterInAFieldRunsOnlyThatFieldsAction) {
+    struct Case {
+        const char* field;
+        int page;
+        const char* typed;
+        int listed;  // entries the field's own action adds; -1: some
+    };
+    for (const Case& c :
+         {Case{"edName", 0, "Burgblick", 30}, Case{"edWaypoint", 0, "10007", 1}, Case{"edRadius", 1, "3", -1},
+          Case{"cbReference", 0, "", 0}, Case{"dtFindsDate", 0, "", 0}, Case{"cbCentre", 1, "", 0},
+          Case{"dtFilterDate", 1, "", 0}}) {
+        SCOPED_TRACE(c.field);
+        test::TestHome home;
+        writeHome(home, 300, 0);
+        WorkListDialog d(home.ctx());
+        // Hits are added without the choice window, which would wait for the user.
+        d.model().options.PreselectMultiFinds = false;
+        d.pages()->setCurrentIndex(c.page);
+        d.show();
+        QApplication::processEvents();
+        auto* field = d.findChild<QWidget*>(QString::fromLatin1(c.field));
+        ASSERT_NE(field, nullptr);
+        field->setFocus();
+        if (auto* edit = qobject_cast<QLineEdit*>(field); edit && *c.typed) {
+            edit->end(false);
+            QTest::keyClicks(edit, c.typed);
+        }
+        QTest::keyClick(field, Qt::Key_Return);
+        QTest::keyClick(field, Qt::Key_Enter, Qt::KeypadModifier);
+        const int listed = d.model().list(kWorkList).count();
+        if (c.listed >= 0) {
+            EXPECT_EQ(listed, c.listed);
+        } else {
+            EXPECT_GT(listed, 0);
+        }
+        EXPECT_FALSE(d.model().list(kWorkList).contains("GC"));
+        EXPECT_TRUE(home.host.messages.empty());
+        EXPECT_TRUE(d.isVisible());
+        if (std::string(c.field) == "edName") {
+            for (int r = 0; r < d.tableModel()->rowCount(); ++r)
+                EXPECT_TRUE(cell(d, r, 1).startsWith(QStringLiteral("Burgblick")))
+                    << cell(d, r, 1).toStdString();
+        }
+        if (std::string(c.field) == "edWaypoint") {
+            EXPECT_TRUE(d.model().list(kWorkList).contains("GC10007"));
+        }
+    }
+    // The same rule in every dialog: its push buttons are not auto-default when it is shown.
+    test::TestHome home;
+    WorkListDialog d(home.ctx());
+    d.show();
+    QApplication::processEvents();
+    for (QPushButton* b : d.findChildren<QPushButton*>())
+        EXPECT_FALSE(b->autoDefault()) << b->objectName().toStdString();
 }
 
 TEST(WorkListView, TheMainWindowsCommandBuildsTheWorkList) {
