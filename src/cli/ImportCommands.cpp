@@ -2,6 +2,7 @@
 // from saved listing pages. Messages go through the console host; the protocol lines and a
 // summary per converted file go to standard output.
 #include <string>
+#include <string_view>
 
 #include "cli/Commands.h"
 #include "core/FileUtil.h"
@@ -13,6 +14,7 @@
 #include "import/DbFromListings.h"
 #include "import/GCDBReader.h"
 #include "listing/LoadURL.h"
+#include "shell/MainWindow.h"
 
 namespace vellora {
 namespace {
@@ -102,22 +104,25 @@ int noAdditional(CliEnv& env) {
     return 1;
 }
 
-// The merge's input file: the desktop program removes it when it ends, a console run when its
-// command ends.
-class MergeInputRemoval {
+// The download's and the merge's temporary files ("Caches.bin.tmp", "db.tmp", "db.tmp.zip"): the
+// desktop program removes them when it ends, a console run when its command ends.
+class DatabaseTempRemoval {
 public:
-    explicit MergeInputRemoval(const RunContext& ctx) : path_(ctx.workDirPath() + "Caches.bin.tmp") {}
-    ~MergeInputRemoval() { removeFile(path_); }
-    MergeInputRemoval(const MergeInputRemoval&) = delete;
-    MergeInputRemoval& operator=(const MergeInputRemoval&) = delete;
+    explicit DatabaseTempRemoval(const RunContext& ctx) : dir_(ctx.workDirPath()) {}
+    ~DatabaseTempRemoval() {
+        for (const char* name : kTemporaryFiles)
+            if (std::string_view(name) != "tmpdescr.html") removeFile(dir_ + name);
+    }
+    DatabaseTempRemoval(const DatabaseTempRemoval&) = delete;
+    DatabaseTempRemoval& operator=(const DatabaseTempRemoval&) = delete;
 
 private:
-    std::string path_;
+    std::string dir_;
 };
 
 int runDownload(CliEnv& env, const Args& args) {
     requireOnly(args, {"--additional"});
-    const MergeInputRemoval removal(env.ctx);
+    const DatabaseTempRemoval removal(env.ctx);
     ImportRun run(env);
     TCacheDBCommands commands(env.ctx, run.hooks());
     if (hasFlag(args, "--additional")) {
@@ -131,7 +136,7 @@ int runDownload(CliEnv& env, const Args& args) {
 
 int runConvert(CliEnv& env, const Args& args) {
     requireOnly(args, {"--additional"});
-    const MergeInputRemoval removal(env.ctx);
+    const DatabaseTempRemoval removal(env.ctx);
     ImportRun run(env);
     TCacheDBCommands commands(env.ctx, run.hooks());
     if (hasFlag(args, "--additional")) {

@@ -9,6 +9,7 @@
 #include <ctime>
 #include <optional>
 
+#include "core/AppHome.h"
 #include "core/CacheRec.h"
 #include "core/Cp1252.h"
 #include "core/FastStrings.h"
@@ -659,7 +660,8 @@ void TCreateDescr::readImages(const std::string& metaPath) {
         repairUtf8(img.title);
         img.description = value(i + 2);
         repairUtf8(img.description);
-        std::string file = img.path;
+        // The loader stores a path inside the home relative to it.
+        std::string file = resolveHomePath(ctx_.programDir(), img.path);
         if (!fileExists(file)) {
             const std::string name = extractFileName(img.path);
             const std::string stored = name.empty() ? std::string() : existingName(name);

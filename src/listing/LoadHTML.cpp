@@ -7,6 +7,7 @@
 #include <ctime>
 #include <stdexcept>
 
+#include "core/AppHome.h"
 #include "core/CacheRec.h"
 #include "core/FileProcs.h"
 #include "core/FileUtil.h"
@@ -669,7 +670,7 @@ void TfrmLoadHTML::loadImages(const std::string& waypoint) {
                 }
                 replaceAll(description, "\r\n", " ");
                 const std::string k = std::to_string(n) + "#";
-                imageList.push_back(k + destination);
+                imageList.push_back(k + homeRelativePath(ctx_.programDir(), destination));
                 imageList.push_back(k + title);
                 imageList.push_back(k + description);
             }
@@ -702,7 +703,7 @@ void TfrmLoadHTML::loadImages(const std::string& waypoint) {
                     addProtocolLine("Ziel=" + destination);
                 }
                 const std::string k = std::to_string(n) + "#";
-                imageList.push_back(k + destination);
+                imageList.push_back(k + homeRelativePath(ctx_.programDir(), destination));
                 imageList.push_back(k + url);
                 imageList.push_back(k);
             }

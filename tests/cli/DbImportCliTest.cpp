@@ -117,10 +117,10 @@ TEST_F(CliDbImport, DownloadThePrimaryDatabase) {
     EXPECT_EQ(root.read("Caches.bin").size(), sim.world().cachesInCountry(2).size() * 296);
     EXPECT_EQ(sim.requestsTo("/cachedb/").size(), 1u);
 
-    // A second download merges into the database and leaves no merge file.
+    // A second download merges into the database; neither leaves a download or merge file.
     const CliResult again = run({"--no", "db", "download"});
     EXPECT_EQ(again.code, 0) << again.err;
-    EXPECT_FALSE(root.exists("Caches.bin.tmp"));
+    for (const char* name : {"Caches.bin.tmp", "db.tmp.zip", "db.tmp"}) EXPECT_FALSE(root.exists(name)) << name;
 
     sim.addFault("/cachedb/", vellora::sim::FaultKind::ServerError);
     const CliResult failed = run({"db", "download"});
