@@ -231,6 +231,10 @@ TEST_P(CrashSafety, EveryFileIsOldOrNewAndTheNextStartRepairs) {
 
     const TraceOutcome full = vellora::test::runTraced(program, -1);
     ASSERT_TRUE(full.exitedCleanly()) << "status " << full.status << ": " << side.read("output.txt");
+    // A kill cannot show a rename that overtook the data on its way to disk; the trace can.
+    EXPECT_EQ(full.unsyncedRenames, std::vector<std::string>{}) << "renamed before being flushed";
+    // Guards the check itself: the renames of the run are of files it was seen writing.
+    EXPECT_EQ(full.renamesOfWrittenFiles, static_cast<long>(full.renames.size()));
     const Files after = snapshot(home);
     // The rebuilt index of a sound database is the one it had; its kills check that it is never torn.
     if (sc.changesFiles) {
