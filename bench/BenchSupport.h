@@ -2,8 +2,10 @@
 // Shared pieces of the benchmarks: a scratch directory, synthetic waypoints and cache records.
 #include <stdlib.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <stdexcept>
@@ -12,6 +14,18 @@
 #include "core/CacheRec.h"
 
 namespace vellora::bench {
+
+// A smoke run (VELLORA_BENCH_SMOKE set, as the test command does) only checks that each benchmark
+// still builds and runs: the sizes shrink to a thousandth, the figures mean nothing.
+inline bool smokeRun() {
+    static const bool smoke = std::getenv("VELLORA_BENCH_SMOKE") != nullptr;
+    return smoke;
+}
+
+// The number of records, caches or pages a benchmark works on.
+inline int benchSize(int full) {
+    return smokeRun() ? std::max(1, full / 1000) : full;
+}
 
 // A temporary directory removed at the end (unless keep is set).
 class ScratchDir {

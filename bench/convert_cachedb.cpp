@@ -27,9 +27,9 @@
 namespace vellora {
 namespace {
 
-constexpr int kLines = 1'000'000;
-constexpr int kRecords = 1'000'000;
-constexpr int kOverlap = 500'000;  // lines whose cache the database holds already
+const int kLines = bench::benchSize(1'000'000);
+const int kRecords = bench::benchSize(1'000'000);
+const int kOverlap = bench::benchSize(500'000);  // lines whose cache the database holds already
 
 double latOf(int i) {
     return 47.3 + (i % 9973) * 0.0005;

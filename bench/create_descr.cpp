@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "BenchSupport.h"
 #include "core/AppHome.h"
 #include "core/CacheRec.h"
 #include "core/FileUtil.h"
@@ -27,7 +28,7 @@
 namespace vellora {
 namespace {
 
-constexpr int kCaches = 1000;
+const int kCaches = bench::benchSize(1000);
 
 struct Rng {
     std::uint64_t s;

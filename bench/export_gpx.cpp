@@ -20,7 +20,7 @@
 namespace vellora {
 namespace {
 
-constexpr int kCaches = 100'000;
+const int kCaches = bench::benchSize(100'000);
 
 struct ExportBench {
     ExportBench() {

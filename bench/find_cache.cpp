@@ -23,7 +23,7 @@
 namespace vellora {
 namespace {
 
-constexpr int kRecords = 1'000'000;
+const int kRecords = bench::benchSize(1'000'000);
 
 struct BenchDb {
     BenchDb() {

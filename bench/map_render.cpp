@@ -17,6 +17,8 @@
 namespace vellora {
 namespace {
 
+const int kMarkers = bench::benchSize(100000);
+
 void renderFrames(benchmark::State& state, MapView view) {
     bench::ScratchDir dir;
     for (const char* name : {"borders.bin", "german_towns.csv"}) {
@@ -28,7 +30,7 @@ void renderFrames(benchmark::State& state, MapView view) {
     TfrmMap map(ctx);
     std::mt19937 rng(1);
     std::uniform_real_distribution<double> lat(47.3, 55.0), lon(5.9, 15.0);
-    for (int i = 0; i < 100000; ++i)
+    for (int i = 0; i < kMarkers; ++i)
         map.addCache(TExtCache{bench::syntheticWaypoint(i), lat(rng), lon(rng), ""});
     map.setView(view);
     map.open();
@@ -37,7 +39,7 @@ void renderFrames(benchmark::State& state, MapView view) {
         renderMap(map, image);
         benchmark::DoNotOptimize(image.constBits());
     }
-    state.counters["markers"] = 100000;
+    state.counters["markers"] = kMarkers;
     map.close();
 }
 

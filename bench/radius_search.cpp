@@ -20,8 +20,8 @@
 namespace vellora {
 namespace {
 
-constexpr int kRecords = 1'000'000;
-constexpr int kListed = 100'000;
+const int kRecords = bench::benchSize(1'000'000);
+const int kListed = bench::benchSize(100'000);
 constexpr double kCentreLat = 51.0, kCentreLon = 10.5;
 
 struct Setup {

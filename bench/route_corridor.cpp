@@ -22,7 +22,7 @@
 namespace vellora {
 namespace {
 
-constexpr int kRecords = 1'000'000;
+const int kRecords = bench::benchSize(1'000'000);
 constexpr double kWidthKm = 3.0;
 
 struct Input {

@@ -16,8 +16,8 @@
 namespace vellora::bench {
 namespace {
 
-constexpr int kRecords = 1000000;
-constexpr int kDescriptions = 1000;
+const int kRecords = benchSize(1000000);
+const int kDescriptions = benchSize(1000);
 
 struct Installation {
     explicit Installation(const std::string& dir) : ctx(host, dir) {

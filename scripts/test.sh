@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The test command (also CI's): installs what is missing, builds the suite once with
-# AddressSanitizer and UndefinedBehaviorSanitizer and warnings as errors, runs every test and
-# checks the formatting.
+# AddressSanitizer and UndefinedBehaviorSanitizer and warnings as errors, runs every test, builds
+# the release configuration with the benchmarks and runs each benchmark once at a small size, and
+# checks the formatting. The sanitizer options the tests need are in the asan test preset.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh --deps-only
@@ -9,18 +10,24 @@ bash scripts/setup.sh --deps-only
 # export files are checked against, and cs2cs as the independent UTM reference.
 TEST_PACKAGES=(gpsbabel libxml2-utils proj-bin python3)
 bash scripts/install-packages.sh "${TEST_PACKAGES[@]}"
-export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:strict_string_checks=1}"
-export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$PWD/scripts/lsan.supp:print_suppressions=0}"
-export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 # Repeated runs (CI caches ~/.ccache) only compile what changed.
 if command -v ccache >/dev/null; then
   export CMAKE_CXX_COMPILER_LAUNCHER=ccache CMAKE_C_COMPILER_LAUNCHER=ccache
 fi
+seconds_since() { echo $(($(date +%s) - $1)); }
 start=$(date +%s)
 cmake --preset asan -DVELLORA_WERROR=ON
 cmake --build --preset asan
+built=$(date +%s)
 status=0
 ctest --preset asan || status=$?
+tested=$(date +%s)
+# The release configuration, benchmarks included: compiled and run once so that none rots unseen.
+cmake --preset release -DVELLORA_WERROR=ON -DVELLORA_BUILD_BENCH=ON
+cmake --build --preset release --target vellora vellora-cli vellora-sim bench_all || status=$?
+bash scripts/bench-smoke.sh build/release || status=$?
+benched=$(date +%s)
 bash scripts/check-format.sh || status=$?
-echo "Build and tests took $(( $(date +%s) - start )) s"
+echo "ASan build $((built - start)) s, tests $((tested - built)) s, release build and benchmark" \
+  "smoke run $((benched - tested)) s; $(seconds_since "$start") s in all"
 exit $status

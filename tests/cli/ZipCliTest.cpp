@@ -4,6 +4,7 @@
 
 #include "core/FileUtil.h"
 #include "support/CliRunner.h"
+#include "support/SharedFolders.h"
 #include "support/TestHome.h"
 
 using vellora::test::CliResult;
@@ -15,10 +16,10 @@ CliResult run(const std::vector<std::string>& args) {
     return vellora::test::CliRunner::runRaw(args);
 }
 
-const std::string kZipFixtures = std::string(VELLORA_SHARED_FIXTURES_DIR) + "/zip/";
+const std::string kZipFixtures = vellora::test::sharedFolder("fixtures/zip");
 
 TEST(CliZip, ListsMembersTabSeparated) {
-    if (!vellora::dirExists(kZipFixtures)) GTEST_SKIP() << "fixture folder missing: " << kZipFixtures;
+    VELLORA_REQUIRE_SHARED_FOLDER(kZipFixtures);
     TempDir home;
     const CliResult r = run({"--home", home.path(), "zip", "list", kZipFixtures + "mixed.zip"});
     EXPECT_EQ(r.code, 0) << r.err;
@@ -31,7 +32,7 @@ TEST(CliZip, ListsMembersTabSeparated) {
 }
 
 TEST(CliZip, ExtractPrintsTheResultCode) {
-    if (!vellora::dirExists(kZipFixtures)) GTEST_SKIP() << "fixture folder missing: " << kZipFixtures;
+    VELLORA_REQUIRE_SHARED_FOLDER(kZipFixtures);
     TempDir home, target;
     struct Case {
         std::vector<std::string> args;

@@ -27,6 +27,30 @@ TEST(DateUtil, ParsesOnlyValidDates) {
     EXPECT_FALSE(parseDate(""));
 }
 
+// Every fourth year has a 29 February, except whole centuries that 400 does not divide.
+TEST(DateUtil, LeapDaysFollowTheCenturyRule) {
+    const struct {
+        const char* text;
+        bool valid;
+    } cases[] = {
+        {"29.02.2004", true},  {"29.02.2000", true},  {"29.02.1600", true},  {"29.02.2400", true},
+        {"29.02.1900", false}, {"29.02.2100", false}, {"29.02.1800", false}, {"29.02.2006", false},
+        {"28.02.1900", true},  {"01.03.1900", true},  {"30.02.2000", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const auto parsed = parseDate(c.text);
+        EXPECT_EQ(parsed.has_value(), c.valid);
+        // An accepted date is the day it names, not one the day count rolled over to.
+        if (parsed) {
+            EXPECT_EQ(formatDate(*parsed), c.text);
+        }
+    }
+    // Day counts across 1900 (no leap day) and 2000 (a leap day).
+    EXPECT_EQ(encodeDate(1900, 3, 1) - encodeDate(1900, 2, 28), 1);
+    EXPECT_EQ(encodeDate(2000, 3, 1) - encodeDate(2000, 2, 28), 2);
+}
+
 TEST(DateUtil, LogStampIsDayMonthTwoDigitYear) {
     const TDateTime t = encodeDateTime(DateParts{2006, 12, 8, 21, 4, 5});
     EXPECT_EQ(formatLogStamp(t), "08-12-06 21:04:05");

@@ -231,6 +231,12 @@ TEST_P(CrashSafety, EveryFileIsOldOrNewAndTheNextStartRepairs) {
 
     const TraceOutcome full = vellora::test::runTraced(program, -1);
     ASSERT_TRUE(full.exitedCleanly()) << "status " << full.status << ": " << side.read("output.txt");
+    // A kill cannot show a rename that overtook the data on its way to disk; the trace can.
+    EXPECT_EQ(full.unsyncedRenames, std::vector<std::string>{}) << "renamed before being flushed";
+    // Guards the check itself: it saw the renames of the files the run wrote.
+    if (!full.renames.empty()) {
+        EXPECT_GT(full.renamesOfWrittenFiles, 0) << "no rename was of a file seen being written";
+    }
     const Files after = snapshot(home);
     // The rebuilt index of a sound database is the one it had; its kills check that it is never torn.
     if (sc.changesFiles) {

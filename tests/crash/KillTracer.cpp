@@ -14,6 +14,8 @@
 #include <cstddef>
 #include <cstring>
 
+#include "crash/SyncTracker.h"
+
 extern char** environ;
 
 namespace vellora::test {
@@ -28,6 +30,7 @@ const std::vector<int>& tracedCalls() {
         SYS_openat,    SYS_openat2,         SYS_renameat,  SYS_renameat2, SYS_unlinkat,
         SYS_fsync,     SYS_fdatasync,       SYS_ftruncate, SYS_truncate,  SYS_linkat,
         SYS_fallocate, SYS_copy_file_range, SYS_sendfile,  SYS_mkdirat,   SYS_sync_file_range,
+        SYS_syncfs,
 #ifdef SYS_open
         SYS_open,      SYS_creat,           SYS_rename,    SYS_unlink,    SYS_link,
         SYS_mkdir,     SYS_rmdir,
@@ -60,6 +63,8 @@ bool changesFiles(const __ptrace_syscall_info& info) {
             return (a[2] & kWriting) != 0;
         case SYS_openat2:
             return true;
+        case SYS_syncfs:
+            return false;  // only flushes; seen for the sync bookkeeping
 #ifdef SYS_open
         case SYS_open:
             return (a[1] & kWriting) != 0;
@@ -175,6 +180,7 @@ TraceOutcome runTraced(const TracedProgram& program, long killAt) {
              PTRACE_O_TRACESECCOMP | PTRACE_O_EXITKILL | PTRACE_O_TRACECLONE);
     pid_t resume = pid;
     int deliver = 0;
+    SyncTracker syncs;
     for (;;) {
         if (resume > 0) ::ptrace(PTRACE_CONT, resume, nullptr, deliver);
         resume = -1;
@@ -185,6 +191,8 @@ TraceOutcome runTraced(const TracedProgram& program, long killAt) {
             // The leader is reported after all its threads.
             if (who != pid) continue;
             outcome.status = status;
+            outcome.unsyncedRenames = syncs.unsyncedRenames();
+            outcome.renamesOfWrittenFiles = syncs.renamesOfWrittenFiles();
             return outcome;
         }
         if (!WIFSTOPPED(status)) continue;
@@ -192,8 +200,10 @@ TraceOutcome runTraced(const TracedProgram& program, long killAt) {
         const int event = status >> 16;
         if (event == PTRACE_EVENT_SECCOMP) {
             __ptrace_syscall_info info{};
-            if (::ptrace(PTRACE_GET_SYSCALL_INFO, resume, sizeof info, &info) > 0 &&
-                info.op == PTRACE_SYSCALL_INFO_SECCOMP && changesFiles(info)) {
+            const bool known = ::ptrace(PTRACE_GET_SYSCALL_INFO, resume, sizeof info, &info) > 0 &&
+                               info.op == PTRACE_SYSCALL_INFO_SECCOMP;
+            if (known) syncs.onCall(who, info);
+            if (known && changesFiles(info)) {
                 if (outcome.fileCalls == killAt) {
                     ::kill(pid, SIGKILL);
                     outcome.killed = true;
@@ -211,6 +221,8 @@ TraceOutcome runTraced(const TracedProgram& program, long killAt) {
         }
     }
     outcome.status = reap(pid);
+    outcome.unsyncedRenames = syncs.unsyncedRenames();
+    outcome.renamesOfWrittenFiles = syncs.renamesOfWrittenFiles();
     return outcome;
 }
 

@@ -16,6 +16,10 @@ struct TracedProgram {
 struct TraceOutcome {
     long fileCalls = 0;         // file-changing calls let through
     std::vector<long> renames;  // their indices that were renames
+    // Renames of a file the program wrote and had not flushed to disk ("old -> new"); a program
+    // killed by a power loss right after one could leave the new name without the data.
+    std::vector<std::string> unsyncedRenames;
+    long renamesOfWrittenFiles = 0;  // the renames that check looked at
     bool killed = false;
     int status = 0;  // waitpid status of the program
     bool exitedCleanly() const;

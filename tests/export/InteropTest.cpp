@@ -13,17 +13,13 @@
 #include "core/StrUnit.h"
 #include "export/ExportConv.h"
 #include "export/ListExport.h"
+#include "support/SharedFolders.h"
 
 namespace vellora::test {
 namespace {
 
 bool haveTool(const char* name) {
     return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-std::string schemaDir() {
-    const std::string dir = std::string(VELLORA_SHARED_FIXTURES_DIR) + "/../schema";
-    return fileExists(dir + "/gpx11.xsd") ? dir : std::string();
 }
 
 struct ReadBack {
@@ -174,23 +170,23 @@ protected:
 
 TEST_F(Validation, EveryGpxWeWriteMatchesItsSchema) {
     if (!haveTool("xmllint")) GTEST_SKIP() << "xmllint is not installed";
-    const std::string dir = schemaDir();
-    if (dir.empty()) GTEST_SKIP() << "the shared schema folder is absent";
-    expectValid(exportAs(kFormatGpx, "a.gpx"), dir + "/gpx11.xsd");
+    const std::string dir = sharedFolder("schema");
+    VELLORA_REQUIRE_SHARED_FOLDER(dir);
+    expectValid(exportAs(kFormatGpx, "a.gpx"), dir + "gpx11.xsd");
     // Without any point the file has no bounds.
     h.writeWorkList({});
     expectValid(exportAs(kFormatGpx, "empty.gpx", [](ListExportModel& d) { d.opts().GPXHomeExp = false; }),
-                dir + "/gpx11.xsd");
+                dir + "gpx11.xsd");
     h.writeWorkList({"GC10000", "GC10035"});
     const std::string gpx11 = exportAs(kFormatXmlTemplate, "c11.gpx", [](ListExportModel& d) {
         ASSERT_TRUE(d.chooseTemplateByName("gpx11-cache.xtp"));
     });
-    expectValid(gpx11, wrapper(dir + "/gpx11.xsd", "http://www.topografix.com/GPX/1/1", dir + "/cache101.xsd",
+    expectValid(gpx11, wrapper(dir + "gpx11.xsd", "http://www.topografix.com/GPX/1/1", dir + "cache101.xsd",
                                "http://www.groundspeak.com/cache/1/0/1"));
     const std::string gpx10 = exportAs(kFormatXmlTemplate, "c10.gpx", [](ListExportModel& d) {
         ASSERT_TRUE(d.chooseTemplateByName("gpx10-cache.xtp"));
     });
-    expectValid(gpx10, wrapper(dir + "/gpx10.xsd", "http://www.topografix.com/GPX/1/0", dir + "/cache10.xsd",
+    expectValid(gpx10, wrapper(dir + "gpx10.xsd", "http://www.topografix.com/GPX/1/0", dir + "cache10.xsd",
                                "http://www.groundspeak.com/cache/1/0"));
     EXPECT_NE(
         h.read("c10.gpx").find("<groundspeak:name>Schatz 35 &amp; &lt;Br&#252;cke&gt; ]]&gt; &#8364; Ende"),

@@ -11,6 +11,7 @@
 
 #include "ZipWriter.h"
 #include "core/FileUtil.h"
+#include "support/SharedFolders.h"
 #include "support/TestHome.h"
 
 namespace vellora {
@@ -18,12 +19,13 @@ namespace {
 
 using test::buildZip;
 using test::crcOf;
+using test::sharedFolder;
 using test::TempDir;
 using test::ZipEntry;
 
 namespace fs = std::filesystem;
 
-const std::string kFixtures = std::string(VELLORA_SHARED_FIXTURES_DIR) + "/zip/";
+const std::string kFixtures = sharedFolder("fixtures/zip");
 
 // Every entry below dir (files, directories, links, hidden temporaries), relative, sorted.
 std::vector<std::string> treeOf(const std::string& dir) {
@@ -52,9 +54,7 @@ std::size_t centralDirOf(const std::string& zip) {
 
 class FixtureArchives : public ::testing::Test {
 protected:
-    void SetUp() override {
-        if (!dirExists(kFixtures)) GTEST_SKIP() << "fixture folder missing: " << kFixtures;
-    }
+    void SetUp() override { VELLORA_REQUIRE_SHARED_FOLDER(kFixtures); }
 };
 
 TEST_F(FixtureArchives, ListAndExtractEveryMethod) {

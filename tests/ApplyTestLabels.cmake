@@ -1,0 +1,18 @@
+# Read by CTest after a suite's test discovery (TestLabels.cmake writes the variables): labels each
+# discovered test "slow" and its kind, from the suite folder's kind or the first matching rule.
+foreach(_test IN LISTS _vellora_tests)
+  set(_kind "${_vellora_kind}")
+  if(NOT _kind)
+    foreach(_rule IN LISTS _vellora_rules)
+      string(REPLACE "=" ";" _rule "${_rule}")
+      list(GET _rule 0 _regex)
+      if(_test MATCHES "${_regex}")
+        list(GET _rule 1 _kind)
+        break()
+      endif()
+    endforeach()
+  endif()
+  if(_kind)
+    set_tests_properties("${_test}" PROPERTIES LABELS "slow;${_kind}")
+  endif()
+endforeach()
