@@ -10,9 +10,11 @@ bash scripts/setup.sh --deps-only
 # export files are checked against, and cs2cs as the independent UTM reference.
 TEST_PACKAGES=(gpsbabel libxml2-utils proj-bin python3)
 bash scripts/install-packages.sh "${TEST_PACKAGES[@]}"
-# Repeated runs (CI caches ~/.ccache) only compile what changed.
+# Repeated runs (CI caches ~/.ccache) only compile what changed, in this checkout or another one:
+# paths below the checkout are hashed relative to it.
 if command -v ccache >/dev/null; then
   export CMAKE_CXX_COMPILER_LAUNCHER=ccache CMAKE_C_COMPILER_LAUNCHER=ccache
+  export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 fi
 seconds_since() { echo $(($(date +%s) - $1)); }
 start=$(date +%s)
