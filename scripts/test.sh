@@ -6,7 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh --deps-only
 # Tools that only the tests use (tests skip with a message when one is missing): readers our
-# export files are checked against, and cs2cs as the independent UTM reference.
+# export files are checked against, cs2cs as the independent UTM reference, and Chromium, which
+# opens a converted description of a hostile page with the network shut off.
 TEST_PACKAGES=(gpsbabel libxml2-utils proj-bin chromium)
 bash scripts/install-packages.sh "${TEST_PACKAGES[@]}"
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:strict_string_checks=1}"
