@@ -74,6 +74,114 @@ std::size_t plainEndTag(std::string_view text, std::string& name) {
     return i < text.size() && text[i] == '>' ? i + 1 : 0;
 }
 
+// The end of the tag or markup declaration at from ("<" followed by a letter, "/", "!" or
+// "?"), read as the HTML tokenizer reads it (quoted attribute values may hold ">"); npos when
+// the text ends inside it.
+std::size_t tokenEnd(std::string_view s, std::size_t from, int* attributes = nullptr) {
+    const std::size_t n = s.size();
+    std::size_t j = from + 1;
+    if (s[j] == '!' || s[j] == '?') {
+        const std::size_t close = s.find('>', j);
+        return close == std::string_view::npos ? close : close + 1;
+    }
+    if (s[j] == '/') ++j;
+    while (j < n && !isHtmlSpace(s[j]) && s[j] != '/' && s[j] != '>') ++j;
+    for (;;) {
+        while (j < n && (isHtmlSpace(s[j]) || s[j] == '/')) ++j;
+        if (j >= n) return std::string_view::npos;
+        if (s[j] == '>') return j + 1;
+        if (attributes) ++*attributes;
+        ++j;
+        while (j < n && !isHtmlSpace(s[j]) && s[j] != '/' && s[j] != '>' && s[j] != '=') ++j;
+        while (j < n && isHtmlSpace(s[j])) ++j;
+        if (j >= n || s[j] != '=') continue;
+        ++j;
+        while (j < n && isHtmlSpace(s[j])) ++j;
+        if (j < n && (s[j] == '"' || s[j] == '\'')) {
+            const std::size_t close = s.find(s[j], j + 1);
+            if (close == std::string_view::npos) return close;
+            j = close + 1;
+        } else {
+            while (j < n && !isHtmlSpace(s[j]) && s[j] != '>') ++j;
+        }
+    }
+}
+
+// Text with tags in it that the parser passed over: the text stays as written, a "<" that
+// opens nothing becomes "&lt;", plain end tags of harmless elements stay, other tags go.
+void passedOver(std::string_view text, std::string& out) {
+    std::string name;
+    for (std::size_t i = 0; i < text.size();) {
+        if (text[i] != '<') {
+            if (text[i] != '\0') out += text[i];
+            ++i;
+            continue;
+        }
+        const char next = i + 1 < text.size() ? text[i + 1] : '\0';
+        if (!isAsciiLetter(next) && next != '/' && next != '!' && next != '?') {
+            out += "&lt;";
+            ++i;
+            continue;
+        }
+        const std::size_t length = plainEndTag(text.substr(i), name);
+        if (length > 0 && harmlessTag(name) && name != "style") {
+            out.append(text, i, length);
+            i += length;
+            continue;
+        }
+        const std::size_t end = tokenEnd(text, i);
+        if (end == std::string_view::npos) return;
+        i = end;
+    }
+}
+
+// Elements left open at once, as far as the tags tell (elements a sibling closes and empty ones
+// aside), and attributes of one tag. The parser takes time growing with the square of either, so
+// a page that nests deeper or piles up more attributes than any listing does is not parsed at all.
+constexpr int kMaxNesting = 400;
+constexpr int kMaxAttributes = 200;
+
+bool tooHardToParse(std::string_view html) {
+    // Empty elements, elements the next sibling closes, a link (a new one closes it) and tags the
+    // parser takes only once.
+    static constexpr std::string_view kFlat[] = {
+        "a",     "area",   "base",  "body",  "br",    "col",   "colgroup", "dd",   "dt",    "embed",  "form",
+        "head",  "hr",     "html",  "image", "img",   "input", "li",       "link", "meta",  "option", "p",
+        "param", "source", "tbody", "td",    "tfoot", "th",    "thead",    "tr",   "track", "wbr"};
+    int depth = 0;
+    std::string name;
+    for (std::size_t i = html.find('<'); i != std::string_view::npos; i = html.find('<', i)) {
+        const char next = i + 1 < html.size() ? html[i + 1] : '\0';
+        if (!isAsciiLetter(next) && next != '/' && next != '!' && next != '?') {
+            ++i;
+            continue;
+        }
+        if (html.compare(i, 4, "<!--") == 0) {
+            const std::size_t close = html.find("-->", i + 4);
+            if (close == std::string_view::npos) return false;
+            i = close + 3;
+            continue;
+        }
+        int attributes = 0;
+        const std::size_t end = tokenEnd(html, i, &attributes);
+        if (end == std::string_view::npos) return false;
+        if (attributes > kMaxAttributes) return true;
+        const bool closing = next == '/';
+        name.clear();
+        for (std::size_t k = i + (closing ? 2 : 1); k < end && isAsciiLetter(html[k]); ++k)
+            name += lower(html[k]);
+        i = end;
+        if (next == '!' || next == '?' || name.empty() ||
+            std::find(std::begin(kFlat), std::end(kFlat), name) != std::end(kFlat))
+            continue;
+        if (closing)
+            depth = std::max(0, depth - 1);
+        else if (html[end - 2] != '/' && ++depth > kMaxNesting)
+            return true;
+    }
+    return false;
+}
+
 struct Piece {
     std::size_t from, to;  // the input bytes it stands for
     std::string text;
@@ -188,66 +296,6 @@ private:
         return tag == GUMBO_TAG_TEXTAREA || tag == GUMBO_TAG_XMP || tag == GUMBO_TAG_PLAINTEXT ||
                tag == GUMBO_TAG_NOSCRIPT || tag == GUMBO_TAG_TITLE || tag == GUMBO_TAG_NOEMBED ||
                tag == GUMBO_TAG_NOFRAMES || tag == GUMBO_TAG_IFRAME;
-    }
-
-    // Text with tags in it that the parser passed over: the text stays as written, a "<" that
-    // opens nothing becomes "&lt;", plain end tags of harmless elements stay, other tags go.
-    static void passedOver(std::string_view text, std::string& out) {
-        std::string name;
-        for (std::size_t i = 0; i < text.size();) {
-            if (text[i] != '<') {
-                if (text[i] != '\0') out += text[i];
-                ++i;
-                continue;
-            }
-            const char next = i + 1 < text.size() ? text[i + 1] : '\0';
-            if (!isAsciiLetter(next) && next != '/' && next != '!' && next != '?') {
-                out += "&lt;";
-                ++i;
-                continue;
-            }
-            const std::size_t length = plainEndTag(text.substr(i), name);
-            if (length > 0 && harmlessTag(name) && name != "style") {
-                out.append(text, i, length);
-                i += length;
-                continue;
-            }
-            const std::size_t end = tokenEnd(text, i);
-            if (end == std::string_view::npos) return;
-            i = end;
-        }
-    }
-
-    // The end of the tag or markup declaration at from ("<" followed by a letter, "/", "!" or
-    // "?"), read as the HTML tokenizer reads it (quoted attribute values may hold ">"); npos when
-    // the text ends inside it.
-    static std::size_t tokenEnd(std::string_view s, std::size_t from) {
-        const std::size_t n = s.size();
-        std::size_t j = from + 1;
-        if (s[j] == '!' || s[j] == '?') {
-            const std::size_t close = s.find('>', j);
-            return close == std::string_view::npos ? close : close + 1;
-        }
-        if (s[j] == '/') ++j;
-        while (j < n && !isHtmlSpace(s[j]) && s[j] != '/' && s[j] != '>') ++j;
-        for (;;) {
-            while (j < n && (isHtmlSpace(s[j]) || s[j] == '/')) ++j;
-            if (j >= n) return std::string_view::npos;
-            if (s[j] == '>') return j + 1;
-            ++j;
-            while (j < n && !isHtmlSpace(s[j]) && s[j] != '/' && s[j] != '>' && s[j] != '=') ++j;
-            while (j < n && isHtmlSpace(s[j])) ++j;
-            if (j >= n || s[j] != '=') continue;
-            ++j;
-            while (j < n && isHtmlSpace(s[j])) ++j;
-            if (j < n && (s[j] == '"' || s[j] == '\'')) {
-                const std::size_t close = s.find(s[j], j + 1);
-                if (close == std::string_view::npos) return close;
-                j = close + 1;
-            } else {
-                while (j < n && !isHtmlSpace(s[j]) && s[j] != '>') ++j;
-            }
-        }
     }
 
     void comment(const GumboText& t) {
@@ -470,6 +518,13 @@ private:
 
 std::string cleanHtml(std::string_view html, HtmlRemovals& removed) {
     if (html.empty()) return {};
+    if (tooHardToParse(html)) {
+        // Only its text is kept (see tooHardToParse).
+        ++removed.active;
+        std::string out;
+        passedOver(html, out);
+        return out;
+    }
     return Cleaner(html, removed).run();
 }
 

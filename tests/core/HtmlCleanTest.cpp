@@ -195,6 +195,45 @@ TEST(HtmlClean, OutputHasNoLessThanOutsideTags) {
     EXPECT_EQ(cleanHtml(""), "");
 }
 
+std::string repeated(const std::string& part, int times) {
+    std::string s;
+    for (int i = 0; i < times; ++i) s += part;
+    return s;
+}
+
+// The parser's time grows with the square of the nesting depth and of the attributes of a tag: a
+// page beyond any listing's shape keeps only its text, a listing's shape keeps its markup.
+TEST(HtmlClean, MarkupTooDeepForTheParserKeepsOnlyItsText) {
+    struct Case {
+        const char* name;
+        std::string html;
+        bool parsed;
+    };
+    const Case cases[] = {
+        {"nested divs", repeated("<div>", 20000) + "Text<script>alert(1)</script>", false},
+        {"unclosed fonts", repeated("<font color=red>x", 1000) + "<a href=javascript:x>y</a>", false},
+        {"attributes", "<b" + repeated(" a=1", 300) + ">Text</b>", false},
+        {"some nesting", repeated("<div>", 300) + "Text" + repeated("</div>", 300), true},
+        {"many logs",
+         repeated("<p><strong><A NAME=\"1\"><a href=\"p\">F</a></strong> (1 found)<br>Log</p>", 2000), true},
+    };
+    for (const Case& c : cases) {
+        HtmlRemovals removed;
+        const std::string out = cleanHtml(c.html, removed);
+        if (c.parsed) {
+            EXPECT_EQ(out, c.html) << c.name;
+            EXPECT_FALSE(removed.any()) << c.name;
+        } else {
+            // No start tag; plain end tags of harmless elements may stay.
+            for (std::size_t at = out.find('<'); at != std::string::npos; at = out.find('<', at + 1))
+                EXPECT_EQ(out.compare(at, 2, "</"), 0) << c.name << ": " << out.substr(at, 20);
+            EXPECT_NE(out.find(c.name == std::string("unclosed fonts") ? "y" : "Text"), std::string::npos)
+                << c.name;
+            EXPECT_EQ(removed.active, 1) << c.name;
+        }
+    }
+}
+
 TEST(ContentPolicy, MetaGoesFirstIntoTheHead) {
     const std::string meta = contentSecurityPolicyMeta();
     EXPECT_NE(meta.find("default-src 'none'"), std::string::npos);
