@@ -3,6 +3,7 @@
 #include <gumbo.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -196,14 +197,18 @@ public:
     Cleaner(std::string_view input, HtmlRemovals& removed) : input_(input), removed_(removed) {
         utf8_.reserve(input.size() + input.size() / 8);
         toInput_.reserve(input.size() + input.size() / 8 + 1);
+        static const std::array<std::string, 256> kUtf8 = [] {
+            std::array<std::string, 256> table;
+            for (int b = 0; b < 256; ++b) {
+                const char c = static_cast<char>(b);
+                table[static_cast<std::size_t>(b)] = utf8FromCp1252(std::string_view(&c, 1));
+            }
+            return table;
+        }();
         for (std::size_t i = 0; i < input.size(); ++i) {
-            const char c = input[i];
-            const std::size_t before = utf8_.size();
-            if (static_cast<unsigned char>(c) < 0x80)
-                utf8_ += c;
-            else
-                utf8_ += utf8FromCp1252(std::string_view(&c, 1));
-            toInput_.insert(toInput_.end(), utf8_.size() - before, static_cast<std::uint32_t>(i));
+            const std::string& bytes = kUtf8[static_cast<unsigned char>(input[i])];
+            utf8_ += bytes;
+            toInput_.insert(toInput_.end(), bytes.size(), static_cast<std::uint32_t>(i));
         }
         toInput_.push_back(static_cast<std::uint32_t>(input.size()));
     }
