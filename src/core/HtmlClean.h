@@ -1,8 +1,9 @@
 #pragma once
 // The one rule for HTML from strangers that a browser shows from a local folder (converted
 // descriptions, the index): the text is parsed as a browser parses it (gumbo) and only harmless
-// tags and attributes (core/HtmlRules) stay; all text stays. Harmless input comes out byte for
-// byte as it went in, so the rest of the pipeline sees the page it has always seen.
+// tags and attributes (core/HtmlRules) stay; all text stays. Harmless markup comes out byte for
+// byte as it went in (stray end tags and misnesting included; a bare "<" in text becomes "&lt;"),
+// so the descriptions look as they always did.
 //
 // What comes out never has "<" in text or attribute values, so that a placeholder of a template
 // cannot hide inside a tag and no later text substitution can open a tag.
