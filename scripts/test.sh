@@ -7,8 +7,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh --deps-only
 # Tools that only the tests use (tests skip with a message when one is missing): readers our
-# export files are checked against, and cs2cs as the independent UTM reference.
-TEST_PACKAGES=(gpsbabel libxml2-utils proj-bin python3)
+# export files are checked against (gpsbabel, xmllint, Python's csv module), cs2cs as the
+# independent UTM reference, and Chromium, which opens a converted description of a hostile page
+# with the network shut off.
+TEST_PACKAGES=(gpsbabel libxml2-utils proj-bin python3 chromium)
 bash scripts/install-packages.sh "${TEST_PACKAGES[@]}"
 # Repeated runs (CI caches ~/.ccache) only compile what changed, in this checkout or another one:
 # paths below the checkout are hashed relative to it.

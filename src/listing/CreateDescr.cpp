@@ -11,6 +11,7 @@
 
 #include "core/AppHome.h"
 #include "core/CacheRec.h"
+#include "core/ContentPolicy.h"
 #include "core/Cp1252.h"
 #include "core/FastStrings.h"
 #include "core/FileProcs.h"
@@ -18,6 +19,7 @@
 #include "core/GCDBParse.h"
 #include "core/Global.h"
 #include "core/Host.h"
+#include "core/HtmlClean.h"
 #include "core/IniFile.h"
 #include "core/Koord.h"
 #include "core/NumberText.h"
@@ -37,6 +39,8 @@ constexpr const char* kCrLf = "\r\n";
 constexpr const char* kNoHint = "Keine weiteren Hinweise verf&uuml;gbar.";
 constexpr const char* kNotFound = "noch nicht gefunden";
 constexpr const char* kWriteError = "Fehler beim Schreiben der Datei ";
+constexpr const char* kActiveNote =
+    "\r\n\r\n(Images/Links/aktive Inhalte: Skripte, Frames, Objekte, Formulare, Ereignis-Attribute)";
 
 // "dd. mm. yyyy" or "dd. mm. yyyy, hh:nn"
 std::string descrDate(TDateTime value, bool withTime) {
@@ -313,7 +317,9 @@ void TCreateDescr::onClose() {
 bool TCreateDescr::loadTemplate() {
     const auto text = readFile(templatePath());
     template_ = text ? joinPageLines(*text) : std::string();
-    return !template_.empty();
+    if (template_.empty()) return false;
+    template_ = withContentSecurityPolicy(template_);
+    return true;
 }
 
 void TCreateDescr::prepareRun() {
@@ -345,6 +351,8 @@ void TCreateDescr::run(bool unattended) {
     runFailed_ = true;
     converted_ = skipped_ = 0;
     external_.clear();
+    externalEntry_ = std::string::npos;
+    activeRemoved_ = false;
     prepareRun();
     if (!loadTemplate()) {
         host.message(MsgKind::Error, MsgButtons::Ok,
@@ -418,7 +426,7 @@ void TCreateDescr::run(bool unattended) {
             std::string("Achtung! Aus folgender/folgenden Cachebeschreibung(en) wurden auf externen "
                         "Webservern liegende Images bzw. Links auf externe Server entfernt. Bitte vor der "
                         "Suche die Cachebeschreibungen durchlesen:") +
-                kCrLf + kCrLf + list);
+                kCrLf + kCrLf + list + (activeRemoved_ ? kActiveNote : ""));
     }
     // A cancelled run ends like "Abbrechen", not with OK.
     if (isOpen() && !cancelled_) closedWithOk_ = true;
@@ -457,6 +465,7 @@ std::string TCreateDescr::pageWaypoint(const std::string& waypoint) const {
 
 void TCreateDescr::convertListing(const std::string& waypoint) {
     fields_ = TDescriptionFields{};
+    externalEntry_ = std::string::npos;
     TCacheRec rec;
     if (FindCache(ctx_, waypoint, rec)) {
         fields_.known = true;
@@ -684,8 +693,9 @@ void TCreateDescr::applyRemovalOptions(std::string& d, const std::string& waypoi
         links = removeEverySpan(d, "<a", ">");
         removeAll(d, "</a>");
     }
-    if (images > 0 || links > 0)
-        external_.push_back(waypoint + "(" + std::to_string(images) + "/" + std::to_string(links) + ")");
+    fields_.removed.images += images;
+    fields_.removed.links += links;
+    noteExternalContent(waypoint);
     if (o.RmAll) {
         replaceAllNoCase(d, "<BR>", "[[BR]]");
         replaceAllNoCase(d, "<P>", "[[BR]]");
@@ -716,6 +726,23 @@ void TCreateDescr::applyRemovalOptions(std::string& d, const std::string& waypoi
     }
 }
 
+void TCreateDescr::noteExternalContent(const std::string& waypoint) {
+    const HtmlRemovals& r = fields_.removed;
+    if (!r.any()) return;
+    std::string entry = waypoint + "(" + std::to_string(r.images) + "/" + std::to_string(r.links);
+    if (r.active > 0) {
+        entry += "/" + std::to_string(r.active);
+        activeRemoved_ = true;
+    }
+    entry += ")";
+    if (externalEntry_ < external_.size()) {
+        external_[externalEntry_] = std::move(entry);
+    } else {
+        externalEntry_ = external_.size();
+        external_.push_back(std::move(entry));
+    }
+}
+
 // ---- the template ----
 
 int TCreateDescr::fillTemplate(const std::string& waypoint) {
@@ -725,31 +752,36 @@ int TCreateDescr::fillTemplate(const std::string& waypoint) {
     const auto put = [&t](std::string_view placeholder, std::string_view value) {
         substitute(t, placeholder, value);
     };
+    // Everything taken from a page, the database or another installation goes through the cleaner;
+    // values made from others already counted are cleaned without counting again.
+    const auto page = [this](std::string_view value) { return cleanHtml(value, fields_.removed); };
+    const auto again = [](std::string_view value) { return cleanHtml(value); };
     const auto has = [&t](std::string_view placeholder) { return fastPos(t, placeholder) > 0; };
 
     put("<!-- #LOGLIMITATIONS# -->", f.LogLimitation);
-    put("<!-- #CACHENAME# -->", f.CacheName);
-    put("<!-- #CACHEOWNER# -->", f.CacheOwner);
+    put("<!-- #CACHENAME# -->", page(f.CacheName));
+    put("<!-- #CACHEOWNER# -->", page(f.CacheOwner));
     put("<!-- #LATLON# -->", f.LatLonText);
-    put("<!-- #UTMFORMAT# -->", f.UtmFormat);
-    put("<!-- #LOCATION# -->", f.Location);
-    put("<!-- #DATEHIDDEN# -->", f.DateHidden);
-    put("<!-- #WAYPOINTNAME# -->", f.WaypointName);
-    put("<!-- #DIFFICULTY# -->", f.Difficulty);
-    put("<!-- #TERRAIN# -->", f.Terrain);
-    put("<!-- #ERRORTEXT# -->", f.ErrorText);
-    put("<!-- #SHORTDESCRIPTION# -->", f.ShortDescription);
-    put("<!-- #LONGDESCRIPTION# -->", f.LongDescription);
-    put("<!-- #CACHEMAPFILENAME# -->", f.MapFileLink);
-    if (has("<!-- #CACHEMAP# -->")) put("<!-- #CACHEMAP# -->", buildMapBlock(plainCode(wp) ? wp : waypoint));
+    put("<!-- #UTMFORMAT# -->", page(f.UtmFormat));
+    put("<!-- #LOCATION# -->", page(f.Location));
+    put("<!-- #DATEHIDDEN# -->", page(f.DateHidden));
+    put("<!-- #WAYPOINTNAME# -->", page(f.WaypointName));
+    put("<!-- #DIFFICULTY# -->", page(f.Difficulty));
+    put("<!-- #TERRAIN# -->", page(f.Terrain));
+    put("<!-- #ERRORTEXT# -->", page(f.ErrorText));
+    put("<!-- #SHORTDESCRIPTION# -->", page(f.ShortDescription));
+    put("<!-- #LONGDESCRIPTION# -->", page(f.LongDescription));
+    put("<!-- #CACHEMAPFILENAME# -->", htmlEscape(f.MapFileLink));
+    if (has("<!-- #CACHEMAP# -->"))
+        put("<!-- #CACHEMAP# -->", page(buildMapBlock(plainCode(wp) ? wp : waypoint)));
     put("<!-- #CACHEMAPLINK# -->", f.MapLink);
-    if (options.Logs) put("<!-- #CACHELOGS# -->", f.CacheLogs);
-    put("<!-- #NUMVISITS# -->", f.NumVisits);
-    put("<!-- #CACHETYPE# -->", f.CacheType);
-    put("<!-- #CACHESIZE# -->", f.CacheSize);
-    put("<!-- #TRAVELBUGS# -->", f.TravelBugs);
-    put("<!-- #ADDITIONALWAYPOINTS# -->", f.AdditionalWaypoints);
-    put("<!-- #ANZ_WATCHERS# -->", f.Watchers);
+    if (options.Logs) put("<!-- #CACHELOGS# -->", page(f.CacheLogs));
+    put("<!-- #NUMVISITS# -->", page(f.NumVisits));
+    put("<!-- #CACHETYPE# -->", page(f.CacheType));
+    put("<!-- #CACHESIZE# -->", page(f.CacheSize));
+    put("<!-- #TRAVELBUGS# -->", page(f.TravelBugs));
+    put("<!-- #ADDITIONALWAYPOINTS# -->", page(f.AdditionalWaypoints));
+    put("<!-- #ANZ_WATCHERS# -->", page(f.Watchers));
 
     bool known = f.known && equalsNoCase(wp, waypoint);
     double lat = f.lat, lon = f.lon;
@@ -773,21 +805,24 @@ int TCreateDescr::fillTemplate(const std::string& waypoint) {
     for (int c = 0; c < kLogCounterCount; ++c)
         put("<!-- #" + std::string(kLogCounterNames[static_cast<std::size_t>(c)]) + "# -->",
             std::to_string(f.counters[static_cast<std::size_t>(c)]));
-    put("<!-- #FIRSTFOUNDLOG# -->", f.FirstFoundLog);
-    put("<!-- #LATESTFOUNDLOG# -->", f.LatestFoundLog);
-    put("<!-- #BUDDYLIST# -->", buddyListText(f.FoundBuddies));
-    std::string encrypted = f.Hints;
+    put("<!-- #FIRSTFOUNDLOG# -->", again(f.FirstFoundLog));
+    put("<!-- #LATESTFOUNDLOG# -->", again(f.LatestFoundLog));
+    put("<!-- #BUDDYLIST# -->", again(buddyListText(f.FoundBuddies)));
+    // ROT13 turns tags into other tags, so its results are cleaned once more.
+    const std::string cleanHint = page(f.Hints);
+    std::string encrypted = cleanHint;
     rot13Text(encrypted);
-    put("<!-- #HINTS_ENCRYPTED# -->", encrypted);
-    std::string hint = f.Hints;
+    put("<!-- #HINTS_ENCRYPTED# -->", again(encrypted));
+    std::string hint = cleanHint;
     if (options.Hints == 1) {
         restoreBrackets(hint);
         rot13Text(hint);
+        hint = again(hint);
     } else if (options.Hints == 2) {
         hint = "[<font color=\"#FFFFFF\">" + hint + "</font>]";
     }
     put("<!-- #HINTS# -->", hint);
-    const std::string details = ctx_.services.listingSite + "/seek/cache_details.aspx?wp=" + wp;
+    const std::string details = ctx_.services.listingSite + "/seek/cache_details.aspx?wp=" + htmlEscape(wp);
     put("<!-- #ORIG_LINK_PF# -->",
         "<a href=\"" + details + "&Submit6=Find&pf=y&log=y\">Originalseite (PF)</a>");
     put("<!-- #ORIG_LINK# -->", "<a href=\"" + details + "&Submit6=Find&log=y\">Originalseite</a>");
@@ -796,10 +831,12 @@ int TCreateDescr::fillTemplate(const std::string& waypoint) {
     if (!note.empty()) {
         std::string joined;
         for (std::size_t i = 0; i < note.size(); ++i) joined += (i ? "<br>" : "") + note[i];
-        put("<!-- #NOTES# -->", "<p><b>Pers&ouml;nliche Notizen:</b> " + joined + "</p>");
+        put("<!-- #NOTES# -->", "<p><b>Pers&ouml;nliche Notizen:</b> " + page(joined) + "</p>");
     }
     if (has("<!-- #CACHEIMAGES# -->") && options.CacheImages)
-        put("<!-- #CACHEIMAGES# -->", buildImageBlock(options.ImageKind == 1) + "<!-- #CACHEIMAGES# -->");
+        put("<!-- #CACHEIMAGES# -->",
+            page(buildImageBlock(options.ImageKind == 1)) + "<!-- #CACHEIMAGES# -->");
+    noteExternalContent(waypoint);
 
     const auto path = safeJoin(ctx_.outDirPath(), waypoint + "_converted.html");
     return path ? writeFileAtomic(*path, joinPageLines(t)) : EINVAL;

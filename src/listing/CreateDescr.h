@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/DialogModel.h"
+#include "core/HtmlClean.h"
 #include "listing/Parse.h"
 
 namespace vellora {
@@ -76,6 +77,8 @@ struct TDescriptionFields {
     std::vector<TDescriptionImage> Images;
     std::string MapFileLink;  // CACHEMAPFILENAME
     LogCounters counters{};
+    // What the removal options and the HTML cleaner took out of this description.
+    HtmlRemovals removed;
 };
 
 class TCreateDescr : public DialogModel {
@@ -140,7 +143,8 @@ public:
     bool runFailed() const { return runFailed_; }
     int convertedCount() const { return converted_; }
     int skippedCount() const { return skipped_; }
-    // Entries W + "(" + images + "/" + links + ")" of the run's descriptions that lost external content.
+    // Entries W + "(" + images + "/" + links + ")" of the run's descriptions that lost external content;
+    // "/" + active content follows the links when scripts, frames, objects or the like were removed.
     const std::vector<std::string>& externalContent() const { return external_; }
 
     // The steps of a run, also usable one by one. loadTemplate reads the template (false when it is
@@ -158,7 +162,7 @@ public:
     std::string buildMapBlock(const std::string& waypoint) const;
 
     const TDescriptionFields& fields() const { return fields_; }
-    // The template text as loaded (lines joined with CR LF).
+    // The template text as loaded (lines joined with CR LF), with the content security policy in its head.
     const std::string& templateText() const { return template_; }
 
 private:
@@ -173,6 +177,8 @@ private:
     // The stored name of a file of the output directory, compared without regard to case.
     std::string existingName(const std::string& name) const;
     std::string pageWaypoint(const std::string& waypoint) const;
+    // Adds or updates the current description's entry of the external-content list.
+    void noteExternalContent(const std::string& waypoint);
 
     RunContext& ctx_;
     ListingSite site_;
@@ -184,6 +190,8 @@ private:
     std::string homeName_ = "HOME";
     double homeLat_ = 0, homeLon_ = 0;
     std::vector<std::string> external_;
+    std::size_t externalEntry_ = std::string::npos;  // the current description's entry, if any
+    bool activeRemoved_ = false;
     // The output directory listed once per run: (upper-case name, name), sorted.
     std::vector<std::pair<std::string, std::string>> runNames_;
     bool inRun_ = false;

@@ -9,11 +9,13 @@
 #include <limits>
 #include <utility>
 
+#include "core/ContentPolicy.h"
 #include "core/FileProcs.h"
 #include "core/FileUtil.h"
 #include "core/GCDBParse.h"
 #include "core/Global.h"
 #include "core/Host.h"
+#include "core/HtmlClean.h"
 #include "core/IniFile.h"
 #include "core/Koord.h"
 #include "core/NumberText.h"
@@ -81,33 +83,8 @@ std::string noTags(std::string_view text) {
     return out;
 }
 
-// The waypoint comes from a file name and stands inside an attribute as well.
-std::string attrText(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
-
 std::string linkOpen(const std::string& waypoint) {
-    return "<a href=\"./" + attrText(waypoint) + std::string(kConvertedSuffix) + "\" target=\"_cache\">";
+    return "<a href=\"./" + htmlEscape(waypoint) + std::string(kConvertedSuffix) + "\" target=\"_cache\">";
 }
 
 std::string zeroRating(const std::string& rating) {
@@ -212,6 +189,7 @@ std::string BuildIndexPage(RunContext& ctx, const IndexPageInput& input, const I
     out.add("<head>");
     out.add("<title>Index der konvertierten Beschreibungen</title>");
     out.add("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=iso-8859-1\">");
+    out.add(contentSecurityPolicyMeta());
 
     std::vector<std::string> selected;
     for (const std::string& w : input.waypoints) {
@@ -237,7 +215,7 @@ std::string BuildIndexPage(RunContext& ctx, const IndexPageInput& input, const I
         for (const std::string& w : selected) {
             TCacheRec rec;
             const std::string name = FindCache(ctx, w, rec) ? noTags(rec.CacheName) : "unbekannt";
-            out.add(linkOpen(w) + attrText(w) + "</a>: " + name + "<br>");
+            out.add(linkOpen(w) + htmlEscape(w) + "</a>: " + name + "<br>");
         }
         out.add("</p>");
     } else {
@@ -278,7 +256,7 @@ std::string BuildIndexPage(RunContext& ctx, const IndexPageInput& input, const I
         auto cell = [&out](const std::string& value) { out.add("<td>" + noTags(value) + "</td>"); };
         for (const Row& r : rows) {
             out.add("<tr>");
-            out.add("<td>" + linkOpen(r.waypoint) + attrText(r.waypoint) + "</a></td>");
+            out.add("<td>" + linkOpen(r.waypoint) + htmlEscape(r.waypoint) + "</a></td>");
             if (options.colName) out.add("<td>" + linkOpen(r.waypoint) + noTags(r.name) + "</a></td>");
             if (options.colHidden) cell(r.hidden);
             if (options.colCoord) cell(r.coords);

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <map>
 
+#include "HostileListingPage.h"
 #include "core/CacheRec.h"
 #include "core/FileUtil.h"
 #include "core/GCDBParse.h"
@@ -519,6 +520,48 @@ TEST_F(CreateDescrTest, RemovalOptions) {
         EXPECT_EQ(m.externalContent(),
                   c.external.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.external})
             << c.name;
+    }
+}
+
+// ---- active content ----
+
+// Every field of a page full of active content: with or without the removal options nothing of it
+// reaches the description, its text does, and the warning counts what went (images/links/active).
+TEST_F(CreateDescrTest, ActiveContentIsRemovedFromEveryFieldAndCounted) {
+    home.dir.write("GCEVIL.html", test::hostileListingPage("http://127.0.0.1:9"));
+    home.dir.write("WPList.txt", "GCEVIL\r\n");
+    struct Case {
+        const char* name;
+        bool removals;
+        std::string entry;
+    };
+    const Case cases[] = {{"cleaner alone", false, "GCEVIL(6/3/13)"},
+                          {"with the removal options", true, "GCEVIL(4/3/13)"}};
+    for (const Case& c : cases) {
+        home.host.messages.clear();
+        TCreateDescr m(ctx());
+        m.options.TemplateFile = fixturePath("placeholders.html");
+        TCrDescOptions& o = m.options;
+        o.RmBody = o.RmBGColor = o.RmImg = o.RmStyle = o.RmHREF = o.RmFont = c.removals;
+        m.open();
+        m.btnStartClick();
+        const std::string out = home.dir.read("GCEVIL_converted.html");
+        std::string lower = out;
+        for (char& ch : lower) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        for (const char* gone : {"<script", "<iframe", "<object", "<embed", "<link", "<svg",
+                                 "<meta http-equiv=\"refresh", "onclick", "onmouseover", "onerror", "onload",
+                                 "javascript:", "srcset", "url(", "127.0.0.1", "aktiv-"})
+            EXPECT_EQ(lower.find(gone), std::string::npos) << c.name << ": " << gone;
+        for (const std::string& text : test::hostilePageTexts())
+            EXPECT_NE(out.find(text), std::string::npos) << c.name << ": " << text;
+        EXPECT_NE(out.find("<meta http-equiv=\"Content-Security-Policy\""), std::string::npos) << c.name;
+        EXPECT_EQ(m.externalContent(), std::vector<std::string>{c.entry}) << c.name;
+        ASSERT_EQ(home.host.messages.size(), 1u) << c.name;
+        EXPECT_EQ(home.host.messages[0].kind, MsgKind::Warning);
+        EXPECT_TRUE(home.host.messages[0].text.ends_with(
+            "\r\n\r\n" + c.entry +
+            "\r\n\r\n(Images/Links/aktive Inhalte: Skripte, Frames, Objekte, Formulare, Ereignis-Attribute)"))
+            << home.host.messages[0].text;
     }
 }
 

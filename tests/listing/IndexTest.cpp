@@ -97,6 +97,8 @@ TEST_F(IndexPage, TableVariantByteForByte) {
               "<head>\r\n"
               "<title>Index der konvertierten Beschreibungen</title>\r\n"
               "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=iso-8859-1\">\r\n"
+              "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; img-src 'self'; "
+              "style-src 'self' 'unsafe-inline'; base-uri 'none'; form-action 'none'\">\r\n"
               "<style type=\"text/css\">\r\n"
               "<!--\r\n"
               "  body { color:black; font-family:\"Arial\"; font-size:12px }\r\n"
@@ -153,6 +155,8 @@ TEST_F(IndexPage, PocketPCVariantKeepsDirectoryOrderAndNamesUnknownCaches) {
     EXPECT_EQ(page,
               "<html>\r\n<head>\r\n<title>Index der konvertierten Beschreibungen</title>\r\n"
               "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=iso-8859-1\">\r\n"
+              "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; img-src 'self'; "
+              "style-src 'self' 'unsafe-inline'; base-uri 'none'; form-action 'none'\">\r\n"
               "</head><body bgcolor=\"#FFFFFF\">\r\n"
               "<H1>Index der konvertierten Cachebeschreibungen</H1>\r\n"
               "<p>Folgende konvertierte Cachebeschreibungen stehen zur Verf\xFCgung:</p>\r\n"
