@@ -17,7 +17,8 @@ set(VELLORA_SLOW_TESTS
     "*Sim.*=sim" "CliLoad.*=sim" "CliNet.*=sim" "ArchiveList.*=sim" "ListLoader.*=sim" "LoadFinds.*=sim"
     "GCDBDownload*=sim" "UpdateCheck.*=sim" "LoadHTMLErrorPage.*=sim" "LoadHTMLStage.*=sim"
     "SavedListings.PagesOfTheStandInSite=sim"
-    "Interop.*=interop" "Validation.*=interop" "UtmAgainstProj.*=interop")
+    "TrickleCli.*=hostile"
+    "Interop.*=interop" "Validation.*=interop" "UtmAgainstProj.*=interop" "DescriptionBrowser.*=interop")
 
 # Registers the tests of one suite executable. Slow tests are one CTest test each (labels set by
 # ApplyTestLabels.cmake once CTest knows them); the quick tests of an executable run as one
