@@ -635,6 +635,18 @@ TEST_F(ImageBlock, UnreadableImageCountsAs800By600) {
     EXPECT_EQ(model().buildImageBlock(false), "<hr>\r\n" + single(1, 640, 480));
 }
 
+// The loader names images relative to the home; they are read from this home, wherever it lies.
+TEST_F(ImageBlock, PathsRelativeToTheHomeAreReadFromThisHome) {
+    std::filesystem::create_directories(home.dir.file("bilder"));
+    home.dir.write("bilder/GCIMG_i1.jpg", jpegOf(300, 200));
+    home.dir.write("GCIMG.html", "<span id=\"CacheName\">x</span>");
+    home.dir.write("GCIMG.meta", "1#bilder/GCIMG_i1.jpg\r\n1#T1\r\n1#D1\r\n");
+    model().convertListing("GCIMG");
+    ASSERT_EQ(model().fields().Images.size(), 1u);
+    EXPECT_EQ(model().fields().Images[0].width, 300);
+    EXPECT_EQ(model().fields().Images[0].height, 200);
+}
+
 TEST_F(ImageBlock, AtMostOneHundredImagesAndTheMaximumWidthSetting) {
     std::string meta;
     for (int i = 1; i <= 120; ++i) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "LoadHTMLSimFixture.h"
+#include "core/AppHome.h"
 #include "core/FileProcs.h"
 #include "core/FileUtil.h"
 #include "core/FoundList.h"
@@ -126,9 +127,11 @@ TEST_F(LoadHTMLSim, SixtyEntriesFivePresentLoadFiftyWithImagesMetaAndMaps) {
         ASSERT_GE(meta.size(), 3 * images.size());
         ASSERT_EQ(meta.size() % 3, 0u);
         for (std::size_t k = 0; k < meta.size(); k += 3) {
+            // Stored relative to the home, so that a copied home finds its own images.
             const std::string path = meta[k].substr(meta[k].find('#') + 1);
-            EXPECT_EQ(path.rfind(out(w + "_i"), 0), 0u);
-            EXPECT_TRUE(fileExists(path)) << path;
+            EXPECT_NE(path.front(), '/') << path;
+            EXPECT_EQ(resolveHomePath(ctx().programDir(), path).rfind(out(w + "_i"), 0), 0u) << path;
+            EXPECT_TRUE(fileExists(resolveHomePath(ctx().programDir(), path))) << path;
         }
     }
     const auto& p = window.protocolLines();
@@ -446,11 +449,14 @@ TEST_F(LoadHTMLSim, ImagesOfThePageAndFromOtherServers) {
     TfrmLoadHTML window(ctx());
     window.loadImages(w);
     const std::string ext = otherFile.substr(otherFile.size() - 3);
+    const auto stored = [&](const std::string& name) {
+        return homeRelativePath(ctx().programDir(), out(name));
+    };
     const std::vector<std::string> expected = {
-        "1#" + out(w + "_i1.jpg"),    "1#" + remote1,       "1#",
-        "2#" + out(w + "_i2.jpg"),    "2#" + remote2,       "2#",
-        "3#" + out(w + "_i3." + ext), "3#Blick vom Gipfel", "3#Am Morgen",
-        "4#" + out(w + "_i4.peg"),    "4#Die Dose",         "4#Gut versteckt",
+        "1#" + stored(w + "_i1.jpg"),    "1#" + remote1,       "1#",
+        "2#" + stored(w + "_i2.jpg"),    "2#" + remote2,       "2#",
+        "3#" + stored(w + "_i3." + ext), "3#Blick vom Gipfel", "3#Am Morgen",
+        "4#" + stored(w + "_i4.peg"),    "4#Die Dose",         "4#Gut versteckt",
     };
     EXPECT_EQ(readListFile(out(w + ".meta")), expected);
     EXPECT_NE(home.dir.read(w + ".meta").find("1#\r\n"), std::string::npos);
