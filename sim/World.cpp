@@ -212,30 +212,6 @@ std::string toRepairableUtf8(std::string_view cp1252) {
     return out;
 }
 
-std::string htmlEscape(std::string_view text) {
-    std::string out;
-    out.reserve(text.size() + 8);
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
-
 std::string hexText(std::uint64_t value, int digits) {
     static constexpr char kHex[] = "0123456789abcdef";
     std::string s(static_cast<std::size_t>(digits), '0');

@@ -13,6 +13,7 @@
 #include "core/CacheRec.h"
 #include "core/DateUtil.h"
 #include "core/Global.h"
+#include "core/HtmlClean.h"
 #include "core/NumberText.h"
 #include "sim/ImageCodec.h"
 
@@ -242,7 +243,7 @@ std::string toRepairableUtf8(std::string_view cp1252);
 std::string decimalDegrees(std::int32_t microDegrees);
 
 // Text helpers shared by the renderers.
-std::string htmlEscape(std::string_view text);  // & < > "
+using vellora::htmlEscape;  // & < > ", as the program writes it
 std::string hexText(std::uint64_t value, int digits);
 std::string guidText(std::uint64_t a, std::uint64_t b);
 

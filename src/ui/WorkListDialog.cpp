@@ -306,6 +306,8 @@ WorkListDialog::WorkListDialog(RunContext& ctx, QWidget* parent) : QDialog(paren
 }
 
 WorkListDialog::~WorkListDialog() {
+    // Hidden here, while the collector still exists: hiding lays out the table, which asks it for rows.
+    hide();
     model_.setObserver(nullptr);
     if (model_.isOpen()) model_.close();
 }

@@ -25,7 +25,7 @@ constexpr char kNsSep = '\x01';
 // Names that are not the site's codes are other points of the file; a code that breaks the
 // waypoint rule is refused with its reason.
 void takeCandidate(std::string_view text, std::vector<std::string>& out, std::vector<std::string>* refused) {
-    const std::string_view c = trimTrailingControl(trimLeadingControl(text));
+    const std::string c = trimTrailingControl(trimLeadingControl(text));
     if (c.size() < 3 || upperChar(c[0]) != 'G' || upperChar(c[1]) != 'C') return;
     WaypointCheck check = checkWaypoint(c);
     if (check.ok())

@@ -483,8 +483,8 @@ TEST_F(LoadHTMLSim, ImagesOfThePageAndFromOtherServers) {
     window.loadImages(w);
     const std::vector<std::string> meta = readListFile(out(w + ".meta"));
     ASSERT_EQ(meta.size(), 6u);
-    EXPECT_EQ(meta[0], "1#" + out(w + "_i1.gif"));
-    EXPECT_EQ(meta[3], "2#" + out(w + "_i2.peg"));
+    EXPECT_EQ(meta[0], "1#" + homeRelativePath(ctx().programDir(), out(w + "_i1.gif")));
+    EXPECT_EQ(meta[3], "2#" + homeRelativePath(ctx().programDir(), out(w + "_i2.peg")));
     EXPECT_FALSE(outExists(w + "_i1.gif"));
     EXPECT_TRUE(sim().requestsTo("/ext/").empty());
     ASSERT_EQ(home.host.messages.size(), 1u);
