@@ -120,7 +120,8 @@ TEST_F(CliDbImport, DownloadThePrimaryDatabase) {
     // A second download merges into the database; neither leaves a download or merge file.
     const CliResult again = run({"--no", "db", "download"});
     EXPECT_EQ(again.code, 0) << again.err;
-    for (const char* name : {"Caches.bin.tmp", "db.tmp.zip", "db.tmp"}) EXPECT_FALSE(root.exists(name)) << name;
+    for (const char* name : {"Caches.bin.tmp", "db.tmp.zip", "db.tmp"})
+        EXPECT_FALSE(root.exists(name)) << name;
 
     sim.addFault("/cachedb/", vellora::sim::FaultKind::ServerError);
     const CliResult failed = run({"db", "download"});
