@@ -27,8 +27,7 @@ status=0
 ctest --preset asan || status=$?
 tested=$(date +%s)
 # The release configuration, benchmarks included: compiled and run once so that none rots unseen.
-# Warnings fail the sanitizer build above; here the optimiser's extra diagnostics are only shown.
-cmake --preset release -DVELLORA_WERROR=OFF -DVELLORA_BUILD_BENCH=ON
+cmake --preset release -DVELLORA_WERROR=ON -DVELLORA_BUILD_BENCH=ON
 cmake --build --preset release --target vellora vellora-cli vellora-sim bench_all || status=$?
 bash scripts/bench-smoke.sh build/release || status=$?
 benched=$(date +%s)
