@@ -1,4 +1,6 @@
-# Fails when a file of a layer includes a header of a layer it may not use.
+# Fails when a file of a layer includes a header of a layer it may not use, or when a layer links
+# another that none of its files includes (a link list that allows more than the code uses would
+# let such an include pass unseen).
 # -DSOURCE_DIR=<src> -DLAYERS="core=;listing=core;..." : each layer with the layers it links to
 # (directly); what a layer may include is itself and everything reachable from it.
 cmake_minimum_required(VERSION 3.25)
@@ -37,10 +39,12 @@ endforeach()
 set(_violations "")
 foreach(_layer IN LISTS _names)
   file(GLOB _files "${SOURCE_DIR}/${_layer}/*.h" "${SOURCE_DIR}/${_layer}/*.cpp")
+  set(_included "")
   foreach(_file IN LISTS _files)
     file(STRINGS "${_file}" _includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"[A-Za-z0-9_]+/")
     foreach(_line IN LISTS _includes)
       string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([A-Za-z0-9_]+)/.*$" "\\1" _target "${_line}")
+      list(APPEND _included ${_target})
       # Only the program's own folders are layers; other "x/y.h" headers belong to libraries.
       if(_target IN_LIST _names AND NOT _target IN_LIST _allowed_${_layer})
         file(RELATIVE_PATH _rel "${SOURCE_DIR}" "${_file}")
@@ -49,10 +53,15 @@ foreach(_layer IN LISTS _names)
       endif()
     endforeach()
   endforeach()
+  foreach(_dep IN LISTS _direct_${_layer})
+    if(NOT _dep IN_LIST _included)
+      list(APPEND _violations "${_layer} links ${_dep} without an include of it")
+    endif()
+  endforeach()
 endforeach()
 
 if(_violations)
   list(JOIN _violations "\n  " _text)
-  message(FATAL_ERROR "Includes against the layer order:\n  ${_text}")
+  message(FATAL_ERROR "Includes and links against the layer order:\n  ${_text}")
 endif()
 message(STATUS "Layer order kept")
