@@ -132,22 +132,29 @@ bool FindCache(RunContext& ctx, std::string_view waypoint, TCacheRec& rec) {
     return FindCache(ctx, waypoint, rec, recordNo);
 }
 
+int storeCacheRecord(int fd, const TCacheRec& rec, std::int32_t recordNo) {
+    char buf[kCacheRecSize];
+    encodeCacheRec(rec, buf);
+    if (recordNo >= 0) return writeAt(fd, buf, sizeof buf, recordOffset(recordNo));
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return errno;
+    // Behind the last complete record, so that an incomplete tail cannot shift the new record.
+    const off_t end = st.st_size - st.st_size % static_cast<off_t>(kCacheRecSize);
+    const int code = writeAt(fd, buf, sizeof buf, end);
+    if (code != 0) {
+        // Leave no partial record behind.
+        [[maybe_unused]] const int rc = ::ftruncate(fd, std::max(end, st.st_size));
+    }
+    return code;
+}
+
 bool AppendCache(RunContext& ctx, const TCacheRec& rec) {
     if (cacheRecFault(rec) != nullptr) return false;
     TCacheRec existing;
     if (FindCache(ctx, rec.Waypoint, existing)) return false;
     FileHandle file(binPath(ctx), O_WRONLY);
     if (!file.isOpen()) return false;
-    // Behind the last complete record, so that an incomplete tail cannot shift the new record.
-    const std::int64_t size = file.size();
-    const off_t offset = recordOffset(size / static_cast<std::int64_t>(kCacheRecSize));
-    char buf[kCacheRecSize];
-    encodeCacheRec(rec, buf);
-    if (writeAt(file.fd(), buf, sizeof buf, offset) != 0) {
-        // Leave no partial record behind.
-        [[maybe_unused]] const int rc = ::ftruncate(file.fd(), std::max<off_t>(offset, size));
-        return false;
-    }
+    if (storeCacheRecord(file.fd(), rec, -1) != 0) return false;
     return file.close() == 0;
 }
 
@@ -165,9 +172,7 @@ bool UpdateCache(RunContext& ctx, const TCacheRec& rec) {
     TCacheRec existing;
     std::int32_t n = 0;
     if (FindCache(ctx, rec.Waypoint, existing, n)) {
-        char buf[kCacheRecSize];
-        encodeCacheRec(rec, buf);
-        int code = writeAt(file.fd(), buf, sizeof buf, recordOffset(n));
+        int code = storeCacheRecord(file.fd(), rec, n);
         if (code == 0) code = file.close();
         if (code != 0) {
             showErrorCode(ctx.host(), code, "Fehler beim Update der CacheDB.");

@@ -24,6 +24,9 @@ bool AppendCache(RunContext& ctx, const TCacheRec& rec);
 
 // Overwrites the record with the same waypoint in place, or appends it. Reports failures.
 bool UpdateCache(RunContext& ctx, const TCacheRec& rec);
+// Writes rec over record recordNo of the open Caches.bin, or, for a negative recordNo, behind its
+// last whole record, taking back a partial record when the write fails: 0 or errno.
+int storeCacheRecord(int fd, const TCacheRec& rec, std::int32_t recordNo);
 
 // All records in file order, showing the wait window. A failure to open or read is reported and
 // the list keeps what was read; complete (when given) tells whether the whole file was read.

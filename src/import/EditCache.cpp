@@ -34,13 +34,6 @@ std::string choiceText(const std::array<const char*, N>& table, int index) {
     return index >= 0 && index < static_cast<int>(N) ? table[static_cast<std::size_t>(index)] : "";
 }
 
-// Writes one record at a byte offset: 0 or errno.
-int writeRecordAt(int fd, const TCacheRec& rec, off_t offset) {
-    char buf[kCacheRecSize];
-    encodeCacheRec(rec, buf);
-    return pwriteAll(fd, std::string_view(buf, sizeof buf), static_cast<std::uint64_t>(offset));
-}
-
 }  // namespace
 
 void TfrmEditCache::setSearchWaypoint(std::string_view text) {
@@ -268,22 +261,7 @@ bool TfrmEditCache::save(const TCacheRec& r) {
     TCacheRec existing;
     std::int32_t n = -1;
     const bool update = FindCache(ctx_, r.Waypoint, existing, n);
-    int code = 0;
-    if (update) {
-        code = writeRecordAt(fd, r, static_cast<off_t>(n) * static_cast<off_t>(kCacheRecSize));
-    } else {
-        struct stat st {};
-        if (::fstat(fd, &st) != 0) {
-            code = errno;
-        } else {
-            // Behind the last whole record; a partial record written on failure is taken back.
-            const off_t end = st.st_size - st.st_size % static_cast<off_t>(kCacheRecSize);
-            code = writeRecordAt(fd, r, end);
-            if (code != 0) {
-                [[maybe_unused]] const int rc = ::ftruncate(fd, std::max(end, st.st_size));
-            }
-        }
-    }
+    int code = storeCacheRecord(fd, r, update ? n : -1);
     if (const int closeError = file.close(); closeError != 0 && code == 0) code = closeError;
     if (code != 0) {
         showErrorCode(host, code,

@@ -15,6 +15,7 @@
 #include "core/Cp1252.h"
 #include "core/FastStrings.h"
 #include "core/FileProcs.h"
+#include "core/FileTime.h"
 #include "core/FileUtil.h"
 #include "core/GCDBParse.h"
 #include "core/Global.h"
@@ -50,15 +51,6 @@ std::string descrDate(TDateTime value, bool withTime) {
     std::string s = twoDigits(d.day) + ". " + twoDigits(d.month) + ". " + year;
     if (withTime) s += ", " + twoDigits(d.hour) + ":" + twoDigits(d.minute);
     return s;
-}
-
-std::optional<TDateTime> fileTime(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
-    std::tm tm{};
-    const std::time_t t = st.st_mtime;
-    if (!::localtime_r(&t, &tm)) return std::nullopt;
-    return encodeDateTime({tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec});
 }
 
 // Inside brackets the site leaves the hint plain, so the ROT13 of the clean-up is undone there.
@@ -484,7 +476,7 @@ void TCreateDescr::convertListing(const std::string& waypoint) {
     const auto page = std::find_if(names.begin(), names.end(),
                                    [&](const std::string& n) { return equalsNoCase(n, pageFile); });
     const std::string pagePath = ctx_.outDirPath() + (page != names.end() ? *page : pageFile);
-    if (const auto time = fileTime(pagePath)) {
+    if (const auto time = fileModified(pagePath)) {
         fields_.FileDateTime = descrDate(*time, true);
         fields_.FileDate = descrDate(*time, false);
     }

@@ -10,6 +10,7 @@
 #include "core/AppHome.h"
 #include "core/CacheRec.h"
 #include "core/FileProcs.h"
+#include "core/FileTime.h"
 #include "core/FileUtil.h"
 #include "core/GCDBParse.h"
 #include "core/Global.h"
@@ -32,15 +33,6 @@ constexpr std::string_view kWhere = "frmLoadHTML";
 
 std::string where(std::string_view method) {
     return std::string(kWhere) + "." + std::string(method);
-}
-
-std::optional<TDateTime> fileTime(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
-    std::tm tm{};
-    const std::time_t t = st.st_mtime;
-    if (!::localtime_r(&t, &tm)) return std::nullopt;
-    return encodeDateTime({tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec});
 }
 
 std::string trimmed(std::string_view text) {
@@ -434,7 +426,7 @@ bool TfrmLoadHTML::shouldLoad(const std::string& w, bool mapsOnly) {
             load = false;
             if (options.Overwrite == 2) {
                 const auto days = parseInt(options.OverwriteAge);
-                const auto date = fileTime(path);
+                const auto date = fileModified(path);
                 if (days && date && std::floor(ctx_.now()) - std::floor(*date) > static_cast<double>(*days))
                     load = true;
             }

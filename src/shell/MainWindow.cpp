@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "core/FileProcs.h"
+#include "core/FileTime.h"
 #include "core/FileUtil.h"
 #include "core/GCDBParse.h"
 #include "core/Global.h"
@@ -62,16 +63,6 @@ const CommandInfo& commandInfo(Cmd id) {
         if (c.id == id) return c;
     }
     throw std::out_of_range("unknown command");
-}
-
-std::optional<TDateTime> fileModified(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
-    std::time_t t = st.st_mtim.tv_sec;
-    std::tm tm{};
-    if (!localtime_r(&t, &tm)) return std::nullopt;
-    return encodeDateTime(
-        DateParts{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec});
 }
 
 std::string statusLineText(const RunContext& ctx) {

@@ -112,9 +112,6 @@ inline constexpr std::array<const char*, 7> kMenus = {"&Datei",   "Ansicht", "Ca
 // ---------------------------------------------------------------------------------------------
 // Status line
 
-// The last-modification date and time of a file in local time; nothing when it does not exist.
-std::optional<TDateTime> fileModified(const std::string& path);
-
 // "Stand der Cache-DB: ... Einträge." + " " + "Stand der Archivliste: ... Einträge." (or the
 // "Keine ... gefunden." texts).
 std::string statusLineText(const RunContext& ctx);

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "core/FileIO.h"
+#include "core/FileTime.h"
 #include "core/FileUtil.h"
 #include "core/GCDBParse.h"
 #include "core/Host.h"

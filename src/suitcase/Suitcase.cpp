@@ -14,6 +14,7 @@
 #include "core/DateUtil.h"
 #include "core/FileIO.h"
 #include "core/FileProcs.h"
+#include "core/FileTime.h"
 #include "core/FileUtil.h"
 #include "core/GCDBParse.h"
 #include "core/Global.h"
@@ -65,15 +66,6 @@ constexpr const char* kCachesBin = "Caches.bin";
 
 std::string num(std::int64_t n) {
     return std::to_string(n);
-}
-
-std::optional<TDateTime> fileTime(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
-    std::tm tm{};
-    const std::time_t t = st.st_mtime;
-    if (!::localtime_r(&t, &tm)) return std::nullopt;
-    return encodeDateTime({tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec});
 }
 
 // Dates from a suitcase may be anything; outside the calendar they count as 30.12.1899.
@@ -462,7 +454,7 @@ bool TfrmSuitcase::exportTo(const std::string& path) {
                 const std::string wp = waypointFromFileName(page.name).substr(0, kSuitcaseListEntryMax);
                 setStatus("Schreibe Cache: " + prefix + wp);
                 w.shortString(wp, kSuitcaseShortWidth);
-                w.date(fileTime(dir + page.name).value_or(ctx_.now()));
+                w.date(fileModified(dir + page.name).value_or(ctx_.now()));
                 w.shortString(page.sub, kSuitcaseLongWidth);
                 std::string metaName = page.name;
                 replaceAll(metaName, ".html", ".meta");
@@ -898,7 +890,7 @@ void TfrmSuitcase::mergeDescriptions() {
             if (opts.DoubleCache == 2)
                 skip = true;
             else if (opts.DoubleCache == 1 &&
-                     wholeSeconds(fileTime(pagePath).value_or(0)) > wholeSeconds(time))
+                     wholeSeconds(fileModified(pagePath).value_or(0)) > wholeSeconds(time))
                 skip = true;
             else
                 replaced = true;
