@@ -14,6 +14,7 @@
 #include "listing/LoadURL.h"
 #include "sim/CacheDbFiles.h"
 #include "sim/SimFixture.h"
+#include "support/RecordingLoadWindow.h"
 #include "support/SimSuite.h"
 #include "support/TestHome.h"
 
@@ -23,22 +24,7 @@ namespace {
 using sim::FaultKind;
 using test::TestHome;
 
-class RecordingLoadWindow : public TCacheDBLoadWindow, public TLoadWindowView {
-public:
-    void open(const std::string& task, const std::string& content, bool abortVisible) override {
-        opened.push_back(task + "|" + content + "|" + (abortVisible ? "abort" : "-"));
-        isOpen = true;
-    }
-    void close() override { isOpen = false; }
-    TLoadWindowView& view() override { return *this; }
-    void showProtocol() override { protocol.clear(); }
-    void addProtocolLine(const std::string& line) override { protocol.push_back(line); }
-    void setSubTask(const std::string& text) override { subTasks.push_back(text); }
-    void showStatistics() override {}
-
-    std::vector<std::string> opened, protocol, subTasks;
-    bool isOpen = false;
-};
+using test::RecordingLoadWindow;
 
 class GCDBDownload : public ::vellora::test::SimSuite<GCDBDownload> {
 protected:

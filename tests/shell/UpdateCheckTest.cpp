@@ -7,6 +7,7 @@
 #include "listing/LoadURL.h"
 #include "shell/UpdateCheck.h"
 #include "sim/SimFixture.h"
+#include "support/RecordingLoadWindow.h"
 #include "support/SimSuite.h"
 #include "support/TestHome.h"
 
@@ -35,22 +36,7 @@ std::string newerText(const std::string& version, const std::string& date) {
            version + " vom " + date;
 }
 
-class RecordingLoadWindow : public TCacheDBLoadWindow, public TLoadWindowView {
-public:
-    void open(const std::string& task, const std::string& content, bool abortVisible) override {
-        opened.push_back(task + "|" + content + "|" + (abortVisible ? "abort" : "-"));
-        isOpen = true;
-    }
-    void close() override { isOpen = false; }
-    TLoadWindowView& view() override { return *this; }
-    void showProtocol() override { protocol.clear(); }
-    void addProtocolLine(const std::string& line) override { protocol.push_back(line); }
-    void setSubTask(const std::string&) override {}
-    void showStatistics() override {}
-
-    std::vector<std::string> opened, protocol;
-    bool isOpen = false;
-};
+using test::RecordingLoadWindow;
 
 TEST(UpdateCheckKey, DateKeyIsYearMonthDay) {
     struct Case {
