@@ -4,6 +4,8 @@
 
 #include <memory>
 
+#include "core/UpperCase.h"
+
 namespace vellora {
 namespace {
 
@@ -28,17 +30,11 @@ std::size_t behindStartTag(const GumboNode* node, std::string_view page) {
     return static_cast<std::size_t>(tag.data - page.data()) + tag.length;
 }
 
-char lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 std::size_t behindDoctype(std::string_view page) {
     std::size_t i = 0;
     while (i < page.size() && (page[i] == ' ' || page[i] == '\t' || page[i] == '\r' || page[i] == '\n')) ++i;
     constexpr std::string_view kDoctype = "<!doctype";
-    if (page.size() - i < kDoctype.size()) return 0;
-    for (std::size_t k = 0; k < kDoctype.size(); ++k)
-        if (lower(page[i + k]) != kDoctype[k]) return 0;
+    if (!equalsNoCase(page.substr(i, kDoctype.size()), kDoctype)) return 0;
     const std::size_t close = page.find('>', i);
     return close == std::string_view::npos ? 0 : close + 1;
 }
