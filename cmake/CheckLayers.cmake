@@ -3,6 +3,8 @@
 # let such an include pass unseen).
 # -DSOURCE_DIR=<src> -DLAYERS="core=;listing=core;..." : each layer with the layers it links to
 # (directly); what a layer may include is itself and everything reachable from it.
+# -DOWNED="curl/:net;Q:ui" (optional): outside libraries only one layer may include, as
+# "<header prefix>:<layer>"; the layer's own header is then the only way in for the others.
 cmake_minimum_required(VERSION 3.25)
 if(NOT SOURCE_DIR OR NOT LAYERS)
   message(FATAL_ERROR "CheckLayers: SOURCE_DIR and LAYERS are required")
@@ -41,6 +43,19 @@ foreach(_layer IN LISTS _names)
   file(GLOB _files "${SOURCE_DIR}/${_layer}/*.h" "${SOURCE_DIR}/${_layer}/*.cpp")
   set(_included "")
   foreach(_file IN LISTS _files)
+    foreach(_owned IN LISTS OWNED)
+      string(REPLACE ":" ";" _owned "${_owned}")
+      list(GET _owned 0 _prefix)
+      list(GET _owned 1 _owner)
+      if(NOT _layer STREQUAL _owner)
+        file(STRINGS "${_file}" _foreign REGEX "^[ \t]*#[ \t]*include[ \t]*<${_prefix}")
+        foreach(_line IN LISTS _foreign)
+          file(RELATIVE_PATH _rel "${SOURCE_DIR}" "${_file}")
+          string(STRIP "${_line}" _line)
+          list(APPEND _violations "${_rel}: ${_line} (only ${_owner} may include <${_prefix}...>)")
+        endforeach()
+      endif()
+    endforeach()
     file(STRINGS "${_file}" _includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"[A-Za-z0-9_]+/")
     foreach(_line IN LISTS _includes)
       string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([A-Za-z0-9_]+)/.*$" "\\1" _target "${_line}")

@@ -4,7 +4,7 @@
 #include <ostream>
 
 #include "core/Cp1252.h"
-#include "listing/LoadURL.h"
+#include "net/LoadURL.h"
 
 namespace vellora {
 namespace {

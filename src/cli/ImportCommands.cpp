@@ -13,7 +13,7 @@
 #include "core/Settings.h"
 #include "import/DbFromListings.h"
 #include "import/GCDBReader.h"
-#include "listing/LoadURL.h"
+#include "net/LoadURL.h"
 #include "shell/MainWindow.h"
 
 namespace vellora {

@@ -40,6 +40,10 @@ std::string upperAscii(std::string_view text) {
     return out;
 }
 
+bool endsWithNoCase(std::string_view text, std::string_view tail) {
+    return text.size() >= tail.size() && equalsNoCase(text.substr(text.size() - tail.size()), tail);
+}
+
 bool equalsNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     const auto& t = upperTable();

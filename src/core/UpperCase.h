@@ -21,6 +21,7 @@ std::string upperCase(std::string_view text);
 std::string upperAscii(std::string_view text);
 
 bool equalsNoCase(std::string_view a, std::string_view b);
+bool endsWithNoCase(std::string_view text, std::string_view tail);
 // <0, 0, >0 like strcmp, comparing the upper-case forms byte by byte.
 int compareNoCase(std::string_view a, std::string_view b);
 

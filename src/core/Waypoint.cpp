@@ -12,10 +12,6 @@ bool codeChar(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
 
-bool endsWithNoCase(std::string_view text, std::string_view suffix) {
-    return text.size() >= suffix.size() && equalsNoCase(text.substr(text.size() - suffix.size()), suffix);
-}
-
 }  // namespace
 
 std::string escapedValue(std::string_view text, std::size_t maxShown) {

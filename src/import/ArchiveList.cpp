@@ -6,7 +6,7 @@
 #include "core/FileProcs.h"
 #include "core/Host.h"
 #include "core/RunContext.h"
-#include "listing/LoadURL.h"
+#include "net/LoadURL.h"
 
 namespace vellora {
 

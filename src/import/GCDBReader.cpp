@@ -26,7 +26,7 @@
 #include "core/UpperCase.h"
 #include "core/Waypoint.h"
 #include "import/Unzip.h"
-#include "listing/LoadURL.h"
+#include "net/LoadURL.h"
 
 namespace vellora {
 namespace {

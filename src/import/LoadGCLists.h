@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "listing/LoadURL.h"
+#include "net/LoadURL.h"
 
 namespace vellora {
 

@@ -86,10 +86,6 @@ bool containsNoCase(std::string_view text, std::string_view part) {
     return fastPosNoCase(text, part) > 0;
 }
 
-bool endsWithNoCase(std::string_view text, std::string_view tail) {
-    return text.size() >= tail.size() && equalsNoCase(text.substr(text.size() - tail.size()), tail);
-}
-
 // A list entry that can name files of the output directory and nothing beyond it.
 bool usableWaypoint(std::string_view w) {
     if (w.empty()) return false;

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "core/DialogModel.h"
-#include "listing/LoadURL.h"
+#include "net/LoadURL.h"
 #include "listing/MapImages.h"
 
 namespace vellora {

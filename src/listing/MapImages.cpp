@@ -16,7 +16,7 @@
 #include "core/SafePath.h"
 #include "core/StrUnit.h"
 #include "core/Waypoint.h"
-#include "listing/LoadURL.h"
+#include "net/LoadURL.h"
 
 namespace vellora {
 namespace {

@@ -9,7 +9,7 @@
 #include "core/NumberText.h"
 #include "core/RunContext.h"
 #include "import/GCDBReader.h"
-#include "listing/LoadURL.h"
+#include "net/LoadURL.h"
 #include "shell/MainWindow.h"
 
 namespace vellora {

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "listing/LoadURL.h"
+#include "net/LoadURL.h"
 #include "ui/DialogUtil.h"
 #include "ui/QtText.h"
 

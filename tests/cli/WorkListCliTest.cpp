@@ -3,6 +3,7 @@
 #include "core/CacheRec.h"
 #include "core/DateUtil.h"
 #include "core/FoundList.h"
+#include "support/CacheRecords.h"
 #include "support/CliRunner.h"
 #include "support/TestHome.h"
 
@@ -13,11 +14,8 @@ using Vec = std::vector<std::string>;
 
 TCacheRec cache(const std::string& wp, double lat, const std::string& name,
                 const std::string& type = "Traditional Cache") {
-    TCacheRec r;
-    r.Waypoint = wp;
+    TCacheRec r = sampleCache(wp, lat);
     r.CacheName = name;
-    r.Lat = lat;
-    r.Lon = 10.8;
     r.CacheType = type;
     r.CacheSize = "Micro";
     r.HiddenDate = encodeDate(2005, 1, 1);

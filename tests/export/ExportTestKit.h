@@ -8,6 +8,7 @@
 #include "core/FileProcs.h"
 #include "core/GCDBParse.h"
 #include "core/RunContext.h"
+#include "support/CacheRecords.h"
 #include "support/TestHome.h"
 
 namespace vellora::test {
@@ -15,18 +16,14 @@ namespace vellora::test {
 inline TCacheRec exportCache(std::string waypoint, std::string name, double lat, double lon,
                              std::string type = "Traditional Cache", std::string size = "Regular",
                              std::string diff = "1.5", std::string terr = "2") {
-    TCacheRec r;
-    r.CacheID = 4711;
-    r.Waypoint = std::move(waypoint);
+    TCacheRec r = sampleCache(std::move(waypoint), lat, lon);
     r.CacheName = std::move(name);
-    r.Lat = lat;
-    r.Lon = lon;
     r.CacheType = std::move(type);
     r.CacheSize = std::move(size);
     r.Difficulty = std::move(diff);
     r.Terrain = std::move(terr);
     r.HiddenDate = encodeDate(2005, 10, 30);
-    r.CountryID = 0;
+    r.CountryID = 0;  // no country: the exports leave the field empty
     r.HomeDist = 12.34f;
     r.Valid = 1;
     return r;
@@ -38,9 +35,7 @@ struct ExportHome {
     std::string work(std::string_view name) { return home.workFile(name); }
 
     void writeDatabase(const std::vector<TCacheRec>& recs) {
-        std::string bytes;
-        for (const auto& r : recs) bytes += encodeCacheRec(r);
-        home.dir.write("Caches.bin", bytes);
+        home.dir.write("Caches.bin", encodeDatabase(recs));
         RebuildIndex(ctx());
     }
     void writeWorkList(const std::vector<std::string>& lines) { writeListFile(work("WPList.txt"), lines); }

@@ -17,6 +17,7 @@
 #include "import/GpxImport.h"
 #include "import/GpxTestFiles.h"
 #include "listing/CreateDescr.h"
+#include "support/CacheRecords.h"
 #include "support/TestHome.h"
 #include "tools/RouteFiles.h"
 #include "worklist/WPCol.h"
@@ -25,19 +26,14 @@ namespace vellora::test {
 namespace {
 
 TCacheRec cache(const std::string& waypoint, double lat) {
-    TCacheRec rec;
-    rec.Waypoint = waypoint;
+    TCacheRec rec = sampleCache(waypoint, lat, 11.0);
     rec.CacheName = "Name " + waypoint;
-    rec.Lat = lat;
-    rec.Lon = 11.0;
-    rec.CacheType = "Traditional Cache";
     return rec;
 }
 
 // A database of GC1, GC2, GC3 in a fresh home.
 std::string threeRecords() {
-    return encodeCacheRec(cache("GC1", 49.1)) + encodeCacheRec(cache("GC2", 49.2)) +
-           encodeCacheRec(cache("GC3", 49.3));
+    return encodeDatabase({cache("GC1", 49.1), cache("GC2", 49.2), cache("GC3", 49.3)});
 }
 
 // Every reader of the database over the home's files, answering No to every question so that

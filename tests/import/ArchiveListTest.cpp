@@ -5,7 +5,7 @@
 #include "core/FileProcs.h"
 #include "core/FileUtil.h"
 #include "import/ArchiveList.h"
-#include "listing/LoadURL.h"
+#include "net/LoadURL.h"
 #include "sim/CacheDbFiles.h"
 #include "sim/SimFixture.h"
 #include "support/SimSuite.h"

@@ -11,7 +11,7 @@
 #include "core/GCDBParse.h"
 #include "import/GCDBReader.h"
 #include "import/ZipWriter.h"
-#include "listing/LoadURL.h"
+#include "net/LoadURL.h"
 #include "sim/CacheDbFiles.h"
 #include "sim/SimFixture.h"
 #include "support/RecordingLoadWindow.h"

@@ -10,30 +10,15 @@
 #include "core/CacheRec.h"
 #include "core/DateUtil.h"
 #include "core/FileUtil.h"
+#include "support/CacheRecords.h"
 
 namespace vellora::test {
 
 inline TCacheRec cacheRecord(const std::string& waypoint, double lat = 49.6, double lon = 10.8) {
-    TCacheRec r;
-    r.Waypoint = waypoint;
-    r.CacheName = "Cache " + waypoint;
-    r.Lat = lat;
-    r.Lon = lon;
-    r.CacheType = "Traditional Cache";
-    r.CacheSize = "Regular";
-    r.Difficulty = "1.5";
-    r.Terrain = "2";
-    r.CountryID = 79;
-    r.CacheID = 4711;
-    r.HiddenDate = encodeDate(2005, 6, 1);
-    return r;
+    return sampleCache(waypoint, lat, lon);
 }
 
-inline std::string cacheDatabase(const std::vector<TCacheRec>& records) {
-    std::string bytes;
-    for (const auto& r : records) bytes += encodeCacheRec(r);
-    return bytes;
-}
+inline std::string cacheDatabase(const std::vector<TCacheRec>& records) { return encodeDatabase(records); }
 
 // Sets a file's modification time to a local date and time.
 inline bool setFileModified(const std::string& path, TDateTime when) {

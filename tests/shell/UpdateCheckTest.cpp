@@ -4,7 +4,7 @@
 
 #include "core/FileUtil.h"
 #include "import/GCDBReader.h"
-#include "listing/LoadURL.h"
+#include "net/LoadURL.h"
 #include "shell/UpdateCheck.h"
 #include "sim/SimFixture.h"
 #include "support/RecordingLoadWindow.h"

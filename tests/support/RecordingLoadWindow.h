@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "import/GCDBReader.h"
-#include "listing/LoadURL.h"
+#include "net/LoadURL.h"
 
 namespace vellora::test {
 

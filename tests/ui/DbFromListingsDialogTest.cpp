@@ -12,7 +12,7 @@
 #include "core/CacheRec.h"
 #include "core/FileUtil.h"
 #include "core/GCDBParse.h"
-#include "listing/LoadURL.h"
+#include "net/LoadURL.h"
 #include "ui/DbFromListingsDialog.h"
 #include "ui/QtText.h"
 #include "ui/Screenshots.h"

@@ -10,7 +10,7 @@
 
 #include "ListingViewFixture.h"
 #include "core/FileUtil.h"
-#include "listing/LoadURL.h"
+#include "net/LoadURL.h"
 #include "ui/Screenshots.h"
 
 namespace vellora {

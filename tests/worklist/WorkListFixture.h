@@ -7,6 +7,7 @@
 
 #include "core/CacheRec.h"
 #include "core/DateUtil.h"
+#include "support/CacheRecords.h"
 #include "support/TestHome.h"
 #include "worklist/WPCol.h"
 
@@ -17,17 +18,8 @@ inline constexpr double kHomeLat = 49.6, kHomeLon = 10.8;
 
 inline TCacheRec wlCache(const std::string& waypoint, double lat = kHomeLat, double lon = kHomeLon,
                          const std::string& name = "") {
-    TCacheRec r;
-    r.Waypoint = waypoint;
-    r.CacheName = name.empty() ? "Cache " + waypoint : name;
-    r.Lat = lat;
-    r.Lon = lon;
-    r.CacheType = "Traditional Cache";
-    r.CacheSize = "Regular";
-    r.Difficulty = "1.5";
-    r.Terrain = "2";
-    r.CountryID = 79;
-    r.HiddenDate = encodeDate(2005, 6, 1);
+    TCacheRec r = sampleCache(waypoint, lat, lon);
+    if (!name.empty()) r.CacheName = name;
     return r;
 }
 
@@ -40,9 +32,7 @@ protected:
     }
 
     void writeDb(const std::vector<TCacheRec>& recs) {
-        std::string bytes;
-        for (const auto& r : recs) bytes += encodeCacheRec(r);
-        home.dir.write("Caches.bin", bytes);
+        home.dir.write("Caches.bin", encodeDatabase(recs));
     }
     std::string work(const std::string& name) const { return home.workFile(name); }
     std::string read(const std::string& name) { return home.dir.read(name); }

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/FileUtil.h"
-#include "listing/LoadURL.h"
+#include "net/LoadURL.h"
 #include "sim/SimFixture.h"
 #include "support/SimSuite.h"
 #include "support/TestHome.h"

@@ -1,4 +1,4 @@
-#include "listing/LoadURL.h"
+#include "net/LoadURL.h"
 
 #include <curl/curl.h>
 #include <fcntl.h>

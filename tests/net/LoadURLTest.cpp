@@ -1,5 +1,5 @@
 // The HTTP fetch service against small servers started in this process on 127.0.0.1.
-#include "listing/LoadURL.h"
+#include "net/LoadURL.h"
 
 #include <gtest/gtest.h>
 
