@@ -19,8 +19,8 @@
 #include <vector>
 
 #include "core/DialogModel.h"
-#include "net/LoadURL.h"
 #include "listing/MapImages.h"
+#include "net/LoadURL.h"
 
 namespace vellora {
 

@@ -18,7 +18,9 @@ inline TCacheRec cacheRecord(const std::string& waypoint, double lat = 49.6, dou
     return sampleCache(waypoint, lat, lon);
 }
 
-inline std::string cacheDatabase(const std::vector<TCacheRec>& records) { return encodeDatabase(records); }
+inline std::string cacheDatabase(const std::vector<TCacheRec>& records) {
+    return encodeDatabase(records);
+}
 
 // Sets a file's modification time to a local date and time.
 inline bool setFileModified(const std::string& path, TDateTime when) {

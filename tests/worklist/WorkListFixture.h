@@ -31,9 +31,7 @@ protected:
         home.ctx().settings.Radius = 15;
     }
 
-    void writeDb(const std::vector<TCacheRec>& recs) {
-        home.dir.write("Caches.bin", encodeDatabase(recs));
-    }
+    void writeDb(const std::vector<TCacheRec>& recs) { home.dir.write("Caches.bin", encodeDatabase(recs)); }
     std::string work(const std::string& name) const { return home.workFile(name); }
     std::string read(const std::string& name) { return home.dir.read(name); }
 
