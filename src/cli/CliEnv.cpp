@@ -22,14 +22,10 @@ std::vector<std::string> CliEnv::readInputLines() const {
     return lines;
 }
 
-std::string waypointArgument(std::string_view arg, const char* usage) {
+std::string waypointArgument(std::string_view arg) {
     WaypointCheck check = checkWaypoint(arg);
-    if (!check.ok()) throw ArgumentError(std::move(check.problem), usage);
+    if (!check.ok()) throw UsageError(check.problem);
     return std::move(check.waypoint);
-}
-
-void requireArgs(const Args& args, std::size_t min, std::size_t max, const char* usage) {
-    if (args.size() < min || args.size() > max) throw UsageError(usage);
 }
 
 }  // namespace vellora

@@ -5,28 +5,19 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
+#include "cli/CliOptions.h"
 #include "cli/ConsoleHost.h"
 #include "core/RunContext.h"
 
 namespace vellora {
 
-// Thrown for a malformed command line; the tool prints the usage and exits with 2.
+// A command line the command refuses (a value it cannot take): the tool prints the command with
+// the reason and the command's usage line, and exits with 2.
 class UsageError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
-};
-
-// An argument the command refuses: the tool prints the reason before the usage and exits with 2.
-class ArgumentError : public UsageError {
-public:
-    ArgumentError(std::string reason, const char* usage) : UsageError(usage), reason_(std::move(reason)) {}
-    const std::string& reason() const { return reason_; }
-
-private:
-    std::string reason_;
 };
 
 struct CliEnv {
@@ -40,13 +31,8 @@ struct CliEnv {
     std::vector<std::string> readInputLines() const;
 };
 
-using Args = std::vector<std::string>;
-
-// The upper-cased waypoint of an argument; an ArgumentError with the waypoint rule's reason when
-// the rule refuses it.
-std::string waypointArgument(std::string_view arg, const char* usage);
-
-// Throws UsageError unless args has between min and max entries.
-void requireArgs(const Args& args, std::size_t min, std::size_t max, const char* usage);
+// The upper-cased waypoint of an argument; a UsageError with the waypoint rule's reason when the
+// rule refuses it.
+std::string waypointArgument(std::string_view arg);
 
 }  // namespace vellora

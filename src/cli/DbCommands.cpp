@@ -24,12 +24,6 @@
 namespace vellora {
 namespace {
 
-constexpr const char* kDbUsage =
-    "db find WAYPOINT | db list [--fields F,...] [--near LAT,LON --radius KM] | db put | db count | db "
-    "delete WAYPOINT | db rebuild-index | db check | "
-    "db download [--additional] | db convert [--additional] | db from-listings [DIR] [--update] "
-    "[--no-worklist]";
-
 std::string formatFloat32(float value) {
     if (value == 0) return "0";
     char buf[64];
@@ -139,20 +133,18 @@ int fail(CliEnv& env, const std::string& text) {
     return 1;
 }
 
-int runFind(CliEnv& env, const Args& args) {
-    requireArgs(args, 2, 2, kDbUsage);
+int runFind(CliEnv& env, const CliCall& call) {
     TCacheRec rec;
-    if (!FindCache(env.ctx, waypointArgument(args[1], kDbUsage), rec)) {
+    if (!FindCache(env.ctx, waypointArgument(call.argument(0)), rec)) {
         env.host.message(MsgKind::Information, MsgButtons::Ok,
-                         "Wegpunkt " + args[1] + " ist nicht in der Cache-Datenbank.");
+                         "Wegpunkt " + call.argument(0) + " ist nicht in der Cache-Datenbank.");
         return 1;
     }
     for (const Field& f : kFields) env.print(std::string(f.name) + "=" + f.format(rec));
     return 0;
 }
 
-int runPut(CliEnv& env, const Args& args) {
-    requireArgs(args, 1, 1, kDbUsage);
+int runPut(CliEnv& env, const CliCall&) {
     TCacheRec rec;
     for (const std::string& line : env.readInputLines()) {
         if (line.empty()) continue;
@@ -189,73 +181,59 @@ int runPut(CliEnv& env, const Args& args) {
     return 0;
 }
 
-int runCount(CliEnv& env, const Args& args) {
-    requireArgs(args, 1, 1, kDbUsage);
+int runCount(CliEnv& env, const CliCall&) {
     env.print(std::to_string(cacheRecordCount(env.ctx)));
     return 0;
 }
 
-int runDelete(CliEnv& env, const Args& args) {
-    requireArgs(args, 2, 2, kDbUsage);
-    const int removed = DeleteCache(env.ctx, args[1]);
+int runDelete(CliEnv& env, const CliCall& call) {
+    const std::string& waypoint = call.argument(0);
+    const int removed = DeleteCache(env.ctx, waypoint);
     if (removed < 0) return 1;
     if (removed == 0) {
         env.host.message(MsgKind::Information, MsgButtons::Ok,
-                         "Wegpunkt " + args[1] + " ist nicht in der Cache-Datenbank.");
+                         "Wegpunkt " + waypoint + " ist nicht in der Cache-Datenbank.");
         return 1;
     }
     return 0;
 }
 
-int runRebuildIndex(CliEnv& env, const Args& args) {
-    requireArgs(args, 1, 1, kDbUsage);
+int runRebuildIndex(CliEnv& env, const CliCall&) {
     const int code = RebuildIndex(env.ctx);
     env.print(std::to_string(code));
     return code == 0 ? 0 : 1;
 }
 
-int runCheck(CliEnv& env, const Args& args) {
-    requireArgs(args, 1, 1, kDbUsage);
+int runCheck(CliEnv& env, const CliCall&) {
     return CheckCacheDB(env.ctx) ? 0 : 1;
 }
 
-}  // namespace
-
 // db list: one tab-separated line per record, for scripts. With --near only the caches within the
 // radius, nearest first, and the distance in km as field "Distance".
-int runList(CliEnv& env, const Args& args) {
-    constexpr const char* kListUsage = "db list [--fields F,...] [--near LAT,LON --radius KM]";
+int runList(CliEnv& env, const CliCall& call) {
     std::vector<std::string> names;
     std::optional<double> nearLat, nearLon, radius;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (i + 1 >= args.size()) throw UsageError(std::string(kListUsage));
-        const std::string& v = args[++i];
-        if (a == "--fields") {
-            std::size_t from = 0;
-            while (from <= v.size()) {
-                const std::size_t comma = std::min(v.find(',', from), v.size());
-                names.push_back(v.substr(from, comma - from));
-                from = comma + 1;
-            }
-        } else if (a == "--near") {
-            const std::size_t comma = v.find(',');
-            if (comma != std::string::npos) {
-                nearLat = parseFinite(std::string_view(v).substr(0, comma));
-                nearLon = parseFinite(std::string_view(v).substr(comma + 1));
-            }
-            if (!nearLat || !nearLon || std::fabs(*nearLat) > 90 || std::fabs(*nearLon) > 180)
-                throw UsageError("--near " + v + ": LAT,LON erwartet, z. B. 49.6,10.85 (" + kListUsage + ")");
-        } else if (a == "--radius") {
-            radius = parseFinite(v);
-            if (!radius || *radius < 0)
-                throw UsageError("--radius " + v + ": KM erwartet (" + std::string(kListUsage) + ")");
-        } else {
-            throw UsageError(std::string(kListUsage));
+    if (const auto v = call.value("--fields")) {
+        std::size_t from = 0;
+        while (from <= v->size()) {
+            const std::size_t comma = std::min(v->find(',', from), v->size());
+            names.push_back(v->substr(from, comma - from));
+            from = comma + 1;
         }
     }
-    if (nearLat.has_value() != radius.has_value())
-        throw UsageError(std::string("--near und --radius nur zusammen (") + kListUsage + ")");
+    if (const auto v = call.value("--near")) {
+        const std::size_t comma = v->find(',');
+        if (comma != std::string::npos) {
+            nearLat = parseFinite(std::string_view(*v).substr(0, comma));
+            nearLon = parseFinite(std::string_view(*v).substr(comma + 1));
+        }
+        if (!nearLat || !nearLon || std::fabs(*nearLat) > 90 || std::fabs(*nearLon) > 180)
+            throw UsageError("--near " + *v + ": LAT,LON erwartet, z. B. 49.6,10.85");
+    }
+    if (const auto v = call.value("--radius")) {
+        radius = parseFinite(*v);
+        if (!radius || *radius < 0) throw UsageError("--radius " + *v + ": KM erwartet");
+    }
     if (names.empty()) {
         names = {"Waypoint", "CacheName", "CacheType", "Lat", "Lon"};
         if (nearLat) names.push_back("Distance");
@@ -312,29 +290,61 @@ int runList(CliEnv& env, const Args& args) {
     return 0;
 }
 
-int runDbCommand(CliEnv& env, const Args& args) {
-    struct Sub {
-        std::string_view name;
-        int (*run)(CliEnv&, const Args&);
+// Without the working directory every answer would be about a database that cannot be there.
+template <int (*run)(CliEnv&, const CliCall&)>
+int inWorkDir(CliEnv& env, const CliCall& call) {
+    if (const std::string dir = env.ctx.workDirPath(); !dirExists(dir))
+        return fail(env, "Das Arbeitsverzeichnis " + dir + " existiert nicht.");
+    return run(env, call);
+}
+
+}  // namespace
+
+std::vector<CliCommand> dbCommands() {
+    return {
+        {.words = "db find",
+         .arguments = {{"WAYPOINT"}},
+         .summary = "Gibt den Datensatz eines Caches aus, ein Feld je Zeile als FELD=WERT.",
+         .run = inWorkDir<runFind>,
+         .readOnly = true},
+        {.words = "db list",
+         .options = {{.name = "--fields",
+                      .kind = OptionKind::Value,
+                      .valueName = "F,...",
+                      .help = "die Felder jeder Zeile, durch Komma getrennt"},
+                     {.name = "--near",
+                      .kind = OptionKind::Value,
+                      .valueName = "LAT,LON",
+                      .help = "nur Caches im Umkreis um diesen Punkt, die n\xE4"
+                              "chsten zuerst",
+                      .pairedWith = "--radius"},
+                     {.name = "--radius",
+                      .kind = OptionKind::Value,
+                      .valueName = "KM",
+                      .help = "der Umkreis in km"}},
+         .summary =
+             "Listet die Caches der Datenbank, eine Zeile je Cache mit Tabulatoren zwischen den Feldern.",
+         .run = inWorkDir<runList>,
+         .readOnly = true},
+        {.words = "db put",
+         .summary = "Schreibt einen Datensatz aus Zeilen FELD=WERT der Standardeingabe in die Datenbank.",
+         .run = inWorkDir<runPut>},
+        {.words = "db count",
+         .summary = "Gibt die Zahl der Datens\xE4tze aus.",
+         .run = inWorkDir<runCount>,
+         .readOnly = true},
+        {.words = "db delete",
+         .arguments = {{"WAYPOINT"}},
+         .summary = "L\xF6scht einen Cache aus der Datenbank.",
+         .run = inWorkDir<runDelete>},
+        {.words = "db rebuild-index",
+         .summary = "Baut den Index der Datenbank neu und gibt das Ergebnis aus (0 ist Erfolg).",
+         .run = inWorkDir<runRebuildIndex>},
+        {.words = "db check",
+         .summary = "Pr\xFC"
+                    "ft die Datenbank.",
+         .run = inWorkDir<runCheck>},
     };
-    static constexpr Sub kSubs[] = {
-        {"find", runFind},   {"list", runList},     {"put", runPut},
-        {"count", runCount}, {"delete", runDelete}, {"rebuild-index", runRebuildIndex},
-        {"check", runCheck},
-    };
-    if (!args.empty() && (args[0] == "download" || args[0] == "convert" || args[0] == "from-listings")) {
-        return runDbImportCommand(env, args);
-    }
-    if (!args.empty()) {
-        for (const Sub& s : kSubs) {
-            if (s.name != args[0]) continue;
-            // Without the working directory every answer would be about a database that cannot be there.
-            if (const std::string dir = env.ctx.workDirPath(); !dirExists(dir))
-                return fail(env, "Das Arbeitsverzeichnis " + dir + " existiert nicht.");
-            return s.run(env, args);
-        }
-    }
-    throw UsageError(kDbUsage);
 }
 
 }  // namespace vellora

@@ -13,12 +13,6 @@ namespace vellora {
 
 namespace {
 
-constexpr const char* kExportUsage =
-    "export --format gpx|loc|csv|ovl|realmaps|ozi|xml [--template NAME] --source work|finds|db|dir:PATH -o "
-    "FILE"
-    " | export db-csv FILE";
-constexpr const char* kMapViewUsage = "mapview --source work|finds|dir:PATH [--size 0|1|2]";
-
 int formatByName(const std::string& name) {
     static constexpr std::pair<const char*, int> kNames[] = {
         {"ovl", kFormatOverlay},       {"loc", kFormatLoc}, {"csv", kFormatCsv},
@@ -28,7 +22,7 @@ int formatByName(const std::string& name) {
     for (const auto& [n, f] : kNames) {
         if (name == n) return f;
     }
-    throw UsageError(kExportUsage);
+    throw UsageError("--format " + name + ": unbekanntes Format");
 }
 
 // The waypoints of the converted descriptions in a directory, as the output directory browser
@@ -48,36 +42,20 @@ std::string writeDirList(CliEnv& env, const std::string& dir) {
     return path;
 }
 
-std::string valueOf(const Args& args, std::size_t& i, const char* usage) {
-    if (i + 1 >= args.size()) throw UsageError(usage);
-    return args[++i];
+int runDbCsv(CliEnv& env, const CliCall& call) {
+    const std::string& file = call.argument(0);
+    DbCsvExportModel dialog(env.ctx);
+    dialog.open();
+    dialog.exportTo(file);
+    return fileExists(file) ? 0 : 1;
 }
 
-}  // namespace
-
-int runExportCommand(CliEnv& env, const Args& args) {
-    if (!args.empty() && args[0] == "db-csv") {
-        requireArgs(args, 2, 2, kExportUsage);
-        DbCsvExportModel dialog(env.ctx);
-        dialog.open();
-        dialog.exportTo(args[1]);
-        return fileExists(args[1]) ? 0 : 1;
-    }
-    std::string format, templateName, source, output;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--format")
-            format = valueOf(args, i, kExportUsage);
-        else if (a == "--template")
-            templateName = valueOf(args, i, kExportUsage);
-        else if (a == "--source")
-            source = valueOf(args, i, kExportUsage);
-        else if (a == "-o" || a == "--output")
-            output = valueOf(args, i, kExportUsage);
-        else
-            throw UsageError(kExportUsage);
-    }
-    if (format.empty() || source.empty() || output.empty()) throw UsageError(kExportUsage);
+int runExport(CliEnv& env, const CliCall& call) {
+    const std::string format = *call.value("--format");
+    const std::string templateName = call.value("--template").value_or("");
+    const std::string source = *call.value("--source");
+    const std::string output = *call.value("-o");
+    if (format.empty() || source.empty() || output.empty()) throw UsageError("leerer Wert");
     ListExportModel dialog(env.ctx);
     if (source.starts_with("dir:")) {
         const std::string list = writeDirList(env, source.substr(4));
@@ -93,7 +71,7 @@ int runExportCommand(CliEnv& env, const Args& args) {
     else if (source == "db")
         dialog.setSource(kSourceDatabase);
     else if (!source.starts_with("dir:"))
-        throw UsageError(kExportUsage);
+        throw UsageError("--source " + source + ": unbekannte Quelle");
     if (!templateName.empty() && !dialog.chooseTemplateByName(templateName)) {
         env.host.message(MsgKind::Error, MsgButtons::Ok, "XML-Vorlage nicht gefunden: " + templateName);
         return 1;
@@ -103,20 +81,13 @@ int runExportCommand(CliEnv& env, const Args& args) {
     return dialog.lastOutcome().error == 0 ? 0 : 1;
 }
 
-int runMapViewCommand(CliEnv& env, const Args& args) {
-    std::string source;
+int runMapView(CliEnv& env, const CliCall& call) {
+    const std::string source = *call.value("--source");
     int size = 0;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--source")
-            source = valueOf(args, i, kMapViewUsage);
-        else if (a == "--size") {
-            const std::string v = valueOf(args, i, kMapViewUsage);
-            if (v.size() != 1 || v[0] < '0' || v[0] > '2') throw UsageError(kMapViewUsage);
-            size = v[0] - '0';
-        } else {
-            throw UsageError(kMapViewUsage);
-        }
+    if (const auto v = call.value("--size")) {
+        if (v->size() != 1 || (*v)[0] < '0' || (*v)[0] > '2')
+            throw UsageError("--size " + *v + ": 0, 1 oder 2");
+        size = (*v)[0] - '0';
     }
     MapViewModel dialog(env.ctx);
     if (source == "work")
@@ -127,7 +98,7 @@ int runMapViewCommand(CliEnv& env, const Args& args) {
         if (writeDirList(env, source.substr(4)).empty()) return 1;
         dialog.source = kMapSourceDirectory;
     } else {
-        throw UsageError(kMapViewUsage);
+        throw UsageError("--source " + source + ": unbekannte Quelle");
     }
     dialog.sizeChoice = size;
     dialog.open();
@@ -136,6 +107,55 @@ int runMapViewCommand(CliEnv& env, const Args& args) {
     if (shown < 0) return 1;
     env.print(std::to_string(shown) + " Caches");
     return 0;
+}
+
+}  // namespace
+
+std::vector<CliCommand> exportCommands() {
+    return {
+        {.words = "export",
+         .options =
+             {{.name = "--format",
+               .kind = OptionKind::Value,
+               .valueName = "gpx|loc|csv|ovl|realmaps|ozi|xml",
+               .help = "das Format der Datei",
+               .required = true},
+              {.name = "--template",
+               .kind = OptionKind::Value,
+               .valueName = "NAME",
+               .help = "die XML-Vorlage (Format xml)"},
+              {.name = "--source",
+               .kind = OptionKind::Value,
+               .valueName = "work|finds|db|dir:PATH",
+               .help =
+                   "Arbeitsliste, Fundliste, Cache-Datenbank oder die Beschreibungen eines Verzeichnisses",
+               .required = true},
+              {.name = "-o",
+               .kind = OptionKind::Value,
+               .valueName = "FILE",
+               .help = "die Datei, die geschrieben wird",
+               .required = true,
+               .alias = "--output"}},
+         .summary = "Schreibt eine Liste von Caches in eine Datei f\xFCr GPS-Ger\xE4te und Karten.",
+         .run = runExport},
+        {.words = "export db-csv",
+         .arguments = {{"FILE"}},
+         .summary = "Schreibt die ganze Cache-Datenbank als CSV-Datei.",
+         .run = runDbCsv},
+        {.words = "mapview",
+         .options = {{.name = "--source",
+                      .kind = OptionKind::Value,
+                      .valueName = "work|finds|dir:PATH",
+                      .help = "Arbeitsliste, Fundliste oder die Beschreibungen eines Verzeichnisses",
+                      .required = true},
+                     {.name = "--size",
+                      .kind = OptionKind::Value,
+                      .valueName = "0|1|2",
+                      .help = "die Gr\xF6\xDF"
+                              "e der Karte"}},
+         .summary = "Zeigt Caches auf einer Karte im Browser.",
+         .run = runMapView},
+    };
 }
 
 }  // namespace vellora

@@ -8,12 +8,10 @@
 namespace vellora {
 namespace {
 
-constexpr const char* kGeoUsage = "geo distance LAT1 LON1 LAT2 LON2 | geo format LAT LON";
-
 // A coordinate argument: a number with "." as decimal point inside the given range.
 double coordArg(const std::string& text, const char* name, double limit) {
     const auto v = parseDouble(text, '.');
-    if (!v || !std::isfinite(*v)) throw UsageError(std::string(name) + " ist keine Zahl (" + kGeoUsage + ")");
+    if (!v || !std::isfinite(*v)) throw UsageError(std::string(name) + " ist keine Zahl");
     if (std::fabs(*v) > limit) {
         throw UsageError(std::string(name) + " liegt nicht zwischen -" + formatShortest(limit) + " und " +
                          formatShortest(limit));
@@ -21,12 +19,11 @@ double coordArg(const std::string& text, const char* name, double limit) {
     return *v;
 }
 
-int runDistance(CliEnv& env, const Args& args) {
-    requireArgs(args, 5, 5, kGeoUsage);
-    const double lat1 = coordArg(args[1], "LAT1", 90);
-    const double lon1 = coordArg(args[2], "LON1", 180);
-    const double lat2 = coordArg(args[3], "LAT2", 90);
-    const double lon2 = coordArg(args[4], "LON2", 180);
+int runDistance(CliEnv& env, const CliCall& call) {
+    const double lat1 = coordArg(call.argument(0), "LAT1", 90);
+    const double lon1 = coordArg(call.argument(1), "LON1", 180);
+    const double lat2 = coordArg(call.argument(2), "LAT2", 90);
+    const double lon2 = coordArg(call.argument(3), "LON2", 180);
     const DistanceBearingResult r = DistanceBearing(lat1, lon1, lat2, lon2);
     if (!r.ok) {
         env.print("?");
@@ -37,10 +34,9 @@ int runDistance(CliEnv& env, const Args& args) {
     return 0;
 }
 
-int runFormat(CliEnv& env, const Args& args) {
-    requireArgs(args, 3, 3, kGeoUsage);
-    const double lat = coordArg(args[1], "LAT", 90);
-    const double lon = coordArg(args[2], "LON", 180);
+int runFormat(CliEnv& env, const CliCall& call) {
+    const double lat = coordArg(call.argument(0), "LAT", 90);
+    const double lon = coordArg(call.argument(1), "LON", 180);
     env.print(FormatLatLon(lat, lon));
     env.print(FormatLatLonPadded(lat, lon));
     return 0;
@@ -48,10 +44,19 @@ int runFormat(CliEnv& env, const Args& args) {
 
 }  // namespace
 
-int runGeoCommand(CliEnv& env, const Args& args) {
-    if (!args.empty() && args[0] == "distance") return runDistance(env, args);
-    if (!args.empty() && args[0] == "format") return runFormat(env, args);
-    throw UsageError(kGeoUsage);
+std::vector<CliCommand> geoCommands() {
+    return {
+        {.words = "geo distance",
+         .arguments = {{"LAT1"}, {"LON1"}, {"LAT2"}, {"LON2"}},
+         .summary = "Entfernung und Richtung zwischen zwei Punkten in Dezimalgrad.",
+         .run = runDistance,
+         .readOnly = true},
+        {.words = "geo format",
+         .arguments = {{"LAT"}, {"LON"}},
+         .summary = "Ein Punkt in Dezimalgrad im Koordinatenformat des Programms.",
+         .run = runFormat,
+         .readOnly = true},
+    };
 }
 
 }  // namespace vellora

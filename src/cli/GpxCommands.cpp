@@ -11,10 +11,6 @@
 namespace vellora {
 namespace {
 
-constexpr const char* kGpxUsage =
-    "gpx import FILE [--radius KM] [--center HOME|NAME] [--extract] [--keep-old]";
-constexpr const char* kDropUsage = "drop FILE...";
-
 struct Overrides {
     std::optional<std::string> radius, centre;
     bool extract = false, keepOld = false;
@@ -59,32 +55,16 @@ int importGpx(CliEnv& env, const std::string& file, const Overrides& given) {
     return 0;
 }
 
-}  // namespace
-
-int runGpxCommand(CliEnv& env, const Args& args) {
-    if (args.size() < 2 || args[0] != "import") throw UsageError(kGpxUsage);
+int runImport(CliEnv& env, const CliCall& call) {
     Overrides given;
-    std::string file;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if ((a == "--radius" || a == "--center") && i + 1 < args.size()) {
-            (a == "--radius" ? given.radius : given.centre) = args[++i];
-        } else if (a == "--extract") {
-            given.extract = true;
-        } else if (a == "--keep-old") {
-            given.keepOld = true;
-        } else if (file.empty() && a.rfind("--", 0) != 0) {
-            file = a;
-        } else {
-            throw UsageError(kGpxUsage);
-        }
-    }
-    if (file.empty()) throw UsageError(kGpxUsage);
-    return importGpx(env, file, given);
+    given.radius = call.value("--radius");
+    given.centre = call.value("--center");
+    given.extract = call.has("--extract");
+    given.keepOld = call.has("--keep-old");
+    return importGpx(env, call.argument(0), given);
 }
 
-int runDropCommand(CliEnv& env, const Args& args) {
-    if (args.empty()) throw UsageError(kDropUsage);
+int runDrop(CliEnv& env, const CliCall& call) {
     int result = 0;
     DropHooks hooks;
     hooks.importGpx = [&](const std::string& path) {
@@ -92,8 +72,33 @@ int runDropCommand(CliEnv& env, const Args& args) {
     };
     std::error_code ec;
     const std::string temp = std::filesystem::temp_directory_path(ec).string();
-    processDroppedFiles(args, ec ? std::string("/tmp") : temp, hooks);
+    processDroppedFiles(call.arguments(), ec ? std::string("/tmp") : temp, hooks);
     return result;
+}
+
+}  // namespace
+
+std::vector<CliCommand> gpxCommands() {
+    return {
+        {.words = "gpx import",
+         .arguments = {{"FILE"}},
+         .options = {{.name = "--radius",
+                      .kind = OptionKind::Value,
+                      .valueName = "KM",
+                      .help = "nur Caches in diesem Umkreis sammeln"},
+                     {.name = "--center",
+                      .kind = OptionKind::Value,
+                      .valueName = "HOME|NAME",
+                      .help = "die Mitte des Umkreises: das Home oder ein weiteres Home"},
+                     {.name = "--extract", .help = "die Beschreibungen der Caches im Umkreis extrahieren"},
+                     {.name = "--keep-old", .help = "bereits vorhandene Beschreibungen behalten"}},
+         .summary = "F\xFCllt die Cache-Datenbank aus einer GPX-Datei.",
+         .run = runImport},
+        {.words = "drop",
+         .arguments = {{"FILE", ArgCount::OneOrMore}},
+         .summary = "Behandelt Dateien wie auf das Hauptfenster gezogene Dateien.",
+         .run = runDrop},
+    };
 }
 
 }  // namespace vellora

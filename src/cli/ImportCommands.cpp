@@ -19,10 +19,6 @@
 namespace vellora {
 namespace {
 
-constexpr const char* kUsage =
-    "db download [--additional] | db convert [--additional] | db from-listings [DIR] [--update] "
-    "[--no-worklist]";
-
 // The download window on the console: its protocol lines are printed.
 class ConsoleLoadWindow : public TCacheDBLoadWindow, public TLoadWindowView {
 public:
@@ -74,21 +70,6 @@ struct ImportRun {
     bool failed = false;
 };
 
-bool hasFlag(const Args& args, std::string_view flag) {
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        if (args[i] == flag) return true;
-    }
-    return false;
-}
-
-void requireOnly(const Args& args, std::initializer_list<std::string_view> flags) {
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        bool known = false;
-        for (const std::string_view f : flags) known = known || args[i] == f;
-        if (!known) throw UsageError(kUsage);
-    }
-}
-
 bool anyAdditionalSelected(const RunContext& ctx) {
     for (int n = 1; n <= ctx.countries.count() && n <= CountryTable::kMaxEntries; ++n) {
         if (ctx.settings.UseCacheDB[static_cast<std::size_t>(n - 1)] == 1 && n != ctx.settings.CacheDBPrimary)
@@ -120,12 +101,11 @@ private:
     std::string dir_;
 };
 
-int runDownload(CliEnv& env, const Args& args) {
-    requireOnly(args, {"--additional"});
+int runDownload(CliEnv& env, const CliCall& call) {
     const DatabaseTempRemoval removal(env.ctx);
     ImportRun run(env);
     TCacheDBCommands commands(env.ctx, run.hooks());
-    if (hasFlag(args, "--additional")) {
+    if (call.has("--additional")) {
         if (!anyAdditionalSelected(env.ctx)) return noAdditional(env);
         const int fetched = commands.mnuReadAdditionalCacheDBsClick();
         return fetched > 0 && run.conversions > 0 && !run.failed ? 0 : 1;
@@ -134,12 +114,11 @@ int runDownload(CliEnv& env, const Args& args) {
     return ok && run.conversions > 0 && !run.failed ? 0 : 1;
 }
 
-int runConvert(CliEnv& env, const Args& args) {
-    requireOnly(args, {"--additional"});
+int runConvert(CliEnv& env, const CliCall& call) {
     const DatabaseTempRemoval removal(env.ctx);
     ImportRun run(env);
     TCacheDBCommands commands(env.ctx, run.hooks());
-    if (hasFlag(args, "--additional")) {
+    if (call.has("--additional")) {
         if (!anyAdditionalSelected(env.ctx)) return noAdditional(env);
         commands.convertAdditionalCacheDBsClick();
         return run.conversions > 0 && !run.failed ? 0 : 1;
@@ -151,20 +130,13 @@ int runConvert(CliEnv& env, const Args& args) {
     return run.conversions > 0 && !run.failed ? 0 : 1;
 }
 
-int runFromListings(CliEnv& env, const Args& args) {
+int runFromListings(CliEnv& env, const CliCall& call) {
     TfrmDbFromListings dialog(env.ctx);
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--update") {
-            dialog.existing = TfrmDbFromListings::Existing::Update;
-        } else if (a == "--no-worklist") {
-            dialog.addToWorkList = false;
-        } else if (!a.starts_with("--") && dialog.directory == TfrmDbFromListings::Directory::Output) {
-            dialog.directory = TfrmDbFromListings::Directory::Other;
-            dialog.otherDirectory = a;
-        } else {
-            throw UsageError(kUsage);
-        }
+    if (call.has("--update")) dialog.existing = TfrmDbFromListings::Existing::Update;
+    if (call.has("--no-worklist")) dialog.addToWorkList = false;
+    if (!call.arguments().empty()) {
+        dialog.directory = TfrmDbFromListings::Directory::Other;
+        dialog.otherDirectory = call.argument(0);
     }
     dialog.btnStartClick();
     for (const std::string& line : dialog.protocol()) env.print(line);
@@ -174,12 +146,27 @@ int runFromListings(CliEnv& env, const Args& args) {
 
 }  // namespace
 
-int runDbImportCommand(CliEnv& env, const Args& args) {
-    if (args.empty()) throw UsageError(kUsage);
-    if (args[0] == "download") return runDownload(env, args);
-    if (args[0] == "convert") return runConvert(env, args);
-    if (args[0] == "from-listings") return runFromListings(env, args);
-    throw UsageError(kUsage);
+std::vector<CliCommand> dbImportCommands() {
+    const CliOption additional{.name = "--additional",
+                               .help = "die weiteren ausgew\xE4hlten Cache-DBs statt der prim\xE4ren"};
+    return {
+        {.words = "db download",
+         .options = {additional},
+         .summary = "L\xE4"
+                    "dt die prim\xE4re Cache-DB (oder die weiteren) und konvertiert sie.",
+         .run = runDownload},
+        {.words = "db convert",
+         .options = {additional},
+         .summary = "Konvertiert die schon geladene prim\xE4re Cache-DB (oder die weiteren).",
+         .run = runConvert},
+        {.words = "db from-listings",
+         .arguments = {{"DIR", ArgCount::Optional}},
+         .options = {{.name = "--update", .help = "vorhandene Caches erneuern"},
+                     {.name = "--no-worklist", .help = "die Caches nicht in die Arbeitsliste aufnehmen"}},
+         .summary = "F\xFCllt die Datenbank aus gespeicherten Cachebeschreibungen (Vorgabe: das "
+                    "Ausgabeverzeichnis).",
+         .run = runFromListings},
+    };
 }
 
 }  // namespace vellora

@@ -13,38 +13,11 @@ namespace vellora {
 
 namespace {
 
-constexpr const char* kIndexUsage = "index [--dir DIR]";
-constexpr const char* kEditLongUsage = "edit-long WAYPOINT [--dir DIR] [--set]";
-
-struct ParsedArgs {
-    std::optional<std::string> dir;
-    std::optional<std::string> waypoint;
-    bool set = false;
-};
-
-ParsedArgs parseArgs(const Args& args, bool withWaypoint, const char* usage) {
-    ParsedArgs parsed;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--dir" && i + 1 < args.size()) {
-            parsed.dir = args[++i];
-        } else if (a.rfind("--dir=", 0) == 0) {
-            parsed.dir = a.substr(6);
-        } else if (withWaypoint && a == "--set") {
-            parsed.set = true;
-        } else if (withWaypoint && !parsed.waypoint && a.rfind("--", 0) != 0) {
-            parsed.waypoint = a;
-        } else {
-            throw UsageError(usage);
-        }
-    }
-    if (parsed.dir && parsed.dir->empty()) throw UsageError(usage);
-    if (withWaypoint) {
-        // The waypoint becomes part of a file name.
-        if (!parsed.waypoint) throw UsageError(usage);
-        parsed.waypoint = waypointArgument(*parsed.waypoint, usage);
-    }
-    return parsed;
+// The directory of --dir, or nothing; an empty one is refused.
+std::optional<std::string> dirOption(const CliCall& call) {
+    auto dir = call.value("--dir");
+    if (dir && dir->empty()) throw UsageError("--dir ohne Verzeichnis");
+    return dir;
 }
 
 std::string crLfToLf(const std::string& text) {
@@ -57,12 +30,9 @@ std::string crLfToLf(const std::string& text) {
     return out;
 }
 
-}  // namespace
-
-int runIndexCommand(CliEnv& env, const Args& args) {
-    const ParsedArgs parsed = parseArgs(args, false, kIndexUsage);
+int runIndex(CliEnv& env, const CliCall& call) {
     TfrmIndex dialog(env.ctx);
-    dialog.open(parsed.dir);
+    dialog.open(dirOption(call));
     if (!dialog.btnOKClick()) {
         dialog.close();
         return 1;
@@ -71,11 +41,13 @@ int runIndexCommand(CliEnv& env, const Args& args) {
     return 0;
 }
 
-int runEditLongCommand(CliEnv& env, const Args& args) {
-    const ParsedArgs parsed = parseArgs(args, true, kEditLongUsage);
+int runEditLong(CliEnv& env, const CliCall& call) {
+    const auto dir = dirOption(call);
+    // The waypoint becomes part of a file name.
+    const std::string waypoint = waypointArgument(call.argument(0));
     TfrmEditor editor(env.ctx);
-    if (!editor.Edit(parsed.dir ? *parsed.dir : env.ctx.outDirPath(), *parsed.waypoint)) return 1;
-    if (!parsed.set) {
+    if (!editor.Edit(dir ? *dir : env.ctx.outDirPath(), waypoint)) return 1;
+    if (!call.has("--set")) {
         // Raw, so that printing and setting again gives the file back unchanged.
         env.out << utf8FromCp1252(crLfToLf(editor.editablePart()));
         return 0;
@@ -83,6 +55,30 @@ int runEditLongCommand(CliEnv& env, const Args& args) {
     const std::string input{std::istreambuf_iterator<char>(env.in), std::istreambuf_iterator<char>()};
     editor.text = cp1252FromUtf8(input);
     return editor.btnSaveClick() ? 0 : 1;
+}
+
+}  // namespace
+
+std::vector<CliCommand> indexEditCommands() {
+    const CliOption dir{
+        .name = "--dir",
+        .kind = OptionKind::Value,
+        .valueName = "DIR",
+        .help = "das Verzeichnis der konvertierten Beschreibungen statt des Ausgabeverzeichnisses"};
+    return {
+        {.words = "index",
+         .options = {dir},
+         .summary = "Erzeugt die Indexseite der konvertierten Cachebeschreibungen und nennt ihre Datei.",
+         .run = runIndex},
+        {.words = "edit-long",
+         .arguments = {{"WAYPOINT"}},
+         .options = {dir,
+                     {.name = "--set",
+                      .help =
+                          "den bearbeitbaren Teil durch die Standardeingabe ersetzen, statt ihn auszugeben"}},
+         .summary = "Gibt den bearbeitbaren Teil einer konvertierten Beschreibung aus oder ersetzt ihn.",
+         .run = runEditLong},
+    };
 }
 
 }  // namespace vellora

@@ -3,9 +3,9 @@
 #include "shell/Startup.h"
 
 namespace vellora {
+namespace {
 
-int runInitCommand(CliEnv& env, const Args& args) {
-    requireArgs(args, 0, 0, "init");
+int runInit(CliEnv& env, const CliCall&) {
     // A home made here is used like one the desktop program's first start made.
     if (!env.ctx.configExisted) {
         proposeFirstStartSwitches(env.ctx.settings);
@@ -15,22 +15,36 @@ int runInitCommand(CliEnv& env, const Args& args) {
     return 0;
 }
 
-int runConfigCommand(CliEnv& env, const Args& args) {
-    constexpr const char* usage = "config get SECTION KEY | config set SECTION KEY VALUE";
-    if (args.empty()) throw UsageError(usage);
+int runConfigGet(CliEnv& env, const CliCall& call) {
     IniFile& ini = env.ctx.programConf();
-    if (args[0] == "get") {
-        requireArgs(args, 3, 3, usage);
-        if (!ini.valueExists(args[1], args[2])) return 1;
-        env.print(ini.readString(args[1], args[2], ""));
-        return 0;
-    }
-    if (args[0] == "set") {
-        requireArgs(args, 4, 4, usage);
-        ini.writeString(args[1], args[2], args[3]);
-        return 0;
-    }
-    throw UsageError(usage);
+    if (!ini.valueExists(call.argument(0), call.argument(1))) return 1;
+    env.print(ini.readString(call.argument(0), call.argument(1), ""));
+    return 0;
+}
+
+int runConfigSet(CliEnv& env, const CliCall& call) {
+    env.ctx.programConf().writeString(call.argument(0), call.argument(1), call.argument(2));
+    return 0;
+}
+
+}  // namespace
+
+std::vector<CliCommand> initConfigCommands() {
+    return {
+        {.words = "init",
+         .summary =
+             "Legt das Home an, wie es der erste Start des Programms anlegt, und nennt sein Verzeichnis.",
+         .run = runInit},
+        {.words = "config get",
+         .arguments = {{"SECTION"}, {"KEY"}},
+         .summary = "Gibt einen Wert der Programmeinstellungen aus (Ende 1, wenn es ihn nicht gibt).",
+         .run = runConfigGet,
+         .readOnly = true},
+        {.words = "config set",
+         .arguments = {{"SECTION"}, {"KEY"}, {"VALUE"}},
+         .summary = "Schreibt einen Wert in die Programmeinstellungen.",
+         .run = runConfigSet},
+    };
 }
 
 }  // namespace vellora

@@ -13,20 +13,15 @@ namespace vellora {
 
 namespace {
 
-constexpr const char* kExtractUsage = "extract FILE";
-constexpr const char* kGenerateUsage = "generate [--outdir]";
-
 void printLines(const CliEnv& env, std::string_view text) {
     for (const auto& line : splitListLines(text)) env.print(line);
 }
 
-}  // namespace
-
-int runExtractCommand(CliEnv& env, const Args& args) {
-    requireArgs(args, 1, 1, kExtractUsage);
-    if (args[0].empty()) throw UsageError(kExtractUsage);
-    const auto raw = readFile(args[0]);
-    if (!raw) throw std::runtime_error("Kann Datei " + args[0] + " nicht lesen.");
+int runExtract(CliEnv& env, const CliCall& call) {
+    const std::string& file = call.argument(0);
+    if (file.empty()) throw UsageError("FILE ist leer");
+    const auto raw = readFile(file);
+    if (!raw) throw std::runtime_error("Kann Datei " + file + " nicht lesen.");
     std::string page = joinPageLines(*raw);
     const std::string travelBugs = getTravelBugs(page);
     const std::string waypoints = getAdditionalWaypoints(page);
@@ -54,11 +49,9 @@ int runExtractCommand(CliEnv& env, const Args& args) {
     return accepted > 0 ? 0 : 1;
 }
 
-int runGenerateCommand(CliEnv& env, const Args& args) {
-    requireArgs(args, 0, 1, kGenerateUsage);
-    if (args.size() == 1 && args[0] != "--outdir") throw UsageError(kGenerateUsage);
+int runGenerate(CliEnv& env, const CliCall& call) {
     TCreateDescr dialog(env.ctx);
-    dialog.choice = args.empty() ? 0 : 1;
+    dialog.choice = call.has("--outdir") ? 1 : 0;
     dialog.open();
     env.print(dialog.headline());
     if (dialog.cacheList().empty()) {
@@ -73,6 +66,23 @@ int runGenerateCommand(CliEnv& env, const Args& args) {
         "bersprungen: " +
         std::to_string(dialog.skippedCount()));
     return dialog.runFailed() ? 1 : 0;
+}
+
+}  // namespace
+
+std::vector<CliCommand> listingCommands() {
+    return {
+        {.words = "extract",
+         .arguments = {{"FILE"}},
+         .summary = "Zeigt die Felder, die das Programm aus einer gespeicherten Cacheseite liest.",
+         .run = runExtract,
+         .readOnly = true},
+        {.words = "generate",
+         .options = {{.name = "--outdir",
+                      .help = "die Caches des Ausgabeverzeichnisses statt der Arbeitsliste"}},
+         .summary = "Erzeugt die Cachebeschreibungen der Arbeitsliste.",
+         .run = runGenerate},
+    };
 }
 
 }  // namespace vellora

@@ -9,13 +9,9 @@
 namespace vellora {
 
 namespace {
-constexpr const char* kLoadUsage = "load [--maps-only]";
-}  // namespace
 
-int runLoadCommand(CliEnv& env, const Args& args) {
-    requireArgs(args, 0, 1, kLoadUsage);
-    if (args.size() == 1 && args[0] != "--maps-only") throw UsageError(kLoadUsage);
-    const bool mapsOnly = args.size() == 1;
+int runLoad(CliEnv& env, const CliCall& call) {
+    const bool mapsOnly = call.has("--maps-only");
 
     TfrmLoadHTML window(env.ctx);
     window.onProtocolLine = [&env](const std::string& line) { env.print(line); };
@@ -32,6 +28,18 @@ int runLoadCommand(CliEnv& env, const Args& args) {
     window.close();
     for (const std::string& line : statisticsLines(window.statistics())) env.print(line);
     return window.errorFlag() || window.aborted() ? 1 : 0;
+}
+
+}  // namespace
+
+std::vector<CliCommand> loadCommands() {
+    return {
+        {.words = "load",
+         .options = {{.name = "--maps-only", .help = "nur die Karten laden, nicht die Beschreibungen"}},
+         .summary = "L\xE4"
+                    "dt die Cachebeschreibungen der Arbeitsliste aus dem Internet.",
+         .run = runLoad},
+    };
 }
 
 }  // namespace vellora

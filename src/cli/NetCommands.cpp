@@ -13,35 +13,27 @@
 
 namespace vellora {
 
-int runArchiveCommand(CliEnv& env, const Args& args) {
-    constexpr const char* kUsage = "archive load";
-    requireArgs(args, 1, 1, kUsage);
-    if (args[0] != "load") throw UsageError(kUsage);
+namespace {
+
+int runArchiveLoad(CliEnv& env, const CliCall&) {
     const int lines = GetArchiveList(env.ctx);
     if (lines < 0) return 1;
     env.print(statusLineText(env.ctx));
     return 0;
 }
 
-int runUpdateCheckCommand(CliEnv& env, const Args& args) {
-    requireArgs(args, 0, 0, "update-check");
+int runUpdateCheck(CliEnv& env, const CliCall&) {
     const UpdateCheckResult result = CheckForUpdate(env.ctx);
     return result == UpdateCheckResult::NoUrl || result == UpdateCheckResult::Failed ? 1 : 0;
 }
 
-int runFindsCommand(CliEnv& env, const Args& args) {
-    constexpr const char* kUsage = "finds load [--since dd.MM.yyyy]";
-    if (args.empty() || args[0] != "load") throw UsageError(kUsage);
+int runFindsLoad(CliEnv& env, const CliCall& call) {
     TfrmLoadFinds dialog(env.ctx);
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        if (args[i] == "--since" && i + 1 < args.size()) {
-            const auto since = parseDate(args[++i]);
-            if (!since) throw UsageError(kUsage);
-            dialog.loadComplete = false;
-            dialog.earliestDate = *since;
-        } else {
-            throw UsageError(kUsage);
-        }
+    if (const auto text = call.value("--since")) {
+        const auto since = parseDate(*text);
+        if (!since) throw UsageError("--since " + *text + ": dd.MM.yyyy erwartet");
+        dialog.loadComplete = false;
+        dialog.earliestDate = *since;
     }
     // The console has no settings dialog: the question about the user name can only end the command.
     if (!ensureUsernameForFinds(env.ctx, [&env] {
@@ -66,6 +58,28 @@ int runFindsCommand(CliEnv& env, const Args& args) {
     dialog.btnLoadClick();
     dialog.setObserver(nullptr);
     return dialog.merged() ? 0 : 1;
+}
+
+}  // namespace
+
+std::vector<CliCommand> netCommands() {
+    return {
+        {.words = "archive load",
+         .summary = "L\xE4"
+                    "dt die Archivliste und zeigt die Statuszeile.",
+         .run = runArchiveLoad},
+        {.words = "update-check",
+         .summary = "Fragt nach einer neueren Programmversion.",
+         .run = runUpdateCheck},
+        {.words = "finds load",
+         .options = {{.name = "--since",
+                      .kind = OptionKind::Value,
+                      .valueName = "dd.MM.yyyy",
+                      .help = "nur die Funde ab diesem Tag statt aller"}},
+         .summary = "L\xE4"
+                    "dt die eigenen Cachefunde und f\xFChrt sie in die Fundliste.",
+         .run = runFindsLoad},
+    };
 }
 
 }  // namespace vellora

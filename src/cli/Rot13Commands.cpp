@@ -4,14 +4,25 @@
 #include "core/StrUnit.h"
 
 namespace vellora {
+namespace {
 
-int runRot13Command(CliEnv& env, const Args& args) {
-    if (args.empty()) throw UsageError("rot13 TEXT");
-    std::string text = args.front();
-    for (std::size_t i = 1; i < args.size(); ++i) text += ' ' + args[i];
+int runRot13(CliEnv& env, const CliCall& call) {
+    std::string text = call.text();
     rot13Text(text);
     env.print(text);
     return 0;
+}
+
+}  // namespace
+
+std::vector<CliCommand> rot13Commands() {
+    return {
+        {.words = "rot13",
+         .arguments = {{"TEXT", ArgCount::Text}},
+         .summary = "Ver- oder entschl\xFCsselt einen Text mit ROT13 (auch in mehreren W\xF6rtern).",
+         .run = runRot13,
+         .readOnly = true},
+    };
 }
 
 }  // namespace vellora

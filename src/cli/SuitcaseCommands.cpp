@@ -11,13 +11,9 @@
 namespace vellora {
 namespace {
 
-constexpr const char* kUsage =
-    "suitcase export FILE [--sections db,worklist,finds,ignore,notes,descr] [--subdirs] | "
-    "suitcase import FILE [--db update|keep] [--finds 0|1|2] [--notes 0|1|3] [--descr 0|1|2] "
-    "[--no-worklist-adjust] [--summary] [--no-generate]";
-
-int choice(const std::string& value, int max) {
-    if (value.size() != 1 || value[0] < '0' || value[0] > '0' + max) throw UsageError(kUsage);
+int choice(const char* option, const std::string& value, int max) {
+    if (value.size() != 1 || value[0] < '0' || value[0] > '0' + max)
+        throw UsageError(std::string(option) + " " + value + ": 0 bis " + std::to_string(max) + " erwartet");
     return value[0] - '0';
 }
 
@@ -39,57 +35,37 @@ void setSections(SuitcaseOptions& o, std::string_view list) {
         else if (word == "descr")
             o.ExpDescr = true;
         else if (!word.empty())
-            throw UsageError(kUsage);
+            throw UsageError("--sections: unbekannter Abschnitt " + std::string(word));
         list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
     }
 }
 
-int runExport(CliEnv& env, TfrmSuitcase& dialog, const Args& args) {
-    bool sections = false, subdirs = false;
-    for (std::size_t i = 2; i < args.size(); ++i) {
-        if (args[i] == "--sections" && i + 1 < args.size()) {
-            setSections(dialog.opts, args[++i]);
-            sections = true;
-        } else if (args[i] == "--subdirs") {
-            subdirs = true;
-        } else {
-            throw UsageError(kUsage);
-        }
-    }
+int exportTo(CliEnv& env, TfrmSuitcase& dialog, const CliCall& call) {
+    const auto sections = call.value("--sections");
+    const bool subdirs = call.has("--subdirs");
+    if (sections) setSections(dialog.opts, *sections);
     if (sections || subdirs)
         dialog.opts.ExpDescrSubdir = subdirs || (!sections && dialog.opts.ExpDescrSubdir);
-    const bool ok = dialog.exportTo(args[1]);
+    const bool ok = dialog.exportTo(call.argument(0));
     for (const auto& line : splitListLines(dialog.exportSummary())) env.print(line);
     return ok ? 0 : 1;
 }
 
-int runImport(CliEnv& env, TfrmSuitcase& dialog, const Args& args) {
+int importFrom(CliEnv& env, TfrmSuitcase& dialog, const CliCall& call) {
     SuitcaseOptions& o = dialog.opts;
-    bool summary = false, generate = true;
-    for (std::size_t i = 2; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (a == "--db" && hasValue) {
-            const std::string& v = args[++i];
-            if (v != "update" && v != "keep") throw UsageError(kUsage);
-            o.ImpDB = v == "update" ? 0 : 1;
-        } else if (a == "--finds" && hasValue) {
-            o.DoubleFinds = choice(args[++i], 2);
-        } else if (a == "--notes" && hasValue) {
-            o.DoubleNotes = choice(args[++i], 3);
-            if (o.DoubleNotes == 2) throw UsageError(kUsage);
-        } else if (a == "--descr" && hasValue) {
-            o.DoubleCache = choice(args[++i], 2);
-        } else if (a == "--no-worklist-adjust") {
-            o.InsertWorkList = false;
-        } else if (a == "--summary") {
-            summary = true;
-        } else if (a == "--no-generate") {
-            generate = false;
-        } else {
-            throw UsageError(kUsage);
-        }
+    if (const auto v = call.value("--db")) {
+        if (*v != "update" && *v != "keep") throw UsageError("--db " + *v + ": update oder keep erwartet");
+        o.ImpDB = *v == "update" ? 0 : 1;
     }
+    if (const auto v = call.value("--finds")) o.DoubleFinds = choice("--finds", *v, 2);
+    if (const auto v = call.value("--notes")) {
+        o.DoubleNotes = choice("--notes", *v, 3);
+        if (o.DoubleNotes == 2) throw UsageError("--notes 2: nur im Fenster");
+    }
+    if (const auto v = call.value("--descr")) o.DoubleCache = choice("--descr", *v, 2);
+    if (call.has("--no-worklist-adjust")) o.InsertWorkList = false;
+    const bool summary = call.has("--summary");
+    const bool generate = !call.has("--no-generate");
     // Editing a combined note needs a window; on the console both notes are kept side by side.
     if (o.DoubleNotes == 2) o.DoubleNotes = 1;
     o.ShowCacheSummary = summary;
@@ -97,7 +73,7 @@ int runImport(CliEnv& env, TfrmSuitcase& dialog, const Args& args) {
         env.print(heading);
         for (const auto& line : lines) env.print(line);
     };
-    if (!dialog.loadFrom(args[1])) return 1;
+    if (!dialog.loadFrom(call.argument(0))) return 1;
     for (int s = 0; s < kSuitcaseSectionCount; ++s) {
         for (const auto& line : dialog.sectionTexts(static_cast<SuitcaseSection>(s))) env.print(line);
     }
@@ -115,27 +91,57 @@ int runImport(CliEnv& env, TfrmSuitcase& dialog, const Args& args) {
     return 0;
 }
 
-}  // namespace
-
-int runSuitcaseCommand(CliEnv& env, const Args& args) {
-    if (args.size() < 2) throw UsageError(kUsage);
+// The dialog opened with its stored options, which the command does not store back.
+int withDialog(CliEnv& env, const CliCall& call, int (*run)(CliEnv&, TfrmSuitcase&, const CliCall&)) {
     TfrmSuitcase dialog(env.ctx);
     dialog.open();
     dialog.saveSettings = false;
     int code = 0;
     try {
-        if (args[0] == "export")
-            code = runExport(env, dialog, args);
-        else if (args[0] == "import")
-            code = runImport(env, dialog, args);
-        else
-            throw UsageError(kUsage);
+        code = run(env, dialog, call);
     } catch (...) {
         dialog.close();
         throw;
     }
     dialog.close();
     return code;
+}
+
+int runExport(CliEnv& env, const CliCall& call) {
+    return withDialog(env, call, exportTo);
+}
+
+int runImport(CliEnv& env, const CliCall& call) {
+    return withDialog(env, call, importFrom);
+}
+
+}  // namespace
+
+std::vector<CliCommand> suitcaseCommands() {
+    const auto choice = [](std::string_view name, std::string_view values, std::string_view help) {
+        return CliOption{.name = name, .kind = OptionKind::Value, .valueName = values, .help = help};
+    };
+    return {
+        {.words = "suitcase export",
+         .arguments = {{"FILE"}},
+         .options = {choice("--sections", "db,worklist,finds,ignore,notes,descr", "nur diese Abschnitte"),
+                     {.name = "--subdirs", .help = "die Beschreibungen mit ihren Unterverzeichnissen"}},
+         .summary = "Schreibt einen Aktenkoffer f\xFCr den Datenabgleich mit einem anderen PC.",
+         .run = runExport},
+        {.words = "suitcase import",
+         .arguments = {{"FILE"}},
+         .options = {choice("--db", "update|keep", "vorhandene Caches der Datenbank erneuern oder behalten"),
+                     choice("--finds", "0|1|2",
+                            "doppelte Funde: 0 aus dem Koffer, 1 der sp\xE4tere, 2 der eigene"),
+                     choice("--notes", "0|1|3", "doppelte Notizen: 0 aus dem Koffer, 1 beide, 3 die eigene"),
+                     choice("--descr", "0|1|2",
+                            "doppelte Beschreibungen: 0 ersetzen, 1 ersetzen, wenn neuer, 2 die eigene"),
+                     {.name = "--no-worklist-adjust", .help = "die Arbeitsliste nicht anpassen"},
+                     {.name = "--summary", .help = "eine Zusammenfassung je Cache zeigen"},
+                     {.name = "--no-generate", .help = "die Beschreibungen danach nicht erzeugen"}},
+         .summary = "Liest einen Aktenkoffer und gleicht seine Daten mit denen dieses PCs ab.",
+         .run = runImport},
+    };
 }
 
 }  // namespace vellora

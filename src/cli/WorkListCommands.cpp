@@ -2,6 +2,7 @@
 // what changed in the lists and saves as the window's "Speichern" does. The window's stored options
 // are read but never written from here: a flag changes one run only.
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -16,49 +17,12 @@
 namespace vellora {
 namespace {
 
-constexpr const char* kWorkListUsage =
-    "worklist show [--list work|finds|ignore|clipboard] | worklist add WAYPOINT... [--list L] | "
-    "worklist radius --radius KM [--center HOME|NAME|LAT,LON] [--types T,...] [--since dd.MM.yyyy] "
-    "[--keep-archived] [--keep-old-events] [--skip-micros] [--list L] | worklist from-file gpx|loc|txt "
-    "FILE... "
-    "[--list L] | worklist move WAYPOINT... --to L [--list L] | worklist remove-finds [--list L] | "
-    "worklist remove-archived [--list L] | worklist clear [--list L]";
-
 int listNumber(const std::string& name) {
     static const std::map<std::string, int> kNames = {
         {"work", kWorkList}, {"finds", kFindsList}, {"ignore", kIgnoreList}, {"clipboard", kClipboardList}};
     const auto it = kNames.find(name);
-    if (it == kNames.end()) throw UsageError(kWorkListUsage);
+    if (it == kNames.end()) throw UsageError(name + ": keine Liste (work, finds, ignore, clipboard)");
     return it->second;
-}
-
-// Positional words and "--flag value" / "--switch" options.
-struct Parsed {
-    std::vector<std::string> words;
-    std::map<std::string, std::string> values;
-    std::vector<std::string> switches;
-    bool has(const std::string& s) const {
-        return std::find(switches.begin(), switches.end(), s) != switches.end();
-    }
-};
-
-Parsed parse(const Args& args, std::size_t from, const std::vector<std::string>& valueFlags,
-             const std::vector<std::string>& switchFlags) {
-    Parsed p;
-    for (std::size_t i = from; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (std::find(valueFlags.begin(), valueFlags.end(), a) != valueFlags.end()) {
-            if (i + 1 >= args.size()) throw UsageError(kWorkListUsage);
-            p.values[a] = args[++i];
-        } else if (std::find(switchFlags.begin(), switchFlags.end(), a) != switchFlags.end()) {
-            p.switches.push_back(a);
-        } else if (a.rfind("--", 0) == 0) {
-            throw UsageError(kWorkListUsage);
-        } else {
-            p.words.push_back(a);
-        }
-    }
-    return p;
 }
 
 using ListWaypoints = std::vector<std::vector<std::string>>;
@@ -92,9 +56,9 @@ void printChanges(const CliEnv& env, const ListWaypoints& before, const ListWayp
     }
 }
 
-void selectListOption(TWPCollector& c, const Parsed& p) {
-    const auto it = p.values.find("--list");
-    c.selectList(it == p.values.end() ? kWorkList : listNumber(it->second));
+void selectListOption(TWPCollector& c, const CliCall& call) {
+    const auto list = call.value("--list");
+    c.selectList(list ? listNumber(*list) : kWorkList);
 }
 
 std::vector<int> rowsOf(const TWPCollector& c, const std::vector<std::string>& waypoints, const CliEnv& env) {
@@ -112,10 +76,10 @@ std::vector<int> rowsOf(const TWPCollector& c, const std::vector<std::string>& w
     return rows;
 }
 
-void applyRadiusOptions(TWPCollector& c, const Parsed& p) {
-    c.radiusText = p.values.at("--radius");
-    if (const auto it = p.values.find("--center"); it != p.values.end()) {
-        const std::string& centre = it->second;
+void applyRadiusOptions(TWPCollector& c, const CliCall& call) {
+    c.radiusText = *call.value("--radius");
+    if (const auto given = call.value("--center")) {
+        const std::string& centre = *given;
         const auto choices = c.homeChoices();
         const auto named = std::find_if(choices.begin(), choices.end(),
                                         [&](const std::string& ch) { return equalsNoCase(ch, centre); });
@@ -132,10 +96,10 @@ void applyRadiusOptions(TWPCollector& c, const Parsed& p) {
         }
     }
     TCacheFilterOptions& f = c.options.filter;
-    if (const auto it = p.values.find("--types"); it != p.values.end()) {
+    if (const auto types = call.value("--types")) {
         f.FilterCacheType = true;
         f.FilterCTypes = {};
-        std::string rest = it->second + ",";
+        std::string rest = *types + ",";
         for (std::size_t pos; (pos = rest.find(',')) != std::string::npos; rest.erase(0, pos + 1)) {
             const std::string name = rest.substr(0, pos);
             if (name.empty()) continue;
@@ -149,94 +113,32 @@ void applyRadiusOptions(TWPCollector& c, const Parsed& p) {
             f.FilterCTypes[static_cast<std::size_t>(found)] = true;
         }
     }
-    if (const auto it = p.values.find("--since"); it != p.values.end()) {
-        const auto date = parseDate(it->second);
+    if (const auto since = call.value("--since")) {
+        const auto date = parseDate(*since);
         if (!date) throw UsageError("--since dd.MM.yyyy");
         f.FilterCacheDate = true;
         f.FilterDate = *date;
     }
-    if (p.has("--keep-archived")) f.SkipArchived = false;
-    if (p.has("--keep-old-events")) f.SkipOldEvents = false;
-    if (p.has("--skip-micros")) f.SkipMicros = true;
+    if (call.has("--keep-archived")) f.SkipArchived = false;
+    if (call.has("--keep-old-events")) f.SkipOldEvents = false;
+    if (call.has("--skip-micros")) f.SkipMicros = true;
 }
 
-}  // namespace
-
-int runWorkListCommand(CliEnv& env, const Args& args) {
-    if (args.empty()) throw UsageError(kWorkListUsage);
-    const std::string& sub = args[0];
-    Parsed p;
-    if (sub == "radius") {
-        p = parse(args, 1, {"--radius", "--center", "--types", "--since", "--list"},
-                  {"--keep-archived", "--keep-old-events", "--skip-micros"});
-        if (!p.words.empty() || !p.values.count("--radius")) throw UsageError(kWorkListUsage);
-    } else {
-        p = parse(args, 1, {"--list", "--to"}, {});
-    }
-    const bool wantsWords = sub == "add" || sub == "from-file" || sub == "move";
-    if (wantsWords == p.words.empty() || (sub == "move") != static_cast<bool>(p.values.count("--to")))
-        throw UsageError(kWorkListUsage);
-
+// Opens the collector on the list of --list, runs one change and saves as the window's "Speichern"
+// does; prints what changed in the lists. A change returning -1 ends the command with 1 and
+// changes nothing.
+int changeLists(CliEnv& env, const CliCall& call, const std::function<int(TWPCollector&)>& change,
+                const std::function<void(TWPCollector&)>& prepare = {}) {
     TWPCollector c(env.ctx);
     c.open();
     c.saveSettings = false;
-    if (sub == "radius") applyRadiusOptions(c, p);
-    selectListOption(c, p);
-
-    if (sub == "show") {
-        env.print(c.headline());
-        for (int row = 0; row < c.rowCount(); ++row) {
-            std::string line;
-            const int columns = c.currentList() == kFindsList ? kWPColumnCount : kWPColumnCount - 1;
-            for (int col = 0; col < columns; ++col) line += (col ? "\t" : "") + c.cellText(row, col);
-            env.print(line);
-        }
-        c.cancel();
-        return 0;
-    }
-
+    if (prepare) prepare(c);
+    selectListOption(c, call);
     const ListWaypoints before = allWaypoints(c);
-    int code = 0;
-    if (sub == "add") {
-        for (const auto& w : p.words) {
-            switch (c.addByWaypoint(w)) {
-                case TWPCollector::AddResult::AlreadyThere:
-                    env.print(w + ": schon in der " + kWPLists[c.currentList() - 1].title);
-                    break;
-                case TWPCollector::AddResult::Refused:
-                    env.print(w + ": als Fund oder ignorierter Cache nicht aufgenommen");
-                    break;
-                default:
-                    break;
-            }
-        }
-    } else if (sub == "radius") {
-        if (c.radiusSearch() < 0) code = 1;
-    } else if (sub == "from-file") {
-        static const std::map<std::string, WPFileFormat> kFormats = {
-            {"gpx", WPFileFormat::Gpx}, {"loc", WPFileFormat::Loc}, {"txt", WPFileFormat::Text}};
-        const auto it = kFormats.find(p.words[0]);
-        if (it == kFormats.end() || p.words.size() < 2) throw UsageError(kWorkListUsage);
-        c.loadFromFiles(it->second, std::vector<std::string>(p.words.begin() + 1, p.words.end()));
-        // The waypoints of the readable files are kept; the run still fails.
-        if (c.unreadableFiles() > 0) code = 1;
-    } else if (sub == "move") {
-        const int target = listNumber(p.values.at("--to"));
-        c.moveRows(rowsOf(c, p.words, env), target);
-    } else if (sub == "remove-finds" || sub == "remove-archived") {
-        if (!c.removeFindsEnabled()) {
-            env.print("Nur in der Arbeitsliste und der Zwischenablage m\xF6glich");
-            c.cancel();
-            return 1;
-        }
-        if (sub == "remove-finds")
-            c.removeFindsAndIgnores();
-        else
-            c.removeArchived();
-    } else if (sub == "clear") {
-        c.removeAll();
-    } else {
-        throw UsageError(kWorkListUsage);
+    const int code = change(c);
+    if (code < 0) {
+        c.cancel();
+        return 1;
     }
     printChanges(env, before, allWaypoints(c));
     if (!c.modified()) {
@@ -253,11 +155,97 @@ int runWorkListCommand(CliEnv& env, const Args& args) {
     return code;
 }
 
-int runNameSearchCommand(CliEnv& env, const Args& args) {
-    if (args.empty()) throw UsageError("namesearch TEXT");
-    std::string text = args.front();
-    for (std::size_t i = 1; i < args.size(); ++i) text += ' ' + args[i];
-    if (text.size() < 3) throw UsageError("namesearch TEXT (mindestens 3 Zeichen)");
+int runShow(CliEnv& env, const CliCall& call) {
+    TWPCollector c(env.ctx);
+    c.open();
+    c.saveSettings = false;
+    selectListOption(c, call);
+    env.print(c.headline());
+    for (int row = 0; row < c.rowCount(); ++row) {
+        std::string line;
+        const int columns = c.currentList() == kFindsList ? kWPColumnCount : kWPColumnCount - 1;
+        for (int col = 0; col < columns; ++col) line += (col ? "\t" : "") + c.cellText(row, col);
+        env.print(line);
+    }
+    c.cancel();
+    return 0;
+}
+
+int runAdd(CliEnv& env, const CliCall& call) {
+    return changeLists(env, call, [&](TWPCollector& c) {
+        for (const auto& w : call.arguments()) {
+            switch (c.addByWaypoint(w)) {
+                case TWPCollector::AddResult::AlreadyThere:
+                    env.print(w + ": schon in der " + kWPLists[c.currentList() - 1].title);
+                    break;
+                case TWPCollector::AddResult::Refused:
+                    env.print(w + ": als Fund oder ignorierter Cache nicht aufgenommen");
+                    break;
+                default:
+                    break;
+            }
+        }
+        return 0;
+    });
+}
+
+int runRadius(CliEnv& env, const CliCall& call) {
+    return changeLists(
+        env, call, [](TWPCollector& c) { return c.radiusSearch() < 0 ? 1 : 0; },
+        [&](TWPCollector& c) { applyRadiusOptions(c, call); });
+}
+
+int runFromFile(CliEnv& env, const CliCall& call) {
+    static const std::map<std::string, WPFileFormat> kFormats = {
+        {"gpx", WPFileFormat::Gpx}, {"loc", WPFileFormat::Loc}, {"txt", WPFileFormat::Text}};
+    const auto format = kFormats.find(call.argument(0));
+    if (format == kFormats.end()) throw UsageError(call.argument(0) + ": gpx, loc oder txt erwartet");
+    return changeLists(env, call, [&](TWPCollector& c) {
+        c.loadFromFiles(format->second,
+                        std::vector<std::string>(call.arguments().begin() + 1, call.arguments().end()));
+        // The waypoints of the readable files are kept; the run still fails.
+        return c.unreadableFiles() > 0 ? 1 : 0;
+    });
+}
+
+int runMove(CliEnv& env, const CliCall& call) {
+    const int target = listNumber(*call.value("--to"));
+    return changeLists(env, call, [&](TWPCollector& c) {
+        c.moveRows(rowsOf(c, call.arguments(), env), target);
+        return 0;
+    });
+}
+
+// remove-finds and remove-archived work only on the work list and the clipboard.
+int removeFrom(CliEnv& env, const CliCall& call, int (TWPCollector::*remove)()) {
+    return changeLists(env, call, [&](TWPCollector& c) {
+        if (!c.removeFindsEnabled()) {
+            env.print("Nur in der Arbeitsliste und der Zwischenablage m\xF6glich");
+            return -1;
+        }
+        (c.*remove)();
+        return 0;
+    });
+}
+
+int runRemoveFinds(CliEnv& env, const CliCall& call) {
+    return removeFrom(env, call, &TWPCollector::removeFindsAndIgnores);
+}
+
+int runRemoveArchived(CliEnv& env, const CliCall& call) {
+    return removeFrom(env, call, &TWPCollector::removeArchived);
+}
+
+int runClear(CliEnv& env, const CliCall& call) {
+    return changeLists(env, call, [](TWPCollector& c) {
+        c.removeAll();
+        return 0;
+    });
+}
+
+int runNameSearch(CliEnv& env, const CliCall& call) {
+    const std::string text = call.text();
+    if (text.size() < 3) throw UsageError("TEXT hat weniger als 3 Zeichen");
     TNameSearch search(env.ctx);
     search.open();
     search.searchText = text;
@@ -266,6 +254,83 @@ int runNameSearchCommand(CliEnv& env, const Args& args) {
     env.print(std::to_string(search.count()) + " Caches gefunden");
     search.cancel();
     return search.count() > 0 ? 0 : 1;
+}
+
+}  // namespace
+
+std::vector<CliCommand> workListCommands() {
+    const CliOption list{.name = "--list",
+                         .kind = OptionKind::Value,
+                         .valueName = "L",
+                         .help = "die Liste: work (Vorgabe), finds, ignore oder clipboard"};
+    return {
+        {.words = "worklist show",
+         .options = {{.name = "--list",
+                      .kind = OptionKind::Value,
+                      .valueName = "work|finds|ignore|clipboard",
+                      .help = "die Liste (Vorgabe: work)"}},
+         .summary = "Zeigt eine Liste mit ihren Spalten, durch Tabulatoren getrennt.",
+         .run = runShow,
+         .readOnly = true},
+        {.words = "worklist add",
+         .arguments = {{"WAYPOINT", ArgCount::OneOrMore}},
+         .options = {list},
+         .summary = "Nimmt Caches der Datenbank in eine Liste auf.",
+         .run = runAdd},
+        {.words = "worklist radius",
+         .options = {{.name = "--radius",
+                      .kind = OptionKind::Value,
+                      .valueName = "KM",
+                      .help = "der Umkreis in km",
+                      .required = true},
+                     {.name = "--center",
+                      .kind = OptionKind::Value,
+                      .valueName = "HOME|NAME|LAT,LON",
+                      .help = "die Mitte: das Home, ein weiteres Home oder ein Punkt in Dezimalgrad"},
+                     {.name = "--types",
+                      .kind = OptionKind::Value,
+                      .valueName = "T,...",
+                      .help = "nur diese Cachetypen (Traditional, Multi, ...)"},
+                     {.name = "--since",
+                      .kind = OptionKind::Value,
+                      .valueName = "dd.MM.yyyy",
+                      .help = "nur Caches, die ab diesem Tag versteckt wurden"},
+                     {.name = "--keep-archived", .help = "archivierte Caches nicht auslassen"},
+                     {.name = "--keep-old-events", .help = "vergangene Events nicht auslassen"},
+                     {.name = "--skip-micros", .help = "Micro-Caches auslassen"},
+                     list},
+         .summary = "Nimmt die Caches im Umkreis um einen Punkt in eine Liste auf (Radiussuche).",
+         .run = runRadius},
+        {.words = "worklist from-file",
+         .arguments = {{"gpx|loc|txt"}, {"FILE", ArgCount::OneOrMore}},
+         .options = {list},
+         .summary = "Nimmt die Wegpunkte von Dateien in eine Liste auf.",
+         .run = runFromFile},
+        {.words = "worklist move",
+         .arguments = {{"WAYPOINT", ArgCount::OneOrMore}},
+         .options = {{.name = "--to",
+                      .kind = OptionKind::Value,
+                      .valueName = "L",
+                      .help = "die Liste, in die sie kommen",
+                      .required = true},
+                     list},
+         .summary = "Verschiebt Eintr\xE4ge in eine andere Liste.",
+         .run = runMove},
+        {.words = "worklist remove-finds",
+         .options = {list},
+         .summary = "Entfernt Funde und ignorierte Caches aus der Arbeitsliste oder der Zwischenablage.",
+         .run = runRemoveFinds},
+        {.words = "worklist remove-archived",
+         .options = {list},
+         .summary = "Entfernt archivierte Caches aus der Arbeitsliste oder der Zwischenablage.",
+         .run = runRemoveArchived},
+        {.words = "worklist clear", .options = {list}, .summary = "Leert eine Liste.", .run = runClear},
+        {.words = "namesearch",
+         .arguments = {{"TEXT", ArgCount::Text}},
+         .summary = "Sucht Caches der Datenbank nach einem Teil ihres Namens (mindestens 3 Zeichen).",
+         .run = runNameSearch,
+         .readOnly = true},
+    };
 }
 
 }  // namespace vellora

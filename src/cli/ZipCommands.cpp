@@ -13,8 +13,6 @@
 namespace vellora {
 namespace {
 
-constexpr const char* kUsage = "zip list ARCHIVE | zip extract ARCHIVE DIR [MASK]";
-
 std::string hex8(std::uint32_t v) {
     char buf[9];
     std::snprintf(buf, sizeof buf, "%08x", v);
@@ -76,20 +74,31 @@ int extractArchive(CliEnv& env, const std::string& archive, const std::string& d
     return report.failure == TUnzipFailure::None && !(result == 0 && !report.refused.empty()) ? 0 : 1;
 }
 
+int runList(CliEnv& env, const CliCall& call) {
+    return listArchive(env, call.argument(0));
+}
+
+int runExtract(CliEnv& env, const CliCall& call) {
+    const auto& a = call.arguments();
+    return extractArchive(env, a[0], a[1], a.size() > 2 ? a[2] : "*.*");
+}
+
 }  // namespace
 
-int runZipCommand(CliEnv& env, const Args& args) {
-    if (args.empty()) throw UsageError(kUsage);
-    const std::string& sub = args[0];
-    if (sub == "list") {
-        requireArgs(args, 2, 2, kUsage);
-        return listArchive(env, args[1]);
-    }
-    if (sub == "extract") {
-        requireArgs(args, 3, 4, kUsage);
-        return extractArchive(env, args[1], args[2], args.size() > 3 ? args[3] : "*.*");
-    }
-    throw UsageError(kUsage);
+std::vector<CliCommand> zipCommands() {
+    return {
+        {.words = "zip list",
+         .arguments = {{"ARCHIVE"}},
+         .summary = "Listet die Dateien eines ZIP-Archivs: Name, Methode, Gr\xF6\xDF"
+                    "en und CRC.",
+         .run = runList,
+         .readOnly = true},
+        {.words = "zip extract",
+         .arguments = {{"ARCHIVE"}, {"DIR"}, {"MASK", ArgCount::Optional}},
+         .summary =
+             "Entpackt die Dateien eines ZIP-Archivs (alle oder die zur Maske passenden) in ein Verzeichnis.",
+         .run = runExtract},
+    };
 }
 
 }  // namespace vellora

@@ -43,6 +43,18 @@ OptionRow<Record> boolOption(const char* key, bool Record::*member) {
             }};
 }
 
+// A switch that reads as `absent` when its key is missing, whatever the member held before.
+template <class Record>
+OptionRow<Record> boolOption(const char* key, bool Record::*member, bool absent) {
+    return {key,
+            [member, absent](IniFile& f, const char* s, const char* k, Record& r) {
+                r.*member = f.readBool(s, k, absent);
+            },
+            [member](IniFile& f, const char* s, const char* k, const Record& r) {
+                f.writeBool(s, k, r.*member);
+            }};
+}
+
 // Integers; a stored value outside [lo, hi] keeps the member's value.
 template <class Record, class Int>
 OptionRow<Record> intOption(const char* key, Int Record::*member, std::int64_t lo = INT32_MIN,
@@ -97,6 +109,29 @@ template <class Record>
 void saveOptions(IniFile& file, const char* section, const OptionTable<Record>& table, const Record& record) {
     IniFile::Batch batch(file);
     for (const OptionRow<Record>& row : table) row.save(file, section, row.key, record);
+}
+
+// A dialog's "save these options" switch: the switch itself is always stored, the options behind
+// it only while it is on, and they are read only when the stored switch is on.
+template <class Record>
+struct SwitchedOptions {
+    OptionRow<Record> saveSwitch;
+    bool Record::*isOn;
+    OptionTable<Record> options;
+};
+
+template <class Record>
+void loadOptions(IniFile& file, const char* section, const SwitchedOptions<Record>& table, Record& record) {
+    table.saveSwitch.load(file, section, table.saveSwitch.key, record);
+    if (record.*table.isOn) loadOptions(file, section, table.options, record);
+}
+
+template <class Record>
+void saveOptions(IniFile& file, const char* section, const SwitchedOptions<Record>& table,
+                 const Record& record) {
+    IniFile::Batch batch(file);
+    table.saveSwitch.save(file, section, table.saveSwitch.key, record);
+    if (record.*table.isOn) saveOptions(file, section, table.options, record);
 }
 
 }  // namespace vellora

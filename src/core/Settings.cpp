@@ -1,5 +1,8 @@
 #include "core/Settings.h"
 
+#include <stdexcept>
+#include <string_view>
+
 #include "core/AppHome.h"
 #include "core/FileUtil.h"
 #include "core/IniFile.h"
@@ -130,6 +133,26 @@ const OptionTable<S> kSettingsTable = {
     intOption("TransferMinRateSeconds", &S::TransferMinRateSeconds, 1, INT32_MAX),
 };
 
+// The keys a first start writes, in this order, through their rows of the settings table.
+constexpr const char* kFirstStartKeys[] = {
+    "WorkDir",
+    "OutDir",
+    "Template",
+    "DBAutoloadInterval",
+    "Radius",
+    "HTMLMaxWidth",
+    "NrOfAdditionalHomes",
+    "CacheDBPrimary",
+    "CacheDBCount",
+    "CacheDBUrl",
+};
+
+const OptionRow<S>& settingsRow(std::string_view key) {
+    for (const OptionRow<S>& row : kSettingsTable)
+        if (key == row.key) return row;
+    throw std::logic_error("no settings row " + std::string(key));
+}
+
 // The directories and files the home names in its configuration; stored relative to the home.
 constexpr std::string S::*kHomePaths[] = {&S::WorkDir, &S::OutDir, &S::Template, &S::OfflineCacheDir};
 
@@ -155,17 +178,19 @@ void startConfiguration(RunContext& ctx, ConfigStart mode) {
     IniFile::Batch batch(ini);
     ini.writeString(P, "LatestStart", formatDateTime(ctx.now()));
     if (ini.readString(P, "WorkDir", "").empty()) {
-        ini.writeString(P, "WorkDir", homeRelativePath(ctx.programDir(), ctx.programDir()));
-        ini.writeString(P, "OutDir", homeRelativePath(ctx.programDir(), ctx.programDir()));
-        ini.writeString(P, "Template",
-                        homeRelativePath(ctx.programDir(), ctx.programDirPath() + "template.html"));
-        ini.writeInteger(P, "DBAutoloadInterval", -1);
-        ini.writeInteger(P, "Radius", 15);
-        ini.writeInteger(P, "HTMLMaxWidth", 640);
-        ini.writeInteger(P, "NrOfAdditionalHomes", 0);
-        ini.writeInteger(P, "CacheDBPrimary", 3);
-        ini.writeInteger(P, "CacheDBCount", 0);
-        ini.writeString(P, "CacheDBUrl", ctx.services.cacheDbServer);
+        S first;
+        first.WorkDir = first.OutDir = homeRelativePath(ctx.programDir(), ctx.programDir());
+        first.Template = homeRelativePath(ctx.programDir(), ctx.programDirPath() + "template.html");
+        first.DBAutoloadInterval = -1;
+        first.Radius = 15;
+        first.HTMLMaxWidth = 640;
+        first.CacheDBPrimary = 3;
+        first.CacheDBCount = 0;
+        first.CacheDBUrl = ctx.services.cacheDbServer;
+        for (const char* key : kFirstStartKeys) {
+            const OptionRow<S>& row = settingsRow(key);
+            row.save(ini, P, row.key, first);
+        }
     }
 }
 

@@ -158,51 +158,51 @@ constexpr MapKind kMapKinds[] = {
 namespace {
 
 using Opts = TCrDescOptions;
-// The options behind CrDescSaveOpts, in the order they are written.
-const OptionTable<Opts> kCrDescTable = {
-    boolOption("CrDescKeepOld", &Opts::KeepOld),
-    boolOption("CrDescLogs", &Opts::Logs),
-    stringOption("CrDescMaxLogs", &Opts::MaxLogs),
-    boolOption("CrDescBoldLogs", &Opts::BoldLogs),
-    boolOption("CrDescCacheimages", &Opts::CacheImages),
-    intOption("CrDescImageKind", &Opts::ImageKind),
-    intOption("CrDescHints", &Opts::Hints),
-    intOption("CrDescHome", &Opts::Home),
-    intOption("CrDescResize", &Opts::Resize),
-    boolOption("CrDescRmBody", &Opts::RmBody),
-    boolOption("CrDescRmBGColor", &Opts::RmBGColor),
-    boolOption("CrDescRmImg", &Opts::RmImg),
-    boolOption("CrDescRmTables", &Opts::RmTables),
-    boolOption("CrDescRmStyle", &Opts::RmStyle),
-    boolOption("CrDescRmHREF", &Opts::RmHREF),
-    boolOption("CrDescRmFont", &Opts::RmFont),
-    boolOption("CrDescRmAll", &Opts::RmAll),
-    stringOption("CrDescTemplateFile", &Opts::TemplateFile),
-    // CrMapOrder0..4, taken only when the first one is set.
-    customOption<Opts>(
-        "CrMapOrder",
-        [](IniFile& f, const char* s, const char* k, Opts& o) {
-            if (f.readString(s, std::string(k) + "0", "").empty()) return;
-            for (std::size_t i = 0; i < o.MapOrder.size(); ++i)
-                o.MapOrder[i] = f.readString(s, k + std::to_string(i), o.MapOrder[i]);
-        },
-        [](IniFile& f, const char* s, const char* k, const Opts& o) {
-            for (std::size_t i = 0; i < o.MapOrder.size(); ++i)
-                f.writeString(s, k + std::to_string(i), o.MapOrder[i]);
-        }),
-};
+// "CrDescSaveOpts" and the options behind it, in the order they are written.
+const SwitchedOptions<Opts> kCrDescTable = {
+    boolOption("CrDescSaveOpts", &Opts::SaveOpts, false),
+    &Opts::SaveOpts,
+    {
+        boolOption("CrDescKeepOld", &Opts::KeepOld),
+        boolOption("CrDescLogs", &Opts::Logs),
+        stringOption("CrDescMaxLogs", &Opts::MaxLogs),
+        boolOption("CrDescBoldLogs", &Opts::BoldLogs),
+        boolOption("CrDescCacheimages", &Opts::CacheImages),
+        intOption("CrDescImageKind", &Opts::ImageKind),
+        intOption("CrDescHints", &Opts::Hints),
+        intOption("CrDescHome", &Opts::Home),
+        intOption("CrDescResize", &Opts::Resize),
+        boolOption("CrDescRmBody", &Opts::RmBody),
+        boolOption("CrDescRmBGColor", &Opts::RmBGColor),
+        boolOption("CrDescRmImg", &Opts::RmImg),
+        boolOption("CrDescRmTables", &Opts::RmTables),
+        boolOption("CrDescRmStyle", &Opts::RmStyle),
+        boolOption("CrDescRmHREF", &Opts::RmHREF),
+        boolOption("CrDescRmFont", &Opts::RmFont),
+        boolOption("CrDescRmAll", &Opts::RmAll),
+        stringOption("CrDescTemplateFile", &Opts::TemplateFile),
+        // CrMapOrder0..4, taken only when the first one is set.
+        customOption<Opts>(
+            "CrMapOrder",
+            [](IniFile& f, const char* s, const char* k, Opts& o) {
+                if (f.readString(s, std::string(k) + "0", "").empty()) return;
+                for (std::size_t i = 0; i < o.MapOrder.size(); ++i)
+                    o.MapOrder[i] = f.readString(s, k + std::to_string(i), o.MapOrder[i]);
+            },
+            [](IniFile& f, const char* s, const char* k, const Opts& o) {
+                for (std::size_t i = 0; i < o.MapOrder.size(); ++i)
+                    f.writeString(s, k + std::to_string(i), o.MapOrder[i]);
+            }),
+    }};
 
 }  // namespace
 
 void loadCrDescOptions(IniFile& conf, TCrDescOptions& o) {
-    o.SaveOpts = conf.readBool(kProgramSection, "CrDescSaveOpts", false);
-    if (o.SaveOpts) loadOptions(conf, kProgramSection, kCrDescTable, o);
+    loadOptions(conf, kProgramSection, kCrDescTable, o);
 }
 
 void saveCrDescOptions(IniFile& conf, const TCrDescOptions& o) {
-    IniFile::Batch batch(conf);
-    conf.writeBool(kProgramSection, "CrDescSaveOpts", o.SaveOpts);
-    if (o.SaveOpts) saveOptions(conf, kProgramSection, kCrDescTable, o);
+    saveOptions(conf, kProgramSection, kCrDescTable, o);
 }
 
 // ---- the dialog ----

@@ -30,25 +30,58 @@ namespace {
 constexpr std::string_view kConvertedSuffix = "_converted.html";
 constexpr const char* kConvertedMask = "GC*_converted.html";
 
-constexpr const char* kKeySaveOpts = "IdxSaveOpts";
-// The switches behind IdxSaveOpts, in the order they are written; the choices and the file
-// follow with rules of their own (list ranges, a handed-over directory).
-const OptionTable<IndexOptions> kIndexSwitches = {
-    boolOption("IdxPPC", &IndexOptions::pocketPC),
-    boolOption("IdxOOName", &IndexOptions::colName),
-    boolOption("IdxOOHidden", &IndexOptions::colHidden),
-    boolOption("IdxOOCoord", &IndexOptions::colCoord),
-    boolOption("IdxOODistance", &IndexOptions::colDistance),
-    boolOption("IdxOOType", &IndexOptions::colType),
-    boolOption("IdxOOSize", &IndexOptions::colSize),
-    boolOption("IdxOODT", &IndexOptions::colDT),
-    boolOption("IdxShowImmediate", &IndexOptions::showImmediate),
-};
-constexpr const char* kKeySortOrder = "IdxSortOrder";
-constexpr const char* kKeyAscDesc = "IdxAscDesc";
-constexpr const char* kKeyAddWhich = "IdxAddWhich";
-constexpr const char* kKeyHome = "IdxHome";
-constexpr const char* kKeyFilename = "IdxFilename";
+// A stored choice outside its list selects the built-in default.
+OptionRow<IndexOptions> choiceOption(const char* key, int IndexOptions::*member, int count, int def) {
+    return customOption<IndexOptions>(
+        key,
+        [member, count, def](IniFile& f, const char* s, const char* k, IndexOptions& o) {
+            const int v = f.readInteger(s, k, o.*member);
+            o.*member = v >= 0 && v < count ? v : def;
+        },
+        [member](IniFile& f, const char* s, const char* k, const IndexOptions& o) {
+            f.writeInteger(s, k, o.*member);
+        });
+}
+
+// "IdxSaveOpts" and the options behind it, in the order they are written. A handed-over
+// directory fixes both the choice of caches and the file: they are neither read nor stored then,
+// or the next index of the output directory would land in that subdirectory.
+SwitchedOptions<IndexOptions> indexOptionTable(int homeCount, bool handedOver) {
+    using O = IndexOptions;
+    const O defaults;
+    SwitchedOptions<O> table{
+        boolOption("IdxSaveOpts", &O::saveOpts, false),
+        &O::saveOpts,
+        {
+            boolOption("IdxPPC", &O::pocketPC),
+            boolOption("IdxOOName", &O::colName),
+            boolOption("IdxOOHidden", &O::colHidden),
+            boolOption("IdxOOCoord", &O::colCoord),
+            boolOption("IdxOODistance", &O::colDistance),
+            boolOption("IdxOOType", &O::colType),
+            boolOption("IdxOOSize", &O::colSize),
+            boolOption("IdxOODT", &O::colDT),
+            boolOption("IdxShowImmediate", &O::showImmediate),
+            choiceOption("IdxSortOrder", &O::sortOrder, static_cast<int>(TfrmIndex::kSortItems.size()),
+                         defaults.sortOrder),
+            choiceOption("IdxAscDesc", &O::ascDesc, static_cast<int>(TfrmIndex::kAscDescItems.size()),
+                         defaults.ascDesc),
+            choiceOption("IdxHome", &O::home, homeCount, 0),
+        }};
+    if (!handedOver) {
+        table.options.push_back(choiceOption("IdxAddWhich", &O::addWhich,
+                                             static_cast<int>(TfrmIndex::kAddWhichItems.size()),
+                                             defaults.addWhich));
+        table.options.push_back(customOption<O>(
+            "IdxFilename",
+            [](IniFile& f, const char* s, const char* k, O& o) {
+                const std::string file = f.readString(s, k, o.fileName);
+                if (!file.empty()) o.fileName = file;
+            },
+            [](IniFile& f, const char* s, const char* k, const O& o) { f.writeString(s, k, o.fileName); }));
+    }
+    return table;
+}
 
 constexpr const char* kH1 = "<H1>Index der konvertierten Cachebeschreibungen</H1>";
 constexpr const char* kAvailable =
@@ -318,43 +351,13 @@ void TfrmIndex::onOpen() {
 }
 
 void TfrmIndex::loadOptions() {
-    IniFile& conf = ctx_.programConf();
-    options.saveOpts = conf.readBool(kProgramSection, kKeySaveOpts, false);
-    if (!options.saveOpts) return;
-    IndexOptions& o = options;
-    vellora::loadOptions(conf, kProgramSection, kIndexSwitches, o);
-    // A stored choice outside its list selects the built-in default.
-    auto choice = [&conf](const char* key, int current, int count, int def) {
-        const int v = conf.readInteger(kProgramSection, key, current);
-        return v >= 0 && v < count ? v : def;
-    };
-    const IndexOptions defaults;
-    o.sortOrder = choice(kKeySortOrder, o.sortOrder, static_cast<int>(kSortItems.size()), defaults.sortOrder);
-    o.ascDesc = choice(kKeyAscDesc, o.ascDesc, static_cast<int>(kAscDescItems.size()), defaults.ascDesc);
-    if (!handedOver_)
-        o.addWhich =
-            choice(kKeyAddWhich, o.addWhich, static_cast<int>(kAddWhichItems.size()), defaults.addWhich);
-    o.home = choice(kKeyHome, o.home, static_cast<int>(homeItems().size()), 0);
-    const std::string file = conf.readString(kProgramSection, kKeyFilename, o.fileName);
-    if (!file.empty()) o.fileName = file;
+    vellora::loadOptions(ctx_.programConf(), kProgramSection,
+                         indexOptionTable(static_cast<int>(homeItems().size()), handedOver_), options);
 }
 
 void TfrmIndex::storeOptions() {
-    IniFile& conf = ctx_.programConf();
-    IniFile::Batch batch(conf);
-    const IndexOptions& o = options;
-    conf.writeBool(kProgramSection, kKeySaveOpts, o.saveOpts);
-    if (!o.saveOpts) return;
-    saveOptions(conf, kProgramSection, kIndexSwitches, o);
-    conf.writeInteger(kProgramSection, kKeySortOrder, o.sortOrder);
-    conf.writeInteger(kProgramSection, kKeyAscDesc, o.ascDesc);
-    conf.writeInteger(kProgramSection, kKeyHome, o.home);
-    // A handed-over directory fixes both the choice and the file; storing them would make the
-    // next index of the output directory land in that subdirectory.
-    if (!handedOver_) {
-        conf.writeInteger(kProgramSection, kKeyAddWhich, o.addWhich);
-        conf.writeString(kProgramSection, kKeyFilename, o.fileName);
-    }
+    saveOptions(ctx_.programConf(), kProgramSection,
+                indexOptionTable(static_cast<int>(homeItems().size()), handedOver_), options);
 }
 
 IndexPageInput TfrmIndex::pageInput() {

@@ -111,48 +111,50 @@ OptionRow<Opts> clampedOption(const char* key, int Opts::*member, int lo, int hi
         });
 }
 
-// The options behind LoadSaveOpts, in the order they are written.
-const OptionTable<Opts> kLoadTable = {
-    clampedOption("LoadOverwrite", &Opts::Overwrite, 0, 2),
-    customOption<Opts>(
-        "LoadOverwriteAge",
-        [](IniFile& f, const char* s, const char* k, Opts& o) {
-            o.OverwriteAge = sanitizeOverwriteAge(f.readString(s, k, o.OverwriteAge));
-        },
-        [](IniFile& f, const char* s, const char* k, const Opts& o) { f.writeString(s, k, o.OverwriteAge); }),
-    boolOption("LoadImages", &Opts::Images),
-    boolOption("LoadRemoteImages", &Opts::RemoteImages),
-    boolOption("LoadNoExclude", &Opts::NoExclude),
-    boolOption("LoadNoArchived", &Opts::NoArchived),
-    boolOption("LoadLoadMap", &Opts::LoadMap),
-    clampedOption("LoadMapKind", &Opts::MapKind, 0, kMapKindCount - 1),
-    // "LoadMapZoom" + kind, each within its kind's scales.
-    customOption<Opts>(
-        "LoadMapZoom",
-        [](IniFile& f, const char* s, const char* k, Opts& o) {
-            for (int kind = 0; kind < kMapKindCount; ++kind) {
-                auto& zoom = o.MapZoom[static_cast<std::size_t>(kind)];
-                zoom = clampMapScale(kind, f.readInteger(s, k + std::to_string(kind), zoom));
-            }
-        },
-        [](IniFile& f, const char* s, const char* k, const Opts& o) {
-            for (int kind = 0; kind < kMapKindCount; ++kind)
-                f.writeInteger(s, k + std::to_string(kind), o.MapZoom[static_cast<std::size_t>(kind)]);
-        }),
-    clampedOption("LoadMapSize", &Opts::MapSize, 0, 2),
-};
+// "LoadSaveOpts" and the options behind it, in the order they are written.
+const SwitchedOptions<Opts> kLoadTable = {
+    boolOption("LoadSaveOpts", &Opts::SaveOpts, false),
+    &Opts::SaveOpts,
+    {
+        clampedOption("LoadOverwrite", &Opts::Overwrite, 0, 2),
+        customOption<Opts>(
+            "LoadOverwriteAge",
+            [](IniFile& f, const char* s, const char* k, Opts& o) {
+                o.OverwriteAge = sanitizeOverwriteAge(f.readString(s, k, o.OverwriteAge));
+            },
+            [](IniFile& f, const char* s, const char* k, const Opts& o) {
+                f.writeString(s, k, o.OverwriteAge);
+            }),
+        boolOption("LoadImages", &Opts::Images),
+        boolOption("LoadRemoteImages", &Opts::RemoteImages),
+        boolOption("LoadNoExclude", &Opts::NoExclude),
+        boolOption("LoadNoArchived", &Opts::NoArchived),
+        boolOption("LoadLoadMap", &Opts::LoadMap),
+        clampedOption("LoadMapKind", &Opts::MapKind, 0, kMapKindCount - 1),
+        // "LoadMapZoom" + kind, each within its kind's scales.
+        customOption<Opts>(
+            "LoadMapZoom",
+            [](IniFile& f, const char* s, const char* k, Opts& o) {
+                for (int kind = 0; kind < kMapKindCount; ++kind) {
+                    auto& zoom = o.MapZoom[static_cast<std::size_t>(kind)];
+                    zoom = clampMapScale(kind, f.readInteger(s, k + std::to_string(kind), zoom));
+                }
+            },
+            [](IniFile& f, const char* s, const char* k, const Opts& o) {
+                for (int kind = 0; kind < kMapKindCount; ++kind)
+                    f.writeInteger(s, k + std::to_string(kind), o.MapZoom[static_cast<std::size_t>(kind)]);
+            }),
+        clampedOption("LoadMapSize", &Opts::MapSize, 0, 2),
+    }};
 
 }  // namespace
 
 void loadLoadOptions(IniFile& conf, TLoadOptions& o) {
-    o.SaveOpts = conf.readBool(kProgramSection, "LoadSaveOpts", false);
-    if (o.SaveOpts) loadOptions(conf, kProgramSection, kLoadTable, o);
+    loadOptions(conf, kProgramSection, kLoadTable, o);
 }
 
 void saveLoadOptions(IniFile& conf, const TLoadOptions& o) {
-    IniFile::Batch batch(conf);
-    conf.writeBool(kProgramSection, "LoadSaveOpts", o.SaveOpts);
-    if (o.SaveOpts) saveOptions(conf, kProgramSection, kLoadTable, o);
+    saveOptions(conf, kProgramSection, kLoadTable, o);
 }
 
 std::vector<std::string> statisticsLines(const TLoadStatistics& s) {

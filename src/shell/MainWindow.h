@@ -64,19 +64,21 @@ enum class Cmd {
     Errortracker,
 };
 
+// A row names only what it has: rows are written with designated initializers, and every switch
+// left out is off.
 struct CommandInfo {
     Cmd id;
-    const char* menu;      // top-level menu caption
-    const char* submenu;   // caption of the submenu the item sits in, or nullptr
-    const char* caption;   // menu item caption with its "&" mnemonic
-    const char* shortcut;  // "Ctrl+L", "F5", "Alt+F4" or ""
-    const char* handler;   // the handler's name, also the item's object name
-    bool toolbar;          // has a toolbar button
-    bool checkable;
-    bool hidden;           // present but never shown
-    const char* icon;      // toolbar picture, a resource name without extension, or nullptr
-    bool menuGroupStart;   // begins a new group in its menu (a separator before it)
-    bool toolbarGroupEnd;  // ends a group of toolbar buttons (a separator after its button)
+    const char* menu = nullptr;     // top-level menu caption
+    const char* submenu = nullptr;  // caption of the submenu the item sits in, or nullptr
+    const char* caption = nullptr;  // menu item caption with its "&" mnemonic
+    const char* shortcut = "";      // "Ctrl+L", "F5", "Alt+F4" or ""
+    const char* handler = nullptr;  // the handler's name, also the item's object name
+    bool toolbar = false;           // has a toolbar button
+    bool checkable = false;
+    bool hidden = false;           // present but never shown
+    const char* icon = nullptr;    // toolbar picture, a resource name without extension
+    bool menuGroupStart = false;   // begins a new group in its menu (a separator before it)
+    bool toolbarGroupEnd = false;  // ends a group of toolbar buttons (a separator after its button)
 };
 
 inline constexpr int kCommandCount = 33;

@@ -40,6 +40,18 @@ TEST(CliUsage, UsageErrorsNameTheProblemShowOneUsageAndCreateNothing) {
          "Aufruf: vellora-cli notes get WAYPOINT"},
         {{"db", "list", "--fields"}, "db list: --fields: Wert fehlt", "Aufruf: vellora-cli db list"},
         {{"bunt"}, "Unbekannter Befehl: bunt", "Befehle:"},
+        // Commands with options in any order are checked by the same table.
+        {{"gpx", "import", "--extract"}, "gpx import: FILE fehlt", "Aufruf: vellora-cli gpx import FILE"},
+        {{"export", "--format", "gpx", "-o", "x"},
+         "export: --source fehlt",
+         "Aufruf: vellora-cli export --format"},
+        {{"worklist", "move", "GC1"}, "worklist move: --to fehlt", "Aufruf: vellora-cli worklist move"},
+        {{"route", "a.ovl", "--format", "ovl", "--widht", "3"},
+         "route: Unbekannte Option: --widht",
+         "Aufruf: vellora-cli route FILE..."},
+        {{"db", "list", "--near", "49.6,10.85"},
+         "db list: --near und --radius nur zusammen",
+         "Aufruf: vellora-cli db list"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.problem);
@@ -63,6 +75,30 @@ TEST(CliUsage, UsageErrorsNameTheProblemShowOneUsageAndCreateNothing) {
     }
 }
 
+// A value the command itself refuses gets the same form of message, once the home is there.
+TEST(CliUsage, RefusedValuesNameTheCommandAndShowItsUsage) {
+    TempDir home;
+    struct Case {
+        std::vector<std::string> words;
+        const char* problem;
+        const char* usage;
+    };
+    const Case refused[] = {
+        {{"geo", "distance", "x", "1", "2", "3"},
+         "geo distance: LAT1 ist keine Zahl",
+         "Aufruf: vellora-cli geo distance LAT1 LON1 LAT2 LON2"},
+        {{"index", "--dir="}, "index: --dir ohne Verzeichnis", "Aufruf: vellora-cli index [--dir DIR]"},
+        {{"mapview", "--source", "work", "--size", "5"}, "mapview: --size 5", "Aufruf: vellora-cli mapview"},
+    };
+    for (const Case& c : refused) {
+        SCOPED_TRACE(c.problem);
+        const CliResult r = CliRunner(home.path()).run(c.words);
+        EXPECT_EQ(r.code, 2);
+        EXPECT_TRUE(contains(r.err, c.problem)) << r.err;
+        EXPECT_TRUE(contains(r.err, c.usage)) << r.err;
+    }
+}
+
 TEST(CliUsage, HelpAndVersion) {
     TempDir parent;
     const std::string home = parent.path() + "/neu";
@@ -72,9 +108,16 @@ TEST(CliUsage, HelpAndVersion) {
     EXPECT_TRUE(contains(all.out, "db list [--fields F,...] [--near LAT,LON --radius KM]"));
     const CliResult zip = CliRunner(home).run({"help", "zip"});
     EXPECT_EQ(zip.code, 0);
+    // The usage lines of that one command, then each described.
     EXPECT_EQ(zip.out,
               "Aufruf: vellora-cli zip list ARCHIVE\n"
-              "Aufruf: vellora-cli zip extract ARCHIVE DIR [MASK]\n");
+              "Aufruf: vellora-cli zip extract ARCHIVE DIR [MASK]\n"
+              "  zip list ARCHIVE\n"
+              "      Listet die Dateien eines ZIP-Archivs: Name, Methode, Gr\xC3\xB6\xC3\x9F"
+              "en und CRC.\n"
+              "  zip extract ARCHIVE DIR [MASK]\n"
+              "      Entpackt die Dateien eines ZIP-Archivs (alle oder die zur Maske passenden) in ein "
+              "Verzeichnis.\n");
     const CliResult version = CliRunner::runRaw({"--version"});
     EXPECT_EQ(version.code, 0);
     EXPECT_EQ(version.out.rfind("vellora-cli V", 0), 0u) << version.out;

@@ -81,5 +81,56 @@ TEST(OptionTable, MissingOrUnusableValuesKeepTheMember) {
     EXPECT_EQ(dir.read("conf.ini"), "[Program]\r\nChoice=5\r\nFlag=kaputt\r\nRadius=abc\r\nBig=-3\r\n");
 }
 
+struct Dialog {
+    bool saveOpts = true;
+    int choice = 1;
+    std::string name = "Standard";
+};
+
+const SwitchedOptions<Dialog> kDialogTable = {
+    boolOption("SaveOpts", &Dialog::saveOpts, false),
+    &Dialog::saveOpts,
+    {intOption("Choice", &Dialog::choice), stringOption("Name", &Dialog::name)},
+};
+
+// The switch is always stored, the options behind it only while it is on; stored options are
+// taken only when the stored switch is on, and a missing switch counts as off.
+TEST(OptionTable, SwitchedOptionsFollowTheirStoredSwitch) {
+    struct Case {
+        const char* stored;
+        bool saveOpts;
+        int choice;
+        const char* name;
+    };
+    const Case loads[] = {
+        {"[Program]\r\nSaveOpts=1\r\nChoice=2\r\nName=Neu\r\n", true, 2, "Neu"},
+        {"[Program]\r\nSaveOpts=0\r\nChoice=2\r\nName=Neu\r\n", false, 1, "Standard"},
+        {"[Program]\r\nChoice=2\r\nName=Neu\r\n", false, 1, "Standard"},
+    };
+    for (const Case& c : loads) {
+        SCOPED_TRACE(c.stored);
+        test::TempDir dir;
+        dir.write("conf.ini", c.stored);
+        IniFile conf(dir.file("conf.ini"));
+        Dialog d;  // its switch on before loading
+        loadOptions(conf, "Program", kDialogTable, d);
+        EXPECT_EQ(d.saveOpts, c.saveOpts);
+        EXPECT_EQ(d.choice, c.choice);
+        EXPECT_EQ(d.name, c.name);
+    }
+
+    test::TempDir dir;
+    IniFile conf(dir.file("conf.ini"));
+    Dialog d;
+    d.choice = 0;
+    saveOptions(conf, "Program", kDialogTable, d);
+    EXPECT_EQ(dir.read("conf.ini"), "[Program]\r\nSaveOpts=1\r\nChoice=0\r\nName=Standard\r\n");
+    d.saveOpts = false;
+    d.choice = 2;
+    saveOptions(conf, "Program", kDialogTable, d);
+    // Switched off, the options stored before stay as they were.
+    EXPECT_EQ(dir.read("conf.ini"), "[Program]\r\nSaveOpts=0\r\nChoice=0\r\nName=Standard\r\n");
+}
+
 }  // namespace
 }  // namespace vellora

@@ -4,6 +4,8 @@
 
 #include "core/FileUtil.h"
 #include "core/Global.h"
+#include "core/IniFile.h"
+#include "core/RunContext.h"
 #include "support/TestHome.h"
 
 using namespace vellora;
@@ -37,6 +39,34 @@ TEST(ConfigurationStart, FirstStartWritesExactlyTheInitialKeys) {
               "CacheDBUrl=" +
                   home.ctx().services.cacheDbServer + "\n");
     EXPECT_EQ(home.ctx().programConf().sectionNames(), std::vector<std::string>{"Program"});
+}
+
+// The first start writes its keys through the same rows that read and save them: loaded and saved
+// again unchanged, each keeps its text ("Radius=15", not "15.0"), and a radius stored with decimals
+// by a later save reads back as it was.
+TEST(ConfigurationStart, FirstStartKeysReadAndSaveAsTheyWereWritten) {
+    TestHome home(TestHome::Start::Configured);
+    const std::string written = programKeys(home);
+    loadSettings(home.ctx(), 600);
+    const TProcSettings& s = home.ctx().settings;
+    EXPECT_EQ(s.Radius, 15.0);
+    EXPECT_EQ(s.DBAutoloadInterval, -1);
+    EXPECT_EQ(s.HTMLMaxWidth, 640);
+    EXPECT_EQ(s.CacheDBPrimary, 3);
+    EXPECT_EQ(s.WorkDir, home.ctx().programDir());
+    saveSettings(home.ctx());
+    IniFile& ini = home.ctx().programConf();
+    for (const char* key : {"WorkDir", "OutDir", "Template", "DBAutoloadInterval", "Radius", "HTMLMaxWidth",
+                            "NrOfAdditionalHomes", "CacheDBPrimary", "CacheDBCount", "CacheDBUrl"}) {
+        SCOPED_TRACE(key);
+        const std::string line = std::string(key) + "=" + ini.readString("Program", key, "?") + "\n";
+        EXPECT_NE(written.find(line), std::string::npos) << written;
+    }
+    for (const char* stored : {"10", "10.0", "12.5"}) {
+        ini.writeString("Program", "Radius", stored);
+        loadSettings(home.ctx(), 600);
+        EXPECT_EQ(s.Radius, std::stod(stored)) << stored;
+    }
 }
 
 TEST(ConfigurationStart, LaterStartOnlyUpdatesLatestStart) {
