@@ -25,7 +25,7 @@
 #include "core/Waypoint.h"
 #include "import/GCDBReader.h"
 #include "import/GpxListingPage.h"
-#include "import/GpxReader.h"
+#include "formats/GpxReader.h"
 
 namespace vellora {
 namespace {

@@ -5,7 +5,7 @@
 #include "core/DateUtil.h"
 #include "import/GpxImport.h"
 #include "import/GpxListingPage.h"
-#include "import/GpxReader.h"
+#include "formats/GpxReader.h"
 #include "import/GpxTestFiles.h"
 #include "support/TestHome.h"
 

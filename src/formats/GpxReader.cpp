@@ -1,4 +1,4 @@
-#include "import/GpxReader.h"
+#include "formats/GpxReader.h"
 
 #include <expat.h>
 #include <fcntl.h>
