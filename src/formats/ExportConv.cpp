@@ -1,4 +1,4 @@
-#include "export/ExportConv.h"
+#include "formats/ExportConv.h"
 
 #include <array>
 #include <cstdint>
