@@ -119,8 +119,8 @@ void gpx(const RunContext& ctx, const ExportJob& job, const TCacheList& list, Te
     writeGpx(ctx, {job.opts.GPXHomeExp, job.opts.GPXWhichHomes == 1, job.gpxTemplate}, list, out);
 }
 
-void xmlTemplate(const RunContext&, const ExportJob& job, const TCacheList& list, TextOut& out) {
-    if (job.xmlTemplate) writeXmlTemplate(*job.xmlTemplate, list, out);
+void xmlTemplate(const RunContext& ctx, const ExportJob& job, const TCacheList& list, TextOut& out) {
+    if (job.xmlTemplate) writeXmlTemplate(ctx, *job.xmlTemplate, list, out);
 }
 
 using Writer = void (*)(const RunContext&, const ExportJob&, const TCacheList&, TextOut&);

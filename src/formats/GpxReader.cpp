@@ -237,6 +237,8 @@ private:
                                                   XML_GetCurrentByteCount(parser_));
             wptDepth_ = -1;
             seenTime_ = seenLinkText_ = false;
+            // An empty owner names nobody: the cache name gets no " by ".
+            if (wpt_.placedBy.empty()) wpt_.hasPlacedBy = false;
             if (!onWaypoint_(wpt_)) XML_StopParser(parser_, XML_FALSE);
         }
         --depth_;

@@ -17,6 +17,7 @@ struct GpxWaypoint {
     std::string name, time, urlname;
     bool hasUrlname = false;
     std::string linkText;  // GPX 1.1: <link><text>, where 1.0 has <urlname>
+    // hasPlacedBy: the cache names an owner (an empty placed_by names none).
     bool hasCache = false, hasCacheId = false, hasPlacedBy = false, hasDifficulty = false, hasTerrain = false;
     std::string cacheId, cacheName, placedBy, type, container, difficulty, terrain, country;
     // Byte range of the element in the file: from its "<" to behind its end tag.

@@ -22,6 +22,13 @@ struct Bounds {
     bool any() const { return minLat <= maxLat; }
 };
 
+// Names as GPS devices take them: ASCII, "&" as "+".
+std::string gpxName(std::string_view text) {
+    std::string name = asciiName(text);
+    replaceAll(name, "&", "+");
+    return name;
+}
+
 }  // namespace
 
 void writeGpx(const RunContext& ctx, const GpxWriteOptions& opts, const TCacheList& list, TextOut& out) {
@@ -80,10 +87,8 @@ void writeGpx(const RunContext& ctx, const GpxWriteOptions& opts, const TCacheLi
     for (const auto& e : list.entries()) {
         const TCacheRec& r = e.obj.rec;
         std::string block = tpl;
-        std::string name = asciiName(r.CacheName);
-        replaceAll(name, "&", "+");
         replaceEach(block, "#WAYPOINT#", xmlEscape(r.Waypoint, cs));
-        replaceEach(block, "#CACHENAME#", xmlEscape(name, cs));
+        replaceEach(block, "#CACHENAME#", xmlEscape(gpxName(r.CacheName), cs));
         replaceEach(block, "#LAT#", fixedCoord(r.Lat));
         replaceEach(block, "#LON#", fixedCoord(r.Lon));
         replaceEach(block, "#CACHETYPE#", xmlEscape(r.CacheType, cs));
@@ -93,6 +98,11 @@ void writeGpx(const RunContext& ctx, const GpxWriteOptions& opts, const TCacheLi
         replaceEach(block, "#COMPRESSEDCACHENAME#", compressedName(r.CacheName));
         replaceEach(block, "#CACHETYPESHORT#", std::string(1, typeLetter(r.CacheType)));
         replaceEach(block, "#CACHESIZESHORT#", std::string(1, sizeLetter(r.CacheSize)));
+        const NameAndOwner split = splitOwner(r.CacheName);
+        replaceEach(block, "#CACHENAME_NOOWNER#", xmlEscape(gpxName(split.name), cs));
+        replaceEach(block, "#OWNER#", xmlEscape(gpxName(split.owner), cs));
+        replaceEach(block, "#HIDDENDATE#", isoDateTime(r.HiddenDate));
+        replaceEach(block, "#COUNTRY#", xmlEscape(siteCountryNameByID(ctx.countries, r.CountryID), cs));
         out.line(block);
     }
     out.line("</gpx>");

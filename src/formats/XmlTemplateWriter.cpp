@@ -5,6 +5,8 @@
 #include "core/FileIO.h"
 #include "core/FileProcs.h"
 #include "core/FileUtil.h"
+#include "core/Global.h"
+#include "core/RunContext.h"
 #include "core/StrUnit.h"
 #include "core/UpperCase.h"
 #include "formats/ExportConv.h"
@@ -18,7 +20,7 @@ std::string afterKey(const std::string& line, std::string_view key) {
 
 }  // namespace
 
-void writeXmlTemplate(const XmlTemplate& t, const TCacheList& list, TextOut& out) {
+void writeXmlTemplate(const RunContext& ctx, const XmlTemplate& t, const TCacheList& list, TextOut& out) {
     // A template that starts with markup makes an XML file: its values are escaped for it.
     const bool xml = trimLeadingControl(t.header).starts_with('<');
     const XmlCharset cs = declaredCharset(t.header);
@@ -45,6 +47,12 @@ void writeXmlTemplate(const XmlTemplate& t, const TCacheList& list, TextOut& out
         replaceEach(block, "#CACHETYPESHORT#", std::string(1, typeLetter(r.CacheType)));
         replaceEach(block, "#CACHESIZESHORT#", std::string(1, sizeLetter(r.CacheSize)));
         replaceEach(block, "#CACHE_ID#", std::to_string(r.CacheID));
+        // What a pocket query holds apart: our own export reads back as it was.
+        const NameAndOwner split = splitOwner(r.CacheName);
+        replaceEach(block, "#CACHENAME_NOOWNER#", value(split.name));
+        replaceEach(block, "#OWNER#", value(split.owner));
+        replaceEach(block, "#HIDDENDATE#", isoDateTime(r.HiddenDate));
+        replaceEach(block, "#COUNTRY#", value(siteCountryNameByID(ctx.countries, r.CountryID)));
         out.line(block);
     }
     out.line(literal(t.footer));

@@ -9,6 +9,8 @@
 
 namespace vellora {
 
+class RunContext;
+
 struct XmlTemplate {
     std::string name;  // the display name after "name="
     std::string path;
@@ -19,6 +21,6 @@ std::vector<XmlTemplate> findXmlTemplates(const std::string& workDir);
 // Reads the three sections; on failure returns the error code and leaves the template as it was.
 int loadXmlTemplate(XmlTemplate& tmpl);
 
-void writeXmlTemplate(const XmlTemplate& tmpl, const TCacheList& list, TextOut& out);
+void writeXmlTemplate(const RunContext& ctx, const XmlTemplate& tmpl, const TCacheList& list, TextOut& out);
 
 }  // namespace vellora
