@@ -46,6 +46,14 @@ std::string countryNameByID(const CountryTable& table, std::int32_t id) {
     return name;
 }
 
+std::string siteCountryNameByID(const CountryTable& table, std::int32_t id) {
+    std::string name;
+    for (const auto& e : table.entries) {
+        if (e.DB_CountryID == id) name = e.DB_CName;
+    }
+    return name;
+}
+
 std::int32_t countryIDByName(const CountryTable& table, std::string_view name) {
     std::int32_t id = 0;
     for (const auto& e : table.entries) {

@@ -32,6 +32,8 @@ CountryTable readCountryTable(const std::string& path);
 
 // DB_CNameDE of the (last) entry with that id, else the id in decimal.
 std::string countryNameByID(const CountryTable& table, std::int32_t id);
+// DB_CName (the site's spelling) of the (last) entry with that id, else empty.
+std::string siteCountryNameByID(const CountryTable& table, std::int32_t id);
 // DB_CountryID of the (last) entry whose DB_CName equals the name without regard to case, else 0.
 std::int32_t countryIDByName(const CountryTable& table, std::string_view name);
 

@@ -1,7 +1,8 @@
 #pragma once
 // The list export: one list of caches (work list, own finds, the whole database or a directory
-// list) written into one file in one of seven formats. Every format writes Windows-1252 text
-// with CR LF line ends; the XML formats stay well-formed in the encoding they declare.
+// list) written into one file in one of seven formats, each by its writer in formats/. Every
+// format writes Windows-1252 text with CR LF line ends; the XML formats stay well-formed in the
+// encoding they declare.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -10,6 +11,10 @@
 #include "core/CacheRec.h"
 #include "core/DialogModel.h"
 #include "core/OptionTable.h"
+#include "formats/GpxWriter.h"
+#include "formats/OverlayWriter.h"
+#include "formats/OziWriter.h"
+#include "formats/XmlTemplateWriter.h"
 
 namespace vellora {
 
@@ -59,31 +64,6 @@ struct ListExportOpts {
 };
 inline constexpr const char* kListExportSection = "ListExport";
 const OptionTable<ListExportOpts>& listExportOptionTable();
-
-// The initial waypoint template of the GPX format (WPtpl.txt).
-std::string defaultGpxWaypointTemplate();
-
-// OziExplorer colours per type group (24-bit, red in the lowest byte); they last for the run.
-struct OziColours {
-    std::array<std::int32_t, 4> foreground = {8, 8, 8, 8};
-    std::array<std::int32_t, 4> background = {32768, 33023, 16711680, 16777215};
-};
-
-// A user template (*.xtp in the working directory).
-struct XmlTemplate {
-    std::string name;  // the display name after "name="
-    std::string path;
-    std::string header, waypoints, footer;
-};
-// The offered templates in directory order, with their names (sections not yet read).
-std::vector<XmlTemplate> findXmlTemplates(const std::string& workDir);
-// Reads the three sections; on failure returns the error code and leaves the template as it was.
-int loadXmlTemplate(XmlTemplate& tmpl);
-
-// Overlay tables: "Col=" and "Size=" values for the colour and size choices, and the bitmaps.
-int overlayColourValue(int index);
-int overlaySizeValue(int index);
-const char* overlayBitmap(std::string_view cacheType);
 
 // Everything one run needs besides the list.
 struct ExportJob {

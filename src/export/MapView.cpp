@@ -14,7 +14,7 @@
 #include "core/RunContext.h"
 #include "core/StrUnit.h"
 #include "core/UpperCase.h"
-#include "export/ExportConv.h"
+#include "formats/ExportConv.h"
 
 namespace vellora {
 

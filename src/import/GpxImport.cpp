@@ -23,9 +23,9 @@
 #include "core/StrUnit.h"
 #include "core/UpperCase.h"
 #include "core/Waypoint.h"
+#include "formats/GpxReader.h"
 #include "import/GCDBReader.h"
 #include "import/GpxListingPage.h"
-#include "import/GpxReader.h"
 
 namespace vellora {
 namespace {

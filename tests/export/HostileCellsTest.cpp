@@ -12,8 +12,8 @@
 #include "core/FileUtil.h"
 #include "core/StrUnit.h"
 #include "export/DbCsvExport.h"
-#include "export/ExportConv.h"
 #include "export/ListExport.h"
+#include "formats/ExportConv.h"
 
 namespace vellora::test {
 namespace {

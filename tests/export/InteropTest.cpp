@@ -11,8 +11,8 @@
 #include "core/Cp1252.h"
 #include "core/FileUtil.h"
 #include "core/StrUnit.h"
-#include "export/ExportConv.h"
 #include "export/ListExport.h"
+#include "formats/ExportConv.h"
 #include "support/SharedFolders.h"
 
 namespace vellora::test {

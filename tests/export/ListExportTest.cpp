@@ -5,8 +5,8 @@
 #include "core/FoundList.h"
 #include "core/IniFile.h"
 #include "core/NumberText.h"
-#include "export/ExportConv.h"
 #include "export/ListExport.h"
+#include "formats/ExportConv.h"
 
 namespace vellora::test {
 namespace {

@@ -3,9 +3,9 @@
 #include <cmath>
 
 #include "core/DateUtil.h"
+#include "formats/GpxReader.h"
 #include "import/GpxImport.h"
 #include "import/GpxListingPage.h"
-#include "import/GpxReader.h"
 #include "import/GpxTestFiles.h"
 #include "support/TestHome.h"
 

@@ -12,6 +12,14 @@ std::string fixedCoord(double value, char sep = '.');
 std::string asciiName(std::string_view name);
 // Upper-cased, umlauts spelled out, only blanks, digits and A to Z, at most 30 characters.
 std::string compressedName(std::string_view name);
+// A pocket query's cache is stored as "name by owner": the two halves, split at the last " by ".
+// Without one the whole text is the name and the owner is empty.
+struct NameAndOwner {
+    std::string name, owner;
+};
+NameAndOwner splitOwner(std::string_view cacheName);
+// "2006-11-05T14:30:00", as pocket queries write dates; empty for a value that is no date.
+std::string isoDateTime(double value);
 // "T", "M", "U", "W", "V", "E" or "O" for the cache type (compared upper-cased).
 char typeLetter(std::string_view cacheType);
 // "L", "R", "S", "M", "V" or "U" for the container size (compared upper-cased).

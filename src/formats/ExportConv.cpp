@@ -1,8 +1,10 @@
-#include "export/ExportConv.h"
+#include "formats/ExportConv.h"
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
 
+#include "core/DateUtil.h"
 #include "core/NumberText.h"
 #include "core/UpperCase.h"
 
@@ -68,6 +70,22 @@ std::string asciiName(std::string_view name) {
             out += "ss";
     }
     return out;
+}
+
+NameAndOwner splitOwner(std::string_view cacheName) {
+    constexpr std::string_view kBy = " by ";
+    const auto at = cacheName.rfind(kBy);
+    if (at == std::string_view::npos) return {std::string(cacheName), {}};
+    return {std::string(cacheName.substr(0, at)), std::string(cacheName.substr(at + kBy.size()))};
+}
+
+std::string isoDateTime(double value) {
+    if (!isRepresentableDate(value)) return {};
+    const DateParts p = decodeDateTime(value);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", p.year, p.month, p.day, p.hour,
+                  p.minute, p.second);
+    return text;
 }
 
 std::string compressedName(std::string_view name) {

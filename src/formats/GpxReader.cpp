@@ -1,4 +1,4 @@
-#include "import/GpxReader.h"
+#include "formats/GpxReader.h"
 
 #include <expat.h>
 #include <fcntl.h>
@@ -32,6 +32,41 @@ bool isCacheNamespace(std::string_view uri) {
     return startsWith(uri, "http://www.groundspeak.com/cache/");
 }
 
+// Every element named "name" (any case, without a prefix) anywhere in the file: its character
+// content in pieces, one per stretch between two tags. Names come as triplets here.
+class NameScan {
+public:
+    explicit NameScan(const std::function<void(std::string_view)>& onName) : onName_(onName) {}
+    void start(const XML_Char* name) {
+        flush();
+        if (isPlainName(name)) ++depth_;
+    }
+    void end(const XML_Char* name) {
+        flush();
+        if (isPlainName(name) && depth_ > 0) --depth_;
+    }
+    void text(const XML_Char* s, int len) {
+        if (depth_ > 0) piece_.append(s, static_cast<std::size_t>(len));
+    }
+
+private:
+    // "uri local prefix", "uri local" or "local": a prefixed name never counts.
+    static bool isPlainName(std::string_view n) {
+        const auto first = n.find(kNsSeparator);
+        if (first == std::string_view::npos) return equalsNoCase(n, "name");
+        const std::string_view rest = n.substr(first + 1);
+        return rest.find(kNsSeparator) == std::string_view::npos && equalsNoCase(rest, "name");
+    }
+    void flush() {
+        if (depth_ > 0 && !piece_.empty()) onName_(piece_);
+        piece_.clear();
+    }
+
+    const std::function<void(std::string_view)>& onName_;
+    int depth_ = 0;
+    std::string piece_;
+};
+
 class Parser {
 public:
     explicit Parser(const std::function<bool(const GpxWaypoint&)>& onWaypoint) : onWaypoint_(onWaypoint) {
@@ -40,6 +75,11 @@ public:
         XML_SetElementHandler(parser_, &Parser::startThunk, &Parser::endThunk);
         XML_SetCharacterDataHandler(parser_, &Parser::textThunk);
         XML_SetUnknownEncodingHandler(parser_, &Parser::encodingThunk, nullptr);
+    }
+    // Reads only the name elements (see NameScan).
+    Parser(const std::function<bool(const GpxWaypoint&)>& onWaypoint, NameScan& names) : Parser(onWaypoint) {
+        names_ = &names;
+        XML_SetReturnNSTriplet(parser_, XML_TRUE);
     }
     ~Parser() { XML_ParserFree(parser_); }
     Parser(const Parser&) = delete;
@@ -67,17 +107,26 @@ private:
             return;
         }
         result.ok = false;
+        result.errorLine = XML_GetCurrentLineNumber(parser_);
+        result.errorMessage = XML_ErrorString(XML_GetErrorCode(parser_));
         result.errorText = "Zeile " + std::to_string(XML_GetCurrentLineNumber(parser_)) + ", Spalte " +
                            std::to_string(XML_GetCurrentColumnNumber(parser_) + 1) + ": " +
                            XML_ErrorString(XML_GetErrorCode(parser_));
     }
 
     static void startThunk(void* self, const XML_Char* name, const XML_Char** atts) {
-        static_cast<Parser*>(self)->start(name, atts);
+        auto* p = static_cast<Parser*>(self);
+        if (p->names_) return p->names_->start(name);
+        p->start(name, atts);
     }
-    static void endThunk(void* self, const XML_Char*) { static_cast<Parser*>(self)->end(); }
+    static void endThunk(void* self, const XML_Char* name) {
+        auto* p = static_cast<Parser*>(self);
+        if (p->names_) return p->names_->end(name);
+        p->end();
+    }
     static void textThunk(void* self, const XML_Char* s, int len) {
         auto* p = static_cast<Parser*>(self);
+        if (p->names_) p->names_->text(s, len);
         if (p->capture_) p->capture_->append(s, static_cast<std::size_t>(len));
     }
 
@@ -188,6 +237,8 @@ private:
                                                   XML_GetCurrentByteCount(parser_));
             wptDepth_ = -1;
             seenTime_ = seenLinkText_ = false;
+            // An empty owner names nobody: the cache name gets no " by ".
+            if (wpt_.placedBy.empty()) wpt_.hasPlacedBy = false;
             if (!onWaypoint_(wpt_)) XML_StopParser(parser_, XML_FALSE);
         }
         --depth_;
@@ -198,40 +249,56 @@ private:
     GpxWaypoint wpt_;
     int depth_ = 0, wptDepth_ = -1, cacheDepth_ = -1, linkDepth_ = -1, captureDepth_ = -1;
     std::string* capture_ = nullptr;
+    NameScan* names_ = nullptr;
     bool seenTime_ = false, seenLinkText_ = false, seenCacheName_ = false, seenType_ = false,
          seenContainer_ = false, seenCountry_ = false;
 };
+
+// Feeds the file to the parser piece by piece.
+void readFileInto(const std::string& path, Parser& parser, GpxReadResult& result) {
+    int err = 0;
+    UniqueFd fd = openFile(path, O_RDONLY, 0, &err);
+    if (!fd) {
+        result.ok = false;
+        result.errorCode = err;
+        return;
+    }
+    for (;;) {
+        void* buf = parser.buffer(kChunk);
+        if (!buf) {
+            result.ok = false;
+            result.errorCode = ENOMEM;
+            return;
+        }
+        std::size_t got = 0;
+        if (const int rc = readFully(fd.get(), static_cast<char*>(buf), kChunk, got); rc != 0) {
+            result.ok = false;
+            result.errorCode = rc;
+            return;
+        }
+        result.bytesRead += got;
+        const bool last = got < kChunk;
+        if (!parser.feedBuffer(got, last, result) || last) return;
+    }
+}
 
 }  // namespace
 
 GpxReadResult readGpxFile(const std::string& path,
                           const std::function<bool(const GpxWaypoint&)>& onWaypoint) {
     GpxReadResult result;
-    int err = 0;
-    UniqueFd fd = openFile(path, O_RDONLY, 0, &err);
-    if (!fd) {
-        result.ok = false;
-        result.errorCode = err;
-        return result;
-    }
     Parser parser(onWaypoint);
-    for (;;) {
-        void* buf = parser.buffer(kChunk);
-        if (!buf) {
-            result.ok = false;
-            result.errorCode = ENOMEM;
-            return result;
-        }
-        std::size_t got = 0;
-        if (const int rc = readFully(fd.get(), static_cast<char*>(buf), kChunk, got); rc != 0) {
-            result.ok = false;
-            result.errorCode = rc;
-            return result;
-        }
-        result.bytesRead += got;
-        const bool last = got < kChunk;
-        if (!parser.feedBuffer(got, last, result) || last) return result;
-    }
+    readFileInto(path, parser, result);
+    return result;
+}
+
+GpxReadResult readGpxNames(const std::string& path, const std::function<void(std::string_view)>& onName) {
+    GpxReadResult result;
+    const std::function<bool(const GpxWaypoint&)> noWaypoints = [](const GpxWaypoint&) { return true; };
+    NameScan names(onName);
+    Parser parser(noWaypoints, names);
+    readFileInto(path, parser, result);
+    return result;
 }
 
 GpxReadResult readGpxText(const std::string& text,

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace vellora {
 
@@ -16,6 +17,7 @@ struct GpxWaypoint {
     std::string name, time, urlname;
     bool hasUrlname = false;
     std::string linkText;  // GPX 1.1: <link><text>, where 1.0 has <urlname>
+    // hasPlacedBy: the cache names an owner (an empty placed_by names none).
     bool hasCache = false, hasCacheId = false, hasPlacedBy = false, hasDifficulty = false, hasTerrain = false;
     std::string cacheId, cacheName, placedBy, type, container, difficulty, terrain, country;
     // Byte range of the element in the file: from its "<" to behind its end tag.
@@ -27,12 +29,17 @@ struct GpxReadResult {
     bool stopped = false;   // the callback asked to stop
     int errorCode = 0;      // errno of a failed read
     std::string errorText;  // what went wrong and where ("Zeile 12, Spalte 4: ..."), Windows-1252
+    std::uint64_t errorLine = 0;
+    std::string errorMessage;  // the parser's own words, without the place
     std::uint64_t bytesRead = 0;
 };
 
 // Calls onWaypoint for every wpt element in file order; returning false stops the reading.
 GpxReadResult readGpxFile(const std::string& path, const std::function<bool(const GpxWaypoint&)>& onWaypoint);
-// The same over text in memory (tests).
+// Every piece of character content inside an element named "name" (any case, without a prefix),
+// wherever it stands: how the work list takes waypoint codes from any GPX file. Pieces are UTF-8.
+GpxReadResult readGpxNames(const std::string& path, const std::function<void(std::string_view)>& onName);
+// readGpxFile over text in memory (tests).
 GpxReadResult readGpxText(const std::string& text, const std::function<bool(const GpxWaypoint&)>& onWaypoint);
 
 }  // namespace vellora
