@@ -32,9 +32,16 @@ bool isCacheNamespace(std::string_view uri) {
     return startsWith(uri, "http://www.groundspeak.com/cache/");
 }
 
+// What expat reports at the end of a document that stops early.
+bool cutOff(XML_Error code) {
+    return code == XML_ERROR_NO_ELEMENTS || code == XML_ERROR_UNCLOSED_TOKEN ||
+           code == XML_ERROR_PARTIAL_CHAR || code == XML_ERROR_UNCLOSED_CDATA_SECTION;
+}
+
 class Parser {
 public:
-    explicit Parser(const std::function<bool(const GpxWaypoint&)>& onWaypoint) : onWaypoint_(onWaypoint) {
+    Parser(const std::function<bool(const GpxWaypoint&)>& onWaypoint, XmlRepair& repair)
+        : onWaypoint_(onWaypoint), repair_(repair) {
         parser_ = XML_ParserCreateNS(nullptr, kNsSeparator);
         XML_SetUserData(parser_, this);
         XML_SetElementHandler(parser_, &Parser::startThunk, &Parser::endThunk);
@@ -45,28 +52,34 @@ public:
     Parser(const Parser&) = delete;
     Parser& operator=(const Parser&) = delete;
 
-    // Feeds one piece; false when parsing ended with an error or a stop.
-    bool feed(const char* data, std::size_t size, bool last, GpxReadResult& result) {
-        if (XML_Parse(parser_, data, static_cast<int>(size), last ? XML_TRUE : XML_FALSE) == XML_STATUS_OK)
-            return true;
-        fail(result);
-        return false;
+    // Repairs and feeds one piece of the file; false when parsing ended with an error or a stop.
+    bool feed(std::string_view piece, bool last, GpxReadResult& result) {
+        const std::string_view data = repair_.feed(piece, last);
+        const bool fine = XML_Parse(parser_, data.data(), static_cast<int>(data.size()),
+                                    last ? XML_TRUE : XML_FALSE) == XML_STATUS_OK;
+        if (!fine) fail(last, result);
+        if (!fine || last) {
+            result.repairs = repair_.repairs();
+            result.repairsDescribed = repair_.described();
+            result.encoding = repair_.encoding();
+        }
+        return fine;
     }
-    bool feedBuffer(std::size_t size, bool last, GpxReadResult& result) {
-        if (XML_ParseBuffer(parser_, static_cast<int>(size), last ? XML_TRUE : XML_FALSE) == XML_STATUS_OK)
-            return true;
-        fail(result);
-        return false;
-    }
-    void* buffer(std::size_t size) { return XML_GetBuffer(parser_, static_cast<int>(size)); }
 
 private:
-    void fail(GpxReadResult& result) {
-        if (XML_GetErrorCode(parser_) == XML_ERROR_ABORTED) {
+    void fail(bool last, GpxReadResult& result) {
+        const XML_Error code = XML_GetErrorCode(parser_);
+        if (code == XML_ERROR_ABORTED) {
             result.stopped = true;
             return;
         }
-        result.ok = false;
+        // Only a GPX file that is cut off: the waypoints before the cut are whole.
+        result.truncated = last && gpxRoot_ && cutOff(code);
+        result.ok = result.truncated;
+        if (result.truncated && wptDepth_ >= 0) {
+            result.lostWaypoint = true;
+            result.lostName = wpt_.name;
+        }
         result.errorText = "Zeile " + std::to_string(XML_GetCurrentLineNumber(parser_)) + ", Spalte " +
                            std::to_string(XML_GetCurrentColumnNumber(parser_) + 1) + ": " +
                            XML_ErrorString(XML_GetErrorCode(parser_));
@@ -125,11 +138,13 @@ private:
     void start(const XML_Char* name, const XML_Char** atts) {
         ++depth_;
         const auto [uri, local] = split(name);
+        if (depth_ == 1) gpxRoot_ = local == "gpx";
         if (wptDepth_ < 0) {
             if (local == "wpt" && isGpxNamespace(uri)) {
                 wpt_ = GpxWaypoint();
                 wptDepth_ = depth_;
-                wpt_.begin = static_cast<std::uint64_t>(XML_GetCurrentByteIndex(parser_));
+                wpt_.begin =
+                    repair_.inputOffset(static_cast<std::uint64_t>(XML_GetCurrentByteIndex(parser_)));
                 if (const XML_Char* v = attribute(atts, "lat")) wpt_.latText = v;
                 if (const XML_Char* v = attribute(atts, "lon")) wpt_.lonText = v;
             }
@@ -172,6 +187,12 @@ private:
                 take(wpt_.time, seenTime_);
             else if (local == "urlname")
                 take(wpt_.urlname, wpt_.hasUrlname);
+            else if (local == "desc")
+                take(wpt_.desc, seenDesc_);
+            else if (local == "cmt")
+                take(wpt_.cmt, seenCmt_);
+            else if (local == "type")
+                take(wpt_.gpxType, seenGpxType_);
             else if (local == "link" && linkDepth_ < 0 && !seenLinkText_)
                 linkDepth_ = depth_;
         } else if (linkDepth_ >= 0 && depth_ == linkDepth_ + 1 && local == "text") {
@@ -184,22 +205,24 @@ private:
         if (depth_ == cacheDepth_) cacheDepth_ = -1;
         if (depth_ == linkDepth_) linkDepth_ = -1;
         if (depth_ == wptDepth_) {
-            wpt_.end = static_cast<std::uint64_t>(XML_GetCurrentByteIndex(parser_) +
-                                                  XML_GetCurrentByteCount(parser_));
+            wpt_.end = repair_.inputOffset(static_cast<std::uint64_t>(XML_GetCurrentByteIndex(parser_) +
+                                                                      XML_GetCurrentByteCount(parser_)));
             wptDepth_ = -1;
-            seenTime_ = seenLinkText_ = false;
+            seenTime_ = seenLinkText_ = seenDesc_ = seenCmt_ = seenGpxType_ = false;
             if (!onWaypoint_(wpt_)) XML_StopParser(parser_, XML_FALSE);
         }
         --depth_;
     }
 
     const std::function<bool(const GpxWaypoint&)>& onWaypoint_;
+    XmlRepair& repair_;
     XML_Parser parser_;
     GpxWaypoint wpt_;
     int depth_ = 0, wptDepth_ = -1, cacheDepth_ = -1, linkDepth_ = -1, captureDepth_ = -1;
     std::string* capture_ = nullptr;
     bool seenTime_ = false, seenLinkText_ = false, seenCacheName_ = false, seenType_ = false,
-         seenContainer_ = false, seenCountry_ = false;
+         seenContainer_ = false, seenCountry_ = false, seenDesc_ = false, seenCmt_ = false,
+         seenGpxType_ = false, gpxRoot_ = false;
 };
 
 }  // namespace
@@ -214,33 +237,40 @@ GpxReadResult readGpxFile(const std::string& path,
         result.errorCode = err;
         return result;
     }
-    Parser parser(onWaypoint);
+    XmlRepair repair;
+    Parser parser(onWaypoint, repair);
+    std::string chunk(kChunk, '\0');
     for (;;) {
-        void* buf = parser.buffer(kChunk);
-        if (!buf) {
-            result.ok = false;
-            result.errorCode = ENOMEM;
-            return result;
-        }
         std::size_t got = 0;
-        if (const int rc = readFully(fd.get(), static_cast<char*>(buf), kChunk, got); rc != 0) {
+        if (const int rc = readFully(fd.get(), chunk.data(), kChunk, got); rc != 0) {
             result.ok = false;
             result.errorCode = rc;
             return result;
         }
         result.bytesRead += got;
         const bool last = got < kChunk;
-        if (!parser.feedBuffer(got, last, result) || last) return result;
+        if (!parser.feed(std::string_view(chunk.data(), got), last, result) || last) return result;
     }
 }
 
 GpxReadResult readGpxText(const std::string& text,
                           const std::function<bool(const GpxWaypoint&)>& onWaypoint) {
     GpxReadResult result;
-    Parser parser(onWaypoint);
+    XmlRepair repair;
+    Parser parser(onWaypoint, repair);
     result.bytesRead = text.size();
-    parser.feed(text.data(), text.size(), true, result);
+    parser.feed(text, true, result);
     return result;
+}
+
+std::string readGpxElement(int fd, std::uint64_t begin, std::uint64_t end, XmlRepair::Encoding encoding) {
+    if (end <= begin) return {};
+    std::string bytes(static_cast<std::size_t>(end - begin), '\0');
+    std::size_t got = 0;
+    if (preadFully(fd, bytes.data(), bytes.size(), begin, got) != 0) return {};
+    bytes.resize(got);
+    XmlRepair repair(encoding);
+    return std::string(repair.feed(bytes, true));
 }
 
 }  // namespace vellora
