@@ -14,66 +14,20 @@
 #include "import/GpxImport.h"
 #include "import/GpxListingPage.h"
 #include "import/GpxTestFiles.h"
+#include "import/PocketQueryHome.h"
 #include "listing/CreateDescr.h"
 #include "support/TestHome.h"
 
 namespace vellora {
 namespace {
 
-using test::TestHome;
-
-std::string pqFixture(const std::string& name) {
-    const auto path = std::filesystem::path(VELLORA_TEST_SOURCE_DIR) / "import" / "fixtures" / "pq" / name;
-    const auto text = readFile(path.string());
-    EXPECT_TRUE(text.has_value()) << path;
-    return text.value_or("");
-}
+using test::pqFixture;
+using test::PqHome;
 
 // The pocket query without line breaks or indentation between its elements, as some tools write it.
 std::string onOneLine(const std::string& gpx) {
     return std::regex_replace(gpx, std::regex(">[ \t\r\n]+<"), "><");
 }
-
-// A home at 49.5 / 11 that imports pocket queries with both passes, pages written for every new
-// cache.
-struct PqHome {
-    PqHome() {
-        ctx().settings.HomeLat = 49.5;
-        ctx().settings.HomeLong = 11.0;
-        ctx().settings.ShowMessages = false;
-    }
-    RunContext& ctx() { return home.ctx(); }
-
-    void import(const std::string& name, const std::string& bytes) {
-        home.dir.write(name, bytes);
-        dialog.setFile(home.dir.file(name));
-        dialog.open();
-        dialog.options.RadSrch = true;
-        dialog.options.GetDescr = true;
-        dialog.setRadiusText("100");
-        dialog.btnStartClick();
-        listed.clear();
-        for (const auto& e : dialog.pending()) listed.push_back(e.rec.Waypoint);
-        if (dialog.workEnabled()) dialog.btnWorkClick();
-        if (dialog.isOpen()) dialog.close();
-    }
-    std::vector<std::string> databaseWaypoints() {
-        std::vector<std::string> wps;
-        const TCacheList list = LoadAllCaches(ctx());
-        for (int i = 0; i < list.count(); ++i) wps.push_back(list.at(i).Waypoint);
-        return wps;
-    }
-    std::string warnings() const {
-        std::string all;
-        for (const std::string& t : home.host.textsOf(MsgKind::Warning)) all += t;
-        return all;
-    }
-    std::vector<std::string> errors() const { return home.host.textsOf(MsgKind::Error); }
-
-    TestHome home;
-    TfrmGPXImp dialog{home.ctx()};
-    std::vector<std::string> listed;  // what pass 1 put into the pending list
-};
 
 TEST(PocketQuery, DefectiveFilesImportEveryWholeCache) {
     const std::vector<std::string> all = {"GC1A001", "GC1A002", "GC1A003"};
