@@ -61,10 +61,12 @@ std::string description(const std::string& text, const std::string& element) {
     body = trimLeadingControl(trimTrailingControl(body));
     body = decodeXmlText(body);
     if (upperCase(whole).find("HTML=\"TRUE\"") != std::string::npos) return body;
+    // The break stays beside its <br>: the converted short description drops every tag, and its
+    // lines must not run together there.
+    replaceAll(body, "\r\n", "\n");
+    replaceAll(body, "\r", "\n");
     body = htmlEscape(body);
-    replaceAll(body, "\r\n", "<br>");
-    replaceAll(body, "\n", "<br>");
-    replaceAll(body, "\r", "<br>");
+    replaceAll(body, "\n", "<br>\r\n");
     return body;
 }
 

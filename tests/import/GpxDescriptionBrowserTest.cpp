@@ -67,6 +67,8 @@ TEST_F(GpxDescriptionBrowser, OwnersHtmlAndAdditionalWaypointsAsOnTheSite) {
     EXPECT_EQ(dom.find("&amp;nbsp;"), std::string::npos) << dom;
     EXPECT_EQ(dom.find("&lt;table"), std::string::npos) << dom;
     EXPECT_NE(dom.find("<i>am Weiher</i>"), std::string::npos) << dom;
+    // The plain short description keeps its line break.
+    EXPECT_EQ(dom.find("Spaziergang.Am"), std::string::npos) << dom;
     // The additional waypoints, with coordinates and comments.
     for (const char* text :
          {"Zus\xC3\xA4tzliche Wegpunkte", "Parkplatz (P)", "N 49\xC2\xB0 29.910 E 011\xC2\xB0 02.880",

@@ -162,15 +162,17 @@ TEST(PocketQuery, DescriptionsAreShownAsTheOwnerWroteThem) {
         std::string::npos)
         << page;
     // Plain text escaped, its line break kept.
-    EXPECT_NE(page.find("<span id=\"ShortDescription\">Ein kurzer Spaziergang.<br>Am Wasser entlang.</span>"),
-              std::string::npos);
+    EXPECT_NE(
+        page.find("<span id=\"ShortDescription\">Ein kurzer Spaziergang.<br>\r\nAm Wasser entlang.</span>"),
+        std::string::npos);
     const std::string plain = test::gpxFile({test::GpxCache()});
     std::string withPlain = plain;
     withPlain.replace(withPlain.find("html=\"True\""), 11, "html=\"False\"");
     withPlain.replace(withPlain.find("&lt;p&gt;Beschreibung"), 21, "a &lt; b &amp;amp; c\r\nZweite &#228;");
     pq.import("plain.gpx", withPlain);
     const std::string plainPage = pq.home.dir.read("GC1000.html");
-    EXPECT_NE(plainPage.find("a &lt; b &amp;amp; c<br>Zweite \xC3\xA4 GC1000&lt;/p&gt;"), std::string::npos)
+    EXPECT_NE(plainPage.find("a &lt; b &amp;amp; c<br>\r\nZweite \xC3\xA4 GC1000&lt;/p&gt;"),
+              std::string::npos)
         << plainPage;
 }
 
