@@ -270,7 +270,8 @@ std::size_t XmlRepair::handle(std::string_view buf, std::size_t i, bool last) {
         } else if (nameStart(static_cast<unsigned char>(ref[0])) &&
                    std::all_of(ref.begin(), ref.end(),
                                [](char ch) { return nameChar(static_cast<unsigned char>(ch)); })) {
-            if (doctype_ || predefinedEntity(ref)) return semi + 1;
+            // Only the "&": the name's bytes are checked as any others.
+            if (doctype_ || predefinedEntity(ref)) return 1;
         }
     }
     replace(buf, i, 1, "&amp;",

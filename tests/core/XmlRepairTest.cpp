@@ -77,6 +77,14 @@ TEST(XmlRepair, EncodingDecidesWhatIsMended) {
     XmlRepair typed;
     EXPECT_EQ(repaired(typed, "<!DOCTYPE a [<!ENTITY e \"x\">]><a>&e; & </a>", 4),
               "<!DOCTYPE a [<!ENTITY e \"x\">]><a>&e; &amp; </a>");
+    // ... but the bytes of such a name are checked like all others.
+    XmlRepair typedLatin;
+    EXPECT_EQ(repaired(typedLatin,
+                       "<!DOCTYPE a><a>&\xE2\x82\xFF"
+                       "e;</a>",
+                       4),
+              "<!DOCTYPE a><a>&\xC3\xA2\xE2\x80\x9A\xC3\xBF"
+              "e;</a>");
 }
 
 TEST(XmlRepair, DescribesTheFirstRepairsWithTheirLines) {
