@@ -1,5 +1,9 @@
 #include "core/XmlRepair.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -23,24 +27,60 @@ bool xmlChar(std::uint32_t c) {
            (c >= 0x10000 && c <= 0x10FFFF);
 }
 
+// The markers each section looks for besides forbidden and (UTF-8) high bytes. Markup looks at the
+// "!" and "?" behind a "<", not at every "<": tags are the most frequent bytes of a file.
+constexpr char kMarkers[4][3] = {{'!', '?', '&'}, {']', 0, 0}, {'-', 0, 0}, {'?', 0, 0}};
+
 // The bytes each section has to look at; all others pass without a glance.
 using ByteSet = std::array<bool, 256>;
-ByteSet interesting(char marker1, char marker2, bool utf8) {
+ByteSet interesting(const char (&markers)[3], bool utf8) {
     ByteSet set{};
     for (int b = 0; b < 256; ++b)
         set[static_cast<std::size_t>(b)] =
             forbiddenControl(static_cast<unsigned char>(b)) || (utf8 && b >= 0x80);
-    set[static_cast<unsigned char>(marker1)] = true;
-    if (marker2) set[static_cast<unsigned char>(marker2)] = true;
+    for (char m : markers)
+        if (m) set[static_cast<unsigned char>(m)] = true;
     return set;
 }
 
 const ByteSet& interestingIn(int section, bool utf8) {
-    static const std::array<ByteSet, 8> sets = {interesting('<', '&', false), interesting('<', '&', true),
-                                                interesting(']', 0, false),   interesting(']', 0, true),
-                                                interesting('-', 0, false),   interesting('-', 0, true),
-                                                interesting('?', 0, false),   interesting('?', 0, true)};
+    static const std::array<ByteSet, 8> sets = [] {
+        std::array<ByteSet, 8> all;
+        for (int k = 0; k < 8; ++k)
+            all[static_cast<std::size_t>(k)] = interesting(kMarkers[k / 2], k % 2 == 1);
+        return all;
+    }();
     return sets[static_cast<std::size_t>(section * 2 + (utf8 ? 1 : 0))];
+}
+
+// The first byte at or behind i that the section has to look at, sixteen bytes at a time where the
+// processor allows.
+std::size_t nextInteresting(std::string_view buf, std::size_t i, int section, bool utf8,
+                            const ByteSet& look) {
+    const std::size_t n = buf.size();
+#if defined(__SSE2__)
+    const __m128i m1 = _mm_set1_epi8(kMarkers[section][0]), m2 = _mm_set1_epi8(kMarkers[section][1]),
+                  m3 = _mm_set1_epi8(kMarkers[section][2]);
+    const __m128i space = _mm_set1_epi8(0x20), tab = _mm_set1_epi8('\t'), lf = _mm_set1_epi8('\n'),
+                  cr = _mm_set1_epi8('\r');
+    for (; i + 16 <= n; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf.data() + i));
+        const int high = _mm_movemask_epi8(v);
+        // Signed: bytes of 0x80 and above count as below 0x20 too and are taken out again.
+        const int below = _mm_movemask_epi8(_mm_cmplt_epi8(v, space)) & ~high;
+        const int blank = _mm_movemask_epi8(
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, tab), _mm_cmpeq_epi8(v, lf)), _mm_cmpeq_epi8(v, cr)));
+        const int marked = _mm_movemask_epi8(
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, m1), _mm_cmpeq_epi8(v, m2)), _mm_cmpeq_epi8(v, m3)));
+        const int mask = (utf8 ? high : 0) | (below & ~blank) | marked;
+        if (mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+    }
+#else
+    (void)section;
+    (void)utf8;
+#endif
+    while (i < n && !look[static_cast<unsigned char>(buf[i])]) ++i;
+    return i;
 }
 
 const std::string& cp1252AsUtf8(unsigned char c) {
@@ -82,6 +122,16 @@ std::optional<std::uint32_t> characterNumber(std::string_view ref) {
         value = value * (hex ? 16 : 10) + static_cast<std::uint32_t>(v);
     }
     return value;
+}
+
+// The length of "lt;", "gt;", "amp;", "quot;" or "apos;" at the start of text, else 0.
+std::size_t predefinedEntityAt(std::string_view text) {
+    const auto has = [&](std::size_t k, char c) { return k < text.size() && text[k] == c; };
+    if ((has(0, 'l') || has(0, 'g')) && has(1, 't') && has(2, ';')) return 3;
+    if (has(0, 'a') && has(1, 'm') && has(2, 'p') && has(3, ';')) return 4;
+    if (has(0, 'q') && has(1, 'u') && has(2, 'o') && has(3, 't') && has(4, ';')) return 5;
+    if (has(0, 'a') && has(1, 'p') && has(2, 'o') && has(3, 's') && has(4, ';')) return 5;
+    return 0;
 }
 
 bool predefinedEntity(std::string_view name) {
@@ -137,12 +187,34 @@ std::string_view XmlRepair::feed(std::string_view piece, bool last) {
     copied_ = linesCounted_ = 0;
     const bool utf8 = encoding_ == Encoding::Utf8;
     std::size_t i = 0;
-    while (i < buf.size()) {
-        const ByteSet& look = interestingIn(static_cast<int>(section_), utf8);
-        while (i < buf.size() && !look[static_cast<unsigned char>(buf[i])]) ++i;
-        if (i == buf.size()) break;
+    const ByteSet* looks[4];
+    for (int section = 0; section < 4; ++section) looks[section] = &interestingIn(section, utf8);
+    // A "<" at the end waits for the byte that tells what it opens.
+    const std::size_t n = buf.size() - (!last && !buf.empty() && buf.back() == '<' ? 1 : 0);
+    while (i < n) {
+        i = nextInteresting(buf.substr(0, n), i, static_cast<int>(section_), utf8,
+                            *looks[static_cast<int>(section_)]);
+        if (i == n) break;
+        // The common cases of a well-formed file without a call: a predefined entity, a two-byte
+        // character.
+        const auto c = static_cast<unsigned char>(buf[i]);
+        if (section_ == Section::Markup && c == '&') {
+            if (const std::size_t known = predefinedEntityAt(buf.substr(i + 1, 5)); known > 0) {
+                i += known + 1;
+                continue;
+            }
+        }
+        if (utf8 && c >= 0xC2 && c <= 0xDF && i + 1 < n &&
+            (static_cast<unsigned char>(buf[i + 1]) & 0xC0) == 0x80) {
+            i += 2;
+            continue;
+        }
+        holdFrom_ = i;
         const std::size_t length = handle(buf, i, last);
-        if (length == 0) break;
+        if (length == 0) {
+            i = holdFrom_;
+            break;
+        }
         i += length;
     }
     if (described_.size() < kDescribed)
@@ -237,21 +309,26 @@ std::size_t XmlRepair::handle(std::string_view buf, std::size_t i, bool last) {
         case Section::Markup:
             break;
     }
-    if (c == '<') {
-        if (needMore(kLongestMarker)) return 0;
-        if (at("<![CDATA[")) {
-            section_ = Section::Cdata;
-            return 9;
-        }
-        if (at("<!--")) {
-            section_ = Section::Comment;
-            return 4;
-        }
-        if (at("<?")) {
+    if (c == '!' || c == '?') {
+        if (i == 0 || buf[i - 1] != '<') return 1;
+        if (c == '?') {
             section_ = Section::Pi;
-            return 2;
+            return 1;
         }
-        if (at("<!DOCTYPE")) doctype_ = true;
+        if (avail + 1 < kLongestMarker && !last) {
+            holdFrom_ = i - 1;
+            return 0;
+        }
+        const std::string_view tag = buf.substr(i - 1, kLongestMarker);
+        if (tag == "<![CDATA[") {
+            section_ = Section::Cdata;
+            return 8;
+        }
+        if (tag.substr(0, 4) == "<!--") {
+            section_ = Section::Comment;
+            return 3;
+        }
+        if (tag == "<!DOCTYPE") doctype_ = true;
         return 1;
     }
     // "&": a reference the parser resolves stays; references to forbidden characters become blanks.

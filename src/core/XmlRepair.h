@@ -57,6 +57,7 @@ private:
     bool doctype_ = false;
     std::string carry_, joined_, out_;
     std::size_t copied_ = 0;        // bytes of the current buffer already in out_
+    std::size_t holdFrom_ = 0;      // where a piece that needs more input begins
     std::size_t linesCounted_ = 0;  // bytes of the current buffer whose line ends are counted
     std::uint64_t inputStart_ = 0;  // input offset of the current buffer
     std::uint64_t outputStart_ = 0;

@@ -275,47 +275,73 @@ void TfrmGPXImp::scanFile() {
     }
     std::int64_t lines = 0, definitions = 0;
     bool titleSeen = false;
+    // A line that runs over a piece of the file is gathered in line; one longer than a piece (a file
+    // on one line) keeps only what the counts and the title still need.
     std::string line, chunk(kFileChunk, '\0');
-    bool lastWasCr = false, open = false;
-    const auto endLine = [&] {
+    bool lastWasCr = false, open = false, lineHasWpt = false;
+    const auto title = [&](std::string_view text) {
+        const std::size_t at = text.find("<name>");
+        if (at == std::string_view::npos) return;
+        titleSeen = true;
+        const std::size_t close = text.find("</name>", at);
+        if (close != std::string_view::npos)
+            caption_ = std::string(kCaption) + " [" + std::string(text.substr(at + 6, close - at - 6)) + "]";
+    };
+    const auto endLine = [&](std::string_view text) {
         ++lines;
-        if (line.find("</wpt>") != std::string::npos) ++definitions;
+        if (lineHasWpt || text.find("</wpt>") != std::string_view::npos) ++definitions;
+        if (!titleSeen) title(text);
+        line.clear();
+        open = lineHasWpt = false;
+    };
+    const auto gather = [&](std::string_view piece) {
+        line.append(piece);
+        open = true;
+        if (line.size() <= kFileChunk) return;
+        lineHasWpt = lineHasWpt || line.find("</wpt>") != std::string::npos;
+        std::size_t drop = line.size() - std::min<std::size_t>(line.size(), 6);
         if (!titleSeen) {
             const std::size_t at = line.find("<name>");
-            if (at != std::string::npos) {
-                titleSeen = true;
-                const std::size_t close = line.find("</name>", at);
-                if (close != std::string::npos)
-                    caption_ = std::string(kCaption) + " [" + line.substr(at + 6, close - at - 6) + "]";
-            }
+            if (at != std::string::npos && line.find("</name>", at) != std::string::npos)
+                title(line);
+            else if (at != std::string::npos && line.size() - at > 2 * kFileChunk)
+                titleSeen = true;  // a name of megabytes is no title
+            else if (at != std::string::npos)
+                drop = at;
         }
-        line.clear();
-        open = false;
+        line.erase(0, drop);
     };
     for (;;) {
         std::size_t got = 0;
         if (readFully(fd.get(), chunk.data(), chunk.size(), got) != 0 || got == 0) break;
+        const std::string_view data(chunk.data(), got);
         std::size_t pos = 0;
         while (pos < got) {
-            const char c = chunk[pos];
-            if (c == '\n' && lastWasCr) {
+            if (data[pos] == '\n' && lastWasCr) {
                 lastWasCr = false;
                 ++pos;
                 continue;
             }
             lastWasCr = false;
             std::size_t stop = pos;
-            while (stop < got && chunk[stop] != '\n' && chunk[stop] != '\r') ++stop;
-            line.append(chunk.data() + pos, stop - pos);
-            open = true;
-            if (stop == got) break;
-            lastWasCr = chunk[stop] == '\r';
-            endLine();
+            while (stop < got && data[stop] != '\n' && data[stop] != '\r') ++stop;
+            const std::string_view piece = data.substr(pos, stop - pos);
+            if (stop == got) {
+                gather(piece);
+                break;
+            }
+            lastWasCr = data[stop] == '\r';
+            if (line.empty() && !open) {
+                endLine(piece);
+            } else {
+                line.append(piece);
+                endLine(line);
+            }
             pos = stop + 1;
         }
         if (got < chunk.size()) break;
     }
-    if (open) endLine();
+    if (open) endLine(line);
     fileInfo_ = "Importdatei: " + path_ + " (" + std::to_string(lines) + " Zeilen, " +
                 std::to_string(definitions) + " Cachedefinitionen)";
     setButtons(true, false, true);

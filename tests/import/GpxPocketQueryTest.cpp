@@ -151,6 +151,23 @@ TEST(PocketQuery, PagesAreTheSameWhateverTheLineLayout) {
     }
 }
 
+// Longer than the pieces the file is read in: the opening still finds the title and counts the
+// one line that holds every cache.
+TEST(PocketQuery, OneLineLongerThanAReadPieceOpensWithItsTitle) {
+    std::vector<test::GpxCache> caches(6000);
+    for (std::size_t k = 0; k < caches.size(); ++k) caches[k].waypoint = "GC" + std::to_string(100000 + k);
+    const std::string line = onOneLine(test::gpxFile(caches, "Lange Zeile"));
+    ASSERT_GT(line.size(), 3u << 20);
+    PqHome pq;
+    pq.home.dir.write("long.gpx", line);
+    pq.dialog.setFile(pq.home.dir.file("long.gpx"));
+    pq.dialog.open();
+    EXPECT_EQ(pq.dialog.caption(), "GPX-Import [Lange Zeile]");
+    EXPECT_EQ(pq.dialog.fileInfo(),
+              "Importdatei: " + pq.home.dir.file("long.gpx") + " (1 Zeilen, 1 Cachedefinitionen)");
+    pq.dialog.close();
+}
+
 TEST(PocketQuery, DescriptionsAreShownAsTheOwnerWroteThem) {
     PqHome pq;
     pq.import("whole.gpx", pqFixture("whole.gpx"));
