@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -323,8 +324,11 @@ void TfrmGPXImp::scanFile() {
                 continue;
             }
             lastWasCr = false;
-            std::size_t stop = pos;
-            while (stop < got && data[stop] != '\n' && data[stop] != '\r') ++stop;
+            // The next line end, found by the library's fast search.
+            const char* lf = static_cast<const char*>(std::memchr(data.data() + pos, '\n', got - pos));
+            const std::size_t lfAt = lf ? static_cast<std::size_t>(lf - data.data()) : got;
+            const char* cr = static_cast<const char*>(std::memchr(data.data() + pos, '\r', lfAt - pos));
+            const std::size_t stop = cr ? static_cast<std::size_t>(cr - data.data()) : lfAt;
             const std::string_view piece = data.substr(pos, stop - pos);
             if (stop == got) {
                 gather(piece);

@@ -53,10 +53,15 @@ public:
     Parser& operator=(const Parser&) = delete;
 
     // Repairs and feeds one piece of the file; false when parsing ended with an error or a stop.
+    // A piece read into buffer() that the repair leaves as it is is parsed where it lies.
     bool feed(std::string_view piece, bool last, GpxReadResult& result) {
         const std::string_view data = repair_.feed(piece, last);
-        const bool fine = XML_Parse(parser_, data.data(), static_cast<int>(data.size()),
-                                    last ? XML_TRUE : XML_FALSE) == XML_STATUS_OK;
+        const XML_Bool final = last ? XML_TRUE : XML_FALSE;
+        const bool inPlace = piece.data() == buffer_ && data.data() == buffer_;
+        const bool fine = (inPlace ? XML_ParseBuffer(parser_, static_cast<int>(data.size()), final)
+                                   : XML_Parse(parser_, data.data(), static_cast<int>(data.size()), final)) ==
+                          XML_STATUS_OK;
+        buffer_ = nullptr;
         if (!fine) fail(last, result);
         if (!fine || last) {
             result.repairs = repair_.repairs();
@@ -64,6 +69,12 @@ public:
             result.encoding = repair_.encoding();
         }
         return fine;
+    }
+
+    // Room for the next piece inside the parser; nullptr when there is no memory for it.
+    char* buffer(std::size_t size) {
+        buffer_ = static_cast<char*>(XML_GetBuffer(parser_, static_cast<int>(size)));
+        return buffer_;
     }
 
 private:
@@ -217,6 +228,7 @@ private:
     const std::function<bool(const GpxWaypoint&)>& onWaypoint_;
     XmlRepair& repair_;
     XML_Parser parser_;
+    char* buffer_ = nullptr;
     GpxWaypoint wpt_;
     int depth_ = 0, wptDepth_ = -1, cacheDepth_ = -1, linkDepth_ = -1, captureDepth_ = -1;
     std::string* capture_ = nullptr;
@@ -239,17 +251,22 @@ GpxReadResult readGpxFile(const std::string& path,
     }
     XmlRepair repair;
     Parser parser(onWaypoint, repair);
-    std::string chunk(kChunk, '\0');
     for (;;) {
+        char* buf = parser.buffer(kChunk);
+        if (!buf) {
+            result.ok = false;
+            result.errorCode = ENOMEM;
+            return result;
+        }
         std::size_t got = 0;
-        if (const int rc = readFully(fd.get(), chunk.data(), kChunk, got); rc != 0) {
+        if (const int rc = readFully(fd.get(), buf, kChunk, got); rc != 0) {
             result.ok = false;
             result.errorCode = rc;
             return result;
         }
         result.bytesRead += got;
         const bool last = got < kChunk;
-        if (!parser.feed(std::string_view(chunk.data(), got), last, result) || last) return result;
+        if (!parser.feed(std::string_view(buf, got), last, result) || last) return result;
     }
 }
 
