@@ -18,7 +18,8 @@ set(VELLORA_SLOW_TESTS
     "GCDBDownload*=sim" "UpdateCheck.*=sim" "LoadHTMLErrorPage.*=sim" "LoadHTMLStage.*=sim"
     "SavedListings.PagesOfTheStandInSite=sim"
     "TrickleCli.*=hostile"
-    "Interop.*=interop" "Validation.*=interop" "UtmAgainstProj.*=interop" "DescriptionBrowser.*=interop")
+    "Interop.*=interop" "Validation.*=interop" "UtmAgainstProj.*=interop" "DescriptionBrowser.*=interop"
+    "GpxDescriptionBrowser.*=interop")
 
 # Registers the tests of one suite executable. Slow tests are one CTest test each (labels set by
 # ApplyTestLabels.cmake once CTest knows them); the quick tests of an executable run as one

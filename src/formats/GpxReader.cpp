@@ -67,48 +67,82 @@ private:
     std::string piece_;
 };
 
+// What expat reports at the end of a document that stops early.
+bool cutOff(XML_Error code) {
+    return code == XML_ERROR_NO_ELEMENTS || code == XML_ERROR_UNCLOSED_TOKEN ||
+           code == XML_ERROR_PARTIAL_CHAR || code == XML_ERROR_UNCLOSED_CDATA_SECTION;
+}
+
 class Parser {
 public:
-    explicit Parser(const std::function<bool(const GpxWaypoint&)>& onWaypoint) : onWaypoint_(onWaypoint) {
-        parser_ = XML_ParserCreateNS(nullptr, kNsSeparator);
-        XML_SetUserData(parser_, this);
-        XML_SetElementHandler(parser_, &Parser::startThunk, &Parser::endThunk);
-        XML_SetCharacterDataHandler(parser_, &Parser::textThunk);
-        XML_SetUnknownEncodingHandler(parser_, &Parser::encodingThunk, nullptr);
-    }
-    // Reads only the name elements (see NameScan).
-    Parser(const std::function<bool(const GpxWaypoint&)>& onWaypoint, NameScan& names) : Parser(onWaypoint) {
-        names_ = &names;
+    Parser(const std::function<bool(const GpxWaypoint&)>& onWaypoint, XmlRepair& repair)
+        : Parser(onWaypoint, &repair, nullptr) {}
+    // Reads only the name elements (see NameScan), from the file as it is: a work-list file is
+    // read or refused, not mended.
+    Parser(const std::function<bool(const GpxWaypoint&)>& onWaypoint, NameScan& names)
+        : Parser(onWaypoint, nullptr, &names) {
         XML_SetReturnNSTriplet(parser_, XML_TRUE);
     }
     ~Parser() { XML_ParserFree(parser_); }
     Parser(const Parser&) = delete;
     Parser& operator=(const Parser&) = delete;
 
-    // Feeds one piece; false when parsing ended with an error or a stop.
-    bool feed(const char* data, std::size_t size, bool last, GpxReadResult& result) {
-        if (XML_Parse(parser_, data, static_cast<int>(size), last ? XML_TRUE : XML_FALSE) == XML_STATUS_OK)
-            return true;
-        fail(result);
-        return false;
+    // Repairs and feeds one piece of the file; false when parsing ended with an error or a stop.
+    // A piece read into buffer() that the repair leaves as it is is parsed where it lies.
+    bool feed(std::string_view piece, bool last, GpxReadResult& result) {
+        const std::string_view data = repair_ ? repair_->feed(piece, last) : piece;
+        const XML_Bool final = last ? XML_TRUE : XML_FALSE;
+        const bool inPlace = piece.data() == buffer_ && data.data() == buffer_;
+        const bool fine = (inPlace ? XML_ParseBuffer(parser_, static_cast<int>(data.size()), final)
+                                   : XML_Parse(parser_, data.data(), static_cast<int>(data.size()), final)) ==
+                          XML_STATUS_OK;
+        buffer_ = nullptr;
+        if (!fine) fail(last, result);
+        if (repair_ && (!fine || last)) {
+            result.repairs = repair_->repairs();
+            result.repairsDescribed = repair_->described();
+            result.encoding = repair_->encoding();
+        }
+        return fine;
     }
-    bool feedBuffer(std::size_t size, bool last, GpxReadResult& result) {
-        if (XML_ParseBuffer(parser_, static_cast<int>(size), last ? XML_TRUE : XML_FALSE) == XML_STATUS_OK)
-            return true;
-        fail(result);
-        return false;
+
+    // Room for the next piece inside the parser; nullptr when there is no memory for it.
+    char* buffer(std::size_t size) {
+        buffer_ = static_cast<char*>(XML_GetBuffer(parser_, static_cast<int>(size)));
+        return buffer_;
     }
-    void* buffer(std::size_t size) { return XML_GetBuffer(parser_, static_cast<int>(size)); }
 
 private:
-    void fail(GpxReadResult& result) {
-        if (XML_GetErrorCode(parser_) == XML_ERROR_ABORTED) {
+    Parser(const std::function<bool(const GpxWaypoint&)>& onWaypoint, XmlRepair* repair, NameScan* names)
+        : onWaypoint_(onWaypoint), repair_(repair), names_(names) {
+        parser_ = XML_ParserCreateNS(nullptr, kNsSeparator);
+        XML_SetUserData(parser_, this);
+        XML_SetElementHandler(parser_, &Parser::startThunk, &Parser::endThunk);
+        XML_SetCharacterDataHandler(parser_, &Parser::textThunk);
+        XML_SetUnknownEncodingHandler(parser_, &Parser::encodingThunk, nullptr);
+    }
+
+    // A position in what the parser saw as a position in the file.
+    std::uint64_t fileOffset(XML_Index parsed) const {
+        const auto offset = static_cast<std::uint64_t>(parsed);
+        return repair_ ? repair_->inputOffset(offset) : offset;
+    }
+
+    void fail(bool last, GpxReadResult& result) {
+        const XML_Error code = XML_GetErrorCode(parser_);
+        if (code == XML_ERROR_ABORTED) {
             result.stopped = true;
             return;
         }
-        result.ok = false;
+        // Only a GPX file that is cut off: the waypoints before the cut are whole.
+        result.truncated = repair_ && last && gpxRoot_ && cutOff(code);
+        result.ok = result.truncated;
+        if (result.truncated && wptDepth_ >= 0) {
+            result.lostWaypoint = true;
+            result.lostName = wpt_.name;
+        }
         result.errorLine = XML_GetCurrentLineNumber(parser_);
-        result.errorMessage = XML_ErrorString(XML_GetErrorCode(parser_));
+        result.errorMessage = XML_ErrorString(code);
         result.errorText = "Zeile " + std::to_string(XML_GetCurrentLineNumber(parser_)) + ", Spalte " +
                            std::to_string(XML_GetCurrentColumnNumber(parser_) + 1) + ": " +
                            XML_ErrorString(XML_GetErrorCode(parser_));
@@ -174,11 +208,12 @@ private:
     void start(const XML_Char* name, const XML_Char** atts) {
         ++depth_;
         const auto [uri, local] = split(name);
+        if (depth_ == 1) gpxRoot_ = local == "gpx";
         if (wptDepth_ < 0) {
             if (local == "wpt" && isGpxNamespace(uri)) {
                 wpt_ = GpxWaypoint();
                 wptDepth_ = depth_;
-                wpt_.begin = static_cast<std::uint64_t>(XML_GetCurrentByteIndex(parser_));
+                wpt_.begin = fileOffset(XML_GetCurrentByteIndex(parser_));
                 if (const XML_Char* v = attribute(atts, "lat")) wpt_.latText = v;
                 if (const XML_Char* v = attribute(atts, "lon")) wpt_.lonText = v;
             }
@@ -221,6 +256,12 @@ private:
                 take(wpt_.time, seenTime_);
             else if (local == "urlname")
                 take(wpt_.urlname, wpt_.hasUrlname);
+            else if (local == "desc")
+                take(wpt_.desc, seenDesc_);
+            else if (local == "cmt")
+                take(wpt_.cmt, seenCmt_);
+            else if (local == "type")
+                take(wpt_.gpxType, seenGpxType_);
             else if (local == "link" && linkDepth_ < 0 && !seenLinkText_)
                 linkDepth_ = depth_;
         } else if (linkDepth_ >= 0 && depth_ == linkDepth_ + 1 && local == "text") {
@@ -233,10 +274,9 @@ private:
         if (depth_ == cacheDepth_) cacheDepth_ = -1;
         if (depth_ == linkDepth_) linkDepth_ = -1;
         if (depth_ == wptDepth_) {
-            wpt_.end = static_cast<std::uint64_t>(XML_GetCurrentByteIndex(parser_) +
-                                                  XML_GetCurrentByteCount(parser_));
+            wpt_.end = fileOffset(XML_GetCurrentByteIndex(parser_) + XML_GetCurrentByteCount(parser_));
             wptDepth_ = -1;
-            seenTime_ = seenLinkText_ = false;
+            seenTime_ = seenLinkText_ = seenDesc_ = seenCmt_ = seenGpxType_ = false;
             // An empty owner names nobody: the cache name gets no " by ".
             if (wpt_.placedBy.empty()) wpt_.hasPlacedBy = false;
             if (!onWaypoint_(wpt_)) XML_StopParser(parser_, XML_FALSE);
@@ -245,13 +285,16 @@ private:
     }
 
     const std::function<bool(const GpxWaypoint&)>& onWaypoint_;
+    XmlRepair* repair_;  // none when the file is read as it is
+    NameScan* names_;
     XML_Parser parser_;
+    char* buffer_ = nullptr;
     GpxWaypoint wpt_;
     int depth_ = 0, wptDepth_ = -1, cacheDepth_ = -1, linkDepth_ = -1, captureDepth_ = -1;
     std::string* capture_ = nullptr;
-    NameScan* names_ = nullptr;
     bool seenTime_ = false, seenLinkText_ = false, seenCacheName_ = false, seenType_ = false,
-         seenContainer_ = false, seenCountry_ = false;
+         seenContainer_ = false, seenCountry_ = false, seenDesc_ = false, seenCmt_ = false,
+         seenGpxType_ = false, gpxRoot_ = false;
 };
 
 // Feeds the file to the parser piece by piece.
@@ -264,21 +307,21 @@ void readFileInto(const std::string& path, Parser& parser, GpxReadResult& result
         return;
     }
     for (;;) {
-        void* buf = parser.buffer(kChunk);
+        char* buf = parser.buffer(kChunk);
         if (!buf) {
             result.ok = false;
             result.errorCode = ENOMEM;
             return;
         }
         std::size_t got = 0;
-        if (const int rc = readFully(fd.get(), static_cast<char*>(buf), kChunk, got); rc != 0) {
+        if (const int rc = readFully(fd.get(), buf, kChunk, got); rc != 0) {
             result.ok = false;
             result.errorCode = rc;
             return;
         }
         result.bytesRead += got;
         const bool last = got < kChunk;
-        if (!parser.feedBuffer(got, last, result) || last) return;
+        if (!parser.feed(std::string_view(buf, got), last, result) || last) return;
     }
 }
 
@@ -287,7 +330,8 @@ void readFileInto(const std::string& path, Parser& parser, GpxReadResult& result
 GpxReadResult readGpxFile(const std::string& path,
                           const std::function<bool(const GpxWaypoint&)>& onWaypoint) {
     GpxReadResult result;
-    Parser parser(onWaypoint);
+    XmlRepair repair;
+    Parser parser(onWaypoint, repair);
     readFileInto(path, parser, result);
     return result;
 }
@@ -304,10 +348,21 @@ GpxReadResult readGpxNames(const std::string& path, const std::function<void(std
 GpxReadResult readGpxText(const std::string& text,
                           const std::function<bool(const GpxWaypoint&)>& onWaypoint) {
     GpxReadResult result;
-    Parser parser(onWaypoint);
+    XmlRepair repair;
+    Parser parser(onWaypoint, repair);
     result.bytesRead = text.size();
-    parser.feed(text.data(), text.size(), true, result);
+    parser.feed(text, true, result);
     return result;
+}
+
+std::string readGpxElement(int fd, std::uint64_t begin, std::uint64_t end, XmlRepair::Encoding encoding) {
+    if (end <= begin) return {};
+    std::string bytes(static_cast<std::size_t>(end - begin), '\0');
+    std::size_t got = 0;
+    if (preadFully(fd, bytes.data(), bytes.size(), begin, got) != 0) return {};
+    bytes.resize(got);
+    XmlRepair repair(encoding);
+    return std::string(repair.feed(bytes, true));
 }
 
 }  // namespace vellora

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -25,6 +26,7 @@
 #include "core/Waypoint.h"
 #include "formats/GpxReader.h"
 #include "import/GCDBReader.h"
+#include "import/GpxAdditionalWaypoints.h"
 #include "import/GpxListingPage.h"
 
 namespace vellora {
@@ -147,30 +149,6 @@ private:
     int error_ = 0;
 };
 
-// The whole lines around bytes [begin, end) of a file: from the start of the line holding begin
-// to the end of the line holding end - 1.
-std::string lineRegion(int fd, std::uint64_t begin, std::uint64_t end) {
-    std::uint64_t from = begin;
-    char c = 0;
-    std::size_t got = 0;
-    while (from > 0 && preadFully(fd, &c, 1, from - 1, got) == 0 && got == 1 && c != '\n' && c != '\r')
-        --from;
-    std::string text(static_cast<std::size_t>(end - from), '\0');
-    if (preadFully(fd, text.data(), text.size(), from, got) != 0) return {};
-    text.resize(got);
-    std::uint64_t to = from + got;
-    char buf[256];
-    for (;;) {
-        if (preadFully(fd, buf, sizeof buf, to, got) != 0 || got == 0) break;
-        std::size_t stop = 0;
-        while (stop < got && buf[stop] != '\n' && buf[stop] != '\r') ++stop;
-        text.append(buf, stop);
-        if (stop < got) break;
-        to += got;
-    }
-    return text;
-}
-
 // Waypoints (upper case) that have a saved listing page in dir or below.
 void savedListingPages(const std::string& dir, std::unordered_set<std::string>& out) {
     for (const std::string& name : listFiles(dir, "*")) {
@@ -270,7 +248,7 @@ void TfrmGPXImp::onOpen() {
     counter_.clear();
     showingPending_ = false;
     optionsEnabled_ = true;
-    found_ = changed_ = new_ = identical_ = inserted_ = corrected_ = 0;
+    found_ = changed_ = new_ = identical_ = noCache_ = inserted_ = corrected_ = 0;
     report_.clear();
     centre_ = 0;
     scanFile();
@@ -298,47 +276,76 @@ void TfrmGPXImp::scanFile() {
     }
     std::int64_t lines = 0, definitions = 0;
     bool titleSeen = false;
+    // A line that runs over a piece of the file is gathered in line; one longer than a piece (a file
+    // on one line) keeps only what the counts and the title still need.
     std::string line, chunk(kFileChunk, '\0');
-    bool lastWasCr = false, open = false;
-    const auto endLine = [&] {
+    bool lastWasCr = false, open = false, lineHasWpt = false;
+    const auto title = [&](std::string_view text) {
+        const std::size_t at = text.find("<name>");
+        if (at == std::string_view::npos) return;
+        titleSeen = true;
+        const std::size_t close = text.find("</name>", at);
+        if (close != std::string_view::npos)
+            caption_ = std::string(kCaption) + " [" + std::string(text.substr(at + 6, close - at - 6)) + "]";
+    };
+    const auto endLine = [&](std::string_view text) {
         ++lines;
-        if (line.find("</wpt>") != std::string::npos) ++definitions;
+        if (lineHasWpt || text.find("</wpt>") != std::string_view::npos) ++definitions;
+        if (!titleSeen) title(text);
+        line.clear();
+        open = lineHasWpt = false;
+    };
+    const auto gather = [&](std::string_view piece) {
+        line.append(piece);
+        open = true;
+        if (line.size() <= kFileChunk) return;
+        lineHasWpt = lineHasWpt || line.find("</wpt>") != std::string::npos;
+        std::size_t drop = line.size() - std::min<std::size_t>(line.size(), 6);
         if (!titleSeen) {
             const std::size_t at = line.find("<name>");
-            if (at != std::string::npos) {
-                titleSeen = true;
-                const std::size_t close = line.find("</name>", at);
-                if (close != std::string::npos)
-                    caption_ = std::string(kCaption) + " [" + line.substr(at + 6, close - at - 6) + "]";
-            }
+            if (at != std::string::npos && line.find("</name>", at) != std::string::npos)
+                title(line);
+            else if (at != std::string::npos && line.size() - at > 2 * kFileChunk)
+                titleSeen = true;  // a name of megabytes is no title
+            else if (at != std::string::npos)
+                drop = at;
         }
-        line.clear();
-        open = false;
+        line.erase(0, drop);
     };
     for (;;) {
         std::size_t got = 0;
         if (readFully(fd.get(), chunk.data(), chunk.size(), got) != 0 || got == 0) break;
+        const std::string_view data(chunk.data(), got);
         std::size_t pos = 0;
         while (pos < got) {
-            const char c = chunk[pos];
-            if (c == '\n' && lastWasCr) {
+            if (data[pos] == '\n' && lastWasCr) {
                 lastWasCr = false;
                 ++pos;
                 continue;
             }
             lastWasCr = false;
-            std::size_t stop = pos;
-            while (stop < got && chunk[stop] != '\n' && chunk[stop] != '\r') ++stop;
-            line.append(chunk.data() + pos, stop - pos);
-            open = true;
-            if (stop == got) break;
-            lastWasCr = chunk[stop] == '\r';
-            endLine();
+            // The next line end, found by the library's fast search.
+            const char* lf = static_cast<const char*>(std::memchr(data.data() + pos, '\n', got - pos));
+            const std::size_t lfAt = lf ? static_cast<std::size_t>(lf - data.data()) : got;
+            const char* cr = static_cast<const char*>(std::memchr(data.data() + pos, '\r', lfAt - pos));
+            const std::size_t stop = cr ? static_cast<std::size_t>(cr - data.data()) : lfAt;
+            const std::string_view piece = data.substr(pos, stop - pos);
+            if (stop == got) {
+                gather(piece);
+                break;
+            }
+            lastWasCr = data[stop] == '\r';
+            if (line.empty() && !open) {
+                endLine(piece);
+            } else {
+                line.append(piece);
+                endLine(line);
+            }
             pos = stop + 1;
         }
         if (got < chunk.size()) break;
     }
-    if (open) endLine();
+    if (open) endLine(line);
     fileInfo_ = "Importdatei: " + path_ + " (" + std::to_string(lines) + " Zeilen, " +
                 std::to_string(definitions) + " Cachedefinitionen)";
     setButtons(true, false, true);
@@ -414,9 +421,10 @@ void TfrmGPXImp::btnStartClick() {
     {
         int err = 0;
         UniqueFd fd = openFile(cacheBinPath(ctx_), O_RDONLY, 0, &err);
-        if (!fd) {
+        // A home without a database yet has an empty one: nothing to say.
+        if (!fd && err != ENOENT) {
             showErrorCode(host, err, "Fehler beim Lesen der Datei " + cacheBinPath(ctx_));
-        } else {
+        } else if (fd) {
             host.beginProgress("Cacheliste wird gelesen", cacheRecordCount(ctx_));
             CacheRecordReader reader(fd.get());
             std::int64_t n = 0;
@@ -437,12 +445,25 @@ void TfrmGPXImp::btnStartClick() {
 
     output_.clear();
     output_.push_back(kPass1Header);
-    found_ = changed_ = new_ = identical_ = 0;
+    found_ = changed_ = new_ = identical_ = noCache_ = 0;
     pending_.clear();
     refused_.clear();
+    repairReport_.clear();
     std::string badCoordinates;
+    const auto showCounters = [&] {
+        counter_ = std::to_string(found_) + " Cachedefinitionen gefunden, " + std::to_string(changed_) +
+                   " unterschiedlich, " + std::to_string(new_) + " neu, " + std::to_string(identical_) +
+                   " alt";
+        if (noCache_ > 0) counter_ += ", " + std::to_string(noCache_) + " kein Cache";
+    };
     const GpxReadResult read = readGpxFile(path_, [&](const GpxWaypoint& wpt) {
         ++found_;
+        // A parking area, a home or a plain GPX export: a waypoint, but no cache.
+        if (!wpt.hasCache) {
+            ++noCache_;
+            showCounters();
+            return true;
+        }
         TCacheRec rec;
         std::string refusal;
         if (!gpxCacheRecord(ctx_, wpt, rec, badCoordinates, &refusal)) return false;
@@ -454,9 +475,7 @@ void TfrmGPXImp::btnStartClick() {
         if (r == CompareResult::Changed) ++changed_;
         if (r == CompareResult::New) ++new_;
         // Also after a definition without waypoint, so that the last count shown is the real one.
-        counter_ = std::to_string(found_) + " Cachedefinitionen gefunden, " + std::to_string(changed_) +
-                   " unterschiedlich, " + std::to_string(new_) + " neu, " + std::to_string(identical_) +
-                   " alt";
+        showCounters();
         if (r == CompareResult::NoWaypoint) return true;
         output_.push_back(std::to_string(static_cast<int>(r)) + " - " + rec.Waypoint + ": " + rec.CacheName);
         if (r != CompareResult::Identical) {
@@ -476,9 +495,10 @@ void TfrmGPXImp::btnStartClick() {
         return true;
     });
     database.clear();
+    encoding_ = read.encoding;
 
-    // A file that is not read to its end cleanly is not imported at all: a partial import of a
-    // damaged or cut-off file would look complete.
+    // A file that cannot be read to its end is not imported at all, unless it is only cut off: then
+    // the caches before the cut are whole, and the report says what was lost.
     bool usable = true;
     if (!badCoordinates.empty()) {
         usable = false;
@@ -495,6 +515,7 @@ void TfrmGPXImp::btnStartClick() {
                          ").\r\nAus dieser Datei kann nichts importiert werden.");
     }
     if (!usable) pending_.clear();
+    if (usable) reportRepairs(read);
     if (usable && !refused_.empty()) {
         std::string text =
             std::to_string(refused_.size()) + " Cachedefinitionen werden nicht importiert:\r\n";
@@ -556,7 +577,12 @@ void TfrmGPXImp::btnWorkClick() {
     const bool centreKnown = centrePosition(centreLat, centreLon);
     std::unordered_set<std::string> collectedSet;
     UniqueFd gpx;
-    if (pages) gpx = openFile(path_, O_RDONLY, 0);
+    AdditionalWaypoints additional;
+    if (pages) {
+        gpx = openFile(path_, O_RDONLY, 0);
+        if (const std::string wpts = additionalWaypointsFile(path_); !wpts.empty())
+            additional = readAdditionalWaypoints(wpts);
+    }
 
     {
         CacheFileWriter writer(ctx_);
@@ -574,9 +600,14 @@ void TfrmGPXImp::btnWorkClick() {
                     if (d.ok && d.distanceKm <= radius) {
                         collectedSet.insert(key);
                         collected_.push_back(e.rec.Waypoint);
-                        if (pages && gpx && !saved.count(key))
-                            WriteGpxListingPage(ctx_, gpxTrimmedLines(lineRegion(gpx.get(), e.begin, e.end)),
-                                                e.rec.Waypoint);
+                        if (pages && gpx && !saved.count(key)) {
+                            const auto extra = additional.find(additionalWaypointKey(e.rec.Waypoint));
+                            WriteGpxListingPage(
+                                ctx_, gpxElementLines(readGpxElement(gpx.get(), e.begin, e.end, encoding_)),
+                                e.rec.Waypoint,
+                                extra == additional.end() ? std::string()
+                                                          : additionalWaypointsTable(extra->second));
+                        }
                     }
                 }
                 if (i % 100 == 0) host.processEvents();
@@ -598,6 +629,31 @@ void TfrmGPXImp::btnWorkClick() {
     optionsEnabled_ = true;
     setButtons(false, false, true);
     close();
+}
+
+// What was mended in the file and what a cut-off file lost, as one warning.
+void TfrmGPXImp::reportRepairs(const GpxReadResult& read) {
+    std::string text;
+    if (read.repairs > 0) {
+        text += "Die GPX-Datei enthielt " + std::to_string(read.repairs) +
+                " fehlerhafte Stellen; sie wurden so gelesen:\r\n";
+        for (const std::string& line : read.repairsDescribed) text += line + "\r\n";
+        if (read.repairs > read.repairsDescribed.size()) text += "...\r\n";
+    }
+    if (read.truncated) {
+        if (!text.empty()) text += "\r\n";
+        text += "Die GPX-Datei ist abgeschnitten (" + read.errorText + "). Die " + std::to_string(found_) +
+                " vollst\xE4ndigen Cachedefinitionen davor wurden eingelesen";
+        if (read.lostWaypoint)
+            text += "; die angefangene Cachedefinition" +
+                    (read.lostName.empty() ? std::string() : " " + cp1252FromUtf8(read.lostName)) +
+                    " ging verloren.";
+        else
+            text += ".";
+        text += "\r\n";
+    }
+    repairReport_ = text;
+    if (!text.empty()) ctx_.host().message(MsgKind::Warning, MsgButtons::Ok, text);
 }
 
 void TfrmGPXImp::putIntoWorkList() {

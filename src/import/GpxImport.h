@@ -10,11 +10,13 @@
 
 #include "core/CacheRec.h"
 #include "core/DialogModel.h"
+#include "core/XmlRepair.h"
 
 namespace vellora {
 
 class RunContext;
 struct GpxWaypoint;
+struct GpxReadResult;
 
 // The options of the dialog; the initialisers are its built-in defaults.
 struct GPXImpOpts {
@@ -115,6 +117,10 @@ public:
     int changedCount() const { return changed_; }
     int newCount() const { return new_; }
     int identicalCount() const { return identical_; }
+    // Waypoints of the last pass 1 without the cache extension ("kein Cache"): not imported.
+    int noCacheCount() const { return noCache_; }
+    // What the last pass 1 mended in the file and what a cut-off file lost; empty when whole.
+    const std::string& repairReport() const { return repairReport_; }
     // The reasons for the waypoints of the last pass 1 that were refused.
     const std::vector<std::string>& refusedWaypoints() const { return refused_; }
 
@@ -126,6 +132,7 @@ private:
     void scanFile();
     bool centrePosition(double& lat, double& lon) const;
     void putIntoWorkList();
+    void reportRepairs(const GpxReadResult& read);
     void setButtons(bool start, bool work, bool close);
 
     RunContext& ctx_;
@@ -138,8 +145,10 @@ private:
     std::vector<std::string> collected_;
     std::vector<std::string> report_;
     std::vector<std::string> refused_;
+    std::string repairReport_;
+    XmlRepair::Encoding encoding_ = XmlRepair::Encoding::Unknown;  // as pass 1 read the file
     bool startEnabled_ = false, workEnabled_ = false, closeEnabled_ = true, optionsEnabled_ = true;
-    int found_ = 0, changed_ = 0, new_ = 0, identical_ = 0, inserted_ = 0, corrected_ = 0;
+    int found_ = 0, changed_ = 0, new_ = 0, identical_ = 0, noCache_ = 0, inserted_ = 0, corrected_ = 0;
 };
 
 }  // namespace vellora

@@ -1,11 +1,13 @@
 #include "import/GpxListingPage.h"
 
 #include "core/FileUtil.h"
+#include "core/HtmlClean.h"
 #include "core/NumberText.h"
 #include "core/RunContext.h"
 #include "core/SafePath.h"
 #include "core/StrUnit.h"
 #include "core/UpperCase.h"
+#include "core/XmlText.h"
 
 namespace vellora {
 namespace {
@@ -43,8 +45,8 @@ std::string lineValue(const std::vector<std::string>& lines, const std::string& 
     return {};
 }
 
-// Short or long description: the element's content, HTML entities of tags undone when it is HTML,
-// else line breaks turned into <br>.
+// Short or long description: the element's content as the owner wrote it. The file holds HTML
+// escaped once as XML text; plain text is escaped for HTML and keeps its line breaks.
 std::string description(const std::string& text, const std::string& element) {
     const std::string open = "<groundspeak:" + element;
     const std::string close = "</groundspeak:" + element + ">";
@@ -57,12 +59,14 @@ std::string description(const std::string& text, const std::string& element) {
     const std::size_t gt = body.find('>');
     body = gt == std::string::npos ? std::string() : body.substr(gt + 1);
     body = trimLeadingControl(trimTrailingControl(body));
-    if (upperCase(whole).find("HTML=\"TRUE\"") != std::string::npos) {
-        replaceAllNoCase(body, "&lt;", "<");
-        replaceAllNoCase(body, "&gt;", ">");
-    } else {
-        replaceAll(body, "\r\n", "<br>");
-    }
+    body = decodeXmlText(body);
+    if (upperCase(whole).find("HTML=\"TRUE\"") != std::string::npos) return body;
+    // The break stays beside its <br>: the converted short description drops every tag, and its
+    // lines must not run together there.
+    replaceAll(body, "\r\n", "\n");
+    replaceAll(body, "\r", "\n");
+    body = htmlEscape(body);
+    replaceAll(body, "\n", "<br>\r\n");
     return body;
 }
 
@@ -139,9 +143,90 @@ std::vector<std::string> gpxTrimmedLines(const std::string& text) {
     return lines;
 }
 
+namespace {
+
+// The name of a tag ("<name>", "</name>", "<x:y a=\"1\"/>" give "name", "name", "x:y").
+std::string_view tagName(std::string_view tag) {
+    std::size_t from = tag.size() > 1 && tag[1] == '/' ? 2 : 1;
+    std::size_t to = from;
+    while (to < tag.size() && tag[to] != ' ' && tag[to] != '\t' && tag[to] != '\r' && tag[to] != '\n' &&
+           tag[to] != '/' && tag[to] != '>')
+        ++to;
+    return tag.substr(from, to - from);
+}
+
+// Where the tag at i ends (behind its ">"), quoted attribute values and comments skipped.
+std::size_t tagEnd(std::string_view text, std::size_t i) {
+    if (text.substr(i, 4) == "<!--") {
+        const std::size_t close = text.find("-->", i + 4);
+        return close == std::string_view::npos ? text.size() : close + 3;
+    }
+    char quote = 0;
+    for (std::size_t k = i + 1; k < text.size(); ++k) {
+        const char c = text[k];
+        if (quote) {
+            if (c == quote) quote = 0;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '>') {
+            return k + 1;
+        }
+    }
+    return text.size();
+}
+
+}  // namespace
+
+std::vector<std::string> gpxElementLines(const std::string& element) {
+    // Two tags with nothing but blanks between stand on lines of their own, as a pocket query writes
+    // them, unless the second closes the element the first opened; a file already written that way
+    // keeps its lines.
+    std::string text;
+    text.reserve(element.size() + element.size() / 16);
+    bool afterTag = false, afterStartTag = false;
+    std::size_t blanksFrom = 0;
+    std::string_view lastStart;
+    const std::string_view all(element);
+    std::size_t i = 0;
+    while (i < all.size()) {
+        const char c = all[i];
+        if (all.substr(i, 9) == "<![CDATA[") {
+            const std::size_t close = all.find("]]>", i + 9);
+            const std::size_t end = close == std::string_view::npos ? all.size() : close + 3;
+            text.append(all.substr(i, end - i));
+            afterTag = false;
+            i = end;
+            continue;
+        }
+        if (c == '<') {
+            const std::size_t end = tagEnd(all, i);
+            const std::string_view tag = all.substr(i, end - i);
+            const bool endTag = tag.size() > 1 && tag[1] == '/';
+            const bool startTag = !endTag && tag.size() > 1 && tag[1] != '!' && tag[1] != '?' &&
+                                  tag.substr(tag.size() >= 2 ? tag.size() - 2 : 0) != "/>";
+            if (afterTag && !(endTag && afterStartTag && tagName(tag) == lastStart)) {
+                text.erase(blanksFrom);
+                text += "\r\n";
+            }
+            text.append(tag);
+            afterTag = true;
+            afterStartTag = startTag;
+            if (startTag) lastStart = tagName(tag);
+            blanksFrom = text.size();
+            i = end;
+            continue;
+        }
+        text += c;
+        if (c != ' ' && c != '\t') afterTag = false;
+        ++i;
+    }
+    return gpxTrimmedLines(text);
+}
+
 std::optional<std::string> gpxListingPageText(const std::vector<std::string>& trimmedLines,
                                               const std::string& waypoint, const std::string& listingSite,
-                                              const std::string& imageHost) {
+                                              const std::string& imageHost,
+                                              const std::string& additionalWaypoints) {
     const std::string nameLine = "<name>" + waypoint + "</name>";
     std::size_t nameAt = 0;
     // The waypoint comes upper-cased; the file may spell it otherwise.
@@ -185,6 +270,7 @@ std::optional<std::string> gpxListingPageText(const std::vector<std::string>& tr
     };
     out.push_back(stars("Difficulty", lineValue(lines, "<groundspeak:difficulty>")));
     out.push_back(stars("Terrain", lineValue(lines, "<groundspeak:terrain>")));
+    if (!additionalWaypoints.empty()) out.push_back(additionalWaypoints);
     if (const std::string s = description(text, "short_description"); !s.empty())
         out.push_back("<span id=\"ShortDescription\">" + s + "</span>");
     if (const std::string l = description(text, "long_description"); !l.empty())
@@ -206,9 +292,9 @@ std::optional<std::string> gpxListingPageText(const std::vector<std::string>& tr
 }
 
 bool WriteGpxListingPage(const RunContext& ctx, const std::vector<std::string>& trimmedLines,
-                         const std::string& waypoint) {
-    const auto page =
-        gpxListingPageText(trimmedLines, waypoint, ctx.services.listingSite, ctx.services.imageHost);
+                         const std::string& waypoint, const std::string& additionalWaypoints) {
+    const auto page = gpxListingPageText(trimmedLines, waypoint, ctx.services.listingSite,
+                                         ctx.services.imageHost, additionalWaypoints);
     const auto path = safeJoin(ctx.outDirPath(), waypoint + ".html");
     if (!page || !path) return false;
     return writeFileAtomic(*path, *page) == 0;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/FileUtil.h"
+#include "import/PocketQueryHome.h"
 #include "import/ZipWriter.h"
 #include "support/TestHome.h"
 
@@ -59,6 +60,19 @@ TEST_F(Drops, ExtractedMembersAreRemovedAfterTheImport) {
         EXPECT_FALSE(temp.exists(gone)) << gone;
     EXPECT_TRUE(temp.exists("mine.gpx"));
     EXPECT_TRUE(dir.exists("pq.zip"));
+}
+
+// A pocket query and its "-wpts" file in one archive: the additional waypoints reach the page.
+TEST_F(Drops, ArchivedPocketQueryBringsItsAdditionalWaypoints) {
+    dir.write("pq.zip", test::buildZip({{"12345.gpx", test::pqFixture("whole.gpx")},
+                                        {"12345-wpts.gpx", test::pqFixture("whole-wpts.gpx")}}));
+    test::PqHome pq;
+    DropHooks hooks;
+    hooks.importGpx = [&](const std::string& p) { pq.importFile(p); };
+    processDroppedFiles({dir.file("pq.zip")}, temp.path(), hooks);
+    EXPECT_EQ(pq.databaseWaypoints(), (Paths{"GC1A001", "GC1A002", "GC1A003"}));
+    EXPECT_NE(pq.home.dir.read("GC1A001.html").find("<td valign=\"top\" align=\"left\">PK1A001</td>"),
+              std::string::npos);
 }
 
 TEST_F(Drops, WithoutTheImportNothingHappens) {
