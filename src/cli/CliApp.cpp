@@ -90,8 +90,8 @@ constexpr CommandUsage kCommandUsages[] = {
     {"finds", "load", "finds load [--since dd.MM.yyyy]"},
     // Commands with several forms or options in any order check their words themselves ("*").
     {"export", "*",
-     "export --format gpx|loc|csv|ovl|realmaps|ozi|xml [--template NAME] --source work|finds|db|dir:PATH -o "
-     "FILE"},
+     "export --format gpx|loc|csv|ovl|realmaps|ozi|xml [--template NAME] [--utf8-names] --source "
+     "work|finds|db|dir:PATH -o FILE"},
     {"export", "*", "export db-csv FILE"},
     {"mapview", "*", "mapview --source work|finds|dir:PATH [--size 0|1|2]"},
     {"gpx", "*", "gpx import FILE [--radius KM] [--center HOME|NAME] [--extract] [--keep-old]"},

@@ -14,8 +14,8 @@ namespace vellora {
 namespace {
 
 constexpr const char* kExportUsage =
-    "export --format gpx|loc|csv|ovl|realmaps|ozi|xml [--template NAME] --source work|finds|db|dir:PATH -o "
-    "FILE"
+    "export --format gpx|loc|csv|ovl|realmaps|ozi|xml [--template NAME] [--utf8-names] --source "
+    "work|finds|db|dir:PATH -o FILE"
     " | export db-csv FILE";
 constexpr const char* kMapViewUsage = "mapview --source work|finds|dir:PATH [--size 0|1|2]";
 
@@ -64,12 +64,15 @@ int runExportCommand(CliEnv& env, const Args& args) {
         return fileExists(args[1]) ? 0 : 1;
     }
     std::string format, templateName, source, output;
+    bool utf8Names = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--format")
             format = valueOf(args, i, kExportUsage);
         else if (a == "--template")
             templateName = valueOf(args, i, kExportUsage);
+        else if (a == "--utf8-names")
+            utf8Names = true;
         else if (a == "--source")
             source = valueOf(args, i, kExportUsage);
         else if (a == "-o" || a == "--output")
@@ -86,6 +89,8 @@ int runExportCommand(CliEnv& env, const Args& args) {
     }
     dialog.open();
     dialog.setFormat(formatByName(format));
+    // The stored choice stays unless the command asks for UTF-8.
+    if (utf8Names) dialog.opts().UTF8Names = true;
     if (source == "work")
         dialog.setSource(kSourceWorkList);
     else if (source == "finds")
