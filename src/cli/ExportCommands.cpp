@@ -56,6 +56,7 @@ int runExport(CliEnv& env, const CliCall& call) {
     const std::string source = *call.value("--source");
     const std::string output = *call.value("-o");
     if (format.empty() || source.empty() || output.empty()) throw UsageError("leerer Wert");
+    const bool utf8Names = call.has("--utf8-names");
     ListExportModel dialog(env.ctx);
     if (source.starts_with("dir:")) {
         const std::string list = writeDirList(env, source.substr(4));
@@ -64,6 +65,8 @@ int runExport(CliEnv& env, const CliCall& call) {
     }
     dialog.open();
     dialog.setFormat(formatByName(format));
+    // The stored choice stays unless the command asks for UTF-8.
+    if (utf8Names) dialog.opts().UTF8Names = true;
     if (source == "work")
         dialog.setSource(kSourceWorkList);
     else if (source == "finds")
@@ -124,6 +127,9 @@ std::vector<CliCommand> exportCommands() {
                .kind = OptionKind::Value,
                .valueName = "NAME",
                .help = "die XML-Vorlage (Format xml)"},
+              {.name = "--utf8-names",
+               .kind = OptionKind::Switch,
+               .help = "Namen in UTF-8 (f\xFCr aktuelle GPS-Ger\xE4te), Formate gpx und loc"},
               {.name = "--source",
                .kind = OptionKind::Value,
                .valueName = "work|finds|db|dir:PATH",

@@ -74,8 +74,8 @@ void overlay(const RunContext& ctx, const ExportJob& job, const TCacheList& list
     writeOverlay(ctx, {job.opts.OVLcbLabel, job.opts.OVLcbbColor, job.opts.OVLcbbSize}, list, out);
 }
 
-void loc(const RunContext& ctx, const ExportJob&, const TCacheList& list, TextOut& out) {
-    writeLoc(ctx, list, out);
+void loc(const RunContext& ctx, const ExportJob& job, const TCacheList& list, TextOut& out) {
+    writeLoc(ctx, job.opts.UTF8Names, list, out);
 }
 
 void csv(const RunContext& ctx, const ExportJob& job, const TCacheList& list, TextOut& out) {
@@ -116,7 +116,8 @@ void ozi(const RunContext& ctx, const ExportJob& job, const TCacheList& list, Te
 }
 
 void gpx(const RunContext& ctx, const ExportJob& job, const TCacheList& list, TextOut& out) {
-    writeGpx(ctx, {job.opts.GPXHomeExp, job.opts.GPXWhichHomes == 1, job.gpxTemplate}, list, out);
+    writeGpx(ctx, {job.opts.GPXHomeExp, job.opts.GPXWhichHomes == 1, job.gpxTemplate, job.opts.UTF8Names},
+             list, out);
 }
 
 void xmlTemplate(const RunContext& ctx, const ExportJob& job, const TCacheList& list, TextOut& out) {
@@ -157,6 +158,7 @@ const OptionTable<ListExportOpts>& listExportOptionTable() {
             boolOption("CSVcbHeadline", &O::CSVcbHeadline),
             intOption("CSVcbDecimalSeparator", &O::CSVcbDecimalSeparator, 0, 1),
             intOption("CSVcbHome", &O::CSVcbHome, 0, 1000),
+            boolOption("UTF8Names", &O::UTF8Names),
             boolOption("GPXHomeExp", &O::GPXHomeExp),
             intOption("GPXWhichHomes", &O::GPXWhichHomes, 0, 1),
             boolOption("OVLcbLabel", &O::OVLcbLabel),

@@ -51,6 +51,7 @@ struct ListExportOpts {
     bool CSVcbQuoteNums = false, CSVcbHeadline = true;
     std::int32_t CSVcbDecimalSeparator = 0;  // 0 comma, 1 point
     std::int32_t CSVcbHome = 0;              // 0 the primary home, n additional home n
+    bool UTF8Names = false;                  // GPX and LOC
     bool GPXHomeExp = true;
     std::int32_t GPXWhichHomes = 1;  // 0 primary only, 1 all homes
     bool OVLcbLabel = true;
@@ -63,6 +64,7 @@ struct ListExportOpts {
     std::int32_t XMLTemplate = 0;
 };
 inline constexpr const char* kListExportSection = "ListExport";
+inline constexpr const char* kUtf8NamesCaption = "Namen in UTF-8 (f\xFCr aktuelle GPS-Ger\xE4te)";
 const OptionTable<ListExportOpts>& listExportOptionTable();
 
 // Everything one run needs besides the list.

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "core/AsciiFold.h"
+#include "core/Cp1252.h"
 #include "core/DateUtil.h"
 #include "core/NumberText.h"
 #include "core/UpperCase.h"
@@ -48,28 +50,7 @@ std::string fixedCoord(double value, char sep) {
 }
 
 std::string asciiName(std::string_view name) {
-    std::string out;
-    out.reserve(name.size());
-    for (const char ch : name) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c >= 32 && c <= 127)
-            out += ch;
-        else if (c == 0xC4)
-            out += "Ae";
-        else if (c == 0xD6)
-            out += "Oe";
-        else if (c == 0xDC)
-            out += "Ue";
-        else if (c == 0xE4)
-            out += "ae";
-        else if (c == 0xF6)
-            out += "oe";
-        else if (c == 0xFC)
-            out += "ue";
-        else if (c == 0xDF)
-            out += "ss";
-    }
-    return out;
+    return asciiFold(name);
 }
 
 NameAndOwner splitOwner(std::string_view cacheName) {
@@ -191,6 +172,11 @@ std::string xmlRecode(std::string_view text, XmlCharset charset) {
             appendReference(out, c);
     }
     return out;
+}
+
+std::string xmlEscapeEncoded(std::string_view value, XmlCharset charset) {
+    if (charset != XmlCharset::Utf8) return xmlEscape(value, charset);
+    return utf8FromCp1252(xmlEscape(value, XmlCharset::Cp1252));
 }
 
 std::string cdataSafe(std::string_view text) {

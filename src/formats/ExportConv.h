@@ -8,7 +8,8 @@ namespace vellora {
 
 // Rounded to 10 significant digits, exactly 6 decimals: 48.1234567 gives "48.123457".
 std::string fixedCoord(double value, char sep = '.');
-// Codes 32 to 127 kept, German umlauts and "ß" spelled out in ASCII, everything else dropped.
+// The name for devices that show ASCII only (core/AsciiFold): "Château" gives "Chateau", "Müller"
+// "Mueller".
 std::string asciiName(std::string_view name);
 // Upper-cased, umlauts spelled out, only blanks, digits and A to Z, at most 30 characters.
 std::string compressedName(std::string_view name);
@@ -34,6 +35,8 @@ XmlCharset declaredCharset(std::string_view text);
 // characters (which XML 1.0 cannot carry) as blanks, characters outside the charset as
 // numeric references.
 std::string xmlEscape(std::string_view value, XmlCharset charset);
+// xmlEscape, except that a UTF-8 file gets every character as its UTF-8 bytes, not as a reference.
+std::string xmlEscapeEncoded(std::string_view value, XmlCharset charset);
 // Template text, already markup: only the characters outside the charset become references.
 std::string xmlRecode(std::string_view text, XmlCharset charset);
 // Text for a CDATA section: a "]]>" inside is split over two sections.

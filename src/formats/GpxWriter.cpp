@@ -22,11 +22,12 @@ struct Bounds {
     bool any() const { return minLat <= maxLat; }
 };
 
-// Names as GPS devices take them: ASCII, "&" as "+".
-std::string gpxName(std::string_view text) {
+// Names as older GPS devices take them: ASCII, "&" as "+"; or whole, for current ones.
+std::string gpxName(std::string_view text, bool whole, XmlCharset cs) {
+    if (whole) return xmlEscapeEncoded(text, cs);
     std::string name = asciiName(text);
     replaceAll(name, "&", "+");
-    return name;
+    return xmlEscape(name, cs);
 }
 
 }  // namespace
@@ -88,7 +89,7 @@ void writeGpx(const RunContext& ctx, const GpxWriteOptions& opts, const TCacheLi
         const TCacheRec& r = e.obj.rec;
         std::string block = tpl;
         replaceEach(block, "#WAYPOINT#", xmlEscape(r.Waypoint, cs));
-        replaceEach(block, "#CACHENAME#", xmlEscape(gpxName(r.CacheName), cs));
+        replaceEach(block, "#CACHENAME#", gpxName(r.CacheName, opts.utf8Names, cs));
         replaceEach(block, "#LAT#", fixedCoord(r.Lat));
         replaceEach(block, "#LON#", fixedCoord(r.Lon));
         replaceEach(block, "#CACHETYPE#", xmlEscape(r.CacheType, cs));
@@ -99,8 +100,8 @@ void writeGpx(const RunContext& ctx, const GpxWriteOptions& opts, const TCacheLi
         replaceEach(block, "#CACHETYPESHORT#", std::string(1, typeLetter(r.CacheType)));
         replaceEach(block, "#CACHESIZESHORT#", std::string(1, sizeLetter(r.CacheSize)));
         const NameAndOwner split = splitOwner(r.CacheName);
-        replaceEach(block, "#CACHENAME_NOOWNER#", xmlEscape(gpxName(split.name), cs));
-        replaceEach(block, "#OWNER#", xmlEscape(gpxName(split.owner), cs));
+        replaceEach(block, "#CACHENAME_NOOWNER#", gpxName(split.name, opts.utf8Names, cs));
+        replaceEach(block, "#OWNER#", gpxName(split.owner, opts.utf8Names, cs));
         replaceEach(block, "#HIDDENDATE#", isoDateTime(r.HiddenDate));
         replaceEach(block, "#COUNTRY#", xmlEscape(siteCountryNameByID(ctx.countries, r.CountryID), cs));
         out.line(block);

@@ -17,6 +17,7 @@ struct GpxWriteOptions {
     bool homes = true;     // the primary home as a waypoint
     bool allHomes = true;  // ... and every additional home
     std::string waypointTemplate = defaultGpxWaypointTemplate();
+    bool utf8Names = false;  // names whole (in a UTF-8 file as UTF-8), else in their ASCII form
 };
 
 void writeGpx(const RunContext& ctx, const GpxWriteOptions& opts, const TCacheList& list, TextOut& out);

@@ -7,6 +7,7 @@ namespace vellora {
 
 class RunContext;
 
-void writeLoc(const RunContext& ctx, const TCacheList& list, TextOut& out);
+// utf8Names: a UTF-8 file with the names whole; else ISO-8859-1 with the names in their ASCII form.
+void writeLoc(const RunContext& ctx, bool utf8Names, const TCacheList& list, TextOut& out);
 
 }  // namespace vellora

@@ -93,7 +93,11 @@ ExportDialog::ExportDialog(RunContext& ctx, ListExportModel& model, QWidget* par
                     ovlSize_);
     pages_->addWidget(ovl);
     // 1 LOC
-    pages_->addWidget(new QLabel(qs("Keine weiteren Optionen."), pages_));
+    auto* loc = new QWidget(pages_);
+    auto* locLayout = new QVBoxLayout(loc);
+    locLayout->addWidget(check(loc, kUtf8NamesCaption, &ListExportOpts::UTF8Names, "UTF8NamesLoc"));
+    locLayout->addStretch();
+    pages_->addWidget(loc);
     // 2 CSV
     auto* csv = new QWidget(pages_);
     auto* csvGrid = new QGridLayout(csv);
@@ -196,6 +200,7 @@ ExportDialog::ExportDialog(RunContext& ctx, ListExportModel& model, QWidget* par
     homesRow->addWidget(new QLabel(qs("Homes f\xFCr Export"), gpx));
     homesRow->addWidget(whichHomes_);
     gpxLayout->addLayout(homesRow);
+    gpxLayout->addWidget(check(gpx, kUtf8NamesCaption, &ListExportOpts::UTF8Names, "UTF8Names"));
     gpxLayout->addWidget(new QLabel(qs("Waypoint-Template:"), gpx));
     gpxTemplate_ = new QPlainTextEdit(gpx);
     gpxTemplate_->setObjectName(QStringLiteral("memWPTemplate"));

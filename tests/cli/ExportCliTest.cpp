@@ -40,6 +40,15 @@ TEST_F(ExportCli, FormatsAndSources) {
     EXPECT_NE(h.read("d.loc").find("<name id=\"GC1234\">"), std::string::npos);
 }
 
+TEST_F(ExportCli, Utf8NamesOnlyWhenAsked) {
+    auto r = cli.run({"export", "--format", "loc", "--source", "db", "-o", h.work("a.loc")});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(h.read("a.loc").starts_with("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>"));
+    r = cli.run({"export", "--format", "loc", "--utf8-names", "--source", "db", "-o", h.work("u.loc")});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(h.read("u.loc").starts_with("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"));
+}
+
 TEST_F(ExportCli, UsageErrors) {
     EXPECT_EQ(cli.run({"export", "--format", "kml", "--source", "db", "-o", h.work("x")}).code, 2);
     EXPECT_EQ(cli.run({"export", "--format", "gpx", "--source", "db"}).code, 2);

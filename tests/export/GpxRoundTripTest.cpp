@@ -124,5 +124,22 @@ TEST(GpxTemplatePlaceholders, NameOwnerDateAndCountryStandApart) {
               "Waldweg||1899-12-30T00:00:00||Waldweg\r\n-\r\n");
 }
 
+TEST(GpxTemplatePlaceholders, TheGpxWaypointTemplateKnowsThemToo) {
+    ExportHome h;
+    h.writeDatabase({cases()[0]});
+    h.writeWorkList({cases()[0].Waypoint});
+    h.home.dir.write("vellora.conf", "");
+    h.home.dir.write("WPtpl.txt", "<wpt>#CACHENAME_NOOWNER#|#OWNER#|#HIDDENDATE#|#COUNTRY#</wpt>");
+    ListExportModel dialog(h.ctx());
+    dialog.open();
+    dialog.setFormat(kFormatGpx);
+    dialog.opts().GPXHomeExp = false;
+    dialog.exportTo(h.work("t.gpx"));
+    // Names in the GPX name form: ASCII, "&" as "+".
+    EXPECT_NE(h.read("t.gpx").find("<wpt>Mueller + Soehne|Oelfinder|2006-11-05T00:00:00|Germany</wpt>"),
+              std::string::npos)
+        << h.read("t.gpx");
+}
+
 }  // namespace
 }  // namespace vellora::test

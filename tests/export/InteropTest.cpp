@@ -144,6 +144,22 @@ TEST_F(Interop, GpsbabelReadsOurGpxLocOziAndCsv) {
                      [](const TCacheRec& r) { return utf8FromCp1252(r.CacheName); });
 }
 
+TEST_F(Interop, GpsbabelReadsWholeUtf8NamesFromGpxAndLoc) {
+    if (!haveTool("gpsbabel")) GTEST_SKIP() << "gpsbabel is not installed";
+    const auto utf8 = [](ListExportModel& d) { d.opts().UTF8Names = true; };
+    expectSameCaches(readWithGpsbabel("geo", exportAs(kFormatLoc, "u.loc", utf8)),
+                     [](const TCacheRec& r) { return utf8FromCp1252(r.CacheName); });
+    // Without a comment gpsbabel takes the description.
+    h.home.dir.write("vellora.conf", "");
+    h.home.dir.write(
+        "WPtpl.txt",
+        "<wpt lat=\"#LAT#\" lon=\"#LON#\"><name>#WAYPOINT#</name><desc>#CACHENAME#</desc></wpt>");
+    auto gpx = readWithGpsbabel("gpx", exportAs(kFormatGpx, "u.gpx", utf8));
+    gpx.erase("HOME");
+    gpx.erase("HOME1");
+    expectSameCaches(gpx, [](const TCacheRec& r) { return utf8FromCp1252(r.CacheName); });
+}
+
 class Validation : public Interop {
 protected:
     void expectValid(const std::string& file, const std::string& schema) {

@@ -96,6 +96,26 @@ TEST_F(ExportViews, TemplateChoiceAndSavedOptions) {
               "KML 2.2 f\xFCr Globus-Ansicht");
 }
 
+TEST_F(ExportViews, Utf8NamesIsOneChoiceOnTheGpxAndLocPages) {
+    ListExportModel model(h.ctx());
+    ExportDialog dialog(h.ctx(), model, nullptr);
+    dialog.show();
+    auto* format = child<QComboBox>(dialog, "cbFormat");
+    format->setCurrentIndex(kFormatGpx);
+    auto* onGpx = child<QCheckBox>(dialog, "UTF8Names");
+    auto* onLoc = child<QCheckBox>(dialog, "UTF8NamesLoc");
+    ASSERT_TRUE(onGpx && onLoc);
+    EXPECT_EQ(onGpx->text(), qs(kUtf8NamesCaption));
+    EXPECT_TRUE(onGpx->isVisible());
+    onGpx->setChecked(true);
+    EXPECT_TRUE(model.opts().UTF8Names);
+    format->setCurrentIndex(kFormatLoc);
+    EXPECT_TRUE(onLoc->isVisible());
+    EXPECT_TRUE(onLoc->isChecked());
+    onLoc->setChecked(false);
+    EXPECT_FALSE(model.opts().UTF8Names);
+}
+
 TEST_F(ExportViews, DatabaseCsvDialogWritesTheChosenColumns) {
     DbCsvExportDialog dialog(h.ctx(), nullptr);
     test::screenshot(&dialog, "export_db_csv");
