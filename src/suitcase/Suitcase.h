@@ -12,6 +12,7 @@
 #include "core/DialogModel.h"
 #include "core/FoundList.h"
 #include "core/IniFile.h"
+#include "suitcase/SuitcaseContent.h"
 #include "suitcase/SuitcaseFormat.h"
 
 namespace vellora {
@@ -48,27 +49,6 @@ struct SuitcaseCounters {
     int findsNew = 0, findsUpdated = 0;
     int descrNew = 0, descrReplaced = 0, descrDiscarded = 0;
 };
-
-// What the suitcase holds besides the description blocks, which stay in the file.
-struct SuitcaseContent {
-    std::string dbRecords;  // whole 296-byte records
-    std::vector<std::string> workList, ignoreList;
-    std::vector<TFoundRec> finds;
-    std::vector<std::string> noteLines;
-    std::int32_t descrCount = 0;
-    std::uint64_t descrOffset = 0;  // the first description block
-    std::int64_t dbCount() const { return static_cast<std::int64_t>(dbRecords.size() / 296); }
-};
-
-// Reads sections 1 to 5 and checks the structure of every description block. On failure the
-// error says which section and offset; content is then incomplete and must not be merged.
-bool readSuitcase(SuitcaseReader& reader, SuitcaseContent& content);
-// The message for a failed read.
-std::string suitcaseReadErrorText(const std::string& path, const SuitcaseReadError& error);
-
-// A name carried in the suitcase as a plain file name for the output directory: the part after the
-// last "\\" or "/". Nothing for names that climb ("..") or are empty or hold control characters.
-std::optional<std::string> plainFileName(std::string_view carried);
 
 class TfrmSuitcase : public DialogModel {
 public:
@@ -162,6 +142,7 @@ private:
     void mergeDescriptions();
     void adjustWorkList();
     void showRejected();
+    void showCacheSummary();
     void buildReport();
     std::string cacheName(const std::string& waypoint);
     // Upper-cased waypoint -> cache name ("?" when the database does not hold it).
