@@ -97,7 +97,7 @@ bool TfrmSuitcase::sectionAvailable(SuitcaseSection section) const {
     if (!loaded_) return true;
     switch (section) {
         case SuitcaseSection::Database:
-            return !content_.dbRecords.empty();
+            return content_.dbCount() > 0;
         case SuitcaseSection::WorkList:
             return !content_.workList.empty();
         case SuitcaseSection::Finds:
@@ -149,7 +149,7 @@ std::vector<std::string> TfrmSuitcase::sectionTexts(SuitcaseSection section) con
     const SuitcaseContent& c = content_;
     switch (section) {
         case SuitcaseSection::Database:
-            if (c.dbRecords.empty()) return {"Im Aktenkoffer sind keine Datenbankeintr\xE4ge enthalten."};
+            if (c.dbCount() == 0) return {"Im Aktenkoffer sind keine Datenbankeintr\xE4ge enthalten."};
             return {"Die lokale Cache-Datenbank enth\xE4lt " + num(localCount_) + " Eintr\xE4ge.",
                     "Die Datenbank im Aktenkoffer enth\xE4lt " + num(c.dbCount()) + " Eintr\xE4ge."};
         case SuitcaseSection::WorkList:

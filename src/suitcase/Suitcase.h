@@ -18,6 +18,7 @@
 namespace vellora {
 
 class RunContext;
+struct DbMergeSide;
 
 // The options of section "Suitcase" of the working directory's vellora.conf.
 struct SuitcaseOptions {
@@ -134,8 +135,9 @@ private:
     std::string confPath() const;
     void setStatus(const std::string& text);
 
-    void loadLocalDatabase();
     void mergeDatabase();
+    bool readMergeKeys(DbMergeSide& local, DbMergeSide& incoming);
+    bool writeMergedDatabase(DbMergeSide& local, DbMergeSide& incoming);
     void mergeList(const char* fileName, const std::vector<std::string>& incoming, int& added, int& present);
     void mergeFinds();
     void mergeNotes();
@@ -154,8 +156,6 @@ private:
     std::string suitcasePath_;
     SuitcaseReader reader_;
     SuitcaseContent content_;
-    std::string localDb_;
-    bool localDbComplete_ = false, localDbLoaded_ = false;
     std::int64_t localCount_ = 0;
     bool findsTaken_ = false, descrTaken_ = false, descrError_ = false;
     SuitcaseCounters counters_;

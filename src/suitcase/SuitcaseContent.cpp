@@ -93,9 +93,10 @@ std::optional<std::string> plainFileName(std::string_view carried) {
 
 bool readSuitcase(SuitcaseReader& r, SuitcaseContent& c) {
     c = {};
-    std::int32_t n = 0;
     r.setSection(SuitcaseSection::Database);
-    if (!r.count(n, kCacheRecSize) || !r.bytes(c.dbRecords, std::size_t(n) * kCacheRecSize)) return false;
+    if (!r.count(c.dbRecordCount, kCacheRecSize)) return false;
+    c.dbOffset = r.offset();
+    if (!r.skip(std::uint64_t(c.dbRecordCount) * kCacheRecSize)) return false;
     if (!readList(r, SuitcaseSection::WorkList, c.workList) || !readFinds(r, c.finds) ||
         !readList(r, SuitcaseSection::IgnoreList, c.ignoreList) || !readNotes(r, c.noteLines))
         return false;

@@ -1,6 +1,6 @@
 #pragma once
-// A suitcase read into structures: sections 1 to 5 as they are carried, the description blocks
-// checked and left in the file for the import to copy. Texts are Windows-1252.
+// A suitcase read into structures: sections 2 to 5 as they are carried; the database records and
+// the description blocks are checked and left in the file for the import to stream. Texts are Windows-1252.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -14,13 +14,15 @@ namespace vellora {
 
 // What the suitcase holds besides the description blocks, which stay in the file.
 struct SuitcaseContent {
-    std::string dbRecords;  // whole 296-byte records
+    // The database's records stay in the file: dbCount whole 296-byte records from dbOffset.
+    std::uint64_t dbOffset = 0;
+    std::int32_t dbRecordCount = 0;
     std::vector<std::string> workList, ignoreList;
     std::vector<TFoundRec> finds;
     std::vector<std::string> noteLines;
     std::int32_t descrCount = 0;
     std::uint64_t descrOffset = 0;  // the first description block
-    std::int64_t dbCount() const { return static_cast<std::int64_t>(dbRecords.size() / 296); }
+    std::int64_t dbCount() const { return dbRecordCount; }
 };
 
 // Reads sections 1 to 5 and checks the structure of every description block. On failure the

@@ -149,6 +149,7 @@ bool DescriptionImport::run(std::uint64_t offset, std::int32_t count) {
         }
         log("Cache " + b.wp + " processed successfully");
     }
+    blockFiles_.clear();  // a broken block's files are dropped before the finished ones are kept
     if (!flushPending()) ok = false;
     return ok;
 }

@@ -2,7 +2,11 @@
 // descriptions carried.
 #include "suitcase/Suitcase.h"
 
+#include <fcntl.h>
+
 #include "core/CacheRec.h"
+#include "core/CacheRecordReader.h"
+#include "core/FileIO.h"
 #include "core/FileUtil.h"
 #include "core/Host.h"
 #include "core/RunContext.h"
@@ -28,10 +32,14 @@ std::map<std::string, std::string> TfrmSuitcase::cacheNames(const std::vector<st
     std::map<std::string, std::string> names;
     for (const auto& wp : waypoints) names.emplace(upperCase(wp), "?");
     std::size_t open = names.size();
-    for (std::size_t off = 0; open > 0 && off + kCacheRecSize <= localDb_.size(); off += kCacheRecSize) {
-        const auto it = names.find(upperCase(cacheRecWaypoint(localDb_.data() + off)));
+    if (open == 0) return names;
+    const UniqueFd db = openFile(ctx_.workDirPath() + "Caches.bin", O_RDONLY);
+    if (!db) return names;
+    CacheRecordReader reader(db.get());
+    for (const char* bytes = reader.next(); open > 0 && bytes; bytes = reader.next()) {
+        const auto it = names.find(upperCase(cacheRecWaypoint(bytes)));
         if (it == names.end() || it->second != "?") continue;
-        it->second = decodeCacheRec(localDb_.data() + off).CacheName;
+        it->second = decodeCacheRec(bytes).CacheName;
         --open;
     }
     return names;
