@@ -1,8 +1,11 @@
 #include "suitcase/SuitcaseDbMerge.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <tuple>
 
 #include "core/CacheRec.h"
 #include "core/CacheRecordReader.h"
@@ -11,6 +14,13 @@
 namespace vellora {
 
 namespace {
+
+// Byte order of the zero-padded text, then the shorter first, is the order of the texts.
+std::uint64_t bigEndian(const unsigned char* p) {
+    std::uint64_t v = 0;
+    for (int i = 0; i < 8; ++i) v = v << 8 | p[i];
+    return v;
+}
 
 enum class Take { Local, Incoming };
 enum class Kind { LocalOnly, Added, Changed, Discarded };
@@ -73,33 +83,30 @@ int MergeKeys::read(const RecordRun& run, const std::function<bool(std::string_v
     keys_.clear();
     keys_.reserve(std::size_t(run.count));
     if (run.count > 0 && ::lseek(run.fd, off_t(run.offset), SEEK_SET) < 0) return errno;
+    const auto& upper = upperTable();
     CacheRecordReader reader(run.fd);
     for (std::int64_t n = 0; n < run.count; ++n) {
         const char* bytes = reader.next();
         if (!bytes) return reader.error() != 0 ? reader.error() : EIO;
         const std::string_view wp = cacheRecWaypoint(bytes);
         if (accept && !accept(wp)) continue;
-        Key key{};
-        for (std::size_t p = 0; p < wp.size(); ++p) key.text[p] = upperChar(wp[p]);
-        key.len = std::uint8_t(wp.size());
-        key.record = std::uint32_t(n);
-        keys_.push_back(key);
+        unsigned char text[16] = {};
+        for (std::size_t p = 0; p < wp.size(); ++p) text[p] = upper[static_cast<unsigned char>(wp[p])];
+        keys_.push_back({bigEndian(text), bigEndian(text + 8), std::uint32_t(wp.size()), std::uint32_t(n)});
     }
-    // Byte order of the zero-padded text, then the shorter first, is the order of the texts;
-    // equal texts stay in file order.
-    std::sort(keys_.begin(), keys_.end(), [](const Key& a, const Key& b) {
-        const int c = std::memcmp(a.text, b.text, sizeof a.text);
-        if (c != 0) return c < 0;
-        return a.len != b.len ? a.len < b.len : a.record < b.record;
-    });
+    // Equal texts stay in file order. A database written by a merge is in order already.
+    const auto less = [](const Key& a, const Key& b) {
+        return std::tie(a.high, a.low, a.len, a.record) < std::tie(b.high, b.low, b.len, b.record);
+    };
+    if (!std::is_sorted(keys_.begin(), keys_.end(), less)) std::sort(keys_.begin(), keys_.end(), less);
     return 0;
 }
 
 int MergeKeys::compare(std::size_t i, const MergeKeys& other, std::size_t j) const {
     const Key& a = keys_[i];
     const Key& b = other.keys_[j];
-    const int c = std::memcmp(a.text, b.text, sizeof a.text);
-    return c != 0 ? c : int(a.len) - int(b.len);
+    const auto x = std::tie(a.high, a.low, a.len), y = std::tie(b.high, b.low, b.len);
+    return x < y ? -1 : y < x ? 1 : 0;
 }
 
 DbMergeCounts planDatabaseMerge(const MergeKeys& local, const MergeKeys& incoming, bool takeIncoming) {

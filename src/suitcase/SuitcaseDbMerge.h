@@ -32,10 +32,10 @@ public:
     int compare(std::size_t i, const MergeKeys& other, std::size_t j) const;
 
 private:
+    // The zero-padded text as two big-endian words: their order is the byte order of the text.
     struct Key {
-        char text[16];  // zero-padded
-        std::uint8_t len;
-        std::uint32_t record;
+        std::uint64_t high, low;
+        std::uint32_t len, record;
     };
     std::vector<Key> keys_;
 };
