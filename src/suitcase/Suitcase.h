@@ -12,11 +12,13 @@
 #include "core/DialogModel.h"
 #include "core/FoundList.h"
 #include "core/IniFile.h"
+#include "suitcase/SuitcaseContent.h"
 #include "suitcase/SuitcaseFormat.h"
 
 namespace vellora {
 
 class RunContext;
+struct DbMergeSide;
 
 // The options of section "Suitcase" of the working directory's vellora.conf.
 struct SuitcaseOptions {
@@ -48,27 +50,6 @@ struct SuitcaseCounters {
     int findsNew = 0, findsUpdated = 0;
     int descrNew = 0, descrReplaced = 0, descrDiscarded = 0;
 };
-
-// What the suitcase holds besides the description blocks, which stay in the file.
-struct SuitcaseContent {
-    std::string dbRecords;  // whole 296-byte records
-    std::vector<std::string> workList, ignoreList;
-    std::vector<TFoundRec> finds;
-    std::vector<std::string> noteLines;
-    std::int32_t descrCount = 0;
-    std::uint64_t descrOffset = 0;  // the first description block
-    std::int64_t dbCount() const { return static_cast<std::int64_t>(dbRecords.size() / 296); }
-};
-
-// Reads sections 1 to 5 and checks the structure of every description block. On failure the
-// error says which section and offset; content is then incomplete and must not be merged.
-bool readSuitcase(SuitcaseReader& reader, SuitcaseContent& content);
-// The message for a failed read.
-std::string suitcaseReadErrorText(const std::string& path, const SuitcaseReadError& error);
-
-// A name carried in the suitcase as a plain file name for the output directory: the part after the
-// last "\\" or "/". Nothing for names that climb ("..") or are empty or hold control characters.
-std::optional<std::string> plainFileName(std::string_view carried);
 
 class TfrmSuitcase : public DialogModel {
 public:
@@ -154,14 +135,16 @@ private:
     std::string confPath() const;
     void setStatus(const std::string& text);
 
-    void loadLocalDatabase();
     void mergeDatabase();
+    bool readMergeKeys(DbMergeSide& local, DbMergeSide& incoming);
+    bool writeMergedDatabase(DbMergeSide& local, DbMergeSide& incoming);
     void mergeList(const char* fileName, const std::vector<std::string>& incoming, int& added, int& present);
     void mergeFinds();
     void mergeNotes();
     void mergeDescriptions();
     void adjustWorkList();
     void showRejected();
+    void showCacheSummary();
     void buildReport();
     std::string cacheName(const std::string& waypoint);
     // Upper-cased waypoint -> cache name ("?" when the database does not hold it).
@@ -173,8 +156,6 @@ private:
     std::string suitcasePath_;
     SuitcaseReader reader_;
     SuitcaseContent content_;
-    std::string localDb_;
-    bool localDbComplete_ = false, localDbLoaded_ = false;
     std::int64_t localCount_ = 0;
     bool findsTaken_ = false, descrTaken_ = false, descrError_ = false;
     SuitcaseCounters counters_;

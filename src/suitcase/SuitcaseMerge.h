@@ -21,6 +21,7 @@ struct DbMergeResult {
     int added = 0, changed = 0, discarded = 0;
 };
 
+// The rules in memory; the import streams them over files (SuitcaseDbMerge.h) to the same bytes.
 // local and incoming hold whole 296-byte records. takeIncoming: a cache in both lists takes the
 // incoming record ("Lokale DB aktualisieren"), else the local one stays. Waypoints that differ only
 // in case are the same cache, as everywhere else in the database. progress gets the number of

@@ -309,6 +309,26 @@ void mergeSource(const std::string& home) {
     writeWhole(home + "/work/gc_germany.txt", countryFile(kBaseRecords / 2, kBaseRecords));
 }
 
+// The suitcase the import scenario reads, exported once from another home: half of its records
+// are new to the base home, half replace records it holds.
+const std::string& carriedSuitcase() {
+    static const TempDir dir;
+    static const std::string path = dir.file("carry.vellora");
+    return path;
+}
+
+void suitcaseSource(const std::string&) {
+    if (fs::exists(carriedSuitcase())) return;
+    TempDir other;
+    const CliRunner cli(other.path());
+    fs::create_directories(other.path() + "/work");
+    EXPECT_EQ(cli.run({"init"}).code, 0);
+    EXPECT_EQ(cli.run({"config", "set", "Program", "WorkDir", other.path() + "/work"}).code, 0);
+    writeWhole(other.path() + "/work/gc_germany.txt", countryFile(kBaseRecords / 2, kBaseRecords));
+    EXPECT_EQ(cli.run({"db", "convert"}).code, 0);
+    EXPECT_EQ(cli.run({"suitcase", "export", carriedSuitcase(), "--sections", "db"}).code, 0);
+}
+
 std::string longNote() {
     std::string text;
     for (int i = 0; i < 200; ++i) text += "Zeile " + std::to_string(i) + " einer langen Notiz\n";
@@ -333,6 +353,12 @@ const Scenario kScenarios[] = {
      "GC1"},
     {"NotesOfOneCache", {"notes", "set", "GC77"}, 10, longNote(), nullptr, "GC1"},
     {"ConfigurationValue", {"config", "set", "Vorlagen", "Vorlage17", "neu"}, 10, {}, nullptr, "GC1"},
+    {"SuitcaseImportIntoExistingDatabase",
+     {"suitcase", "import", carriedSuitcase(), "--db", "update", "--no-generate"},
+     15,
+     {},
+     suitcaseSource,
+     "GC15000"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Writes, CrashSafety, testing::ValuesIn(kScenarios),
