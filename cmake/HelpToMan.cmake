@@ -1,6 +1,7 @@
 # Writes a gzipped manual page (section 1) from what `PROGRAM --help` prints, so that the page
 # never drifts from the program. The help text is read loosely, line by line:
-#   "Aufruf: ..." / "usage: ..." and the lines continuing it  -> synopsis,
+#   "Aufruf: ..." / "usage: ..." and the indented lines continuing it ("[..." or the program's
+#   name)                                                       -> synopsis,
 #   "Heading:" alone on a line                                  -> a section of its own,
 #   an indented "ITEM  text" (two blanks apart)                 -> a tagged paragraph,
 #   an indented line without such a gap                         -> a line of a list,
@@ -21,10 +22,12 @@ endif()
 if(LANGUAGE STREQUAL "de")
   set(_synopsis_heading "ÜBERSICHT")
   set(_description_heading "BESCHREIBUNG")
+  set(_options_heading "OPTIONEN")
   set(_see_also_heading "SIEHE AUCH")
 else()
   set(_synopsis_heading "SYNOPSIS")
   set(_description_heading "DESCRIPTION")
+  set(_options_heading "OPTIONS")
   set(_see_also_heading "SEE ALSO")
 endif()
 
@@ -62,7 +65,7 @@ while(NOT _help STREQUAL "")
     set(_mode "")
     continue()
   endif()
-  string(REGEX MATCH "^ *" _indent "${_line}")
+  string(REGEX MATCH "^ +" _indent "${_line}")
   string(LENGTH "${_indent}" _indent)
 
   if(_line MATCHES "^([Aa]ufruf|[Uu]sage): *(.*)$")
@@ -72,8 +75,12 @@ while(NOT _help STREQUAL "")
     endif()
     string(APPEND _page "${_text}\n")
     set(_mode "synopsis")
-  elseif(_mode STREQUAL "synopsis" AND _indent GREATER 0)
+  elseif(_mode STREQUAL "synopsis" AND _indent GREATER 0 AND NOT _stripped MATCHES "[^ ]   *[^ ]"
+         AND (_stripped MATCHES "^\\[" OR _stripped MATCHES "^${NAME}( |$)"))
     roff_text(_text "${_stripped}")
+    if(_stripped MATCHES "^\\[")
+      set(_text "    ${_text}")
+    endif()
     string(APPEND _page "${_text}\n")
   else()
     if(_mode STREQUAL "synopsis")
@@ -89,7 +96,11 @@ while(NOT _help STREQUAL "")
       roff_text(_item "${CMAKE_MATCH_1}")
       roff_text(_text "${CMAKE_MATCH_3}")
       if(NOT _in_description)
-        string(APPEND _page ".SH ${_description_heading}\n")
+        if(_item MATCHES "^\\\\-")
+          string(APPEND _page ".SH ${_options_heading}\n")
+        else()
+          string(APPEND _page ".SH ${_description_heading}\n")
+        endif()
         set(_in_description TRUE)
       endif()
       string(APPEND _page ".TP\n.B ${_item}\n${_text}\n")

@@ -8,15 +8,18 @@ set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGE_VENDOR "Vellora developers")
 set(CPACK_PACKAGE_CONTACT "Vellora developers <vellora@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "prepare geocaching outings offline (German user interface)")
+# Debian wants description lines of at most 80 characters.
 set(CPACK_PACKAGE_DESCRIPTION
-    "Vellora keeps a local database of geocaches, builds a work list of cache waypoints, downloads
-the listing pages of those caches with their images and a map, and turns them into clean
-printable descriptions from an HTML template with an index page. It exports waypoints to GPS
-formats, imports pocket queries (GPX or ZIP) and keeps two installations in step through one
-suitcase file.
+    "Vellora keeps a local database of geocaches, builds a work list of cache
+waypoints, downloads the listing pages of those caches with their images
+and a map, and turns them into clean printable descriptions from an HTML
+template with an index page. It exports waypoints to GPS formats, imports
+pocket queries (GPX or ZIP) and keeps two installations in step through
+one suitcase file.
 .
-The package holds the desktop program (Qt 6), the command line vellora-cli and the stand-in
-servers vellora-sim for trying it out offline. The user interface is German.")
+The package holds the desktop program (Qt 6), the command line vellora-cli
+and the stand-in servers vellora-sim for trying it out offline. The user
+interface is German.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
