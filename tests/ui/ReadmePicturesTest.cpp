@@ -61,6 +61,7 @@ protected:
             GTEST_SKIP() << "VELLORA_PICTURE_HOME or VELLORA_SCREENSHOT_DIR not set (scripts/screenshots.sh)";
         ctx = std::make_unique<RunContext>(host, home);
         startConfiguration(*ctx);
+        loadSettings(*ctx, 600);
         waypoints = workList(home);
         ASSERT_FALSE(waypoints.empty()) << "no work list in " << home;
     }
