@@ -10,7 +10,10 @@ bash scripts/setup.sh --deps-only
 # export files are checked against (gpsbabel, xmllint, Python's csv module), cs2cs as the
 # independent UTM reference, and Chromium, which opens a converted description of a hostile page
 # with the network shut off.
-TEST_PACKAGES=(gpsbabel libxml2-utils proj-bin python3 chromium)
+# The package test makes the Debian package (dpkg-dev, librsvg2-bin) and checks it with lintian,
+# desktop-file-utils, appstream and xdg-utils.
+TEST_PACKAGES=(gpsbabel libxml2-utils proj-bin python3 chromium
+               dpkg-dev librsvg2-bin lintian desktop-file-utils appstream xdg-utils)
 bash scripts/install-packages.sh "${TEST_PACKAGES[@]}"
 # Repeated runs (CI caches ~/.ccache) only compile what changed, in this checkout or another one:
 # paths below the checkout are hashed relative to it.
@@ -30,6 +33,8 @@ tested=$(date +%s)
 cmake --preset release -DVELLORA_WERROR=ON -DVELLORA_BUILD_BENCH=ON
 cmake --build --preset release --target vellora vellora-cli vellora-sim bench_all || status=$?
 bash scripts/bench-smoke.sh build/release || status=$?
+# The Debian package of the release build, unpacked and tried (sanitizer builds make none).
+ctest --preset release -L package || status=$?
 benched=$(date +%s)
 bash scripts/check-format.sh || status=$?
 echo "ASan build $((built - start)) s, tests $((tested - built)) s, release build and benchmark" \

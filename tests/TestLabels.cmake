@@ -6,6 +6,8 @@
 #   sim     - the stand-in servers,
 #   gui     - the Qt views,
 #   interop - our files checked by outside tools (gpsbabel, xmllint, cs2cs).
+#   package - the Debian package unpacked and tried (tests/package; not in sanitizer builds:
+#             scripts/test.sh runs it on the release build).
 # `ctest -L quick` is the loop while changing code; CI runs every test.
 
 # Folders whose tests are all slow: folder=kind.

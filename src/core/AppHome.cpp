@@ -14,9 +14,6 @@
 #ifndef VELLORA_LEAFLET_DIR
 #define VELLORA_LEAFLET_DIR "/usr/share/javascript/leaflet"
 #endif
-#ifndef VELLORA_INSTALL_DATA_DIR
-#define VELLORA_INSTALL_DATA_DIR ""
-#endif
 
 namespace vellora {
 namespace {
@@ -84,7 +81,6 @@ std::optional<std::string> findDataDir() {
     const std::string candidates[] = {
         envOr("VELLORA_DATA_DIR"),
         executableDir().empty() ? std::string() : executableDir() + "../share/vellora",
-        VELLORA_INSTALL_DATA_DIR,
         VELLORA_SOURCE_DATA_DIR,
     };
     for (const auto& dir : candidates) {

@@ -10,8 +10,8 @@ namespace vellora {
 // --home DIR, else $VELLORA_HOME, else $XDG_DATA_HOME/vellora, else ~/.local/share/vellora.
 std::string resolveAppHome(const std::optional<std::string>& homeArgument);
 
-// The directory holding the shipped data files: $VELLORA_DATA_DIR, the install's share/vellora
-// (next to the executable or under the install prefix), or the source tree's data/.
+// The directory holding the shipped data files: $VELLORA_DATA_DIR, share/vellora beside the
+// executable's bin/ (installed or unpacked anywhere), or the source tree's data/ (a build).
 std::optional<std::string> findDataDir();
 
 // Creates the home when missing and copies every shipped file it does not hold yet.
