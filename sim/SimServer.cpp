@@ -705,8 +705,11 @@ Reply SimServer::Impl::tiles(const Call& c) {
     const double lat =
         std::atan(std::sinh(std::numbers::pi * (1 - 2 * (zxy[2] + 0.5) / n))) * 180 / std::numbers::pi;
     const double mpp = 156543.03392 * std::cos(lat * std::numbers::pi / 180) / n;
-    return image(encodePng(drawMap(lat, lon, mpp, 256, 256, MapStyle::StreetTile, -128, -128, false)),
-                 ImageFormat::Png);
+    Reply reply = image(encodePng(drawMap(lat, lon, mpp, 256, 256, MapStyle::StreetTile, -128, -128, false)),
+                        ImageFormat::Png);
+    // A week, as the real tile servers allow.
+    reply.headers.emplace_back("Cache-Control", "max-age=604800");
+    return reply;
 }
 
 // ---------------------------------------------------------------------------------------------
