@@ -2,8 +2,8 @@
 
 #include <cmath>
 
+#include "core/MapFont.h"
 #include "core/MapTiles.h"
-#include "listing/MapFont.h"
 
 namespace vellora {
 namespace {

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "listing/MapFont.h"
+#include "core/MapFont.h"
 
 namespace vellora {
 

@@ -9,8 +9,8 @@
 #include <tuple>
 
 #include "core/FileUtil.h"
+#include "core/MapFont.h"
 #include "core/MapTiles.h"
-#include "listing/MapFont.h"
 #include "listing/OsmMap.h"
 #include "listing/PngCodec.h"
 #include "listing/TileCache.h"

@@ -1,4 +1,4 @@
-#include "listing/MapFont.h"
+#include "core/MapFont.h"
 
 namespace vellora {
 namespace {
