@@ -531,10 +531,11 @@ THttpClient& TMapImages::tileClient() {
         tileClient_ = std::make_unique<THttpClient>(
             ctx_, THttpClientProfile{
                       .userAgent = mapTileUserAgent(), .followRedirects = true, .maxHostConnections = 2});
-        tileClient_->setProxy(client_.proxy());
-        tileClient_->limits = client_.limits;
         tileClient_->setAbortCheck([this] { return ctx_.host().abortRequested(); });
     }
+    // The loader's proxy and limits of this run.
+    tileClient_->setProxy(client_.proxy());
+    tileClient_->limits = client_.limits;
     return *tileClient_;
 }
 
