@@ -108,7 +108,7 @@ Canvas drawSlippyTile(const World& world, int zoom, int x, int y) {
             continue;
         const int cx = static_cast<int>(std::floor(px)), cy = static_cast<int>(std::floor(py));
         c.disc(cx, cy, 3, dot);
-        int tx = cx + 6;
+        int tx = cx + 17;  // clear of a marker the client may draw on the cache
         for (const char ch : world.waypoint(i)) {
             if (const auto* glyph = mapFontGlyph(static_cast<unsigned char>(ch)))
                 for (int col = 0; col < kMapFontWidth; ++col)
