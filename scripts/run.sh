@@ -70,6 +70,10 @@ out="$home/ausgabe"
 # A later run refreshes the listings of the reused home instead of passing over those it has.
 "$cli" --home "$home" config set Program LoadSaveOpts 1 >/dev/null
 "$cli" --home "$home" config set Program LoadOverwrite 1 >/dev/null
+# Maps from the OpenStreetMap tiles (the stand-in serves them), zoom 15, medium size.
+"$cli" --home "$home" config set Program LoadMapKind 4 >/dev/null
+"$cli" --home "$home" config set Program LoadMapZoom4 3 >/dev/null
+"$cli" --home "$home" config set Program LoadMapSize 1 >/dev/null
 mkdir -p "$out"
 mapfile -t waypoints < <("$cli" --home "$home" db list --fields Waypoint | head -n 10)
 printf '%s\r\n' "${waypoints[@]}" > "$home/WPList.txt"
@@ -81,11 +85,12 @@ echo "Arbeitsliste: ${waypoints[*]}"
 echo "Beispiel einer Entfernung (49.6 10.85 nach 49.5 10.75): $("$cli" --home "$home" geo distance 49.6 10.85 49.5 10.75 | head -n 1)"
 
 converted=$(find "$out" -maxdepth 1 -name '*_converted.html' | wc -l)
+maps=$(find "$out" -maxdepth 1 -name '*_osm.png' | wc -l)
 echo
 echo "Fertig. Programmverzeichnis der Demo: $home"
 echo "  Cache-Datenbank: $count Caches in $home/Caches.bin"
 echo "  Arbeitsliste: ${#waypoints[@]} Caches in $home/WPList.txt"
-echo "  Konvertierte Cachebeschreibungen: $converted in $out"
+echo "  Konvertierte Cachebeschreibungen: $converted in $out (mit $maps OpenStreetMap-Karten)"
 echo "  Indexseite: $out/index.html"
 
 if [ "$gui" = 1 ]; then

@@ -7,7 +7,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6 qt6-translations-l10n
   libcurl4-openssl-dev zlib1g-dev libexpat1-dev libpugixml-dev libcpp-httplib-dev libjpeg62-turbo-dev
-  libgumbo-dev
+  libgumbo-dev libpng-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang-format
   libjs-leaflet

@@ -2,6 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
+
+#include "core/MapFont.h"
+#include "core/MapTiles.h"
 
 #include "sim/Rng.h"
 #include "sim/World.h"
@@ -81,6 +85,38 @@ Canvas drawMap(double lat, double lon, double metersPerPixel, int width, int hei
         c.ring(mx, my, 9, red, 3);
         c.line(mx - 14, my, mx + 14, my, red, 2);
         c.line(mx, my - 14, mx, my + 14, red, 2);
+    }
+    return c;
+}
+
+Canvas drawSlippyTile(const World& world, int zoom, int x, int y) {
+    const double n = std::ldexp(1.0, zoom);
+    const double lon = (x + 0.5) / n * 360 - 180;
+    const double lat =
+        std::atan(std::sinh(std::numbers::pi * (1 - 2 * (y + 0.5) / n))) * 180 / std::numbers::pi;
+    const double mpp = 156543.03392 * std::cos(lat * std::numbers::pi / 180) / n;
+    Canvas c = drawMap(lat, lon, mpp, kMapTileSize, kMapTileSize, MapStyle::StreetTile, -kMapTileSize / 2,
+                       -kMapTileSize / 2, false);
+    if (zoom < 13) return c;
+    const Rgb dot{30, 110, 40}, ink{50, 50, 50};
+    // Labels reach into the tile from caches just outside it.
+    const double margin = 80;
+    for (int i = 0; i < world.size(); ++i) {
+        const MapPixel p = mapPixelOf(world.lat(i), world.lon(i), zoom);
+        const double px = p.x - x * double(kMapTileSize), py = p.y - y * double(kMapTileSize);
+        if (px < -margin || py < -margin || px > kMapTileSize + margin || py > kMapTileSize + margin)
+            continue;
+        const int cx = static_cast<int>(std::floor(px)), cy = static_cast<int>(std::floor(py));
+        c.disc(cx, cy, 3, dot);
+        int tx = cx + 17;  // clear of a marker the client may draw on the cache
+        for (const char ch : world.waypoint(i)) {
+            if (const auto* glyph = mapFontGlyph(static_cast<unsigned char>(ch)))
+                for (int col = 0; col < kMapFontWidth; ++col)
+                    for (int row = 0; row < kMapFontHeight; ++row)
+                        if ((*glyph)[static_cast<std::size_t>(col)] >> row & 1)
+                            c.set(tx + col, cy - 4 + row, ink);
+            tx += kMapFontAdvance;
+        }
     }
     return c;
 }

@@ -18,6 +18,12 @@ enum class MapStyle { MultiMap, MapPoint, StreetTile, AerialTile, MapQuest };
 Canvas drawMap(double lat, double lon, double metersPerPixel, int width, int height, MapStyle style,
                int offsetX, int offsetY, bool marker);
 
+class World;
+
+// A slippy-map tile of the standard scheme: the street style, and the world's caches of the tile
+// as dots with their waypoints written beside them (from zoom 13 on).
+Canvas drawSlippyTile(const World& world, int zoom, int x, int y);
+
 // MultiMap: the browse page with `<input name="multimap" ... src="...">`, and its image.
 std::string multimapPage(double lat, double lon, std::string_view scale, const std::string& serviceBase);
 inline constexpr int kMultimapWidth = 500, kMultimapHeight = 310;

@@ -684,8 +684,7 @@ Reply SimServer::Impl::mapView(const Call& c) {
                                 "&lon=" + decimalDegrees(toE6(*lon)) + "&zoom=8"));
 }
 
-// Slippy-map tiles "/tiles/Z/X/Y.png" for the map-service view: the street style around the
-// tile's centre at the tile's resolution (neighbouring tiles need not join exactly).
+// Slippy-map tiles "/tiles/Z/X/Y.png" for the map-service view and the loader's OpenStreetMap maps.
 Reply SimServer::Impl::tiles(const Call& c) {
     const std::string& r = c.rest;
     if (r.size() < 5 || !endsWithNoCase(r, ".png")) return notFound();
@@ -701,12 +700,10 @@ Reply SimServer::Impl::tiles(const Call& c) {
     if (zxy.size() != 3 || zxy[0] < 0 || zxy[0] > 19) return notFound();
     const double n = std::ldexp(1.0, zxy[0]);
     if (zxy[1] < 0 || zxy[2] < 0 || zxy[1] >= n || zxy[2] >= n) return notFound();
-    const double lon = (zxy[1] + 0.5) / n * 360 - 180;
-    const double lat =
-        std::atan(std::sinh(std::numbers::pi * (1 - 2 * (zxy[2] + 0.5) / n))) * 180 / std::numbers::pi;
-    const double mpp = 156543.03392 * std::cos(lat * std::numbers::pi / 180) / n;
-    return image(encodePng(drawMap(lat, lon, mpp, 256, 256, MapStyle::StreetTile, -128, -128, false)),
-                 ImageFormat::Png);
+    Reply reply = image(encodePng(drawSlippyTile(*world, zxy[0], zxy[1], zxy[2])), ImageFormat::Png);
+    // A week, as the real tile servers allow.
+    reply.headers.emplace_back("Cache-Control", "max-age=604800");
+    return reply;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -131,6 +131,7 @@ const OptionTable<S> kSettingsTable = {
     intOption("TransferSecondsPerMB", &S::TransferSecondsPerMB, 1, INT32_MAX),
     intOption("TransferMinBytesPerSecond", &S::TransferMinBytesPerSecond, 1, INT32_MAX),
     intOption("TransferMinRateSeconds", &S::TransferMinRateSeconds, 1, INT32_MAX),
+    intOption("MapTileCacheMB", &S::MapTileCacheMB, 1, INT32_MAX),
 };
 
 // The keys a first start writes, in this order, through their rows of the settings table.

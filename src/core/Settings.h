@@ -39,6 +39,8 @@ struct TProcSettings {
     // that trickles an answer without a length would otherwise hold it for hours).
     std::int32_t TransferMinBytesPerSecond = 1024;
     std::int32_t TransferMinRateSeconds = 30;
+    // What the map tile cache in the home may hold, in MiB; the oldest tiles go first.
+    std::int32_t MapTileCacheMB = 64;
 };
 
 inline constexpr const char* kProgramSection = "Program";

@@ -149,6 +149,7 @@ constexpr MapKind kMapKinds[] = {
     {"Stadtplandienst (Karte)", "_sdk1.png"},
     {"Stadtplandienst (Luftbild)", "_sdk1.jpg"},
     {"MapQuest", "_map.gif"},
+    {"OpenStreetMap", "_osm.png"},
 };
 
 }  // namespace
@@ -939,6 +940,17 @@ std::string TCreateDescr::buildMapBlock(const std::string& waypoint) const {
         if (suffix == "_map.gif")
             return kStart + file + "\"" + kMapQuestSizes[resize] +
                    "align=\"left\" border=\"0\" vspace=\"5\" hspace=\"5\"><!-- Mapquest -->";
+        if (suffix == "_osm.png") {
+            // The reduced sizes scale the map by 2/3 and 1/2, as they do the others.
+            std::string size;
+            if (const auto px = imageSizeOfFile(ctx_.outDirPath() + file); px && resize > 0) {
+                const int den = resize == 1 ? 3 : 2, num = resize == 1 ? 2 : 1;
+                size = " width=\"" + std::to_string(px->width * num / den) + "\" height=\"" +
+                       std::to_string(px->height * num / den) + "\"";
+            }
+            return kStart + file + "\"" + size +
+                   " alt=\"Karte\" border=\"0\" vspace=\"5\" hspace=\"5\"><!-- OpenStreetMap -->";
+        }
         // Stadtplandienst: a table of tiles, 3 x 3 when a ninth tile exists.
         const std::string edge = kTileEdges[resize];
         const std::string extension = suffix == "_sdk1.png" ? ".png" : ".jpg";

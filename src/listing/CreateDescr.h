@@ -41,9 +41,10 @@ struct TCrDescOptions {
     bool RmFont = true;        // CrDescRmFont
     bool RmAll = false;        // CrDescRmAll: "Alle HTML-Tags (ohne <BR>)"
     std::string TemplateFile;  // CrDescTemplateFile; empty means the setting Template
-    // CrMapOrder0..4: the order in which map images are looked for.
-    std::array<std::string, 5> MapOrder = {"MultiMap", "MapPoint", "Stadtplandienst (Karte)",
-                                           "Stadtplandienst (Luftbild)", "MapQuest"};
+    // CrMapOrder0..5: the order in which map images are looked for.
+    std::array<std::string, 6> MapOrder = {
+        "MultiMap", "MapPoint",     "Stadtplandienst (Karte)", "Stadtplandienst (Luftbild)",
+        "MapQuest", "OpenStreetMap"};
 };
 
 // Reads CrDescSaveOpts and, only when it is set, the other keys; a missing key keeps the option's

@@ -39,9 +39,9 @@ struct TLoadOptions {
     bool NoExclude = true;            // LoadNoExclude: do not load found caches ("Gefundene Caches")
     bool NoArchived = true;           // LoadNoArchived: do not load archived caches
     bool LoadMap = true;              // LoadLoadMap: "Landkarte laden"
-    int MapKind = kMapMapPoint;       // LoadMapKind, 0 to 3
+    int MapKind = kMapMapPoint;       // LoadMapKind, 0 to 4
     // "LoadMapZoom" + kind: the scale index remembered per map kind.
-    std::array<int, kMapKindCount> MapZoom = {3, 2, 3, 6};
+    std::array<int, kMapKindCount> MapZoom = {3, 2, 3, 6, 3};
     int MapSize = 0;  // LoadMapSize, 0 to 2
 
     // Remote images are only possible while images are loaded.

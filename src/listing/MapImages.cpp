@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <ctime>
 
 #include "core/CacheRec.h"
 #include "core/FastStrings.h"
@@ -10,12 +11,17 @@
 #include "core/FileUtil.h"
 #include "core/GCDBParse.h"
 #include "core/Global.h"
+#include "core/Host.h"
 #include "core/Koord.h"
+#include "core/MapTiles.h"
 #include "core/NumberText.h"
 #include "core/RunContext.h"
 #include "core/SafePath.h"
 #include "core/StrUnit.h"
 #include "core/Waypoint.h"
+#include "listing/OsmMap.h"
+#include "listing/PngCodec.h"
+#include "listing/TileCache.h"
 #include "net/LoadURL.h"
 
 namespace vellora {
@@ -32,6 +38,10 @@ constexpr std::array<const char*, 15> kStadtplanScaleTexts = {
     "1 : 3.000.000",       "1 : 7.500 Luftbild",  "1 : 10.000 Luftbild", "1 : 20.000 Luftbild",
     "1 : 40.000 Luftbild", "1 : 60.000 Luftbild", "1 : 100.000 Luftbild"};
 constexpr std::array<const char*, 2> kStadtplanSizeTexts = {"klein (400x400)", "gro\xDF (600x600)"};
+constexpr std::array<const char*, 6> kOsmScaleTexts = {"Zoom 12", "Zoom 13", "Zoom 14",
+                                                       "Zoom 15", "Zoom 16", "Zoom 17"};
+constexpr int kOsmFirstZoom = 12;
+constexpr std::array<TMapPixels, 3> kOsmSizes = {{{300, 220}, {400, 300}, {570, 435}}};
 constexpr std::array<const char*, 9> kMapQuestScaleTexts = {"1", "2", "3", "4", "5", "6", "7", "8", "9"};
 
 const std::array<TMapKindInfo, kMapKindCount> kKinds = {{
@@ -39,6 +49,7 @@ const std::array<TMapKindInfo, kMapKindCount> kKinds = {{
     {"mappoint", kMapPointScaleTexts, 2, kMapPointSizeTexts, 0},
     {"Stadtplandienst", kStadtplanScaleTexts, 3, kStadtplanSizeTexts, 0},
     {"mapquest", kMapQuestScaleTexts, 6, {}, 0},
+    {"OpenStreetMap", kOsmScaleTexts, 3, kMapPointSizeTexts, 1},
 }};
 
 constexpr std::array<std::string_view, 7> kMultiMapScales = {"5000",   "10000",  "25000", "50000",
@@ -124,6 +135,12 @@ std::string_view mapPointSize(int sizeIndex) {
 }
 std::string_view stadtplanGrid(int scaleIndex) {
     return pick(kStadtplanGrids, scaleIndex);
+}
+int osmZoom(int scaleIndex) {
+    return kOsmFirstZoom + clampMapScale(kMapOpenStreetMap, scaleIndex);
+}
+TMapPixels osmImageSize(int sizeIndex) {
+    return kOsmSizes[static_cast<std::size_t>(clampMapSize(kMapOpenStreetMap, sizeIndex))];
 }
 bool stadtplanAerialScale(int scaleIndex) {
     return clampMapScale(kMapStadtplandienst, scaleIndex) >= kFirstAerialScale;
@@ -346,8 +363,11 @@ void TMapImages::getCacheMapToFile(const std::string& waypoint, int kind, int sc
             case kMapStadtplandienst:
                 loadStadtplan(waypoint, rec.Lat, rec.Lon, scaleIndex, sizeIndex);
                 break;
-            default:
+            case kMapMapQuest:
                 loadMapQuest(waypoint, rec.Lat, rec.Lon, scaleIndex);
+                break;
+            default:
+                loadOpenStreetMap(waypoint, rec.Lat, rec.Lon, scaleIndex, sizeIndex);
                 break;
         }
     } catch (const std::exception& e) {
@@ -500,6 +520,67 @@ void TMapImages::loadMapQuest(const std::string& waypoint, double lat, double lo
     }
     protocol("Lade Mapquest Kartenimage");
     fetch(imageUrl, ctx_.outDirPath() + waypoint + "_map.gif");
+}
+
+}  // namespace vellora
+
+namespace vellora {
+
+THttpClient& TMapImages::tileClient() {
+    if (!tileClient_) {
+        tileClient_ = std::make_unique<THttpClient>(
+            ctx_, THttpClientProfile{
+                      .userAgent = mapTileUserAgent(), .followRedirects = true, .maxHostConnections = 2});
+        tileClient_->setAbortCheck([this] { return ctx_.host().abortRequested(); });
+    }
+    // The loader's proxy and limits of this run.
+    tileClient_->setProxy(client_.proxy());
+    tileClient_->limits = client_.limits;
+    return *tileClient_;
+}
+
+void TMapImages::loadOpenStreetMap(const std::string& waypoint, double lat, double lon, int scaleIndex,
+                                   int sizeIndex) {
+    protocol("Lade Karte (OpenStreetMap)...");
+    const std::string target = ctx_.outDirPath() + waypoint + kOsmMapSuffix;
+    const std::string address = loadMapTilesAddress(ctx_.programConf());
+    const auto cacheBytes = static_cast<std::uint64_t>(std::max(1, ctx_.settings.MapTileCacheMB)) << 20;
+    TMapTileCache cache(ctx_.programDirPath() + kTileCacheDirName, cacheBytes);
+    const TileSource tiles = [&](int zoom, int x, int y, std::string& error) -> std::optional<Raster> {
+        const std::string url = mapTileUrl(address, zoom, x, y);
+        const auto now = static_cast<std::int64_t>(std::time(nullptr));
+        std::optional<std::string> bytes = cache.fresh(url, now);
+        if (!bytes) {
+            THttpClient::CacheHeaders headers;
+            try {
+                bytes = tileClient().getBinary(url, kMaxTileBytes, &headers);
+            } catch (const EHttpError& e) {
+                if (e.kind() == EHttpError::Kind::Aborted) throw;
+                error = e.what();
+                return std::nullopt;
+            }
+            const auto lifetime = cacheLifetimeSeconds(headers.cacheControl, headers.expires, headers.date);
+            if (lifetime && *lifetime > 0 && decodePng(*bytes)) cache.store(url, *bytes, now + *lifetime);
+        }
+        auto tile = decodePng(*bytes);
+        if (!tile) error = "die Antwort ist kein PNG-Bild";
+        return tile;
+    };
+    const TMapPixels size = osmImageSize(sizeIndex);
+    const OsmMapResult map = composeOsmMap(lat, lon, osmZoom(scaleIndex), size.width, size.height, tiles);
+    if (!map.error.empty()) {
+        // An old map of the cache would show another day's state: the description goes without.
+        removeFile(target);
+        debugError(ctx_, "frmLoadHTML.getCacheMapToFile", "OpenStreetMap: " + map.error);
+        protocol("Fehler: Die OpenStreetMap-Karte f\xFCr " + waypoint + " bleibt weg (" + map.error + ").");
+        return;
+    }
+    const std::string png = encodePng(map.image);
+    if (png.empty() || writeFileAtomic(target, png) != 0) {
+        protocol("Fehler: Die Datei " + target + " kann nicht geschrieben werden.");
+        return;
+    }
+    protocol("OpenStreetMap-Karte gespeichert (" + std::to_string(map.tiles) + " Kacheln)");
 }
 
 }  // namespace vellora

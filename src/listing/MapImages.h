@@ -1,10 +1,13 @@
 #pragma once
-// Map images of the listing loader: for a loaded cache a map around its coordinates from one of four
-// map services (MultiMap, MapPoint, Stadtplandienst, MapQuest), saved beside the listing page in the
-// output directory. Every request goes through getBinaryToFile in its quiet form; three services
-// answer with an intermediate HTML page from which the image address is scraped, using the scratch
-// files "map.tmp", "sid.tmp", "sdmap.tmp" and "mqmap.tmp" of the working directory.
-// Texts are Windows-1252; coordinates in addresses always use ".".
+// Map images of the listing loader: for a loaded cache a map around its coordinates from one of five
+// map services (MultiMap, MapPoint, Stadtplandienst, MapQuest, OpenStreetMap), saved beside the
+// listing page in the output directory. The OpenStreetMap map is composed here from tiles
+// (listing/OsmMap) fetched through the tile cache in the home. Every request goes through getBinaryToFile in
+// its quiet form; three services answer with an intermediate HTML page from which the image address is
+// scraped, using the scratch files "map.tmp", "sid.tmp", "sdmap.tmp" and "mqmap.tmp" of the working
+// directory. Texts are Windows-1252; coordinates in addresses always use ".".
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -17,8 +20,14 @@ class RunContext;
 class THttpClient;
 class TLoadWindowView;
 
-enum TMapKind { kMapMultiMap = 0, kMapMapPoint = 1, kMapStadtplandienst = 2, kMapMapQuest = 3 };
-inline constexpr int kMapKindCount = 4;
+enum TMapKind {
+    kMapMultiMap = 0,
+    kMapMapPoint = 1,
+    kMapStadtplandienst = 2,
+    kMapMapQuest = 3,
+    kMapOpenStreetMap = 4
+};
+inline constexpr int kMapKindCount = 5;
 
 // One map kind as the loader window's box "Landkarte der Cachebeschreibung" offers it.
 struct TMapKindInfo {
@@ -29,7 +38,7 @@ struct TMapKindInfo {
     int defaultSize;
 };
 
-// The kind's entry; kinds outside 0..3 are clamped.
+// The kind's entry; kinds outside 0..4 are clamped.
 const TMapKindInfo& mapKindInfo(int kind);
 // Clamps a scale or size index into the kind's lists (0 when the kind has no sizes).
 int clampMapScale(int kind, int scaleIndex);
@@ -44,6 +53,15 @@ std::string_view stadtplanGrid(int scaleIndex);
 bool stadtplanAerialScale(int scaleIndex);
 // The size "klein (400x400)" asks for 2x2 tiles; the other sizes for the service's 3x3.
 int stadtplanMaxTiles(int sizeIndex);
+// OpenStreetMap: the tile zoom of a scale index and the image size of a size index.
+int osmZoom(int scaleIndex);
+struct TMapPixels {
+    int width, height;
+};
+TMapPixels osmImageSize(int sizeIndex);
+inline constexpr const char* kOsmMapSuffix = "_osm.png";
+// The file size limit for one tile.
+inline constexpr std::uint64_t kMaxTileBytes = 4u << 20;
 
 inline constexpr const char* kMapScratchFile = "map.tmp";
 inline constexpr const char* kSidScratchFile = "sid.tmp";
@@ -104,6 +122,8 @@ public:
     void loadMapPoint(const std::string& waypoint, double lat, double lon, int scaleIndex, int sizeIndex);
     void loadStadtplan(const std::string& waypoint, double lat, double lon, int scaleIndex, int sizeIndex);
     void loadMapQuest(const std::string& waypoint, double lat, double lon, int scaleIndex);
+    void loadOpenStreetMap(const std::string& waypoint, double lat, double lon, int scaleIndex,
+                           int sizeIndex);
 
 private:
     // getBinaryToFile in its quiet form; false after a failure it has already reported.
@@ -113,10 +133,14 @@ private:
     std::optional<std::vector<std::string>> scratchLines(const std::string& path, bool fetched);
     void protocol(const std::string& line);
 
+    // The tile server's client: its own user agent and at most two connections.
+    THttpClient& tileClient();
+
     RunContext& ctx_;
     THttpClient& client_;
     TLoadWindowView& view_;
     std::string sessionId_;
+    std::unique_ptr<THttpClient> tileClient_;
 };
 
 }  // namespace vellora

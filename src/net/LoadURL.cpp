@@ -151,6 +151,7 @@ struct THttpClient::Transfer {
     std::string fileName;
     const std::string* postBody = nullptr;
     bool followRedirects = false;
+    CacheHeaders* cacheHeaders = nullptr;
 
     CURL* easy = nullptr;
     std::uint64_t received = 0;
@@ -170,6 +171,13 @@ struct THttpClient::Transfer {
             t.contentEncoding.clear();
             t.locationSeen = false;
             t.headersDone = false;
+            if (t.cacheHeaders) *t.cacheHeaders = {};
+        } else if (t.cacheHeaders && startsWithNoCase(line, "Cache-Control:")) {
+            t.cacheHeaders->cacheControl = trimControl(line.substr(14));
+        } else if (t.cacheHeaders && startsWithNoCase(line, "Expires:")) {
+            t.cacheHeaders->expires = trimControl(line.substr(8));
+        } else if (t.cacheHeaders && startsWithNoCase(line, "Date:")) {
+            t.cacheHeaders->date = trimControl(line.substr(5));
         } else if (startsWithNoCase(line, "Location:")) {
             t.locationSeen = true;
         } else if (startsWithNoCase(line, "Content-Encoding:")) {
@@ -245,6 +253,11 @@ THttpClient::THttpClient(Host& host, THttpClientProfile profile) : host_(host), 
     ensureCurlInitialised();
     multi_ = curl_multi_init();
     if (!multi_) throw EHttpError(EHttpError::Kind::Transport, "libcurl kann nicht gestartet werden");
+    if (profile_.maxHostConnections > 0) {
+        curl_multi_setopt(static_cast<CURLM*>(multi_), CURLMOPT_MAX_HOST_CONNECTIONS,
+                          profile_.maxHostConnections);
+        curl_multi_setopt(static_cast<CURLM*>(multi_), CURLMOPT_MAXCONNECTS, profile_.maxHostConnections);
+    }
 }
 
 THttpClient::THttpClient(const RunContext& ctx, THttpClientProfile profile)
@@ -262,6 +275,17 @@ std::string THttpClient::getText(const std::string& url) {
     t.url = url;
     t.limit = limits.maxTextBytes;
     t.memory = &body;
+    perform(t);
+    return body;
+}
+
+std::string THttpClient::getBinary(const std::string& url, std::uint64_t maxBytes, CacheHeaders* headers) {
+    std::string body;
+    Transfer t;
+    t.url = url;
+    t.limit = std::min(maxBytes, limits.maxFileBytes);
+    t.memory = &body;
+    t.cacheHeaders = headers;
     perform(t);
     return body;
 }

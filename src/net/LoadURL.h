@@ -55,6 +55,7 @@ private:
 struct THttpClientProfile {
     const char* userAgent;
     bool followRedirects;
+    long maxHostConnections = 0;  // 0: libcurl's own rule
 };
 // The loader window's client (listing pages, images, maps, database download, version check).
 inline constexpr THttpClientProfile kLoaderClient{"Mozilla/6.0 (compatible; Indy Library)", true};
@@ -131,6 +132,12 @@ public:
     // GET into a file, through a temporary file beside it and a rename: on failure no file of that
     // name is left (an older one is removed, as the download would have replaced it).
     void getToFile(const std::string& url, const std::string& path);
+    // GET of binary content into memory, at most maxBytes (and the file size limit), with the
+    // answer's caching headers.
+    struct CacheHeaders {
+        std::string cacheControl, expires, date;
+    };
+    std::string getBinary(const std::string& url, std::uint64_t maxBytes, CacheHeaders* headers);
     // POST of a form body (already encoded) with the form content type; the answer into memory.
     std::string postForm(const std::string& url, const std::string& body);
 

@@ -1,4 +1,5 @@
 #include "listing/CreateDescr.h"
+#include "listing/PngCodec.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -697,6 +698,20 @@ TEST_F(CreateDescrTest, MapBlock) {
         model().buildMapBlock("GCMAP"),
         start +
             "gcmap_MAPPOINT.gif\"align=\"left\" border=\"0\" vspace=\"5\" hspace=\"5\"><!-- Mappoint -->");
+
+    // The OpenStreetMap map: its own size, scaled by the reduced sizes like the others.
+    home.dir.write("GCMAP_osm.png", encodePng(Raster(400, 300)));
+    model().options.MapOrder = {"OpenStreetMap", "MapPoint"};
+    const struct {
+        int resize;
+        std::string size;
+    } osm[] = {{0, ""}, {1, " width=\"266\" height=\"200\""}, {2, " width=\"200\" height=\"150\""}};
+    for (const auto& c : osm) {
+        model().options.Resize = c.resize;
+        EXPECT_EQ(model().buildMapBlock("GCMAP"), start + "GCMAP_osm.png\"" + c.size +
+                                                      " alt=\"Karte\" border=\"0\" vspace=\"5\" hspace=\"5\">"
+                                                      "<!-- OpenStreetMap -->");
+    }
 }
 
 TEST_F(CreateDescrTest, MapTiles) {
@@ -835,10 +850,15 @@ TEST_F(CreateDescrTest, EnablingRulesAndMapOrderMoves) {
     EXPECT_EQ(m.mapRow(), 1);
     EXPECT_EQ(m.options.MapOrder[0], "MapPoint");
     EXPECT_EQ(m.options.MapOrder[1], "MultiMap");
-    m.selectMapRow(4);
+    m.selectMapRow(5);
     EXPECT_FALSE(m.mapDownEnabled());
     m.moveMap(1);
-    EXPECT_EQ(m.options.MapOrder[4], "MapQuest");
+    EXPECT_EQ(m.options.MapOrder[5], "OpenStreetMap");
+    m.selectMapRow(4);
+    EXPECT_TRUE(m.mapDownEnabled());
+    m.moveMap(1);
+    EXPECT_EQ(m.options.MapOrder[4], "OpenStreetMap");
+    EXPECT_EQ(m.options.MapOrder[5], "MapQuest");
 
     // During and after a run the options stay as they were, until the next opening.
     m.options.Logs = true;

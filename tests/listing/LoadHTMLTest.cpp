@@ -563,8 +563,8 @@ TEST_F(LoadHTMLSim, OptionsFollowTheSaveOptionsKey) {
     EXPECT_FALSE(window.remoteImagesEnabled());
     EXPECT_FALSE(o.NoExclude);
     EXPECT_TRUE(o.NoArchived);
-    EXPECT_EQ(o.MapKind, 3);
-    EXPECT_EQ(o.MapZoom, (std::array<int, 4>{1, 2, 14, 6}));
+    EXPECT_EQ(o.MapKind, 4);  // clamped to the last kind
+    EXPECT_EQ(o.MapZoom, (std::array<int, kMapKindCount>{1, 2, 14, 6, 3}));
     EXPECT_EQ(o.MapSize, 2);
 
     window.options.Images = true;
@@ -572,7 +572,7 @@ TEST_F(LoadHTMLSim, OptionsFollowTheSaveOptionsKey) {
     window.close();
     EXPECT_TRUE(conf.readBool(kProgramSection, "LoadImages", false));
     EXPECT_EQ(conf.readInteger(kProgramSection, "LoadMapZoom3", -1), 4);
-    EXPECT_EQ(conf.readInteger(kProgramSection, "LoadMapKind", -1), 3);
+    EXPECT_EQ(conf.readInteger(kProgramSection, "LoadMapKind", -1), 4);
     EXPECT_EQ(conf.readString(kProgramSection, "LoadOverwriteAge", ""), "1234");
     EXPECT_EQ(window.runState(), RunState::ClosedAfterRun);
 }

@@ -9,6 +9,7 @@
 #include "core/RunContext.h"
 #include "listing/LoadHTML.h"
 #include "listing/MapImages.h"
+#include "listing/PngCodec.h"
 
 #if __has_include("sim/SimFixture.h")
 #include "LoadHTMLSimFixture.h"
@@ -21,9 +22,9 @@ namespace {
 TEST(MapImages, KindTablesAndRequestValues) {
     EXPECT_STREQ(mapKindInfo(0).name, "multimap");
     EXPECT_STREQ(mapKindInfo(2).name, "Stadtplandienst");
-    const int scales[] = {7, 6, 15, 9};
-    const int defaults[] = {3, 2, 3, 6};
-    const int sizes[] = {0, 3, 2, 0};
+    const int scales[] = {7, 6, 15, 9, 6};
+    const int defaults[] = {3, 2, 3, 6, 3};
+    const int sizes[] = {0, 3, 2, 0, 3};
     for (int k = 0; k < kMapKindCount; ++k) {
         SCOPED_TRACE(k);
         EXPECT_EQ(static_cast<int>(mapKindInfo(k).scales.size()), scales[k]);
@@ -33,7 +34,9 @@ TEST(MapImages, KindTablesAndRequestValues) {
     EXPECT_STREQ(mapKindInfo(1).sizes[2], "gro\xDF");
     EXPECT_STREQ(mapKindInfo(2).scales[9], "1 : 7.500 Luftbild");
     // Kinds and indices out of range are clamped rather than read past the tables.
-    EXPECT_STREQ(mapKindInfo(9).name, "mapquest");
+    EXPECT_STREQ(mapKindInfo(3).name, "mapquest");
+    EXPECT_STREQ(mapKindInfo(4).name, "OpenStreetMap");
+    EXPECT_STREQ(mapKindInfo(9).name, "OpenStreetMap");
     EXPECT_EQ(clampMapScale(0, 40), 6);
     EXPECT_EQ(clampMapScale(3, -1), 0);
     EXPECT_EQ(clampMapSize(0, 2), 0);
@@ -48,6 +51,13 @@ TEST(MapImages, KindTablesAndRequestValues) {
     EXPECT_TRUE(stadtplanAerialScale(9));
     EXPECT_EQ(stadtplanMaxTiles(0), 4);
     EXPECT_EQ(stadtplanMaxTiles(1), 9);
+    // OpenStreetMap: zoom 12 to 17 of the tile scheme, the three sizes of the MapPoint maps.
+    EXPECT_STREQ(mapKindInfo(kMapOpenStreetMap).scales[0], "Zoom 12");
+    EXPECT_EQ(osmZoom(0), 12);
+    EXPECT_EQ(osmZoom(5), 17);
+    EXPECT_EQ(osmZoom(99), 17);
+    EXPECT_EQ(osmImageSize(0).width, 300);
+    EXPECT_EQ(osmImageSize(2).height, 435);
 }
 
 TEST(MapImages, RequestAddresses) {
@@ -332,6 +342,54 @@ TEST_F(MapImagesSim, FailingServicesLeaveNoMapAndTellTheUser) {
     EXPECT_TRUE(hasLine("SID extrahiert: "));
     EXPECT_FALSE(outExists(wp(2) + "_sdk1.png"));
     EXPECT_EQ(home.host.messages.size(), 1u);
+}
+
+TEST_F(MapImagesSim, OpenStreetMapFromTilesThroughTheTileCache) {
+    const std::string w = wp(1), other = wp(2);
+    loadMap(w, kMapOpenStreetMap, 3, 1);
+    ASSERT_TRUE(outExists(w + "_osm.png"));
+    const auto map = decodePng(home.dir.read(w + "_osm.png"));
+    ASSERT_TRUE(map);
+    EXPECT_EQ(map->width(), 400);
+    EXPECT_EQ(map->height(), 300);
+    EXPECT_EQ(map->at(400 / 2 + 9, 300 / 2), (RgbColor{220, 20, 20}));  // the marker on the cache
+    EXPECT_TRUE(hasLine("Lade Karte (OpenStreetMap)..."));
+    EXPECT_TRUE(home.host.messages.empty());
+
+    // The tiles of zoom 15, asked for as the tile servers want it.
+    const auto tiles = sim().requestsTo("/tiles/");
+    ASSERT_GE(tiles.size(), 2u);
+    for (const auto& r : tiles) {
+        EXPECT_EQ(r.target.rfind("/tiles/15/", 0), 0u) << r.target;
+        EXPECT_EQ(r.userAgent.rfind("Vellora/", 0), 0u) << r.userAgent;
+    }
+    EXPECT_FALSE(listFiles(ctx().programDirPath() + "TileCache", "*.tile").empty());
+
+    // The same cache again, in a new opening of the window: all from the cache, no tile request.
+    sim().clearRequests();
+    window->open();
+    loadMap(w, kMapOpenStreetMap, 3, 1);
+    EXPECT_TRUE(sim().requestsTo("/tiles/").empty());
+    EXPECT_EQ(home.dir.read(w + "_osm.png"), encodePng(*map));
+
+    // Another zoom is other tiles.
+    loadMap(w, kMapOpenStreetMap, 4, 1);
+    EXPECT_FALSE(sim().requestsTo("/tiles/16/").empty());
+
+    // A tile the server does not have: the map is left out with a clear word, the next cache loads.
+    sim().clearRequests();
+    addFault("/tiles/17/", "", sim::FaultKind::NotFound);
+    loadMap(w, kMapOpenStreetMap, 5, 1);
+    EXPECT_FALSE(outExists(w + "_osm.png"));
+    const auto& p = window->protocolLines();
+    const auto error = std::find_if(p.begin(), p.end(), [](const std::string& l) {
+        return l.rfind("Fehler: Die OpenStreetMap-Karte f\xFCr ", 0) == 0;
+    });
+    ASSERT_NE(error, p.end());
+    EXPECT_NE(error->find(w + " bleibt weg (Kartenkachel 17/"), std::string::npos) << *error;
+    EXPECT_NE(error->find("404"), std::string::npos) << *error;
+    loadMap(other, kMapOpenStreetMap, 3, 0);
+    EXPECT_TRUE(outExists(other + "_osm.png"));
 }
 
 #endif

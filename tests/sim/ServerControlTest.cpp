@@ -1,10 +1,12 @@
 // Faults on demand, the request log, proxy mode, determinism, loopback binding, the home
 // configuration, and the program itself.
 #include <gtest/gtest.h>
+
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <array>
 
 #include <cstdio>
 
@@ -276,7 +278,33 @@ TEST_F(ServerControl, MapTilesAreSquarePngs) {
         ASSERT_TRUE(img) << path;
         EXPECT_EQ(img->width, 256);
         EXPECT_EQ(img->height, 256);
+        EXPECT_EQ(res->get_header_value("Cache-Control"), "max-age=604800") << path;
     }
+    // From zoom 13 on a cache is a dot in its tile, its waypoint written beside it.
+    const World& world = sim().world();
+    // A cache whose label fits into its own tile.
+    MapPixel p;
+    for (int i = 0; i < world.size(); ++i) {
+        p = mapPixelOf(world.lat(i), world.lon(i), 16);
+        const int x = static_cast<int>(p.x) % 256, y = static_cast<int>(p.y) % 256;
+        if (x > 4 && x < 170 && y > 8 && y < 246) break;
+    }
+    const int tx = static_cast<int>(p.x) / 256, ty = static_cast<int>(p.y) / 256;
+    const auto tile = test::decodePng(
+        client_->Get(("/tiles/16/" + std::to_string(tx) + "/" + std::to_string(ty) + ".png").c_str())->body);
+    ASSERT_TRUE(tile);
+    const auto at = [&](int x, int y) {
+        const std::size_t i = (static_cast<std::size_t>(y) * 256 + static_cast<std::size_t>(x)) * 3;
+        return std::array<int, 3>{tile->rgb[i], tile->rgb[i + 1], tile->rgb[i + 2]};
+    };
+    const int cx = static_cast<int>(p.x) % 256, cy = static_cast<int>(p.y) % 256;
+    EXPECT_EQ(at(cx, cy), (std::array<int, 3>{30, 110, 40}));
+    int ink = 0;
+    for (int x = cx + 17; x < std::min(256, cx + 60); ++x)
+        for (int y = std::max(0, cy - 4); y < std::min(256, cy + 4); ++y)
+            if (at(x, y) == std::array<int, 3>{50, 50, 50}) ++ink;
+    EXPECT_GT(ink, 10);
+
     for (const char* path : {"/tiles/1/2/0.png", "/tiles/20/0/0.png", "/tiles/3/1/1.gif", "/tiles/3/1.png",
                              "/tiles/-1/0/0.png", "/tiles/3/x/1.png"}) {
         auto res = client_->Get(path);

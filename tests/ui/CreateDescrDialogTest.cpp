@@ -69,8 +69,9 @@ TEST_F(CreateDescrView, OpensWithTheBuiltInOptionsAndFollowsTheEnablingRules) {
     EXPECT_EQ(d.homeChoice()->currentText(), QStringLiteral("HOME"));
     EXPECT_FALSE(d.homeChoice()->isEnabled());  // no additional homes
     EXPECT_EQ(d.mapSize()->currentText(), QString::fromUtf8("100 % (Originalgröße)"));
-    ASSERT_EQ(d.mapOrder()->count(), 5);
+    ASSERT_EQ(d.mapOrder()->count(), 6);
     EXPECT_EQ(d.mapOrder()->item(3)->text(), QStringLiteral("Stadtplandienst (Luftbild)"));
+    EXPECT_EQ(d.mapOrder()->item(5)->text(), QStringLiteral("OpenStreetMap"));
     const bool removals[] = {true, true, true, false, true, true, true, false};
     for (int i = 0; i < CreateDescrDialog::kRemovalCount; ++i)
         EXPECT_EQ(d.removalBox(i)->isChecked(), removals[i]) << i;

@@ -100,6 +100,11 @@ TEST_F(LoadHTMLView, OpensWithTheBuiltInOptionsAndFollowsTheEnablingRules) {
     EXPECT_EQ(d.zoomChoice()->count(), 15);
     EXPECT_EQ(d.sizeChoice()->itemText(1), QString::fromUtf8("groß (600x600)"));
     EXPECT_TRUE(d.sizeChoice()->isEnabled());
+    click(d.mapKind(4));
+    EXPECT_EQ(d.mapKind(4)->text(), QStringLiteral("OpenStreetMap"));
+    EXPECT_EQ(d.zoomChoice()->count(), 6);
+    EXPECT_EQ(d.zoomChoice()->itemText(5), QStringLiteral("Zoom 17"));
+    EXPECT_EQ(d.sizeChoice()->count(), 3);
     click(d.mapKind(0));
     EXPECT_EQ(d.zoomChoice()->currentText(), QStringLiteral("1 : 500.000"));
 }
