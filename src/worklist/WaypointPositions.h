@@ -1,6 +1,6 @@
 #pragma once
-// Positions of waypoints in a list of records, found without regard to case: a sorted array of
-// 20 bytes an entry, a fraction of what a hash map of strings costs at a million records.
+// Positions of waypoints in a snapshot, found without regard to case: the positions sorted by their
+// waypoints, 4 bytes an entry, a fraction of what a hash map of strings costs at a million records.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -15,12 +15,12 @@ namespace vellora {
 
 class WaypointPositions {
 public:
-    // Of repeated waypoints the one at the later position counts.
+    // Of repeated waypoints the one at the later position counts. The snapshot must outlive this.
     void assign(const CacheSnapshot& list);
     void clear();
     // The position of the waypoint, or -1.
     int find(std::string_view waypoint) const;
-    // A waypoint the positions did not hold, now at pos (after every position already there).
+    // The snapshot's record at pos, added after every position already there, under waypoint.
     void add(std::string_view waypoint, int pos);
 
 private:
@@ -32,7 +32,10 @@ private:
     // Upper case, padded with NUL; false for a waypoint longer than a key or holding a NUL.
     static bool keyOf(std::string_view waypoint, Key& key);
 
-    std::vector<Entry> entries_;                          // by key, then position
+    Key keyAt(std::int32_t pos) const;
+
+    const CacheSnapshot* list_ = nullptr;
+    std::vector<std::int32_t> order_;                     // by key, then position
     std::unordered_map<std::string, int> longWaypoints_;  // upper case; the waypoints no key holds
 };
 

@@ -70,9 +70,9 @@ TEST_F(CacheSnapshotTest, PositionsOfWaypoints) {
                  {"GC1 ", -1}, {"", -1},    {"GCABCDEFGHIJKLMNO", -1}};
     for (const auto& c : cases) EXPECT_EQ(positions.find(c.waypoint), c.pos) << c.waypoint;
 
-    positions.add("gc9", 6);
-    positions.add("Gc1", 7);
-    positions.add("GCABCDEFGHIJKLMNOP", 8);
+    positions.add("gc9", snapshot.add(sampleCache("gc9")));
+    positions.add("Gc1", snapshot.add(sampleCache("Gc1")));
+    positions.add("GCABCDEFGHIJKLMNOP", snapshot.add(sampleCache("GCABCDEFGHIJKLMNOP")));
     EXPECT_EQ(positions.find("GC9"), 6);
     EXPECT_EQ(positions.find("GC1"), 7);
     EXPECT_EQ(positions.find("gcabcdefghijklmnop"), 8);
