@@ -71,8 +71,10 @@ int radiusOnce(TWPCollector& c) {
 
 int bareOnce(const TWPCollector& c) {
     int inside = 0;
-    for (const auto& e : c.snapshot().entries()) {
-        const DistanceBearingResult d = DistanceBearing(kCentreLat, kCentreLon, e.obj.rec.Lat, e.obj.rec.Lon);
+    const CacheSnapshot& records = c.snapshot();
+    for (int pos = 0; pos < records.count(); ++pos) {
+        const DistanceBearingResult d =
+            DistanceBearing(kCentreLat, kCentreLon, records.lat(pos), records.lon(pos));
         if (d.ok && d.distanceKm <= 25.0) ++inside;
     }
     return inside;

@@ -11,6 +11,8 @@
 #include <cstring>
 #include <vector>
 
+#include "core/CacheDBBytes.h"
+#include "core/CacheIndexBuilder.h"
 #include "core/CacheRecordReader.h"
 #include "core/FileIO.h"
 #include "core/FileUtil.h"
@@ -184,24 +186,27 @@ bool UpdateCache(RunContext& ctx, const TCacheRec& rec) {
     return AppendCache(ctx, rec);
 }
 
-TCacheList LoadAllCaches(RunContext& ctx, bool* complete, const char* progressText) {
-    TCacheList list;
+namespace {
+
+// Every whole record of Caches.bin to take(bytes), in file order, showing the wait window; a
+// failure to open or read is reported. True when the whole file was read.
+template <typename Take>
+bool readAllCacheRecords(RunContext& ctx, const char* progressText, Take take) {
     const std::string path = binPath(ctx);
     const std::string errorText = "Fehler beim Lesen der Datei " + path;
-    if (complete) *complete = false;
     FileHandle file(path, O_RDONLY);
     if (!file.isOpen()) {
         showErrorCode(ctx.host(), file.openError(), errorText);
-        return list;
+        return false;
     }
     Host& host = ctx.host();
     const std::int64_t total = file.size() / static_cast<std::int64_t>(kCacheRecSize);
-    list.reserve(static_cast<std::size_t>(total));
     host.beginProgress(progressText, total);
     CacheRecordReader reader(file.fd());
     std::int64_t n = 0;
     while (const char* bytes = reader.next()) {
-        list.add(decodeCacheRec(bytes));
+        if (n == 0) take(nullptr, total);  // room for them all
+        take(bytes, 0);
         if (++n % 100 == 0) {
             host.setProgress(n);
             host.processEvents();
@@ -213,10 +218,37 @@ TCacheList LoadAllCaches(RunContext& ctx, bool* complete, const char* progressTe
     host.endProgress();
     if (code != 0) {
         showErrorCode(host, code, errorText);
-        return list;
+        return false;
     }
-    if (complete) *complete = true;
+    return true;
+}
+
+}  // namespace
+
+TCacheList LoadAllCaches(RunContext& ctx, bool* complete, const char* progressText) {
+    TCacheList list;
+    const bool whole = readAllCacheRecords(ctx, progressText, [&](const char* bytes, std::int64_t reserve) {
+        if (bytes) {
+            list.add(decodeCacheRec(bytes));
+        } else {
+            list.reserve(static_cast<std::size_t>(reserve));
+        }
+    });
+    if (complete) *complete = whole;
     return list;
+}
+
+std::string LoadAllCacheBytes(RunContext& ctx, bool* complete, const char* progressText) {
+    std::string records;
+    const bool whole = readAllCacheRecords(ctx, progressText, [&](const char* bytes, std::int64_t reserve) {
+        if (bytes) {
+            records.append(bytes, kCacheRecSize);
+        } else {
+            records.reserve(static_cast<std::size_t>(reserve) * kCacheRecSize);
+        }
+    });
+    if (complete) *complete = whole;
+    return records;
 }
 
 int DeleteCache(RunContext& ctx, std::string_view waypoint) {
@@ -250,50 +282,13 @@ int DeleteCache(RunContext& ctx, std::string_view waypoint) {
 int RebuildIndex(RunContext& ctx) {
     FileHandle file(binPath(ctx), O_RDONLY);
     if (!file.isOpen()) return -1;
-
-    // Sorting the texts key + record number without regard to case orders equal keys by the
-    // number as text ("10" before "9"); the index file has always been in this order.
-    struct Item {
-        // The upper-case table maps capitals to themselves, so byte order of the upper-cased text
-        // is its order without regard to case.
-        char text[TCacheRec::kWaypointMax + 11];
-        std::uint8_t len;
-        std::int32_t recordNo;
-    };
-    std::vector<Item> items;
-    items.reserve(static_cast<std::size_t>(file.size() / static_cast<std::int64_t>(kCacheRecSize)));
+    CacheIndexBuilder index;
+    index.reserve(static_cast<std::size_t>(file.size() / static_cast<std::int64_t>(kCacheRecSize)));
     CacheRecordReader reader(file.fd());
-    std::int32_t n = 0;
-    for (const char* bytes = reader.next(); bytes; bytes = reader.next(), ++n) {
-        Item item{};
-        std::size_t pos = 0;
-        for (const char c : cacheRecWaypoint(bytes)) item.text[pos++] = upperChar(c);
-        while (pos < TCacheRec::kWaypointMax) item.text[pos++] = ' ';
-        const auto res = std::to_chars(item.text + pos, item.text + sizeof item.text, n);
-        pos = static_cast<std::size_t>(res.ptr - item.text);
-        item.len = static_cast<std::uint8_t>(pos);
-        item.recordNo = n;
-        items.push_back(item);
-    }
+    while (const char* bytes = reader.next()) index.add(cacheRecWaypoint(bytes));
     if (reader.error() != 0) return -2;
     file.close();
-
-    std::sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
-        const int c = std::memcmp(a.text, b.text, std::min(a.len, b.len));
-        return c != 0 ? c < 0 : a.len < b.len;
-    });
-    std::string data(items.size() * kIdxRecSize, '\0');
-    char* out = data.data();
-    for (const Item& item : items) {
-        encodeIdxRec(TIdxRec{std::string(item.text, TCacheRec::kWaypointMax), item.recordNo}, out);
-        out += kIdxRecSize;
-    }
-    AtomicWriteFailure failure = AtomicWriteFailure::None;
-    const int code = writeFileAtomic(idxPath(ctx), data, failure);
-    ctx.cacheIndex.clear();
-    if (code == 0) return 0;
-    debugError(ctx, "GCDBParse.RebuildIndex", "Caches.idx: " + systemErrorText(code));
-    return failure == AtomicWriteFailure::Write ? -4 : -3;
+    return index.write(ctx);
 }
 
 void LoadIndex(RunContext& ctx) {

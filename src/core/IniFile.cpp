@@ -262,6 +262,17 @@ void IniFile::eraseSection(std::string_view section) {
     changed();
 }
 
+void IniFile::replaceSection(std::string_view section,
+                             std::vector<std::pair<std::string, std::string>> keyValues) {
+    Batch batch(*this);
+    eraseSection(section);
+    if (keyValues.empty()) return;
+    Section& s = ensureSection(section);
+    s.lines.reserve(keyValues.size());
+    for (auto& [key, value] : keyValues) s.lines.push_back(Line{std::move(key), std::move(value)});
+    changed();
+}
+
 void IniFile::deleteKey(std::string_view section, std::string_view key) {
     refresh();
     Section* s = findSection(section);

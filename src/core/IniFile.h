@@ -54,6 +54,10 @@ public:
     void writeFloat(std::string_view section, std::string_view key, double value);
 
     void eraseSection(std::string_view section);
+    // The section erased and written anew with these distinct keys in this order: the same file as
+    // eraseSection followed by writeString for each key, without searching the section per key
+    // (no keys: the section is only erased).
+    void replaceSection(std::string_view section, std::vector<std::pair<std::string, std::string>> keyValues);
     void deleteKey(std::string_view section, std::string_view key);
 
     // Writes pending changes; a no-op when nothing is pending.

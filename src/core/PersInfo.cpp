@@ -31,20 +31,20 @@ std::vector<std::string> ReadNote(IniFile& notes, std::string_view waypoint) {
 }
 
 void WriteNote(IniFile& notes, std::string_view waypoint, const std::vector<std::string>& lines) {
-    IniFile::Batch batch(notes);
-    notes.eraseSection(waypoint);
-    std::size_t i = 0;
+    std::vector<std::pair<std::string, std::string>> keyValues;
+    keyValues.reserve(lines.size());
     for (const auto& line : lines) {
         std::string_view rest = line;
         for (;;) {
             const auto lf = rest.find('\n');
             std::string_view part = rest.substr(0, lf);
             if (lf != std::string_view::npos && !part.empty() && part.back() == '\r') part.remove_suffix(1);
-            notes.writeString(waypoint, lineKey(i++), part);
+            keyValues.emplace_back(lineKey(keyValues.size()), std::string(part));
             if (lf == std::string_view::npos) break;
             rest.remove_prefix(lf + 1);
         }
     }
+    notes.replaceSection(waypoint, std::move(keyValues));
 }
 
 void EraseNote(IniFile& notes, std::string_view waypoint) {

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/CacheIndexBuilder.h"
 #include "core/CacheRecordReader.h"
 #include "core/DateUtil.h"
 #include "core/FileIO.h"
@@ -33,15 +34,19 @@ namespace {
 
 constexpr std::string_view kWhere = "frmGCDBReader.ConverteHTTP";
 constexpr std::size_t kReportedRefusals = 10;
-constexpr std::size_t kReadBlock = 1 << 16;
+constexpr std::size_t kReadBlock = 1 << 20;
 // Records per write or read of the record files.
 constexpr std::size_t kRecordChunk = 1024;
 
 // Collects encoded records and writes them to a file in large writes.
 class RecordAppender {
 public:
-    explicit RecordAppender(int fd) : fd_(fd) { buf_.reserve(kRecordChunk * kCacheRecSize); }
+    // index (when given) collects the waypoint of every record added.
+    explicit RecordAppender(int fd, CacheIndexBuilder* index = nullptr) : fd_(fd), index_(index) {
+        buf_.reserve(kRecordChunk * kCacheRecSize);
+    }
     bool add(const char* record) {
+        if (index_) index_->add(cacheRecWaypoint(record));
         buf_.insert(buf_.end(), record, record + kCacheRecSize);
         return buf_.size() < kRecordChunk * kCacheRecSize || flush();
     }
@@ -64,6 +69,7 @@ public:
 
 private:
     int fd_;
+    CacheIndexBuilder* index_;
     std::vector<char> buf_;
     std::int64_t records_ = 0;
     int error_ = 0;
@@ -125,8 +131,8 @@ std::string_view takeToken(std::string_view& rest) {
 // Cuts the first text between double quotes (quotes and all) out of rest, wherever it stands, and
 // drops the blanks that then lead. Without a pair of quotes the text is empty and rest unchanged
 // but for its leading blanks.
-std::string cutQuoted(std::string& rest) {
-    std::string inner;
+void cutQuoted(std::string& rest, std::string& inner) {
+    inner.clear();
     const std::size_t open = rest.find('"');
     if (open != std::string::npos) {
         const std::size_t close = rest.find('"', open + 1);
@@ -138,11 +144,23 @@ std::string cutQuoted(std::string& rest) {
     std::size_t lead = 0;
     while (lead < rest.size() && rest[lead] == ' ') ++lead;
     rest.erase(0, lead);
-    return inner;
 }
 
-std::string cut(std::string_view text, std::size_t max) {
-    return std::string(text.substr(0, max));
+void assignCut(std::string& field, std::string_view text, std::size_t max) {
+    field.assign(text.substr(0, max));
+}
+
+// As rec = TCacheRec{}, but the text fields keep their buffers for the next line.
+void clearKeepingBuffers(TCacheRec& rec) {
+    std::string* const texts[] = {&rec.CacheName, &rec.CacheType,  &rec.CacheSize,
+                                  &rec.Waypoint,  &rec.Difficulty, &rec.Terrain};
+    std::string kept[std::size(texts)];
+    for (std::size_t i = 0; i < std::size(texts); ++i) kept[i].swap(*texts[i]);
+    rec = TCacheRec{};
+    for (std::size_t i = 0; i < std::size(texts); ++i) {
+        kept[i].clear();
+        kept[i].swap(*texts[i]);
+    }
 }
 
 double readLeDouble(const char* p) {
@@ -168,8 +186,9 @@ WaypointKey keyOf(std::string_view waypoint) {
 // record, whatever the state of Caches.idx.
 class ExistingWaypoints {
 public:
-    // 0, or the errno of opening or reading the database.
-    int load(const std::string& path) {
+    // 0, or the errno of opening or reading the database. index (when given) gets every waypoint
+    // in record order.
+    int load(const std::string& path, CacheIndexBuilder* index = nullptr) {
         int openError = 0;
         UniqueFd file = openFile(path, O_RDONLY, 0644, &openError);
         if (!file) return openError;
@@ -177,7 +196,11 @@ public:
         if (::fstat(file.get(), &st) == 0)
             keys_.reserve(static_cast<std::size_t>(st.st_size) / kCacheRecSize);
         CacheRecordReader stream(file.get());
-        while (const char* rec = stream.next()) keys_.push_back(keyOf(cacheRecWaypoint(rec)));
+        while (const char* rec = stream.next()) {
+            const std::string_view waypoint = cacheRecWaypoint(rec);
+            keys_.push_back(keyOf(waypoint));
+            if (index) index->add(waypoint);
+        }
         if (stream.error()) return stream.error();
         std::sort(keys_.begin(), keys_.end());
         return 0;
@@ -246,16 +269,18 @@ TCacheDBLineReader::Status TCacheDBLineReader::next(std::string& line) {
 
 // ---- line parser ----
 
-int ParseCacheDBLine(std::string_view line, TCacheRec& rec, std::string* waypointProblem) {
-    rec = TCacheRec{};
+int TCacheDBLineParser::parse(std::string_view line, TCacheRec& rec, std::string* waypointProblem) {
+    clearKeepingBuffers(rec);
     if (line.empty() || line.front() == '#') return kLineMalformed;
     const std::size_t blank = line.find(' ');
     if (blank == std::string_view::npos) return kLineMalformed;
     std::int32_t id = 0;
     if (!parseDecimalInt32(line.substr(0, blank), id)) return kLineMalformed;
 
-    std::string rest(line.substr(blank + 1));
-    std::string name = cutQuoted(rest);
+    std::string& rest = rest_;
+    rest.assign(line.substr(blank + 1));
+    std::string& name = name_;
+    cutQuoted(rest, name);
     decodeEntities(name);
 
     std::string_view view = rest;
@@ -275,8 +300,10 @@ int ParseCacheDBLine(std::string_view line, TCacheRec& rec, std::string* waypoin
     if (lat < -90 || lat > 90 || lon < -180 || lon > 180) return kLineMalformed;
 
     rest.erase(0, rest.size() - view.size());  // view is what is left of rest
-    std::string type = cutQuoted(rest);
-    std::string size = cutQuoted(rest);
+    std::string& type = type_;
+    std::string& size = size_;
+    cutQuoted(rest, type);
+    cutQuoted(rest, size);
     view = rest;
     const std::string_view waypoint = takeToken(view);
     // The waypoint is the key of the database: a record without one could never be found again.
@@ -291,18 +318,23 @@ int ParseCacheDBLine(std::string_view line, TCacheRec& rec, std::string* waypoin
     const std::string_view terrain = takeToken(view);
 
     rec.CacheID = id;
-    rec.CacheName = cut(name, TCacheRec::kCacheNameMax);
+    assignCut(rec.CacheName, name, TCacheRec::kCacheNameMax);
     rec.HiddenDate = *hidden;
     rec.Lat = lat;
     rec.Lon = lon;
-    rec.CacheType = cut(type, TCacheRec::kCacheTypeMax);
-    rec.CacheSize = cut(size, TCacheRec::kCacheSizeMax);
+    assignCut(rec.CacheType, type, TCacheRec::kCacheTypeMax);
+    assignCut(rec.CacheSize, size, TCacheRec::kCacheSizeMax);
     rec.Waypoint = std::move(check.waypoint);
     int result = kLineComplete;
-    rec.Difficulty = difficulty.empty() ? "0.0" : cut(difficulty, TCacheRec::kRatingMax);
-    rec.Terrain = terrain.empty() ? "0.0" : cut(terrain, TCacheRec::kRatingMax);
+    assignCut(rec.Difficulty, difficulty.empty() ? "0.0" : difficulty, TCacheRec::kRatingMax);
+    assignCut(rec.Terrain, terrain.empty() ? "0.0" : terrain, TCacheRec::kRatingMax);
     if (difficulty.empty() || terrain.empty()) result = kLineIncomplete;
     return result;
+}
+
+int ParseCacheDBLine(std::string_view line, TCacheRec& rec, std::string* waypointProblem) {
+    TCacheDBLineParser parser;
+    return parser.parse(line, rec, waypointProblem);
 }
 
 std::int32_t CountryIDFromFileName(const RunContext& ctx, std::string_view path) {
@@ -361,6 +393,7 @@ int TfrmGCDBReader::ConvertCacheDB(const std::string& fileName, bool offerNeares
     const std::string source = resolveInDir(workDir, fileName);
     counters_ = TConvertCounters{};
     lastResult_ = kConvertCannotOpenSource;
+    indexCurrent_ = false;
     if (!fileExists(source)) {
         host.message(MsgKind::Error, MsgButtons::Ok,
                      "Cache-DB \"" + source + "\"\r\nnicht gefunden. Bitte den angegebenen Pfad \xFC" +
@@ -396,6 +429,7 @@ int TfrmGCDBReader::ConvertCacheDB(const std::string& fileName, bool offerNeares
 int TfrmGCDBReader::ConverteHTTP(const std::string& sourcePath, const std::string& targetPath,
                                  bool offerNearest) {
     counters_ = TConvertCounters{};
+    indexCurrent_ = false;
     Host& host = ctx_.host();
     setPaths(sourcePath, targetPath);
     const std::int32_t countryID = CountryIDFromFileName(ctx_, sourcePath);
@@ -426,7 +460,11 @@ int TfrmGCDBReader::ConverteHTTP(const std::string& sourcePath, const std::strin
     };
 
     TCacheDBLineReader reader(in.get());
-    RecordAppender appender(outFd);
+    // A new database gets its index from the records as they are written, not from reading it back.
+    const bool indexDue = !mergeDue && targetPath == ctx_.workDirPath() + "Caches.bin";
+    CacheIndexBuilder index;
+    RecordAppender appender(outFd, indexDue ? &index : nullptr);
+    TCacheDBLineParser parser;
     std::string line;
     TCacheRec rec;
     auto total = [this] {
@@ -437,7 +475,7 @@ int TfrmGCDBReader::ConverteHTTP(const std::string& sourcePath, const std::strin
         if (status == TCacheDBLineReader::Status::End) break;
         if (status == TCacheDBLineReader::Status::Error) return kConvertReadError;
         std::string refusal;
-        const int parsed = ParseCacheDBLine(line, rec, &refusal);
+        const int parsed = parser.parse(line, rec, &refusal);
         if (parsed == kLineMalformed) {
             ++counters_.malformed;
             if (!refusal.empty()) {
@@ -470,6 +508,8 @@ int TfrmGCDBReader::ConverteHTTP(const std::string& sourcePath, const std::strin
         counters_.newRecords = MergeCacheDB(targetPath + ".tmp", targetPath, offerNearest);
     } else if (fresh.commit() != 0) {
         return kConvertWriteError;
+    } else if (indexDue) {
+        indexCurrent_ = index.write(ctx_) == 0;
     }
     return counters_.converted;
 }
@@ -484,7 +524,8 @@ int TfrmGCDBReader::MergeCacheDB(const std::string& newRecordsPath, const std::s
     // Lookups go against the database as it stood before the merge, so a waypoint repeated in the
     // new records is added as often as it occurs.
     ExistingWaypoints existing;
-    if (const int code = existing.load(databasePath); code != 0) {
+    CacheIndexBuilder index;
+    if (const int code = existing.load(databasePath, &index); code != 0) {
         // Without the existing waypoints every record would look new and be added twice.
         showErrorCode(host, code, writeError);
         return 0;
@@ -552,7 +593,7 @@ int TfrmGCDBReader::MergeCacheDB(const std::string& newRecordsPath, const std::s
         showErrorCode(host, errno, "Fehler beim Lesen der Datei " + newRecordsPath);
         return 0;
     }
-    RecordAppender appender(out.fd());
+    RecordAppender appender(out.fd(), &index);
     CacheRecordReader stream(in.get());
     bool ok = true;
     for (std::int64_t n = 0; ok && n < readCount; ++n) {
@@ -568,7 +609,7 @@ int TfrmGCDBReader::MergeCacheDB(const std::string& newRecordsPath, const std::s
         showErrorCode(host, code, writeError);
         return 0;
     }
-    RebuildIndex(ctx_);
+    indexCurrent_ = index.write(ctx_) == 0;
     return static_cast<int>(appender.records());
 }
 
@@ -634,12 +675,14 @@ int TCacheDBCommands::convert(const std::string& fileName, bool offerNearest, bo
     reader.showCacheDetails = hooks_.showCacheDetails;
     if (hooks_.attachConverter) hooks_.attachConverter(reader);
     const int added = reader.ConvertCacheDB(fileName, offerNearest, report);
+    if (!reader.indexCurrent()) indexStale_ = true;
     if (hooks_.converted) hooks_.converted(fileName, reader);
     return added;
 }
 
 void TCacheDBCommands::afterConversion() {
-    RebuildIndex(ctx_);
+    if (indexStale_) RebuildIndex(ctx_);
+    indexStale_ = false;
     if (hooks_.refreshStatusLine) hooks_.refreshStatusLine();
 }
 

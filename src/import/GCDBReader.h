@@ -60,6 +60,16 @@ private:
 // waypointProblem) or its coordinates are not finite or out of range.
 int ParseCacheDBLine(std::string_view line, TCacheRec& rec, std::string* waypointProblem = nullptr);
 
+// ParseCacheDBLine for a stream of lines: its scratch texts and those of rec keep their buffers
+// from line to line, so a conversion does not allocate per field.
+class TCacheDBLineParser {
+public:
+    int parse(std::string_view line, TCacheRec& rec, std::string* waypointProblem = nullptr);
+
+private:
+    std::string rest_, name_, type_, size_;
+};
+
 // DB_CountryID of the (last) country entry whose DB_Filename is the file name part of the path,
 // compared without regard to case; 0 when none.
 std::int32_t CountryIDFromFileName(const RunContext& ctx, std::string_view path);
@@ -104,6 +114,9 @@ public:
     int MergeCacheDB(const std::string& newRecordsPath, const std::string& databasePath, bool offerNearest);
 
     const TConvertCounters& counters() const { return counters_; }
+    // Whether the last ConverteHTTP left Caches.idx of the working directory describing Caches.bin
+    // (it writes the index from the records it writes when it makes or merges that database).
+    bool indexCurrent() const { return indexCurrent_; }
     // What the last ConvertCacheDB got from ConverteHTTP (kConvertCannotOpenSource when the file
     // was missing).
     int lastResult() const { return lastResult_; }
@@ -129,6 +142,7 @@ private:
     RunContext& ctx_;
     TConvertCounters counters_;
     int lastResult_ = 0;
+    bool indexCurrent_ = false;
     bool visible_ = false;
     std::string heading_ = kConvertHeading, source_, target_, count_ = "0";
 };
@@ -186,6 +200,8 @@ private:
 
     RunContext& ctx_;
     TCacheDBCommandHooks hooks_;
+    // Some conversion since the last afterConversion left Caches.idx behind Caches.bin.
+    bool indexStale_ = false;
 };
 
 }  // namespace vellora

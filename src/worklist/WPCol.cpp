@@ -186,10 +186,10 @@ std::string TWPCollector::workConfPath() const {
 }
 
 std::optional<TCacheRec> TWPCollector::findInDatabase(std::string_view waypoint) const {
-    const auto it = dbIndex_.find(upperCase(waypoint));
-    if (it == dbIndex_.end()) return std::nullopt;
-    TCacheRec rec = snapshot_.at(it->second);
-    rec.setRecordNo(it->second);
+    const int pos = dbIndex_.find(waypoint);
+    if (pos < 0) return std::nullopt;
+    TCacheRec rec = snapshot_.at(pos);
+    rec.setRecordNo(pos);
     return rec;
 }
 
@@ -201,10 +201,9 @@ void TWPCollector::onOpen() {
     for (auto& l : lists_) l.clear();
     archived_.clear();
     dbIndex_.clear();
-    snapshot_ = LoadAllCaches(ctx_);
-    dbIndex_.reserve(static_cast<std::size_t>(snapshot_.count()));
+    snapshot_.load(ctx_);
     // Of repeated waypoints the later record counts, as in the index file.
-    for (int i = 0; i < snapshot_.count(); ++i) dbIndex_[upperCase(snapshot_.key(i))] = i;
+    dbIndex_.assign(snapshot_);
     readLists();
     current_ = kWorkList;
     modified_ = false;
@@ -478,8 +477,8 @@ TWPCollector::AddResult TWPCollector::addByWaypoint(std::string_view text) {
 std::vector<std::string> TWPCollector::nameSearchLines(std::string_view text) const {
     const std::string needle = upperCase(text);
     std::vector<std::string> lines;
-    for (const auto& e : snapshot_.entries()) {
-        const TCacheRec& r = e.obj.rec;
+    for (int pos = 0; pos < snapshot_.count(); ++pos) {
+        const TCacheRec r = snapshot_.at(pos);
         if (upperCase(r.CacheName).find(needle) == std::string::npos) continue;
         if (current().contains(r.Waypoint) || refusedByIgnoreFinds(r.Waypoint)) continue;
         std::string line = r.CacheName + " (" + r.Waypoint + ")";
@@ -530,10 +529,10 @@ int TWPCollector::radiusSearch() {
     const double lat = centreLat_, lon = centreLon_;
     int added = 0;
     // Distance first: the list and set tests run only for the few records inside the radius.
-    for (const auto& e : snapshot_.entries()) {
-        const TCacheRec& r = e.obj.rec;
-        const DistanceBearingResult d = DistanceBearing(lat, lon, r.Lat, r.Lon);
+    for (int pos = 0; pos < snapshot_.count(); ++pos) {
+        const DistanceBearingResult d = DistanceBearing(lat, lon, snapshot_.lat(pos), snapshot_.lon(pos));
         if (!d.ok || d.distanceKm > radius) continue;
+        const TCacheRec r = snapshot_.at(pos);
         if (cur.contains(r.Waypoint)) continue;
         if (!passesDateAndType(r, f)) continue;
         if (ignoreFinds && (finds.contains(r.Waypoint) || ignores.contains(r.Waypoint))) continue;
@@ -715,11 +714,10 @@ int TWPCollector::takeOverFoundDate(const std::vector<int>& rows) {
 
 void TWPCollector::correctCacheData(const TCacheRec& edited) {
     if (edited.Waypoint.empty()) return;
-    const std::string key = upperCase(edited.Waypoint);
-    if (const auto it = dbIndex_.find(key); it != dbIndex_.end()) {
-        snapshot_.replace(it->second, edited);
+    if (const int pos = dbIndex_.find(edited.Waypoint); pos >= 0) {
+        snapshot_.replace(pos, edited);
     } else {
-        dbIndex_[key] = snapshot_.add(edited);
+        dbIndex_.add(edited.Waypoint, snapshot_.add(edited));
     }
     for (int n = 1; n <= 4; ++n) {
         WPList& l = mutableList(n);

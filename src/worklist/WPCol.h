@@ -17,6 +17,8 @@
 #include "core/DateUtil.h"
 #include "core/DialogModel.h"
 #include "worklist/CacheFilter.h"
+#include "worklist/CacheSnapshot.h"
+#include "worklist/WaypointPositions.h"
 
 namespace vellora {
 
@@ -88,7 +90,7 @@ public:
     explicit TWPCollector(RunContext& ctx);
 
     // --- state
-    const TCacheList& snapshot() const { return snapshot_; }
+    const CacheSnapshot& snapshot() const { return snapshot_; }
     const WPList& list(int n) const { return lists_.at(static_cast<std::size_t>(n - 1)); }
     int currentList() const { return current_; }
     const WPList& current() const { return list(current_); }
@@ -216,8 +218,8 @@ private:
     std::string workConfPath() const;
 
     RunContext& ctx_;
-    TCacheList snapshot_;
-    std::unordered_map<std::string, int> dbIndex_;  // upper-case waypoint -> snapshot position
+    CacheSnapshot snapshot_;
+    WaypointPositions dbIndex_;  // waypoint -> snapshot position
     std::array<WPList, 4> lists_;
     std::unordered_set<std::string> archived_;  // upper case
     int current_ = kWorkList;

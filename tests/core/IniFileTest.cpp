@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "support/TestHome.h"
 
 using vellora::IniFile;
@@ -128,6 +130,48 @@ TEST_F(IniFileTest, FailedWriteRaisesTheGenericErrorAndKeepsTheFile) {
         FAIL() << "expected IniWriteError";
     } catch (const IniWriteError& e) {
         EXPECT_EQ(std::string(e.what()), "nach " + missingDir + " kann nicht geschrieben werden");
+    }
+}
+
+// Replacing a section in one step must leave the file that erasing it and writing key after key
+// leaves, wherever the section stood: blank-line handling and section order are the traps.
+TEST_F(IniFileTest, ReplaceSectionWritesWhatEraseAndSingleWritesWrite) {
+    using KeyValues = std::vector<std::pair<std::string, std::string>>;
+    const struct {
+        const char* what;
+        const char* file;
+        KeyValues keys;
+    } cases[] = {
+        {"no file", nullptr, {{"Z0", "a"}, {"Z1", " b "}}},
+        {"preamble only", "; comment\r\n", {{"Z0", "a"}}},
+        {"section in the middle",
+         "[GC1]\r\nZ0=x\r\n\r\n[gc2]\r\nZ0=old\r\nZ1=old\r\n[GC3]\r\nZ0=y\r\n",
+         {{"Z0", "new"}}},
+        {"section last, trailing blank", "[GC2]\r\nZ0=old\r\n\r\n", {{"Z0", ""}, {"Z1", "c"}}},
+        {"section twice", "[GC2]\r\nZ0=1\r\n[A]\r\nk=v\r\n[gc2]\r\nZ0=2\r\n", {{"Z0", "n"}}},
+        {"no keys erases", "[A]\r\nk=v\r\n[GC2]\r\nZ0=old\r\n", {}},
+        {"no keys, no section", "[A]\r\nk=v\r\n", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string expectedPath = dir.file("expected.conf");
+        std::filesystem::remove(path);
+        std::filesystem::remove(expectedPath);
+        if (c.file) {
+            dir.write("test.conf", c.file);
+            dir.write("expected.conf", c.file);
+        }
+        {
+            IniFile expected(expectedPath);
+            IniFile::Batch batch(expected);
+            expected.eraseSection("GC2");
+            for (const auto& [key, value] : c.keys) expected.writeString("GC2", key, value);
+        }
+        IniFile(path).replaceSection("GC2", c.keys);
+        EXPECT_EQ(std::filesystem::exists(path), std::filesystem::exists(expectedPath));
+        if (std::filesystem::exists(expectedPath)) {
+            EXPECT_EQ(dir.read("test.conf"), dir.read("expected.conf"));
+        }
     }
 }
 

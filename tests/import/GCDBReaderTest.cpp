@@ -504,6 +504,59 @@ TEST_F(ConverterTest, RecordsAgreeByteForByteWithTheIndependentReading) {
     }
 }
 
+// One parser for a whole file keeps its buffers from line to line: nothing of a line may show in
+// the next, whatever it lacks (a shorter name, no quotes, no ratings, a refusal in between).
+TEST(CacheDBLineParser, EachLineParsesAsIfItWereAlone) {
+    const std::string longName(130, 'n');
+    const std::string lines[] = {
+        line(1, longName, "GC1"),
+        line(2, "kurz", "GC2", "1"),
+        "3 2005 06 07 49.6 10.85 GC3 1 2 3",
+        "# comment",
+        line(4, "&amp;x", "G C4"),
+        line(5, "y", "gc5", "1 2"),
+        "6 \"offen 2005 06 07 49.6 10.85 GC6 1 2 3",
+        line(7, "z", "GC7"),
+    };
+    TCacheDBLineParser parser;
+    TCacheRec streamed;
+    for (const std::string& l : lines) {
+        SCOPED_TRACE(l);
+        TCacheRec alone;
+        std::string streamedProblem, aloneProblem;
+        EXPECT_EQ(parser.parse(l, streamed, &streamedProblem), ParseCacheDBLine(l, alone, &aloneProblem));
+        EXPECT_EQ(streamed, alone);
+        EXPECT_EQ(streamedProblem, aloneProblem);
+    }
+    const std::string file = mixedCountryFile(5, 500);
+    for (std::size_t from = 0, to; from < file.size(); from = to + 1) {
+        to = std::min(file.find('\n', from), file.size());
+        const std::string l = file.substr(from, to - from);
+        TCacheRec alone;
+        ASSERT_EQ(parser.parse(l, streamed), ParseCacheDBLine(l, alone)) << l;
+        ASSERT_EQ(streamed, alone) << l;
+    }
+}
+
+// The index of a new database comes from the records as they are written; it must be the file
+// that reading the database back writes. Another target than the working directory's database
+// leaves the index alone.
+TEST_F(ConverterTest, ANewDatabaseGetsTheIndexThatReadingItBackWrites) {
+    const std::string file =
+        mixedCountryFile(4, 2000) + line(1, "a", "gc1") + "\n" + line(2, "b", "GC1") + "\n";
+    convertText(file);
+    EXPECT_TRUE(reader.indexCurrent());
+    const std::string written = home.dir.read("Caches.idx");
+    EXPECT_EQ(written, indep::indexOf(bin()));
+    ASSERT_EQ(RebuildIndex(home.ctx()), 0);
+    EXPECT_EQ(home.dir.read("Caches.idx"), written);
+
+    ::unlink(home.workFile("Caches.idx").c_str());
+    EXPECT_GT(reader.ConverteHTTP(home.workFile("gc_germany.txt"), home.workFile("Other.bin"), false), 0);
+    EXPECT_FALSE(reader.indexCurrent());
+    EXPECT_FALSE(home.dir.exists("Caches.idx"));
+}
+
 TEST_F(ConverterTest, CountryIDComesFromTheFileName) {
     struct Case {
         std::string path;
