@@ -88,6 +88,9 @@ public:
     enum class AddResult { Added, AlreadyThere, Refused, Declined, Invalid };
 
     explicit TWPCollector(RunContext& ctx);
+    // The waypoint index points into the snapshot: a copy would point into the original.
+    TWPCollector(const TWPCollector&) = delete;
+    TWPCollector& operator=(const TWPCollector&) = delete;
 
     // --- state
     const CacheSnapshot& snapshot() const { return snapshot_; }
