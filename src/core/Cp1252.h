@@ -7,6 +7,8 @@
 namespace vellora {
 
 std::string utf8FromCp1252(std::string_view text);
+// One code point (below 0x110000) appended as UTF-8.
+void appendUtf8(std::string& out, char32_t cp);
 
 // Characters Windows-1252 cannot hold become '?'; malformed UTF-8 bytes are taken as Windows-1252.
 std::string cp1252FromUtf8(std::string_view text);

@@ -11,6 +11,7 @@
 
 #include "core/Cp1252.h"
 #include "core/UpperCase.h"
+#include "core/XmlText.h"
 
 namespace vellora {
 namespace {
@@ -105,23 +106,6 @@ bool nameStart(unsigned char c) {
 
 bool nameChar(unsigned char c) {
     return nameStart(c) || (c >= '0' && c <= '9') || c == '.' || c == '-';
-}
-
-// The code of "#123" or "#x7B"; nothing when it is no number.
-std::optional<std::uint32_t> characterNumber(std::string_view ref) {
-    const bool hex = ref.size() > 1 && ref[1] == 'x';
-    const std::string_view digits = ref.substr(hex ? 2 : 1);
-    if (digits.empty() || digits.size() > 8) return std::nullopt;
-    std::uint32_t value = 0;
-    for (char d : digits) {
-        int v = -1;
-        if (d >= '0' && d <= '9') v = d - '0';
-        if (hex && d >= 'a' && d <= 'f') v = d - 'a' + 10;
-        if (hex && d >= 'A' && d <= 'F') v = d - 'A' + 10;
-        if (v < 0) return std::nullopt;
-        value = value * (hex ? 16 : 10) + static_cast<std::uint32_t>(v);
-    }
-    return value;
 }
 
 // The length of "lt;", "gt;", "amp;", "quot;" or "apos;" at the start of text, else 0.
@@ -337,7 +321,7 @@ std::size_t XmlRepair::handle(std::string_view buf, std::size_t i, bool last) {
     if (semi != std::string_view::npos && semi > 1) {
         const std::string_view ref = buf.substr(i + 1, semi - 1);
         if (ref[0] == '#') {
-            if (const auto number = characterNumber(ref)) {
+            if (const auto number = characterReferenceCode(ref)) {
                 if (xmlChar(*number)) return semi + 1;
                 replace(buf, i, semi + 1, " ", [&] {
                     return "Zeichenreferenz &" + std::string(ref) + "; durch Leerzeichen ersetzt";

@@ -1,27 +1,11 @@
 #include "core/XmlText.h"
 
+#include "core/Cp1252.h"
+
 #include <cstdint>
 
 namespace vellora {
 namespace {
-
-void appendUtf8(std::string& out, std::uint32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 
 // The character of a reference body ("amp", "#228", "#xE4"); 0 when it is none.
 std::uint32_t referenced(std::string_view body) {
@@ -30,24 +14,29 @@ std::uint32_t referenced(std::string_view body) {
     if (body == "amp") return '&';
     if (body == "quot") return '"';
     if (body == "apos") return '\'';
-    if (body.size() < 2 || body[0] != '#') return 0;
-    const bool hex = body[1] == 'x';
-    const std::string_view digits = body.substr(hex ? 2 : 1);
-    if (digits.empty() || digits.size() > 7) return 0;
+    if (body.empty() || body[0] != '#') return 0;
+    const std::uint32_t value = characterReferenceCode(body).value_or(0);
+    const bool surrogate = value >= 0xD800 && value <= 0xDFFF;
+    return value > 0x10FFFF || surrogate ? 0 : value;
+}
+
+}  // namespace
+
+std::optional<std::uint32_t> characterReferenceCode(std::string_view ref) {
+    const bool hex = ref.size() > 1 && ref[1] == 'x';
+    const std::string_view digits = ref.substr(hex ? 2 : 1);
+    if (digits.empty() || digits.size() > 8) return std::nullopt;
     std::uint32_t value = 0;
     for (char d : digits) {
         int v = -1;
         if (d >= '0' && d <= '9') v = d - '0';
         if (hex && d >= 'a' && d <= 'f') v = d - 'a' + 10;
         if (hex && d >= 'A' && d <= 'F') v = d - 'A' + 10;
-        if (v < 0) return 0;
+        if (v < 0) return std::nullopt;
         value = value * (hex ? 16 : 10) + static_cast<std::uint32_t>(v);
     }
-    const bool surrogate = value >= 0xD800 && value <= 0xDFFF;
-    return value > 0x10FFFF || surrogate ? 0 : value;
+    return value;
 }
-
-}  // namespace
 
 std::string decodeXmlText(std::string_view text) {
     std::string out;

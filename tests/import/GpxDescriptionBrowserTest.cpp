@@ -9,41 +9,15 @@
 #include "core/FileUtil.h"
 #include "import/PocketQueryHome.h"
 #include "listing/CreateDescr.h"
+#include "support/HeadlessBrowser.h"
 
 namespace vellora {
 namespace {
 
-constexpr const char* kChromium = "/usr/bin/chromium";
-
-std::string shellQuoted(const std::string& s) {
-    std::string out = "'";
-    for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
-class GpxDescriptionBrowser : public ::testing::Test {
+class GpxDescriptionBrowser : public test::HeadlessBrowserTest {
 protected:
-    void SetUp() override {
-        if (!fileExists(kChromium)) {
-            const char* ci = std::getenv("CI");
-            if (ci && std::string(ci) == "true") FAIL() << "chromium is not installed";
-            GTEST_SKIP() << "chromium is not installed (scripts/test.sh installs it)";
-        }
-    }
-
-    // Runs the browser on a local file with one action (--dump-dom, --screenshot=...); its output.
     std::string browse(const std::string& file, const std::string& action) {
-        const std::string dir = pq.home.dir.path();
-        const std::string command =
-            std::string("timeout 90 ") + kChromium +
-            " --headless --no-sandbox --disable-gpu --disable-quic --no-first-run"
-            " --disable-background-networking --disable-component-update --disable-sync"
-            " --disable-default-apps --disable-extensions --user-data-dir=" +
-            shellQuoted(dir + "/profile") + " --host-resolver-rules=" + shellQuoted("MAP * ~NOTFOUND") +
-            " --virtual-time-budget=3000 --window-size=900,1400 " + action + " " +
-            shellQuoted("file://" + file) + " >" + shellQuoted(dir + "/browser.out") + " 2>/dev/null";
-        EXPECT_EQ(std::system(command.c_str()), 0) << command;
-        return readFile(dir + "/browser.out").value_or("");
+        return HeadlessBrowserTest::browse(pq.home.dir.path(), file, action);
     }
 
     test::PqHome pq;
@@ -76,7 +50,7 @@ TEST_F(GpxDescriptionBrowser, OwnersHtmlAndAdditionalWaypointsAsOnTheSite) {
         EXPECT_NE(dom.find(text), std::string::npos) << text;
 
     const std::string shot = pq.home.dir.path() + "/GC1A001_converted.png";
-    browse(converted, "--screenshot=" + shellQuoted(shot));
+    browse(converted, "--screenshot=" + test::shellQuoted(shot));
     const auto png = readFile(shot);
     ASSERT_TRUE(png && png->starts_with("\x89PNG")) << shot;
     if (const char* dir = std::getenv("VELLORA_SCREENSHOT_DIR"))

@@ -19,12 +19,11 @@
 #include "core/RunContext.h"
 #include "core/Settings.h"
 #include "listing/CreateDescr.h"
+#include "support/HeadlessBrowser.h"
 #include "support/TestHome.h"
 
 namespace vellora {
 namespace {
-
-constexpr const char* kChromium = "/usr/bin/chromium";
 
 // A red 24 x 12 PNG: the page's own image, which must still show.
 const std::string kLocalImage(
@@ -71,38 +70,12 @@ private:
     std::vector<std::string> paths_;
 };
 
-std::string shellQuoted(const std::string& s) {
-    std::string out = "'";
-    for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
-class DescriptionBrowser : public ::testing::Test {
+class DescriptionBrowser : public test::HeadlessBrowserTest {
 protected:
-    void SetUp() override {
-        if (!fileExists(kChromium)) {
-            const char* ci = std::getenv("CI");
-            if (ci && std::string(ci) == "true") FAIL() << "chromium is not installed";
-            GTEST_SKIP() << "chromium is not installed (scripts/test.sh installs it)";
-        }
-    }
-
-    // Runs the browser on a local file with one action (--dump-dom, --screenshot=...); its
-    // standard output.
+    // The stand-in server that records requests stays reachable, so that a load would show.
     std::string browse(const std::string& file, const std::string& action) {
-        const std::string profile = home.dir.path() + "/profile";
-        const std::string out = home.dir.path() + "/browser.out";
-        const std::string command =
-            std::string("timeout 90 ") + kChromium +
-            " --headless --no-sandbox --disable-gpu --disable-quic --no-first-run"
-            " --disable-background-networking --disable-component-update --disable-sync"
-            " --disable-default-apps --disable-extensions --user-data-dir=" +
-            shellQuoted(profile) +
-            " --host-resolver-rules=" + shellQuoted("MAP * ~NOTFOUND, EXCLUDE 127.0.0.1") +
-            " --virtual-time-budget=3000 --window-size=900,1400 " + action + " " +
-            shellQuoted("file://" + file) + " >" + shellQuoted(out) + " 2>/dev/null";
-        EXPECT_EQ(std::system(command.c_str()), 0) << command;
-        return readFile(out).value_or("");
+        return HeadlessBrowserTest::browse(home.dir.path(), file, action,
+                                           "MAP * ~NOTFOUND, EXCLUDE 127.0.0.1");
     }
 
     test::TestHome home;
@@ -134,7 +107,7 @@ TEST_F(DescriptionBrowser, ConvertedDescriptionLoadsNothingAndRunsNothing) {
         EXPECT_NE(dom.find(utf8FromCp1252(text)), std::string::npos) << text;
 
     const std::string shot = home.dir.path() + "/GCEVIL_converted.png";
-    browse(converted, "--screenshot=" + shellQuoted(shot));
+    browse(converted, "--screenshot=" + test::shellQuoted(shot));
     EXPECT_EQ(server.take(), std::vector<std::string>{});
     const auto png = readFile(shot);
     ASSERT_TRUE(png && png->starts_with("\x89PNG")) << shot;

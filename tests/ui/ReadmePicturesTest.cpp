@@ -14,6 +14,7 @@
 #include "core/RunContext.h"
 #include "core/Settings.h"
 #include "shell/Map.h"
+#include "support/HeadlessBrowser.h"
 #include "support/ScriptedHost.h"
 #include "ui/MainWindow.h"
 #include "ui/MapWindow.h"
@@ -24,17 +25,12 @@
 namespace vellora {
 namespace {
 
-constexpr const char* kChromium = "/usr/bin/chromium";
+using test::kChromium;
+using test::shellQuoted;
 
 std::string environment(const char* name) {
     const char* value = std::getenv(name);
     return value ? std::string(value) : std::string();
-}
-
-std::string shellQuoted(const std::string& s) {
-    std::string out = "'";
-    for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
 }
 
 std::vector<std::string> workList(const std::string& home) {
