@@ -17,6 +17,8 @@ inline constexpr std::string_view kMapTilesKey = "MapTiles";
 inline constexpr std::string_view kDefaultMapTiles = "https://tile.openstreetmap.org/{z}/{x}/{y}.png";
 inline constexpr const char* kMapAttribution = "\xA9 OpenStreetMap-Mitwirkende";
 inline constexpr int kMapTileSize = 256;
+// The file of a cache's OpenStreetMap map beside its description: waypoint + suffix.
+inline constexpr const char* kOsmMapSuffix = "_osm.png";
 
 std::string loadMapTilesAddress(IniFile& programConf);
 void writeMapTilesAddress(IniFile& programConf, const std::string& address);

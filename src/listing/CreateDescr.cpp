@@ -23,6 +23,7 @@
 #include "core/HtmlClean.h"
 #include "core/IniFile.h"
 #include "core/Koord.h"
+#include "core/MapTiles.h"
 #include "core/NumberText.h"
 #include "core/OptionTable.h"
 #include "core/PersInfo.h"
@@ -149,7 +150,7 @@ constexpr MapKind kMapKinds[] = {
     {"Stadtplandienst (Karte)", "_sdk1.png"},
     {"Stadtplandienst (Luftbild)", "_sdk1.jpg"},
     {"MapQuest", "_map.gif"},
-    {"OpenStreetMap", "_osm.png"},
+    {"OpenStreetMap", kOsmMapSuffix},
 };
 
 }  // namespace
@@ -486,6 +487,11 @@ void TCreateDescr::convertListing(const std::string& waypoint) {
     const std::string mapPart = waypoint + "_map.";
     for (const auto& n : names)
         if (containsNoCase(n, mapPart)) fields_.MapFileLink = "./" + n;
+    // The OpenStreetMap map is the one a home loads today; it stands in when there is no other.
+    const std::string osmMap = waypoint + kOsmMapSuffix;
+    if (fields_.MapFileLink.empty())
+        for (const auto& n : names)
+            if (equalsNoCase(n, osmMap)) fields_.MapFileLink = "./" + n;
 }
 
 int TCreateDescr::convertCache(const std::string& waypoint) {
@@ -940,7 +946,7 @@ std::string TCreateDescr::buildMapBlock(const std::string& waypoint) const {
         if (suffix == "_map.gif")
             return kStart + file + "\"" + kMapQuestSizes[resize] +
                    "align=\"left\" border=\"0\" vspace=\"5\" hspace=\"5\"><!-- Mapquest -->";
-        if (suffix == "_osm.png") {
+        if (suffix == kOsmMapSuffix) {
             // The reduced sizes scale the map by 2/3 and 1/2, as they do the others.
             std::string size;
             if (const auto px = imageSizeOfFile(ctx_.outDirPath() + file); px && resize > 0) {

@@ -59,7 +59,6 @@ struct TMapPixels {
     int width, height;
 };
 TMapPixels osmImageSize(int sizeIndex);
-inline constexpr const char* kOsmMapSuffix = "_osm.png";
 // The file size limit for one tile.
 inline constexpr std::uint64_t kMaxTileBytes = 4u << 20;
 

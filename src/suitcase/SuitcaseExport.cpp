@@ -12,6 +12,7 @@
 #include "core/FoundList.h"
 #include "core/Global.h"
 #include "core/Host.h"
+#include "core/MapTiles.h"
 #include "core/RunContext.h"
 #include "core/StrUnit.h"
 #include "core/UpperCase.h"
@@ -177,7 +178,9 @@ std::size_t SuitcaseExport::pageBlock(const Page& page) {
     replaceAll(metaName, ".html", ".meta");
     fileBlock(dir + page.name);
     fileBlock(dir + metaName);
-    const std::vector<std::string> maps = listFiles(dir, wp + "_map.*");
+    // One map travels with a page: the classic one, else the OpenStreetMap map.
+    std::vector<std::string> maps = listFiles(dir, wp + "_map.*");
+    if (maps.empty()) maps = listFiles(dir, wp + kOsmMapSuffix);
     if (maps.empty()) {
         w_.shortString("", kSuitcaseLongWidth);
         w_.int32(0);

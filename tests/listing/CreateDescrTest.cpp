@@ -285,6 +285,15 @@ TEST_F(CreateDescrTest, GpxPageConvertsWithItsDescriptionHintLogsImagesAndMap) {
               std::string::npos);
 }
 
+// The map file link names the classic map file, else the OpenStreetMap map.
+TEST_F(CreateDescrTest, MapFileLinkFallsBackToTheOpenStreetMapMap) {
+    home.dir.write("GCGPX01.html", fixture("GCGPX01.html"));
+    home.dir.write("GCGPX01_osm.png", encodePng(Raster(40, 30)));
+    EXPECT_EQ(convert("GCGPX01").at("CACHEMAPFILENAME"), "./GCGPX01_osm.png");
+    home.dir.write("GCGPX01_map.gif", gifOf(40, 30));
+    EXPECT_EQ(convert("GCGPX01").at("CACHEMAPFILENAME"), "./GCGPX01_map.gif");
+}
+
 // A page that declares UTF-8 is converted into Windows-1252; what that cannot hold becomes a
 // character reference, so that the browser shows every character of the GPX file.
 TEST_F(CreateDescrTest, Utf8PageKeepsEveryCharacter) {

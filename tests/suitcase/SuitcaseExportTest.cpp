@@ -44,9 +44,11 @@ protected:
         Installation::put(a.out("GC100.meta"),
                           "0#C:\\x\\GC100_i0.jpg\r\n0#t\r\n0#d\r\n1#GC100_i1.png\r\n1#\r\n1#\r\n");
         Installation::put(a.out("GC100_map.png"), "MAP");
+        Installation::put(a.out("GC100_osm.png"), "OSM100");  // the classic map wins
         Installation::put(a.out("GC100_i0.jpg"), "JPG0");
         Installation::put(a.out("GC400.html"), "400");
         Installation::put(a.out("GC400.meta"), "1\n2\n3\n4\n5\n6\n7\n");
+        Installation::put(a.out("GC400_osm.png"), "OSM400");
         // Never carried.
         Installation::put(a.out("GC100_converted.html"), "conv");
         Installation::put(a.out("index.html"), "idx");
@@ -102,7 +104,8 @@ TEST_F(ExportLayout, EverySectionAsTheFormatSays) {
 
     const indep::Block& b400 = s.blocks[1];
     EXPECT_EQ(b400.waypoint, "GC400");
-    EXPECT_EQ(b400.mapName, "");
+    EXPECT_EQ(b400.mapName, "GC400_osm.png");
+    EXPECT_EQ(b400.map, "OSM400");
     EXPECT_TRUE(b400.images.empty());  // 7 meta lines: no images
 
     const indep::Block& b200 = s.blocks[2];
