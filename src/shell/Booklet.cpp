@@ -98,6 +98,18 @@ std::string buildBookletHtml(const TBookletInput& in) {
     return o;
 }
 
+std::vector<std::string> bookletMarkedWaypoints(std::string_view html) {
+    std::vector<std::string> order;
+    std::size_t at = 0;
+    while ((at = html.find("#VBPAGE:", at)) != std::string::npos) {
+        const std::size_t end = html.find('#', at + 8);
+        if (end == std::string::npos) break;
+        order.emplace_back(html.substr(at + 8, end - at - 8));
+        at = end + 1;
+    }
+    return order;
+}
+
 std::string fillBookletPageNumbers(std::string html, const std::map<std::string, int>& pages) {
     std::size_t at = 0;
     while ((at = html.find("#VBPAGE:", at)) != std::string::npos) {
@@ -139,6 +151,20 @@ TBookletInput collectBooklet(RunContext& ctx, const std::string& dir) {
     }
     replaceAll(in.indexTable, " target=\"_cache\"", "");
     return in;
+}
+
+std::optional<std::string> writeBookletHtml(RunContext& ctx, const std::string& dir, std::string& problem) {
+    const TBookletInput input = collectBooklet(ctx, dir);
+    if (input.caches.empty()) {
+        problem = "Keine konvertierten Cachebeschreibungen in " + dir;
+        return std::nullopt;
+    }
+    const std::string path = joinPath(dir, kBookletHtmlFileName);
+    if (const int error = writeFileAtomic(path, buildBookletHtml(input))) {
+        problem = "Datei nicht schreibbar: " + path + " (" + systemErrorText(error) + ")";
+        return std::nullopt;
+    }
+    return path;
 }
 
 }  // namespace vellora

@@ -62,6 +62,7 @@ TEST(Booklet, DocumentHasCoverContentsIndexAndOnePagePerCache) {
     EXPECT_NE(html.find("Am &lt;Bach&gt;"), std::string::npos);
 
     EXPECT_EQ(count(html, bookletPageMark("GC1")), 1u);
+    EXPECT_EQ(bookletMarkedWaypoints(html), (std::vector<std::string>{"GC1", "GC22"}));
     const std::string filled = fillBookletPageNumbers(html, {{"GC1", 4}, {"GC22", 17}});
     EXPECT_EQ(filled.find("#VBPAGE:"), std::string::npos);
     EXPECT_NE(filled.find("<td class=\"vb-page\">4</td>"), std::string::npos);
@@ -88,6 +89,22 @@ TEST(Booklet, CollectedFromTheOutputDirectory) {
     // The index links to the pages of the booklet, not to the files.
     EXPECT_EQ(in.indexTable.find("_converted.html\""), std::string::npos);
     EXPECT_NE(in.indexTable.find("\"#" + bookletCacheAnchor("GC100") + "\""), std::string::npos);
+
+    // The printable document lies beside the descriptions, with its marks still to be filled.
+    std::string problem;
+    const auto written = writeBookletHtml(ctx, out, problem);
+    ASSERT_TRUE(written) << problem;
+    EXPECT_EQ(*written, out + kBookletHtmlFileName);
+    EXPECT_EQ(bookletMarkedWaypoints(readFile(*written).value_or("")),
+              (std::vector<std::string>{"GC200", "GC100"}));
+}
+
+TEST(Booklet, NoBookletOfADirectoryWithoutDescriptions) {
+    test::TestHome home;
+    std::string problem;
+    EXPECT_FALSE(writeBookletHtml(home.ctx(), home.ctx().outDirPath(), problem));
+    EXPECT_NE(problem.find("Keine konvertierten Cachebeschreibungen"), std::string::npos);
+    EXPECT_FALSE(fileExists(home.ctx().outDirPath() + kBookletHtmlFileName));
 }
 
 }  // namespace

@@ -1,0 +1,182 @@
+#include "ui/BookletPrinter.h"
+
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QMarginsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QThread>
+#include <QUrl>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+#include <memory>
+#include <optional>
+
+#include "core/FileUtil.h"
+#include "pdf/PdfPages.h"
+#include "shell/Booklet.h"
+#include "ui/QtText.h"
+
+namespace vellora {
+namespace {
+
+// The booklet's own @page rule says the same; Chromium takes the larger of the two.
+QPageLayout a4Portrait() {
+    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(14, 15, 14, 18),
+                       QPageLayout::Millimeter);
+}
+
+}  // namespace
+
+void prepareWebEngineProcess() {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    if (geteuid() == 0) {
+        QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+        if (!flags.contains("--no-sandbox")) qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags + " --no-sandbox");
+    }
+}
+
+BookletPrinter::BookletPrinter(std::string htmlPath, std::string pdfPath, QObject* parent)
+    : QObject(parent), htmlPath_(std::move(htmlPath)), pdfPath_(std::move(pdfPath)) {}
+
+BookletPrinter::~BookletPrinter() {
+    // A page must go before its profile.
+    delete page_;
+    delete profile_;
+}
+
+void BookletPrinter::start() {
+    if (running_) return;
+    const auto html = readFile(htmlPath_);
+    if (!html) {
+        finish(false, qs("Tourheft nicht lesbar: " + htmlPath_));
+        return;
+    }
+    markedHtml_ = *html;
+    waypoints_ = bookletMarkedWaypoints(markedHtml_);
+    pages_.clear();
+    pass_ = 0;
+    running_ = true;
+    // Off the record: nothing of the booklet stays in the profile's caches in the home.
+    profile_ = new QWebEngineProfile(this);
+    page_ = new QWebEnginePage(profile_, this);
+    // The descriptions are shown, not run.
+    page_->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+    connect(page_, &QWebEnginePage::loadFinished, this, &BookletPrinter::onLoaded);
+    connect(page_, &QWebEnginePage::loadProgress, this, [this](int percent) {
+        emit progress(std::min(90, (pass_ - 1) * 30 + percent / 5), qs("Seiten werden gesetzt ..."));
+    });
+    printPass();
+}
+
+void BookletPrinter::printPass() {
+    ++pass_;
+    // The first layout has empty numbers, each later one the numbers of the one before.
+    const int error = writeFileAtomic(htmlPath_, fillBookletPageNumbers(markedHtml_, pages_));
+    if (error) {
+        finish(false, qs("Tourheft nicht schreibbar: " + htmlPath_ + " (" + systemErrorText(error) + ")"));
+        return;
+    }
+    emit progress(std::min(90, (pass_ - 1) * 30), qs("Seiten werden gesetzt ..."));
+    // A file URL: the HTML can be of any size, and the descriptions' images resolve beside it.
+    page_->load(QUrl::fromLocalFile(qPath(htmlPath_)));
+}
+
+void BookletPrinter::onLoaded(bool ok) {
+    if (!running_) return;
+    if (!ok) {
+        finish(false, qs("Tourheft nicht darstellbar: " + htmlPath_));
+        return;
+    }
+    emit progress(std::min(90, (pass_ - 1) * 30 + 20), qs("Seiten werden gedruckt ..."));
+    const QPointer<BookletPrinter> self(this);
+    const int pass = pass_;
+    page_->printToPdf(
+        [self, pass](const QByteArray& pdf) {
+            if (self) self->onPrinted(pass, pdf);
+        },
+        a4Portrait());
+}
+
+void BookletPrinter::onPrinted(int pass, const QByteArray& pdf) {
+    if (!running_ || pass != pass_) return;
+    if (pdf.isEmpty()) {
+        finish(false, qs("Das Tourheft lie\xDF sich nicht drucken."));
+        return;
+    }
+    std::string error;
+    const auto dests =
+        readPdfDestinations(std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())), &error);
+    if (!dests) {
+        finish(false, qs(error));
+        return;
+    }
+    std::map<std::string, int> found;
+    for (const std::string& wp : waypoints_) {
+        const auto at = dests->pages.find(bookletCacheAnchor(wp));
+        if (at != dests->pages.end()) found[wp] = at->second;
+    }
+    // Done once the printed numbers are the numbers the layout gives.
+    if ((pass > 1 && found == pages_) || pass >= kMaxPasses) {
+        stampAndWrite(pdf);
+        return;
+    }
+    pages_ = std::move(found);
+    printPass();
+}
+
+void BookletPrinter::stampAndWrite(const QByteArray& pdf) {
+    emit progress(92, qs("Seitenzahlen werden gesetzt ..."));
+    // Hundreds of pages take a moment: stamped beside the event loop.
+    struct Result {
+        std::optional<std::string> pdf;
+        std::string error;
+    };
+    auto result = std::make_shared<Result>();
+    QThread* worker = QThread::create([pdf, result] {
+        result->pdf = stampPdfFooters(std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())),
+                                      bookletFooterText, &result->error);
+    });
+    const QPointer<BookletPrinter> self(this);
+    const int pass = pass_;
+    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
+    connect(worker, &QThread::finished, this, [self, pass, result] {
+        if (!self || !self->running_ || pass != self->pass_) return;
+        if (!result->pdf) {
+            self->finish(false, qs(result->error));
+            return;
+        }
+        const int error = writeFileAtomic(self->pdfPath_, *result->pdf);
+        if (error) {
+            self->finish(false, qs("Tourheft nicht schreibbar: " + self->pdfPath_ + " (" +
+                                   systemErrorText(error) + ")"));
+            return;
+        }
+        emit self->progress(100, qs("Fertig."));
+        self->finish(true, qPath(self->pdfPath_));
+    });
+    worker->start();
+}
+
+void BookletPrinter::abort() {
+    if (running_) finish(false, qs("Abgebrochen."));
+}
+
+void BookletPrinter::finish(bool ok, const QString& message) {
+    running_ = false;
+    if (page_) {
+        page_->disconnect(this);
+        page_->triggerAction(QWebEnginePage::Stop);
+        page_->deleteLater();
+        page_ = nullptr;
+    }
+    if (profile_) {
+        profile_->deleteLater();
+        profile_ = nullptr;
+    }
+    emit finished(ok, message);
+}
+
+}  // namespace vellora
