@@ -11,7 +11,8 @@ bash scripts/setup.sh --deps-only
 # independent UTM reference, and Chromium, which opens a converted description of a hostile page
 # with the network shut off.
 # The package test makes the Debian package (dpkg-dev, librsvg2-bin) and checks it with lintian,
-# desktop-file-utils, appstream and xdg-utils.
+# desktop-file-utils, appstream and xdg-utils. pdfinfo and pdftotext (poppler-utils) read the
+# printed outing booklet back.
 TEST_PACKAGES=(gpsbabel libxml2-utils proj-bin python3 chromium
                dpkg-dev librsvg2-bin lintian desktop-file-utils appstream xdg-utils poppler-utils)
 bash scripts/install-packages.sh "${TEST_PACKAGES[@]}"

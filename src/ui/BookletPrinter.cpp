@@ -58,6 +58,7 @@ void BookletPrinter::start() {
     waypoints_ = bookletMarkedWaypoints(markedHtml_);
     pages_.clear();
     pass_ = 0;
+    aborted_ = false;
     running_ = true;
     // Off the record: nothing of the booklet stays in the profile's caches in the home.
     profile_ = new QWebEngineProfile(this);
@@ -161,7 +162,9 @@ void BookletPrinter::stampAndWrite(const QByteArray& pdf) {
 }
 
 void BookletPrinter::abort() {
-    if (running_) finish(false, qs("Abgebrochen."));
+    if (!running_) return;
+    aborted_ = true;
+    finish(false, qs("Abgebrochen."));
 }
 
 void BookletPrinter::finish(bool ok, const QString& message) {

@@ -28,6 +28,7 @@ public:
     void start();
     void abort();
     bool running() const { return running_; }
+    bool aborted() const { return aborted_; }
     const std::string& pdfPath() const { return pdfPath_; }
     int passes() const { return pass_; }
 
@@ -52,6 +53,7 @@ private:
     std::map<std::string, int> pages_;
     int pass_ = 0;
     bool running_ = false;
+    bool aborted_ = false;
     QWebEngineProfile* profile_ = nullptr;
     QWebEnginePage* page_ = nullptr;
 };
