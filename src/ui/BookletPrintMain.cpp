@@ -7,6 +7,17 @@
 
 #include "ui/BookletPrinter.h"
 
+namespace {
+
+void reportUnlessEngineSetUp(QtMsgType, const QMessageLogContext&, const QString& message) {
+    for (const char* noise : {"WebEngineContext used before", "GL Type:", "XDG_RUNTIME_DIR not set",
+                              "propagateSizeHints", "No suitable graphics backend"})
+        if (message.contains(QLatin1String(noise))) return;
+    std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     if (argc != 3) {
         std::fprintf(stderr, "Aufruf: vellora-booklet-print HTML-DATEI PDF-DATEI\n");
@@ -16,6 +27,8 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Without a GPU the engine reports its whole set-up, which says nothing to a user of the command.
+    qInstallMessageHandler(reportUnlessEngineSetUp);
     vellora::prepareWebEngineProcess();
     QGuiApplication app(argc, argv);
     vellora::BookletPrinter printer(html, pdf);

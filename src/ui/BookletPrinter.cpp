@@ -61,8 +61,9 @@ void BookletPrinter::start() {
     aborted_ = false;
     running_ = true;
     // Off the record: nothing of the booklet stays in the profile's caches in the home.
-    profile_ = new QWebEngineProfile(this);
-    page_ = new QWebEnginePage(profile_, this);
+    // Without a parent: the page must go before its profile, which children of one parent do not.
+    profile_ = new QWebEngineProfile();
+    page_ = new QWebEnginePage(profile_);
     // The descriptions are shown, not run.
     page_->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
     connect(page_, &QWebEnginePage::loadFinished, this, &BookletPrinter::onLoaded);
@@ -81,6 +82,8 @@ void BookletPrinter::printPass() {
         return;
     }
     emit progress(std::min(90, (pass_ - 1) * 30), qs("Seiten werden gesetzt ..."));
+    // Whoever hears the progress may have aborted.
+    if (!running_) return;
     // A file URL: the HTML can be of any size, and the descriptions' images resolve beside it.
     page_->load(QUrl::fromLocalFile(qPath(htmlPath_)));
 }
@@ -92,6 +95,7 @@ void BookletPrinter::onLoaded(bool ok) {
         return;
     }
     emit progress(std::min(90, (pass_ - 1) * 30 + 20), qs("Seiten werden gedruckt ..."));
+    if (!running_) return;
     const QPointer<BookletPrinter> self(this);
     const int pass = pass_;
     page_->printToPdf(
@@ -130,6 +134,7 @@ void BookletPrinter::onPrinted(int pass, const QByteArray& pdf) {
 
 void BookletPrinter::stampAndWrite(const QByteArray& pdf) {
     emit progress(92, qs("Seitenzahlen werden gesetzt ..."));
+    if (!running_) return;
     // Hundreds of pages take a moment: stamped beside the event loop.
     struct Result {
         std::optional<std::string> pdf;
