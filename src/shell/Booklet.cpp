@@ -5,6 +5,7 @@
 
 #include "core/CacheRec.h"
 #include "core/DateUtil.h"
+#include "core/FileProcs.h"
 #include "core/FileUtil.h"
 #include "core/GCDBParse.h"
 #include "core/HtmlClean.h"
@@ -12,11 +13,14 @@
 #include "core/RunContext.h"
 #include "core/StrUnit.h"
 #include "listing/Index.h"
+#include "shell/SvgMapCanvas.h"
 
 namespace vellora {
 namespace {
 
 constexpr std::string_view kConverted = "_converted.html";
+// The map window's default drawing size.
+constexpr int kCoverMapWidth = 640, kCoverMapHeight = 560;
 
 std::string lowerAscii(std::string_view text) {
     std::string s(text);
@@ -33,7 +37,8 @@ constexpr const char* kStyle =
     "@page { size: A4 portrait; margin: 15mm 14mm 18mm 14mm; }\r\n"
     "body { font-family: sans-serif; }\r\n"
     ".vb-newpage { break-before: page; page-break-before: always; }\r\n"
-    ".vb-cover { text-align: center; padding-top: 60mm; }\r\n"
+    ".vb-cover { text-align: center; padding-top: 12mm; }\r\n"
+    ".vb-cover-map { margin: 8mm auto 0 auto; width: 165mm; }\r\n"
     ".vb-cover h1 { font-size: 32pt; }\r\n"
     ".vb-contents td { padding: 1mm 3mm; }\r\n"
     ".vb-contents td.vb-page { text-align: right; }\r\n"
@@ -83,7 +88,9 @@ std::string buildBookletHtml(const TBookletInput& in) {
     o += "</style></head><body>\r\n";
     o += "<div class=\"vb-cover\"><h1>Tourheft</h1>\r\n<p>" + htmlEscape(in.date) + "</p>\r\n<p>" +
          htmlEscape(in.homeText) + "</p>\r\n<p>" + std::to_string(in.caches.size()) +
-         (in.caches.size() == 1 ? " Cache" : " Caches") + "</p></div>\r\n";
+         (in.caches.size() == 1 ? " Cache" : " Caches") + "</p>\r\n";
+    if (!in.coverMap.empty()) o += "<div class=\"vb-cover-map\">" + in.coverMap + "</div>\r\n";
+    o += "</div>\r\n";
     o += "<div class=\"vb-newpage vb-contents\"><h2>Inhalt</h2>\r\n<table>\r\n";
     for (const TBookletCache& c : in.caches)
         o += "<tr><td><a href=\"#" + bookletCacheAnchor(c.waypoint) + "\">" + htmlEscape(c.waypoint) +
@@ -150,6 +157,10 @@ TBookletInput collectBooklet(RunContext& ctx, const std::string& dir) {
                        "\"#" + bookletCacheAnchor(wp) + "\"");
     }
     replaceAll(in.indexTable, " target=\"_cache\"", "");
+    std::vector<std::string> mapped = readWaypointListFile(ctx.workDirPath() + kWorkListFileName, nullptr);
+    if (mapped.empty())
+        for (const TBookletCache& c : in.caches) mapped.push_back(c.waypoint);
+    in.coverMap = overviewMapSvg(ctx, mapped, kCoverMapWidth, kCoverMapHeight);
     return in;
 }
 

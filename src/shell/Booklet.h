@@ -27,6 +27,7 @@ struct TBookletInput {
     std::string date;      // "11.12.2026"
     std::string homeText;  // "HOME (N 49° 30.000 E 010° 45.000)"
     std::string indexTable;
+    std::string coverMap;               // an <svg> of the work list's caches, or ""
     std::vector<TBookletCache> caches;  // in index order
 };
 
@@ -47,7 +48,8 @@ std::vector<std::string> bookletMarkedWaypoints(std::string_view html);
 std::string fillBookletPageNumbers(std::string html, const std::map<std::string, int>& pages);
 
 // The booklet of a directory of converted descriptions: the index page of all its caches (sorted
-// as the index dialog's stored options say), the caches' names from the database.
+// as the index dialog's stored options say), the caches' names from the database, on the cover the
+// map of the work list's caches (of the booklet's when the work list is empty).
 TBookletInput collectBooklet(RunContext& ctx, const std::string& dir);
 // Writes the booklet's HTML of the directory (kBookletHtmlFileName, marks not yet filled) and
 // returns its path; nothing and a German reason when there is no description or it cannot be written.

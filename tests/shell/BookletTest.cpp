@@ -46,11 +46,14 @@ TEST(Booklet, DocumentHasCoverContentsIndexAndOnePagePerCache) {
     in.homeText = "HOME (N 49\xB0 30.000 E 010\xB0 45.000)";
     in.indexTable = "<table><tr><td>INDEX</td></tr></table>";
     in.caches = {{"GC1", "Am <Bach>", "<p>first</p>"}, {"GC22", "Zweiter", "<p>second</p>"}};
+    in.coverMap = "<svg>MAP</svg>";
     const std::string html = buildBookletHtml(in);
 
     EXPECT_NE(html.find("size: A4 portrait"), std::string::npos);
     EXPECT_NE(html.find("08.12.2006"), std::string::npos);
     EXPECT_NE(html.find("2 Caches"), std::string::npos);
+    // The map is on the cover, before the contents.
+    EXPECT_LT(html.find("<svg>MAP</svg>"), html.find("Inhalt"));
     // Contents, index and each cache start a new page; the caches come in the order given.
     EXPECT_EQ(count(html, "class=\"vb-newpage"), 4u);
     const auto first = html.find("<p>first</p>"), second = html.find("<p>second</p>");
@@ -86,6 +89,9 @@ TEST(Booklet, CollectedFromTheOutputDirectory) {
     EXPECT_EQ(in.caches[0].waypoint, "GC200");
     EXPECT_EQ(in.caches[0].name, "Cache GC200");
     EXPECT_EQ(in.caches[0].body, "<h1>GC200</h1>");
+    // Without a work list the cover maps the booklet's caches.
+    EXPECT_NE(in.coverMap.find(">GC100</text>"), std::string::npos);
+    EXPECT_NE(in.coverMap.find(">GC200</text>"), std::string::npos);
     // The index links to the pages of the booklet, not to the files.
     EXPECT_EQ(in.indexTable.find("_converted.html\""), std::string::npos);
     EXPECT_NE(in.indexTable.find("\"#" + bookletCacheAnchor("GC100") + "\""), std::string::npos);
