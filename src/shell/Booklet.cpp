@@ -39,9 +39,19 @@ constexpr const char* kStyle =
     ".vb-newpage { break-before: page; page-break-before: always; }\r\n"
     ".vb-cover { text-align: center; padding-top: 12mm; }\r\n"
     ".vb-cover-map { margin: 8mm auto 0 auto; width: 165mm; }\r\n"
+    ".vb-cover-map svg { display: block; width: 100%; height: auto; }\r\n"
     ".vb-cover h1 { font-size: 32pt; }\r\n"
     ".vb-contents td { padding: 1mm 3mm; }\r\n"
     ".vb-contents td.vb-page { text-align: right; }\r\n"
+    // A page wider than the paper makes the engine shrink every page of the document alike: the
+    // index's many columns and the descriptions' long words and tables stay within it.
+    ".vb-index table { width: 100%; font-size: 8.5pt; }\r\n"
+    ".vb-index td, .vb-index th { overflow-wrap: break-word; }\r\n"
+    ".vb-cache { overflow-wrap: break-word; }\r\n"
+    ".vb-cache table { max-width: 100%; }\r\n"
+    // A table beside a float that breaks across pages comes out wider than the page.
+    ".vb-cache table { break-inside: avoid; }\r\n"
+    ".vb-cache pre { white-space: pre-wrap; }\r\n"
     "img { max-width: 100%; }\r\n";
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
@@ -85,7 +86,7 @@ void BookletPrinter::printPass() {
     // Whoever hears the progress may have aborted.
     if (!running_) return;
     // A file URL: the HTML can be of any size, and the descriptions' images resolve beside it.
-    page_->load(QUrl::fromLocalFile(qPath(htmlPath_)));
+    page_->load(QUrl::fromLocalFile(QFileInfo(qPath(htmlPath_)).absoluteFilePath()));
 }
 
 void BookletPrinter::onLoaded(bool ok) {
