@@ -124,8 +124,8 @@ TEST_F(ReadmePictures, ConvertedDescription) {
     EXPECT_TRUE(png && png->starts_with("\x89PNG")) << target;
 }
 
-// The outing booklet that scripts/run.sh printed: cover, contents and the first cache's first page
-// side by side, as pdftoppm shows them.
+// The outing booklet that scripts/run.sh printed: cover, contents and the first cache's first two
+// pages (its map is on one of them) side by side, as pdftoppm shows them.
 TEST_F(ReadmePictures, BookletPages) {
     if (!test::pdfToolsPresent())
         GTEST_SKIP() << "poppler-utils is not installed (scripts/test.sh installs it)";
@@ -139,7 +139,7 @@ TEST_F(ReadmePictures, BookletPages) {
     for (const auto& [name, page] : dests->pages)
         if (name.starts_with(bookletCacheAnchor(""))) first = std::min(first, page);
     QList<QImage> pages;
-    for (int page : {1, 2, first}) {
+    for (int page : {1, 2, first, std::min(first + 1, dests->pageCount)}) {
         const std::string stem = joinPath(pictures, ".booklet-page");
         const std::string command = "pdftoppm -r 60 -singlefile -png -f " + std::to_string(page) + " -l " +
                                     std::to_string(page) + " " + shellQuoted(pdf) + " " + shellQuoted(stem);
@@ -149,7 +149,7 @@ TEST_F(ReadmePictures, BookletPages) {
         ASSERT_FALSE(pages.back().isNull());
     }
     constexpr int kGap = 16;
-    QImage all(3 * pages[0].width() + 4 * kGap, pages[0].height() + 2 * kGap, QImage::Format_RGB32);
+    QImage all(4 * pages[0].width() + 5 * kGap, pages[0].height() + 2 * kGap, QImage::Format_RGB32);
     all.fill(QColor(0x9a, 0x9a, 0x9a));
     QPainter painter(&all);
     for (int i = 0; i < pages.size(); ++i)
