@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "shell/MainWindow.h"
 #include "ui/BookletPrinter.h"
 
 namespace {
@@ -19,6 +20,25 @@ void reportUnlessEngineSetUp(QtMsgType, const QMessageLogContext&, const QString
 }  // namespace
 
 int main(int argc, char** argv) {
+    const std::string first = argc > 1 ? argv[1] : "";
+    if (argc == 2 && first == "--help") {
+        std::printf(
+            "%s",
+            "Aufruf: vellora-booklet-print HTML-DATEI PDF-DATEI\n"
+            "\n"
+            "Druckt das Tourheft (HTML mit Seitenzahl-Marken, im Verzeichnis der Beschreibungen) als\n"
+            "PDF: A4 hoch, Inhaltsverzeichnis mit Seitenzahlen, \"Seite N von M\" am Fu\xC3\x9F jeder "
+            "Seite.\n"
+            "vellora-cli booklet ruft es auf; ohne Anzeige druckt es unsichtbar (offscreen).\n"
+            "\n"
+            "  --help     diese Hilfe\n"
+            "  --version  Version des Programms\n");
+        return 0;
+    }
+    if (argc == 2 && first == "--version") {
+        std::printf("vellora-booklet-print %s\n", vellora::kProgramVersion);
+        return 0;
+    }
     if (argc != 3) {
         std::fprintf(stderr, "Aufruf: vellora-booklet-print HTML-DATEI PDF-DATEI\n");
         return 2;
