@@ -24,6 +24,10 @@ namespace vellora {
 namespace {
 
 // The booklet's own @page rule says the same; Chromium takes the larger of the two.
+std::string_view bytesOf(const QByteArray& data) {
+    return {data.constData(), static_cast<std::size_t>(data.size())};
+}
+
 QPageLayout a4Portrait() {
     return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(14, 15, 14, 18),
                        QPageLayout::Millimeter);
@@ -112,9 +116,15 @@ void BookletPrinter::onPrinted(int pass, const QByteArray& pdf) {
         finish(false, qs("Das Tourheft lie\xDF sich nicht drucken."));
         return;
     }
-    std::string error;
-    const auto dests =
-        readPdfDestinations(std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())), &error);
+    // Hundreds of pages take a moment to read and to stamp: both happen beside the event loop.
+    auto dests = std::make_shared<std::optional<PdfDestinations>>();
+    auto error = std::make_shared<std::string>();
+    runBeside([pdf, dests, error] { *dests = readPdfDestinations(bytesOf(pdf), error.get()); },
+              [this, pdf, dests, error] { onPagesRead(pdf, *dests, *error); });
+}
+
+void BookletPrinter::onPagesRead(const QByteArray& pdf, const std::optional<PdfDestinations>& dests,
+                                 const std::string& error) {
     if (!dests) {
         finish(false, qs(error));
         return;
@@ -125,7 +135,7 @@ void BookletPrinter::onPrinted(int pass, const QByteArray& pdf) {
         if (at != dests->pages.end()) found[wp] = at->second;
     }
     // Done once the printed numbers are the numbers the layout gives.
-    if ((pass > 1 && found == pages_) || pass >= kMaxPasses) {
+    if ((pass_ > 1 && found == pages_) || pass_ >= kMaxPasses) {
         stampAndWrite(pdf);
         return;
     }
@@ -136,33 +146,34 @@ void BookletPrinter::onPrinted(int pass, const QByteArray& pdf) {
 void BookletPrinter::stampAndWrite(const QByteArray& pdf) {
     emit progress(92, qs("Seitenzahlen werden gesetzt ..."));
     if (!running_) return;
-    // Hundreds of pages take a moment: stamped beside the event loop.
-    struct Result {
-        std::optional<std::string> pdf;
-        std::string error;
-    };
-    auto result = std::make_shared<Result>();
-    QThread* worker = QThread::create([pdf, result] {
-        result->pdf = stampPdfFooters(std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())),
-                                      bookletFooterText, &result->error);
-    });
+    auto stamped = std::make_shared<std::optional<std::string>>();
+    auto error = std::make_shared<std::string>();
+    runBeside(
+        [pdf, stamped, error] { *stamped = stampPdfFooters(bytesOf(pdf), bookletFooterText, error.get()); },
+        [this, stamped, error] {
+            if (!*stamped) {
+                finish(false, qs(*error));
+                return;
+            }
+            // Written here, not beside: after an abort nothing may appear.
+            if (const int code = writeFileAtomic(pdfPath_, **stamped)) {
+                finish(false,
+                       qs("Tourheft nicht schreibbar: " + pdfPath_ + " (" + systemErrorText(code) + ")"));
+                return;
+            }
+            emit progress(100, qs("Fertig."));
+            finish(true, qPath(pdfPath_));
+        });
+}
+
+void BookletPrinter::runBeside(std::function<void()> work, std::function<void()> then) {
+    QThread* worker = QThread::create(std::move(work));
     const QPointer<BookletPrinter> self(this);
     const int pass = pass_;
     connect(worker, &QThread::finished, worker, &QObject::deleteLater);
-    connect(worker, &QThread::finished, this, [self, pass, result] {
-        if (!self || !self->running_ || pass != self->pass_) return;
-        if (!result->pdf) {
-            self->finish(false, qs(result->error));
-            return;
-        }
-        const int error = writeFileAtomic(self->pdfPath_, *result->pdf);
-        if (error) {
-            self->finish(false, qs("Tourheft nicht schreibbar: " + self->pdfPath_ + " (" +
-                                   systemErrorText(error) + ")"));
-            return;
-        }
-        emit self->progress(100, qs("Fertig."));
-        self->finish(true, qPath(self->pdfPath_));
+    // The answer counts only while the same printing is still running.
+    connect(worker, &QThread::finished, this, [self, pass, then = std::move(then)] {
+        if (self && self->running_ && pass == self->pass_) then();
     });
     worker->start();
 }
@@ -178,13 +189,14 @@ void BookletPrinter::finish(bool ok, const QString& message) {
     if (page_) {
         page_->disconnect(this);
         page_->triggerAction(QWebEnginePage::Stop);
+        // The profile goes once its page is gone.
+        if (profile_) connect(page_, &QObject::destroyed, profile_, &QObject::deleteLater);
         page_->deleteLater();
         page_ = nullptr;
-    }
-    if (profile_) {
+    } else if (profile_) {
         profile_->deleteLater();
-        profile_ = nullptr;
     }
+    profile_ = nullptr;
     emit finished(ok, message);
 }
 

@@ -7,7 +7,9 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,8 @@ class QWebEnginePage;
 class QWebEngineProfile;
 
 namespace vellora {
+
+struct PdfDestinations;
 
 class BookletPrinter : public QObject {
     Q_OBJECT
@@ -44,7 +48,12 @@ private:
     void printPass();
     void onLoaded(bool ok);
     void onPrinted(int pass, const QByteArray& pdf);
+    void onPagesRead(const QByteArray& pdf, const std::optional<PdfDestinations>& dests,
+                     const std::string& error);
     void stampAndWrite(const QByteArray& pdf);
+    // Runs work on a thread of its own, then `then` on this object's thread if the printing is
+    // still the same.
+    void runBeside(std::function<void()> work, std::function<void()> then);
     void finish(bool ok, const QString& message);
 
     std::string htmlPath_, pdfPath_;

@@ -82,8 +82,8 @@ TEST_F(BookletDialogTest, AnAbortLeavesNoPdf) {
         const char* when;
         int atPercent;  // the first progress report at or above it aborts
     };
-    for (const Case c :
-         {Case{"while loading", 0}, Case{"while printing", 20}, Case{"in the second layout", 30}}) {
+    for (const Case c : {Case{"while loading", 0}, Case{"while printing", 20},
+                         Case{"in the second layout", 30}, Case{"while the footers are stamped", 92}}) {
         SCOPED_TRACE(c.when);
         BookletDialog dialog(html, pdf);
         QSignalSpy finished(&dialog.printer(), &BookletPrinter::finished);
