@@ -10,8 +10,10 @@
 #include <QTest>
 
 #include "core/FileUtil.h"
+#include "core/RunContext.h"
 #include "pdf/PdfPages.h"
 #include "shell/Booklet.h"
+#include "support/CacheRecords.h"
 #include "support/PdfTools.h"
 #include "support/TestHome.h"
 #include "ui/BookletPrinter.h"
@@ -117,6 +119,29 @@ TEST_F(BookletDialogTest, AMissingDocumentIsNamed) {
     EXPECT_FALSE(dialog.succeeded());
     EXPECT_NE(cp(dialog.message()).find("fehlt.html"), std::string::npos);
     EXPECT_FALSE(fileExists(pdf));
+}
+
+// The menu command: the output directory's booklet, opened with the system when done.
+TEST(BookletCommand, PrintsTheOutputDirectoryAndOpensTheBooklet) {
+    test::TestHome home;
+    RunContext& ctx = home.ctx();
+    printBooklet(ctx, nullptr);
+    ASSERT_EQ(home.host.textsOf(MsgKind::Error).size(), 1u);
+    EXPECT_NE(home.host.textsOf(MsgKind::Error)[0].find("Keine konvertierten Cachebeschreibungen"),
+              std::string::npos);
+    EXPECT_TRUE(home.host.opened.empty());
+
+    home.dir.write("Caches.bin", test::encodeDatabase({test::sampleCache("GC100", 49.6, 10.8)}));
+    ASSERT_EQ(writeFileAtomic(ctx.outDirPath() + "GC100_converted.html",
+                              "<html><body><h1>GC100</h1></body></html>"),
+              0);
+    printBooklet(ctx, nullptr);
+    const std::string pdf = ctx.outDirPath() + kBookletFileName;
+    EXPECT_EQ(home.host.opened, (std::vector<std::string>{pdf}));
+    EXPECT_EQ(home.host.textsOf(MsgKind::Error).size(), 1u);
+    const auto dests = readPdfDestinations(readFile(pdf).value_or(""));
+    ASSERT_TRUE(dests);
+    EXPECT_EQ(dests->pages.at(bookletCacheAnchor("GC100")), 4);
 }
 
 }  // namespace
