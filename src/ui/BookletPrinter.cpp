@@ -72,6 +72,12 @@ void BookletPrinter::start() {
     // The descriptions are shown, not run.
     page_->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
     connect(page_, &QWebEnginePage::loadFinished, this, &BookletPrinter::onLoaded);
+    // A renderer that dies answers neither the load nor the print: the printing ends here.
+    connect(page_, &QWebEnginePage::renderProcessTerminated, this,
+            [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
+                if (running_ && status != QWebEnginePage::NormalTerminationStatus)
+                    finish(false, qs("Die Druckansicht des Tourhefts ist abgest\xFCrzt."));
+            });
     connect(page_, &QWebEnginePage::loadProgress, this, [this](int percent) {
         emit progress(std::min(90, (pass_ - 1) * 30 + percent / 5), qs("Seiten werden gesetzt ..."));
     });
