@@ -10,7 +10,7 @@ Aufruf: scripts/run.sh [--home VERZEICHNIS] [--gui] [--help]
 
 Bereitet eine Tour gegen die Ersatz-Server (vellora-sim auf 127.0.0.1) vor: Cache-Datenbank laden,
 Arbeitsliste mit zehn Caches, Cachebeschreibungen mit Bildern und Karten laden, konvertieren,
-Indexseite schreiben.
+Indexseite schreiben, Tourheft (PDF) drucken.
 
   --home VERZEICHNIS  Programmverzeichnis der Demo (Vorgabe: $VELLORA_DEMO_HOME, sonst
                       ${XDG_DATA_HOME:-~/.local/share}/vellora-demo); ein weiterer Lauf verwendet
@@ -38,7 +38,7 @@ done
 
 bin="${VELLORA_BUILD_DIR:-build/release}"  # another build directory for trying the script
 cli="$bin/src/cli/vellora-cli"
-for program in "$cli" "$bin/sim/vellora-sim"; do
+for program in "$cli" "$bin/src/cli/vellora-booklet-print" "$bin/sim/vellora-sim"; do
   if [ ! -x "$program" ]; then
     echo "$program fehlt: zuerst bash scripts/setup.sh ausführen." >&2
     exit 1
@@ -82,6 +82,11 @@ echo "Arbeitsliste: ${waypoints[*]}"
 "$cli" --home "$home" load
 "$cli" --home "$home" generate
 "$cli" --home "$home" index
+# The outing as one PDF; the printer's progress goes to a log unless it fails.
+if ! booklet=$("$cli" --home "$home" booklet 2>"$home/tourheft.log"); then
+  cat "$home/tourheft.log" >&2
+  exit 1
+fi
 echo "Beispiel einer Entfernung (49.6 10.85 nach 49.5 10.75): $("$cli" --home "$home" geo distance 49.6 10.85 49.5 10.75 | head -n 1)"
 
 converted=$(find "$out" -maxdepth 1 -name '*_converted.html' | wc -l)
@@ -92,6 +97,7 @@ echo "  Cache-Datenbank: $count Caches in $home/Caches.bin"
 echo "  Arbeitsliste: ${#waypoints[@]} Caches in $home/WPList.txt"
 echo "  Konvertierte Cachebeschreibungen: $converted in $out (mit $maps OpenStreetMap-Karten)"
 echo "  Indexseite: $out/index.html"
+echo "  Tourheft: $booklet"
 
 if [ "$gui" = 1 ]; then
   "$bin/src/ui/vellora" --home "$home"

@@ -8,6 +8,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6 qt6-translations-l10n
   libcurl4-openssl-dev zlib1g-dev libexpat1-dev libpugixml-dev libcpp-httplib-dev libjpeg62-turbo-dev
   libgumbo-dev libpng-dev
+  qt6-webengine-dev libqpdf-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang-format
   libjs-leaflet
@@ -19,5 +20,5 @@ if [ "${1:-}" = "--deps-only" ]; then exit 0; fi
 
 cd "$(dirname "$0")/.."
 cmake --preset release
-cmake --build --preset release --target vellora vellora-cli vellora-sim
+cmake --build --preset release --target vellora vellora-cli vellora-booklet-print vellora-sim
 echo "Gebaut: build/release/src/ui/vellora, build/release/src/cli/vellora-cli, build/release/sim/vellora-sim"

@@ -11,9 +11,10 @@ bash scripts/setup.sh --deps-only
 # independent UTM reference, and Chromium, which opens a converted description of a hostile page
 # with the network shut off.
 # The package test makes the Debian package (dpkg-dev, librsvg2-bin) and checks it with lintian,
-# desktop-file-utils, appstream and xdg-utils.
+# desktop-file-utils, appstream and xdg-utils. pdfinfo and pdftotext (poppler-utils) read the
+# printed outing booklet back.
 TEST_PACKAGES=(gpsbabel libxml2-utils proj-bin python3 chromium
-               dpkg-dev librsvg2-bin lintian desktop-file-utils appstream xdg-utils)
+               dpkg-dev librsvg2-bin lintian desktop-file-utils appstream xdg-utils poppler-utils)
 bash scripts/install-packages.sh "${TEST_PACKAGES[@]}"
 # Repeated runs (CI caches ~/.ccache) only compile what changed, in this checkout or another one:
 # paths below the checkout are hashed relative to it.

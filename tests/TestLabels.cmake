@@ -18,7 +18,7 @@ set(VELLORA_SLOW_TESTS
     "CliDbCrash.*=crash"
     "*Sim.*=sim" "CliLoad.*=sim" "CliNet.*=sim" "ArchiveList.*=sim" "ListLoader.*=sim" "LoadFinds.*=sim"
     "GCDBDownload*=sim" "UpdateCheck.*=sim" "LoadHTMLErrorPage.*=sim" "LoadHTMLStage.*=sim"
-    "SavedListings.PagesOfTheStandInSite=sim"
+    "SavedListings.PagesOfTheStandInSite=sim" "CliBooklet.*=sim"
     "TrickleCli.*=hostile"
     "Interop.*=interop" "Validation.*=interop" "UtmAgainstProj.*=interop" "DescriptionBrowser.*=interop"
     "GpxDescriptionBrowser.*=interop")

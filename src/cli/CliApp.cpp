@@ -216,7 +216,7 @@ const std::vector<CliCommand>& allCommands() {
         for (auto* part :
              {initConfigCommands, dbCommands, dbImportCommands, geoCommands, notesCommands, rot13Commands,
               zipCommands, listingCommands, indexEditCommands, loadCommands, netCommands, exportCommands,
-              gpxCommands, workListCommands, suitcaseCommands, toolCommands}) {
+              gpxCommands, workListCommands, suitcaseCommands, toolCommands, bookletCommands}) {
             for (CliCommand& c : part()) all.push_back(std::move(c));
         }
         return all;

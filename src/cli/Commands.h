@@ -22,6 +22,7 @@ std::vector<CliCommand> gpxCommands();         // gpx, drop
 std::vector<CliCommand> workListCommands();    // worklist, namesearch
 std::vector<CliCommand> suitcaseCommands();    // suitcase
 std::vector<CliCommand> toolCommands();        // route, calc, utm
+std::vector<CliCommand> bookletCommands();     // booklet
 
 // Every command in "help" order.
 const std::vector<CliCommand>& allCommands();

@@ -5,6 +5,7 @@
 
 #include "core/CacheRec.h"
 #include "core/DateUtil.h"
+#include "core/FileProcs.h"
 #include "core/FileUtil.h"
 #include "core/GCDBParse.h"
 #include "core/HtmlClean.h"
@@ -12,11 +13,14 @@
 #include "core/RunContext.h"
 #include "core/StrUnit.h"
 #include "listing/Index.h"
+#include "shell/SvgMapCanvas.h"
 
 namespace vellora {
 namespace {
 
 constexpr std::string_view kConverted = "_converted.html";
+// The map window's default drawing size.
+constexpr int kCoverMapWidth = 640, kCoverMapHeight = 560;
 
 std::string lowerAscii(std::string_view text) {
     std::string s(text);
@@ -33,10 +37,21 @@ constexpr const char* kStyle =
     "@page { size: A4 portrait; margin: 15mm 14mm 18mm 14mm; }\r\n"
     "body { font-family: sans-serif; }\r\n"
     ".vb-newpage { break-before: page; page-break-before: always; }\r\n"
-    ".vb-cover { text-align: center; padding-top: 60mm; }\r\n"
+    ".vb-cover { text-align: center; padding-top: 12mm; }\r\n"
+    ".vb-cover-map { margin: 8mm auto 0 auto; width: 165mm; }\r\n"
+    ".vb-cover-map svg { display: block; width: 100%; height: auto; }\r\n"
     ".vb-cover h1 { font-size: 32pt; }\r\n"
     ".vb-contents td { padding: 1mm 3mm; }\r\n"
     ".vb-contents td.vb-page { text-align: right; }\r\n"
+    // A page wider than the paper makes the engine shrink every page of the document alike: the
+    // index's many columns and the descriptions' long words and tables stay within it.
+    ".vb-index table { width: 100%; font-size: 8.5pt; }\r\n"
+    ".vb-index td, .vb-index th { overflow-wrap: break-word; }\r\n"
+    ".vb-cache { overflow-wrap: break-word; }\r\n"
+    ".vb-cache table { max-width: 100%; }\r\n"
+    // A table beside a float that breaks across pages comes out wider than the page.
+    ".vb-cache table { break-inside: avoid; }\r\n"
+    ".vb-cache pre { white-space: pre-wrap; }\r\n"
     "img { max-width: 100%; }\r\n";
 
 }  // namespace
@@ -83,7 +98,9 @@ std::string buildBookletHtml(const TBookletInput& in) {
     o += "</style></head><body>\r\n";
     o += "<div class=\"vb-cover\"><h1>Tourheft</h1>\r\n<p>" + htmlEscape(in.date) + "</p>\r\n<p>" +
          htmlEscape(in.homeText) + "</p>\r\n<p>" + std::to_string(in.caches.size()) +
-         (in.caches.size() == 1 ? " Cache" : " Caches") + "</p></div>\r\n";
+         (in.caches.size() == 1 ? " Cache" : " Caches") + "</p>\r\n";
+    if (!in.coverMap.empty()) o += "<div class=\"vb-cover-map\">" + in.coverMap + "</div>\r\n";
+    o += "</div>\r\n";
     o += "<div class=\"vb-newpage vb-contents\"><h2>Inhalt</h2>\r\n<table>\r\n";
     for (const TBookletCache& c : in.caches)
         o += "<tr><td><a href=\"#" + bookletCacheAnchor(c.waypoint) + "\">" + htmlEscape(c.waypoint) +
@@ -96,6 +113,18 @@ std::string buildBookletHtml(const TBookletInput& in) {
              c.body + "\r\n</div>\r\n";
     o += "</body></html>\r\n";
     return o;
+}
+
+std::vector<std::string> bookletMarkedWaypoints(std::string_view html) {
+    std::vector<std::string> order;
+    std::size_t at = 0;
+    while ((at = html.find("#VBPAGE:", at)) != std::string::npos) {
+        const std::size_t end = html.find('#', at + 8);
+        if (end == std::string::npos) break;
+        order.emplace_back(html.substr(at + 8, end - at - 8));
+        at = end + 1;
+    }
+    return order;
 }
 
 std::string fillBookletPageNumbers(std::string html, const std::map<std::string, int>& pages) {
@@ -138,7 +167,25 @@ TBookletInput collectBooklet(RunContext& ctx, const std::string& dir) {
                        "\"#" + bookletCacheAnchor(wp) + "\"");
     }
     replaceAll(in.indexTable, " target=\"_cache\"", "");
+    std::vector<std::string> mapped = readWaypointListFile(ctx.workDirPath() + kWorkListFileName, nullptr);
+    if (mapped.empty())
+        for (const TBookletCache& c : in.caches) mapped.push_back(c.waypoint);
+    in.coverMap = overviewMapSvg(ctx, mapped, kCoverMapWidth, kCoverMapHeight);
     return in;
+}
+
+std::optional<std::string> writeBookletHtml(RunContext& ctx, const std::string& dir, std::string& problem) {
+    const TBookletInput input = collectBooklet(ctx, dir);
+    if (input.caches.empty()) {
+        problem = "Keine konvertierten Cachebeschreibungen in " + dir;
+        return std::nullopt;
+    }
+    const std::string path = joinPath(dir, kBookletHtmlFileName);
+    if (const int error = writeFileAtomic(path, buildBookletHtml(input))) {
+        problem = "Datei nicht schreibbar: " + path + " (" + systemErrorText(error) + ")";
+        return std::nullopt;
+    }
+    return path;
 }
 
 }  // namespace vellora

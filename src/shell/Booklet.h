@@ -5,6 +5,7 @@
 // carry a mark per cache that fillBookletPageNumbers replaces after a first layout.
 // Windows-1252 text; the document belongs into the directory of the descriptions (relative images).
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +15,8 @@ namespace vellora {
 class RunContext;
 
 inline constexpr const char* kBookletFileName = "Tourheft.pdf";
+// The HTML the PDF is printed from, kept beside the descriptions with its final page numbers.
+inline constexpr const char* kBookletHtmlFileName = "Tourheft.html";
 
 struct TBookletCache {
     std::string waypoint, name;
@@ -24,6 +27,7 @@ struct TBookletInput {
     std::string date;      // "11.12.2026"
     std::string homeText;  // "HOME (N 49° 30.000 E 010° 45.000)"
     std::string indexTable;
+    std::string coverMap;               // an <svg> of the work list's caches, or ""
     std::vector<TBookletCache> caches;  // in index order
 };
 
@@ -38,11 +42,17 @@ std::string bookletPageMark(const std::string& waypoint);
 std::string bookletCacheAnchor(const std::string& waypoint);
 
 std::string buildBookletHtml(const TBookletInput& input);
+// The waypoints whose page-number marks the document carries, in their order.
+std::vector<std::string> bookletMarkedWaypoints(std::string_view html);
 // Replaces the marks with the numbers known; marks of caches without one become "".
 std::string fillBookletPageNumbers(std::string html, const std::map<std::string, int>& pages);
 
 // The booklet of a directory of converted descriptions: the index page of all its caches (sorted
-// as the index dialog's stored options say), the caches' names from the database.
+// as the index dialog's stored options say), the caches' names from the database, on the cover the
+// map of the work list's caches (of the booklet's when the work list is empty).
 TBookletInput collectBooklet(RunContext& ctx, const std::string& dir);
+// Writes the booklet's HTML of the directory (kBookletHtmlFileName, marks not yet filled) and
+// returns its path; nothing and a German reason when there is no description or it cannot be written.
+std::optional<std::string> writeBookletHtml(RunContext& ctx, const std::string& dir, std::string& problem);
 
 }  // namespace vellora

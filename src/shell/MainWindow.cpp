@@ -28,6 +28,7 @@ const std::array<CommandInfo, kCommandCount> kCommands = {{
     {.id = Cmd::Export, .menu = "&Datei", .caption = "E&xport (Arbeitsliste, Ausschlussliste, CacheDB)", .handler = "Export1Click", .toolbar = true, .icon = "export", .menuGroupStart = true},
     {.id = Cmd::Suitcase, .menu = "&Datei", .caption = "Aktenkoffer (Datenabgleich zwischen 2 PCs)", .handler = "mnuSuitcaseClick", .toolbar = true, .icon = "suitcase", .toolbarGroupEnd = true},
     {.id = Cmd::Batch, .menu = "&Datei", .caption = "Batch (Laden / Konvertieren / Index erzeugen)", .handler = "mnuBatchClick"},
+    {.id = Cmd::Booklet, .menu = "&Datei", .caption = "Tourheft drucken\x85", .handler = "mnuBookletClick"},
     {.id = Cmd::Debug, .menu = "&Datei", .submenu = "&Spezial...", .caption = "&Debug-Mode", .handler = "mnuDebugClick", .checkable = true},
     {.id = Cmd::RebuildIndex, .menu = "&Datei", .submenu = "&Spezial...", .caption = "Rebuild index", .handler = "Rebuildindex1Click", .hidden = true},
     {.id = Cmd::Beenden, .menu = "&Datei", .caption = "&Beenden", .shortcut = "Alt+F4", .handler = "Beenden1Click", .menuGroupStart = true},

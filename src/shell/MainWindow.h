@@ -35,6 +35,7 @@ enum class Cmd {
     Export,
     Suitcase,
     Batch,
+    Booklet,
     Debug,
     RebuildIndex,
     Beenden,
@@ -81,7 +82,7 @@ struct CommandInfo {
     bool toolbarGroupEnd = false;  // ends a group of toolbar buttons (a separator after its button)
 };
 
-inline constexpr int kCommandCount = 33;
+inline constexpr int kCommandCount = 34;
 extern const std::array<CommandInfo, kCommandCount> kCommands;
 
 const CommandInfo& commandInfo(Cmd id);

@@ -26,6 +26,7 @@
 #include "core/Settings.h"
 #include "shell/About.h"
 #include "ui/AboutDialog.h"
+#include "ui/BookletDialog.h"
 #include "ui/BuddyDialog.h"
 #include "ui/CacheDetailsDialog.h"
 #include "ui/DialogUtil.h"
@@ -266,6 +267,7 @@ void MainWindow::wireCommands() {
         {Cmd::Suitcase,
          [this] { openSuitcase(ctx_, this, *listing_, [this] { reloadTree(), refreshStatus(); }); }},
         {Cmd::Batch, [this] { listing_->startBatch(); }},
+        {Cmd::Booklet, [this] { printBooklet(ctx_, this); }},
         {Cmd::WorkList, workListCommand(ctx_, this, [this] { refreshStatus(); })},
         {Cmd::LoadHTML, [this] { listing_->loadListings(); }},
         {Cmd::CreateDescriptions, [this] { listing_->createDescriptions(); }},

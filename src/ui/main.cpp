@@ -16,6 +16,7 @@
 #include "core/RunContext.h"
 #include "core/Settings.h"
 #include "shell/ProgramArgs.h"
+#include "ui/BookletPrinter.h"
 #include "ui/DialogKeyRules.h"
 #include "ui/MainWindow.h"
 #include "ui/QtHost.h"
@@ -31,6 +32,7 @@ int main(int argc, char** argv) {
     // Qt's own file dialog writes dates in the form of the system's locale, not the default one:
     // the time category is German unless the user fixed every category with LC_ALL.
     if (qEnvironmentVariableIsEmpty("LC_ALL")) qputenv("LC_TIME", "de_DE.UTF-8");
+    vellora::prepareWebEngineProcess();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vellora"));
     QApplication::setDesktopFileName(QStringLiteral("vellora"));

@@ -38,7 +38,7 @@ root=$tmp/root
 dpkg-deb -x "$deb" "$root"
 
 # What the package must carry (the generated icons and manual pages are built on request).
-for f in usr/bin/vellora usr/bin/vellora-cli usr/bin/vellora-sim \
+for f in usr/bin/vellora usr/bin/vellora-cli usr/bin/vellora-booklet-print usr/bin/vellora-sim \
   usr/share/vellora/CacheDB.conf usr/share/vellora/template.html usr/share/vellora/gmtemplate.html \
   usr/share/applications/vellora.desktop usr/share/metainfo/org.vellora.vellora.metainfo.xml \
   usr/share/icons/hicolor/scalable/apps/vellora.svg \

@@ -46,11 +46,14 @@ TEST(Booklet, DocumentHasCoverContentsIndexAndOnePagePerCache) {
     in.homeText = "HOME (N 49\xB0 30.000 E 010\xB0 45.000)";
     in.indexTable = "<table><tr><td>INDEX</td></tr></table>";
     in.caches = {{"GC1", "Am <Bach>", "<p>first</p>"}, {"GC22", "Zweiter", "<p>second</p>"}};
+    in.coverMap = "<svg>MAP</svg>";
     const std::string html = buildBookletHtml(in);
 
     EXPECT_NE(html.find("size: A4 portrait"), std::string::npos);
     EXPECT_NE(html.find("08.12.2006"), std::string::npos);
     EXPECT_NE(html.find("2 Caches"), std::string::npos);
+    // The map is on the cover, before the contents.
+    EXPECT_LT(html.find("<svg>MAP</svg>"), html.find("Inhalt"));
     // Contents, index and each cache start a new page; the caches come in the order given.
     EXPECT_EQ(count(html, "class=\"vb-newpage"), 4u);
     const auto first = html.find("<p>first</p>"), second = html.find("<p>second</p>");
@@ -62,6 +65,7 @@ TEST(Booklet, DocumentHasCoverContentsIndexAndOnePagePerCache) {
     EXPECT_NE(html.find("Am &lt;Bach&gt;"), std::string::npos);
 
     EXPECT_EQ(count(html, bookletPageMark("GC1")), 1u);
+    EXPECT_EQ(bookletMarkedWaypoints(html), (std::vector<std::string>{"GC1", "GC22"}));
     const std::string filled = fillBookletPageNumbers(html, {{"GC1", 4}, {"GC22", 17}});
     EXPECT_EQ(filled.find("#VBPAGE:"), std::string::npos);
     EXPECT_NE(filled.find("<td class=\"vb-page\">4</td>"), std::string::npos);
@@ -85,9 +89,28 @@ TEST(Booklet, CollectedFromTheOutputDirectory) {
     EXPECT_EQ(in.caches[0].waypoint, "GC200");
     EXPECT_EQ(in.caches[0].name, "Cache GC200");
     EXPECT_EQ(in.caches[0].body, "<h1>GC200</h1>");
+    // Without a work list the cover maps the booklet's caches.
+    EXPECT_NE(in.coverMap.find(">GC100</text>"), std::string::npos);
+    EXPECT_NE(in.coverMap.find(">GC200</text>"), std::string::npos);
     // The index links to the pages of the booklet, not to the files.
     EXPECT_EQ(in.indexTable.find("_converted.html\""), std::string::npos);
     EXPECT_NE(in.indexTable.find("\"#" + bookletCacheAnchor("GC100") + "\""), std::string::npos);
+
+    // The printable document lies beside the descriptions, with its marks still to be filled.
+    std::string problem;
+    const auto written = writeBookletHtml(ctx, out, problem);
+    ASSERT_TRUE(written) << problem;
+    EXPECT_EQ(*written, out + kBookletHtmlFileName);
+    EXPECT_EQ(bookletMarkedWaypoints(readFile(*written).value_or("")),
+              (std::vector<std::string>{"GC200", "GC100"}));
+}
+
+TEST(Booklet, NoBookletOfADirectoryWithoutDescriptions) {
+    test::TestHome home;
+    std::string problem;
+    EXPECT_FALSE(writeBookletHtml(home.ctx(), home.ctx().outDirPath(), problem));
+    EXPECT_NE(problem.find("Keine konvertierten Cachebeschreibungen"), std::string::npos);
+    EXPECT_FALSE(fileExists(home.ctx().outDirPath() + kBookletHtmlFileName));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 
+#include "ui/BookletPrinter.h"
 #include "ui/DialogKeyRules.h"
 
 namespace {
@@ -16,6 +17,7 @@ public:
         static int argc = 1;
         static char name[] = "test_ui";
         static char* argv[] = {name, nullptr};
+        vellora::prepareWebEngineProcess();
         app_ = new QApplication(argc, argv);
         // As the program does.
         vellora::installDialogKeyRules(*app_);

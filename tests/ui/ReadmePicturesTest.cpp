@@ -13,8 +13,11 @@
 #include "core/FileUtil.h"
 #include "core/RunContext.h"
 #include "core/Settings.h"
+#include "pdf/PdfPages.h"
+#include "shell/Booklet.h"
 #include "shell/Map.h"
 #include "support/HeadlessBrowser.h"
+#include "support/PdfTools.h"
 #include "support/ScriptedHost.h"
 #include "ui/MainWindow.h"
 #include "ui/MapWindow.h"
@@ -119,6 +122,40 @@ TEST_F(ReadmePictures, ConvertedDescription) {
     std::filesystem::remove_all(profile);
     const auto png = readFile(target);
     EXPECT_TRUE(png && png->starts_with("\x89PNG")) << target;
+}
+
+// The outing booklet that scripts/run.sh printed: cover, contents and the first cache's first two
+// pages (its map is on one of them) side by side, as pdftoppm shows them.
+TEST_F(ReadmePictures, BookletPages) {
+    if (!test::pdfToolsPresent())
+        GTEST_SKIP() << "poppler-utils is not installed (scripts/test.sh installs it)";
+    const std::string pdf = ctx->outDirPath() + kBookletFileName;
+    const auto bytes = readFile(pdf);
+    ASSERT_TRUE(bytes) << pdf;
+    const auto dests = readPdfDestinations(*bytes);
+    ASSERT_TRUE(dests);
+    // The index's order decides which cache comes first; its page is the lowest.
+    int first = dests->pageCount;
+    for (const auto& [name, page] : dests->pages)
+        if (name.starts_with(bookletCacheAnchor(""))) first = std::min(first, page);
+    QList<QImage> pages;
+    for (int page : {1, 2, first, std::min(first + 1, dests->pageCount)}) {
+        const std::string stem = joinPath(pictures, ".booklet-page");
+        const std::string command = "pdftoppm -r 60 -singlefile -png -f " + std::to_string(page) + " -l " +
+                                    std::to_string(page) + " " + shellQuoted(pdf) + " " + shellQuoted(stem);
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        pages.append(QImage(qPath(stem + ".png")));
+        std::filesystem::remove(stem + ".png");
+        ASSERT_FALSE(pages.back().isNull());
+    }
+    constexpr int kGap = 16;
+    QImage all(4 * pages[0].width() + 5 * kGap, pages[0].height() + 2 * kGap, QImage::Format_RGB32);
+    all.fill(QColor(0x9a, 0x9a, 0x9a));
+    QPainter painter(&all);
+    for (int i = 0; i < pages.size(); ++i)
+        painter.drawImage(kGap + i * (pages[0].width() + kGap), kGap, pages[i]);
+    painter.end();
+    EXPECT_TRUE(all.save(QDir(qs(pictures)).filePath(QStringLiteral("booklet.png"))));
 }
 
 }  // namespace
