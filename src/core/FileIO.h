@@ -96,6 +96,10 @@ private:
     bool committed_ = false;
 };
 
+// A file of no name in dir for scratch data (read and write), gone when closed or after a crash.
+// Invalid with errorCode set when dir takes no files.
+UniqueFd openScratchFile(const std::string& dir, int* errorCode = nullptr);
+
 // Fsyncs the directory that holds path, so that a rename in it survives a crash.
 int syncParentDir(const std::string& path);
 

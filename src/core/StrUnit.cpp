@@ -133,7 +133,10 @@ void decodeEntities(std::string& text) {
     for (std::size_t i = 0; i < std::size(kEntities); ++i) {
         // No replacement produces "&", so once the named ones are done, no "&#" means nothing is left.
         if (i == kNamedEntities && fastPos(text, "&#") == 0) return;
-        replaceAll(text, kEntities[i].from, kEntities[i].to);
+        // A plain search first: most names hold none of the references, and setting up the
+        // replacement's search table costs more than the search.
+        if (text.find(kEntities[i].from) != std::string::npos)
+            replaceAll(text, kEntities[i].from, kEntities[i].to);
     }
 }
 

@@ -12,6 +12,10 @@
 #include <cstring>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "core/CacheIndexBuilder.h"
 #include "core/CacheRecordReader.h"
 #include "core/DateUtil.h"
@@ -171,19 +175,28 @@ double readLeDouble(const char* p) {
     return v;
 }
 
-using WaypointKey = std::array<char, TCacheRec::kWaypointMax>;
+// The index key of a waypoint (upper case, padded with blanks) as two words.
+struct WaypointKey {
+    std::uint64_t head = 0, tail = 0;
+    bool operator==(const WaypointKey&) const = default;
+    bool empty() const { return head == 0 && tail == 0; }
+};
 
-// The index key of a waypoint: upper case, padded with blanks.
 WaypointKey keyOf(std::string_view waypoint) {
+    char text[TCacheRec::kWaypointMax];
+    std::memset(text, ' ', sizeof text);
+    const std::size_t n = std::min(waypoint.size(), sizeof text);
+    for (std::size_t i = 0; i < n; ++i) text[i] = upperChar(waypoint[i]);
     WaypointKey key;
-    key.fill(' ');
-    const std::size_t n = std::min(waypoint.size(), key.size());
-    for (std::size_t i = 0; i < n; ++i) key[i] = upperChar(waypoint[i]);
+    std::memcpy(&key.head, text, sizeof key.head);
+    std::memcpy(&key.tail, text + sizeof key.head, sizeof key.tail);
     return key;
 }
 
-// The waypoints of the database as it stands, for lookups without regard to case: 16 bytes a
-// record, whatever the state of Caches.idx.
+// The waypoints of the database as it stands, for lookups without regard to case, whatever the
+// state of Caches.idx: a table of open addressing of the keys, about 23 bytes a record. A lookup
+// is a cache miss or two whatever the table's size; records are taken a block at a time and the
+// slots of the records ahead are fetched early, so that the misses overlap.
 class ExistingWaypoints {
 public:
     // 0, or the errno of opening or reading the database. index (when given) gets every waypoint
@@ -193,24 +206,98 @@ public:
         UniqueFd file = openFile(path, O_RDONLY, 0644, &openError);
         if (!file) return openError;
         struct stat st {};
-        if (::fstat(file.get(), &st) == 0)
-            keys_.reserve(static_cast<std::size_t>(st.st_size) / kCacheRecSize);
+        const std::size_t records =
+            ::fstat(file.get(), &st) == 0 ? static_cast<std::size_t>(st.st_size) / kCacheRecSize : 0;
+        slots_.assign(records + records * 3 / 7 + 16, WaypointKey{});
         CacheRecordReader stream(file.get());
-        while (const char* rec = stream.next()) {
-            const std::string_view waypoint = cacheRecWaypoint(rec);
-            keys_.push_back(keyOf(waypoint));
-            if (index) index->add(waypoint);
+        std::size_t count = 0;
+        while (const char* first = stream.nextRecords(count)) {
+            locate(first, count);
+            for (std::size_t i = 0; i < count; ++i) {
+                // A file that grew while read must not fill the table.
+                if ((used_ + 1) * 10 > slots_.size() * 9) {
+                    grow();
+                    for (std::size_t j = i; j < count; ++j) slotsOf_[j] = slotOf(keys_[j]);
+                }
+                ahead(i);
+                insert(keys_[i], slotsOf_[i]);
+                if (index) index->add(cacheRecWaypoint(first + i * kCacheRecSize));
+            }
         }
-        if (stream.error()) return stream.error();
-        std::sort(keys_.begin(), keys_.end());
-        return 0;
+        return stream.error();
     }
-    bool contains(std::string_view waypoint) const {
-        return std::binary_search(keys_.begin(), keys_.end(), keyOf(waypoint));
+
+    // found[i]: whether the database holds the waypoint of record i of count records from first.
+    void lookUp(const char* first, std::size_t count, std::vector<char>& found) {
+        locate(first, count);
+        found.resize(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            ahead(i);
+            found[i] = contains(keys_[i], slotsOf_[i]);
+        }
     }
 
 private:
-    std::vector<WaypointKey> keys_;
+    static constexpr std::size_t kLookAhead = 16;
+
+    // The keys of a block of records and their first slots.
+    void locate(const char* first, std::size_t count) {
+        keys_.resize(count);
+        slotsOf_.resize(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            keys_[i] = keyOf(cacheRecWaypoint(first + i * kCacheRecSize));
+            slotsOf_[i] = slotOf(keys_[i]);
+        }
+        for (std::size_t i = 0; i < std::min(count, kLookAhead); ++i)
+            __builtin_prefetch(&slots_[slotsOf_[i]]);
+    }
+    void ahead(std::size_t i) const {
+        if (i + kLookAhead < slotsOf_.size()) __builtin_prefetch(&slots_[slotsOf_[i + kLookAhead]]);
+    }
+    std::size_t next(std::size_t slot) const { return slot + 1 == slots_.size() ? 0 : slot + 1; }
+
+    std::size_t slotOf(const WaypointKey& key) const {
+        std::uint64_t h = (key.head ^ (key.tail * 0xC2B2AE3D27D4EB4FULL)) * 0x9E3779B97F4A7C15ULL;
+        h ^= h >> 29;
+        h *= 0xBF58476D1CE4E5B9ULL;
+        // The high half of the product spreads the hash over any table size.
+        return static_cast<std::size_t>((static_cast<unsigned __int128>(h) * slots_.size()) >> 64);
+    }
+    bool contains(const WaypointKey& key, std::size_t slot) const {
+        if (key.empty()) return hasEmptyKey_;
+        for (;; slot = next(slot)) {
+            if (slots_[slot] == key) return true;
+            if (slots_[slot].empty()) return false;
+        }
+    }
+    // An all-zero key marks a free slot, so the one waypoint that gives it is kept aside.
+    void insert(const WaypointKey& key, std::size_t slot) {
+        if (key.empty()) {
+            hasEmptyKey_ = true;
+            return;
+        }
+        for (;; slot = next(slot)) {
+            if (slots_[slot] == key) return;
+            if (slots_[slot].empty()) {
+                slots_[slot] = key;
+                ++used_;
+                return;
+            }
+        }
+    }
+    void grow() {
+        std::vector<WaypointKey> old(slots_.size() * 2, WaypointKey{});
+        old.swap(slots_);
+        used_ = 0;
+        for (const WaypointKey& k : old)
+            if (!k.empty()) insert(k, slotOf(k));
+    }
+
+    std::vector<WaypointKey> slots_;
+    std::size_t used_ = 0;
+    bool hasEmptyKey_ = false;
+    std::vector<WaypointKey> keys_;  // of the block at hand
+    std::vector<std::size_t> slotsOf_;
 };
 
 // The file in dir named fileName, or when there is none, one whose name differs only in case.
@@ -226,6 +313,27 @@ std::string resolveInDir(const std::string& dir, const std::string& fileName) {
 }  // namespace
 
 // ---- line reader ----
+
+namespace {
+
+// The first byte below 32 (TAB included) in buf[from, to), or to.
+std::size_t findControlByte(const char* buf, std::size_t from, std::size_t to) {
+    std::size_t i = from;
+#if defined(__SSE2__)
+    // Sixteen bytes at a time: a byte is below 32 where the unsigned minimum with 31 is the byte.
+    const __m128i limit = _mm_set1_epi8(31);
+    for (; i + 16 <= to; i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf + i));
+        const int mask = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(bytes, limit), bytes));
+        if (mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+    }
+#endif
+    for (; i < to; ++i)
+        if (static_cast<unsigned char>(buf[i]) < 32) return i;
+    return to;
+}
+
+}  // namespace
 
 TCacheDBLineReader::TCacheDBLineReader(int fd) : fd_(fd), buf_(new char[kReadBlock]) {}
 
@@ -243,6 +351,22 @@ bool TCacheDBLineReader::fill() {
     pos_ = 0;
     len_ = got;
     return true;
+}
+
+TCacheDBLineReader::Status TCacheDBLineReader::next(std::string_view& line) {
+    if (pos_ == len_ && !fill()) return error_ ? Status::Error : Status::End;
+    const char* const buf = buf_.get();
+    const std::size_t limit = std::min(len_, pos_ + kCacheDBMaxLine);
+    const std::size_t stop = findControlByte(buf, pos_, limit);
+    const bool endedByControl = stop < limit && buf[stop] != '\t';
+    if (endedByControl || stop - pos_ == kCacheDBMaxLine) {
+        line = std::string_view(buf + pos_, stop - pos_);
+        pos_ = endedByControl ? stop + 1 : stop;
+        return Status::Line;
+    }
+    const Status status = next(joined_);
+    line = joined_;
+    return status;
 }
 
 TCacheDBLineReader::Status TCacheDBLineReader::next(std::string& line) {
@@ -462,10 +586,10 @@ int TfrmGCDBReader::ConverteHTTP(const std::string& sourcePath, const std::strin
     TCacheDBLineReader reader(in.get());
     // A new database gets its index from the records as they are written, not from reading it back.
     const bool indexDue = !mergeDue && targetPath == ctx_.workDirPath() + "Caches.bin";
-    CacheIndexBuilder index;
+    CacheIndexBuilder index(ctx_.workDirPath());
     RecordAppender appender(outFd, indexDue ? &index : nullptr);
     TCacheDBLineParser parser;
-    std::string line;
+    std::string_view line;
     TCacheRec rec;
     auto total = [this] {
         return static_cast<std::int64_t>(counters_.converted) + counters_.incomplete + counters_.malformed;
@@ -524,85 +648,85 @@ int TfrmGCDBReader::MergeCacheDB(const std::string& newRecordsPath, const std::s
     // Lookups go against the database as it stood before the merge, so a waypoint repeated in the
     // new records is added as often as it occurs.
     ExistingWaypoints existing;
-    CacheIndexBuilder index;
+    CacheIndexBuilder index(ctx_.workDirPath());
     if (const int code = existing.load(databasePath, &index); code != 0) {
         // Without the existing waypoints every record would look new and be added twice.
         showErrorCode(host, code, writeError);
         return 0;
     }
-
-    // First pass: count the new records and find the nearest; the records stay in the file.
     UniqueFd in = openFile(newRecordsPath, O_RDONLY);
     if (!in) return 0;
+
+    // The merged database is written beside the old one and renamed over it: whatever happens,
+    // Caches.bin is the old or the new file. An incomplete tail of the old file is left out, so
+    // it cannot shift the new records. The old records are copied when the first new one is found
+    // and the new ones appended in the same pass that finds them; nothing is renamed before the
+    // question about the nearest one, so to the user they are written after it. A failure to copy
+    // is reported where the append would have begun.
+    AtomicFileWriter out;
+    RecordAppender appender(-1, &index);
+    int copyError = 0;
+    bool copied = false;
+    const auto copyOldRecords = [&] {
+        copied = true;
+        UniqueFd db = openFile(databasePath, O_RDONLY, 0644, &copyError);
+        if (!db) return;
+        struct stat st {};
+        if (::fstat(db.get(), &st) != 0) copyError = errno;
+        if (copyError == 0) copyError = out.open(databasePath);
+        if (copyError != 0) return;
+        const std::uint64_t size = static_cast<std::uint64_t>(st.st_size);
+        copyError = copyBytes(db.get(), out.fd(), size - size % kCacheRecSize);
+        appender = RecordAppender(out.fd(), &index);
+    };
+    bool appending = true;
+
     std::int64_t readCount = 0;
     int kept = 0;
     double bestDistance = 9999;
-    std::int64_t bestPosition = -1;
+    bool haveNearest = false;
     TCacheRec nearest;
-    {
-        CacheRecordReader stream(in.get());
-        for (;;) {
+    CacheRecordReader stream(in.get());
+    std::vector<char> found;
+    std::size_t count = 0;
+    while (const char* first = stream.nextRecords(count)) {
+        existing.lookUp(first, count, found);
+        for (std::size_t i = 0; i < count; ++i) {
+            // As before reading each record, the one after the last included.
             if ((readCount + 1) % 100 == 0) {
                 setCount(readCount + 1);
                 host.processEvents();
             }
-            const char* bytes = stream.next();
-            if (!bytes) break;
+            const char* bytes = first + i * kCacheRecSize;
             ++readCount;
-            if (existing.contains(cacheRecWaypoint(bytes))) continue;
+            if (found[i]) continue;
             ++kept;
+            if (!copied) copyOldRecords();
+            if (appending) appending = copyError == 0 && appender.add(bytes);
             if (!offerNearest) continue;
             const DistanceBearingResult d =
                 DistanceBearing(ctx_.settings.HomeLat, ctx_.settings.HomeLong, readLeDouble(bytes + 136),
                                 readLeDouble(bytes + 144));
             if (d.ok && d.distanceKm < bestDistance) {
                 bestDistance = d.distanceKm;
-                bestPosition = readCount - 1;
+                haveNearest = true;
                 nearest = decodeCacheRec(bytes);
             }
         }
     }
+    if ((readCount + 1) % 100 == 0) {
+        setCount(readCount + 1);
+        host.processEvents();
+    }
+    in.reset();
     if (kept == 0) return 0;
-    if (offerNearest && bestPosition >= 0) offerNearestCache(nearest, kept);
+    if (offerNearest && haveNearest) offerNearestCache(nearest, kept);
 
-    // The merged database is written beside the old one and renamed over it: whatever happens,
-    // Caches.bin is the old or the new file. An incomplete tail of the old file is left out, so
-    // it cannot shift the new records.
-    int openError = 0;
-    UniqueFd db = openFile(databasePath, O_RDONLY, 0644, &openError);
-    if (!db) {
-        showErrorCode(host, openError, writeError);
+    if (copyError != 0) {
+        showErrorCode(host, copyError, writeError);
         return 0;
     }
-    struct stat st {};
-    if (::fstat(db.get(), &st) != 0) {
-        showErrorCode(host, errno, writeError);
-        return 0;
-    }
-    const std::uint64_t whole =
-        static_cast<std::uint64_t>(st.st_size) - static_cast<std::uint64_t>(st.st_size) % kCacheRecSize;
-    AtomicFileWriter out;
-    int code = out.open(databasePath);
-    if (code == 0) code = copyBytes(db.get(), out.fd(), whole);
-    db.reset();
-    if (code != 0) {
-        showErrorCode(host, code, writeError);
-        return 0;
-    }
-    if (::lseek(in.get(), 0, SEEK_SET) != 0) {
-        showErrorCode(host, errno, "Fehler beim Lesen der Datei " + newRecordsPath);
-        return 0;
-    }
-    RecordAppender appender(out.fd(), &index);
-    CacheRecordReader stream(in.get());
-    bool ok = true;
-    for (std::int64_t n = 0; ok && n < readCount; ++n) {
-        const char* bytes = stream.next();
-        if (!bytes) break;
-        if (!existing.contains(cacheRecWaypoint(bytes))) ok = appender.add(bytes);
-    }
-    if (ok) ok = appender.flush();
-    code = ok ? 0 : appender.error();
+    int code = appending && appender.flush() ? 0 : appender.error();
     if (code == 0) code = out.commit();
     if (code != 0) {
         out.abort();

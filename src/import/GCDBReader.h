@@ -43,6 +43,9 @@ public:
     // The next line into line (cleared first): Line, End when the file is done, or Error (errno in
     // error()). A read error in the middle of a line gives Error, not the part read.
     Status next(std::string& line);
+    // The same as a view, valid until the next call: into the read buffer where the line lies
+    // whole in it and holds no TAB, which is nearly every line.
+    Status next(std::string_view& line);
     int error() const { return error_; }
 
 private:
@@ -53,6 +56,7 @@ private:
     std::size_t pos_ = 0, len_ = 0;
     int error_ = 0;
     bool eof_ = false;
+    std::string joined_;  // a line that spans two reads or holds a TAB
 };
 
 // Fills rec (cleared first) from one line. Besides the field rules of the format, a line is
