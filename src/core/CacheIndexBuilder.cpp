@@ -27,7 +27,7 @@ std::uint64_t bigEndianWord(const char* p) {
 }
 
 // Byte order of the texts: the padded key as two words, then the record number's digits.
-bool itemLess(const Item& a, const Item& b) {
+inline bool itemLess(const Item& a, const Item& b) {
     const std::uint64_t a0 = bigEndianWord(a.text), b0 = bigEndianWord(b.text);
     if (a0 != b0) return a0 < b0;
     const std::uint64_t a1 = bigEndianWord(a.text + 8), b1 = bigEndianWord(b.text + 8);
@@ -88,7 +88,7 @@ void CacheIndexBuilder::add(std::string_view waypoint) {
 
 void CacheIndexBuilder::spill() {
     if (!scratch_) scratch_ = openScratchFile(spillDir_);
-    std::sort(items_.begin(), items_.end(), itemLess);
+    std::sort(items_.begin(), items_.end(), [](const Item& a, const Item& b) { return itemLess(a, b); });
     const std::uint64_t first = runs_.empty() ? 0 : runs_.back().first + runs_.back().count;
     if (!scratch_ || writeAll(scratch_.get(), std::string_view(reinterpret_cast<const char*>(items_.data()),
                                                                items_.size() * sizeof(Item))) != 0) {
@@ -101,7 +101,7 @@ void CacheIndexBuilder::spill() {
 }
 
 int CacheIndexBuilder::mergeInto(AtomicFileWriter& out) {
-    std::sort(items_.begin(), items_.end(), itemLess);
+    std::sort(items_.begin(), items_.end(), [](const Item& a, const Item& b) { return itemLess(a, b); });
     std::vector<RunCursor> cursors(runs_.size() + 1);
     const std::size_t perRun = std::max(kMinRunBuffer, runKeys_ / (runs_.size() + 1));
     for (std::size_t r = 0; r < runs_.size(); ++r) {

@@ -242,6 +242,10 @@ int AtomicFileWriter::commitFlushed() {
     return 0;
 }
 
+void startWriteback(int fd, std::uint64_t offset, std::uint64_t length) {
+    ::sync_file_range(fd, static_cast<off64_t>(offset), static_cast<off64_t>(length), SYNC_FILE_RANGE_WRITE);
+}
+
 UniqueFd openScratchFile(const std::string& dir, int* errorCode) {
     int err = 0;
     UniqueFd fd = openFile(dir.empty() ? "." : dir, O_RDWR | O_TMPFILE, 0600, &err);

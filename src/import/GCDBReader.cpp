@@ -1,6 +1,7 @@
 #include "import/GCDBReader.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,7 +10,11 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <new>
+#include <type_traits>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -41,12 +46,16 @@ constexpr std::size_t kReportedRefusals = 10;
 constexpr std::size_t kReadBlock = 1 << 20;
 // Records per write or read of the record files.
 constexpr std::size_t kRecordChunk = 1024;
+// Written bytes after which their writeback starts.
+constexpr std::uint64_t kWritebackBytes = std::uint64_t{8} << 20;
 
 // Collects encoded records and writes them to a file in large writes.
 class RecordAppender {
 public:
-    // index (when given) collects the waypoint of every record added.
-    explicit RecordAppender(int fd, CacheIndexBuilder* index = nullptr) : fd_(fd), index_(index) {
+    // index (when given) collects the waypoint of every record added. durable: the file is synced
+    // at the end, so what is written starts going to disk at once, while the work goes on.
+    explicit RecordAppender(int fd, CacheIndexBuilder* index = nullptr, bool durable = false)
+        : fd_(fd), index_(index), durable_(durable) {
         buf_.reserve(kRecordChunk * kCacheRecSize);
     }
     bool add(const char* record) {
@@ -64,7 +73,13 @@ public:
         if (buf_.empty()) return true;
         error_ = writeAll(fd_, std::string_view(buf_.data(), buf_.size()));
         if (error_ == 0) records_ += static_cast<std::int64_t>(buf_.size() / kCacheRecSize);
+        unsynced_ += buf_.size();
         buf_.clear();
+        if (durable_ && unsynced_ >= kWritebackBytes) {
+            const off_t end = ::lseek(fd_, 0, SEEK_CUR);
+            if (end >= 0) startWriteback(fd_, static_cast<std::uint64_t>(end) - unsynced_, unsynced_);
+            unsynced_ = 0;
+        }
         return error_ == 0;
     }
     int error() const { return error_; }
@@ -74,6 +89,8 @@ public:
 private:
     int fd_;
     CacheIndexBuilder* index_;
+    bool durable_;
+    std::uint64_t unsynced_ = 0;  // bytes written since the last start of a writeback
     std::vector<char> buf_;
     std::int64_t records_ = 0;
     int error_ = 0;
@@ -193,6 +210,37 @@ WaypointKey keyOf(std::string_view waypoint) {
     return key;
 }
 
+// Zeroed memory for a large table of random access, on huge pages where the system grants them:
+// that spares most of the address translation misses of the lookups.
+template <typename T>
+class LargeTable {
+public:
+    static_assert(std::is_trivially_copyable_v<T>);
+    void assignZero(std::size_t count) {
+        constexpr std::size_t kHugePage = std::size_t{2} << 20;
+        const std::size_t bytes = (count * sizeof(T) + kHugePage - 1) / kHugePage * kHugePage;
+        data_.reset(static_cast<T*>(std::aligned_alloc(kHugePage, bytes)));
+        if (!data_) throw std::bad_alloc();
+        ::madvise(data_.get(), bytes, MADV_HUGEPAGE);
+        std::memset(static_cast<void*>(data_.get()), 0, count * sizeof(T));
+        size_ = count;
+    }
+    std::size_t size() const { return size_; }
+    T& operator[](std::size_t i) { return data_[i]; }
+    const T& operator[](std::size_t i) const { return data_[i]; }
+    void swap(LargeTable& other) noexcept {
+        data_.swap(other.data_);
+        std::swap(size_, other.size_);
+    }
+
+private:
+    struct Free {
+        void operator()(T* p) const { std::free(p); }
+    };
+    std::unique_ptr<T[], Free> data_;
+    std::size_t size_ = 0;
+};
+
 // The waypoints of the database as it stands, for lookups without regard to case, whatever the
 // state of Caches.idx: a table of open addressing of the keys, about 23 bytes a record. A lookup
 // is a cache miss or two whatever the table's size; records are taken a block at a time and the
@@ -208,7 +256,7 @@ public:
         struct stat st {};
         const std::size_t records =
             ::fstat(file.get(), &st) == 0 ? static_cast<std::size_t>(st.st_size) / kCacheRecSize : 0;
-        slots_.assign(records + records * 3 / 7 + 16, WaypointKey{});
+        slots_.assignZero(records + records * 3 / 7 + 16);
         CacheRecordReader stream(file.get());
         std::size_t count = 0;
         while (const char* first = stream.nextRecords(count)) {
@@ -286,14 +334,15 @@ private:
         }
     }
     void grow() {
-        std::vector<WaypointKey> old(slots_.size() * 2, WaypointKey{});
+        LargeTable<WaypointKey> old;
+        old.assignZero(slots_.size() * 2);
         old.swap(slots_);
         used_ = 0;
-        for (const WaypointKey& k : old)
-            if (!k.empty()) insert(k, slotOf(k));
+        for (std::size_t i = 0; i < old.size(); ++i)
+            if (!old[i].empty()) insert(old[i], slotOf(old[i]));
     }
 
-    std::vector<WaypointKey> slots_;
+    LargeTable<WaypointKey> slots_;
     std::size_t used_ = 0;
     bool hasEmptyKey_ = false;
     std::vector<WaypointKey> keys_;  // of the block at hand
@@ -393,21 +442,17 @@ TCacheDBLineReader::Status TCacheDBLineReader::next(std::string& line) {
 
 // ---- line parser ----
 
-int TCacheDBLineParser::parse(std::string_view line, TCacheRec& rec, std::string* waypointProblem) {
-    clearKeepingBuffers(rec);
-    if (line.empty() || line.front() == '#') return kLineMalformed;
-    const std::size_t blank = line.find(' ');
-    if (blank == std::string_view::npos) return kLineMalformed;
-    std::int32_t id = 0;
-    if (!parseDecimalInt32(line.substr(0, blank), id)) return kLineMalformed;
+namespace {
 
-    std::string& rest = rest_;
-    rest.assign(line.substr(blank + 1));
-    std::string& name = name_;
-    cutQuoted(rest, name);
-    decodeEntities(name);
+// What a line holds between its name and its cache type.
+struct DateAndPosition {
+    TDateTime hidden = 0;
+    double lat = 0, lon = 0;
+};
 
-    std::string_view view = rest;
+// Year, month, day, latitude and longitude from the tokens at the front of view; false for a
+// malformed line.
+bool takeDateAndPosition(std::string_view& view, DateAndPosition& out) {
     const std::string_view year = takeToken(view);
     const std::string_view month = takeToken(view);
     const std::string_view day = takeToken(view);
@@ -417,18 +462,72 @@ int TCacheDBLineParser::parse(std::string_view line, TCacheRec& rec, std::string
     date.reserve(day.size() + month.size() + year.size() + 2);
     date.append(day).append(".").append(month).append(".").append(year);
     const auto hidden = parseDate(date);
-    if (!hidden) return kLineMalformed;
-    double lat = 0, lon = 0;
-    if (!parseDegrees(latText, lat) || !parseDegrees(lonText, lon)) return kLineMalformed;
+    if (!hidden) return false;
+    out.hidden = *hidden;
+    if (!parseDegrees(latText, out.lat) || !parseDegrees(lonText, out.lon)) return false;
     // A position off the globe is no position; such a record would also fail the start-up check.
-    if (lat < -90 || lat > 90 || lon < -180 || lon > 180) return kLineMalformed;
+    return out.lat >= -90 && out.lat <= 90 && out.lon >= -180 && out.lon <= 180;
+}
+
+// The text between the quotes at the very front of view, which then starts behind the blanks
+// after it; false when view does not start with a quoted text.
+bool takeLeadingQuoted(std::string_view& view, std::string_view& inner) {
+    if (view.empty() || view.front() != '"') return false;
+    const std::size_t close = view.find('"', 1);
+    if (close == std::string_view::npos) return false;
+    inner = view.substr(1, close - 1);
+    view.remove_prefix(close + 1);
+    while (!view.empty() && view.front() == ' ') view.remove_prefix(1);
+    return true;
+}
+
+}  // namespace
+
+int TCacheDBLineParser::parse(std::string_view line, TCacheRec& rec, std::string* waypointProblem) {
+    clearKeepingBuffers(rec);
+    if (line.empty() || line.front() == '#') return kLineMalformed;
+    const std::size_t blank = line.find(' ');
+    if (blank == std::string_view::npos) return kLineMalformed;
+    std::int32_t id = 0;
+    if (!parseDecimalInt32(line.substr(0, blank), id)) return kLineMalformed;
+
+    // Nearly every line has its quoted texts where the fields stand, so that cutting them out
+    // is taking them off the front: that needs no copy of the line. Any other line takes the
+    // general way below.
+    std::string_view view = line.substr(blank + 1);
+    while (!view.empty() && view.front() == ' ') view.remove_prefix(1);
+    std::string_view name, type, size;
+    DateAndPosition fields;
+    if (takeLeadingQuoted(view, name)) {
+        name_.assign(name);
+        decodeEntities(name_);
+        if (!takeDateAndPosition(view, fields)) return kLineMalformed;
+        if (takeLeadingQuoted(view, type) && takeLeadingQuoted(view, size))
+            return finish(id, fields.hidden, fields.lat, fields.lon, type, size, view, rec, waypointProblem);
+    }
+    return parseGeneral(line.substr(blank + 1), id, rec, waypointProblem);
+}
+
+int TCacheDBLineParser::parseGeneral(std::string_view afterId, std::int32_t id, TCacheRec& rec,
+                                     std::string* waypointProblem) {
+    std::string& rest = rest_;
+    rest.assign(afterId);
+    cutQuoted(rest, name_);
+    decodeEntities(name_);
+
+    std::string_view view = rest;
+    DateAndPosition fields;
+    if (!takeDateAndPosition(view, fields)) return kLineMalformed;
 
     rest.erase(0, rest.size() - view.size());  // view is what is left of rest
-    std::string& type = type_;
-    std::string& size = size_;
-    cutQuoted(rest, type);
-    cutQuoted(rest, size);
-    view = rest;
+    cutQuoted(rest, type_);
+    cutQuoted(rest, size_);
+    return finish(id, fields.hidden, fields.lat, fields.lon, type_, size_, rest, rec, waypointProblem);
+}
+
+int TCacheDBLineParser::finish(std::int32_t id, double hidden, double lat, double lon, std::string_view type,
+                               std::string_view size, std::string_view view, TCacheRec& rec,
+                               std::string* waypointProblem) {
     const std::string_view waypoint = takeToken(view);
     // The waypoint is the key of the database: a record without one could never be found again.
     if (waypoint.empty()) return kLineMalformed;
@@ -442,8 +541,8 @@ int TCacheDBLineParser::parse(std::string_view line, TCacheRec& rec, std::string
     const std::string_view terrain = takeToken(view);
 
     rec.CacheID = id;
-    assignCut(rec.CacheName, name, TCacheRec::kCacheNameMax);
-    rec.HiddenDate = *hidden;
+    assignCut(rec.CacheName, name_, TCacheRec::kCacheNameMax);
+    rec.HiddenDate = hidden;
     rec.Lat = lat;
     rec.Lon = lon;
     assignCut(rec.CacheType, type, TCacheRec::kCacheTypeMax);
@@ -587,7 +686,7 @@ int TfrmGCDBReader::ConverteHTTP(const std::string& sourcePath, const std::strin
     // A new database gets its index from the records as they are written, not from reading it back.
     const bool indexDue = !mergeDue && targetPath == ctx_.workDirPath() + "Caches.bin";
     CacheIndexBuilder index(ctx_.workDirPath());
-    RecordAppender appender(outFd, indexDue ? &index : nullptr);
+    RecordAppender appender(outFd, indexDue ? &index : nullptr, !mergeDue);
     TCacheDBLineParser parser;
     std::string_view line;
     TCacheRec rec;
@@ -677,7 +776,8 @@ int TfrmGCDBReader::MergeCacheDB(const std::string& newRecordsPath, const std::s
         if (copyError != 0) return;
         const std::uint64_t size = static_cast<std::uint64_t>(st.st_size);
         copyError = copyBytes(db.get(), out.fd(), size - size % kCacheRecSize);
-        appender = RecordAppender(out.fd(), &index);
+        if (copyError == 0) startWriteback(out.fd(), 0, size - size % kCacheRecSize);
+        appender = RecordAppender(out.fd(), &index, true);
     };
     bool appending = true;
 

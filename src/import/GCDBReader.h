@@ -71,6 +71,12 @@ public:
     int parse(std::string_view line, TCacheRec& rec, std::string* waypointProblem = nullptr);
 
 private:
+    // A line whose quoted texts stand elsewhere than at the front of their fields.
+    int parseGeneral(std::string_view afterId, std::int32_t id, TCacheRec& rec, std::string* waypointProblem);
+    // The fields from the waypoint on, and the record.
+    int finish(std::int32_t id, double hidden, double lat, double lon, std::string_view type,
+               std::string_view size, std::string_view view, TCacheRec& rec, std::string* waypointProblem);
+
     std::string rest_, name_, type_, size_;
 };
 
