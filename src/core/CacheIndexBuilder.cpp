@@ -78,7 +78,9 @@ void CacheIndexBuilder::add(std::string_view waypoint) {
     if (items_.size() >= runKeys_ && !spillFailed_) spill();
     Item item;
     std::size_t pos = 0;
-    for (const char c : waypoint.substr(0, TCacheRec::kWaypointMax)) item.text[pos++] = upperChar(c);
+    const auto& upper = upperTable();
+    for (const char c : waypoint.substr(0, TCacheRec::kWaypointMax))
+        item.text[pos++] = static_cast<char>(upper[static_cast<unsigned char>(c)]);
     while (pos < TCacheRec::kWaypointMax) item.text[pos++] = ' ';
     const auto res = std::to_chars(item.text + pos, item.text + sizeof item.text, next_);
     item.len = static_cast<std::uint8_t>(res.ptr - item.text);

@@ -71,22 +71,32 @@ public:
     bool flush() {
         if (error_) return false;
         if (buf_.empty()) return true;
-        error_ = writeAll(fd_, std::string_view(buf_.data(), buf_.size()));
-        if (error_ == 0) records_ += static_cast<std::int64_t>(buf_.size() / kCacheRecSize);
-        unsynced_ += buf_.size();
+        const bool written = writeOut(buf_.data(), buf_.size());
+        if (written) records_ += static_cast<std::int64_t>(buf_.size() / kCacheRecSize);
         buf_.clear();
-        if (durable_ && unsynced_ >= kWritebackBytes) {
-            const off_t end = ::lseek(fd_, 0, SEEK_CUR);
-            if (end >= 0) startWriteback(fd_, static_cast<std::uint64_t>(end) - unsynced_, unsynced_);
-            unsynced_ = 0;
-        }
-        return error_ == 0;
+        return written;
+    }
+    // Records of a file being rewritten, written as they are: neither counted nor indexed.
+    bool copy(const char* records, std::size_t count) {
+        return flush() && writeOut(records, count * kCacheRecSize);
     }
     int error() const { return error_; }
     // Records that reached the file.
     std::int64_t records() const { return records_; }
 
 private:
+    bool writeOut(const char* data, std::size_t size) {
+        error_ = writeAll(fd_, std::string_view(data, size));
+        if (error_ != 0) return false;
+        unsynced_ += size;
+        if (durable_ && unsynced_ >= kWritebackBytes) {
+            const off_t end = ::lseek(fd_, 0, SEEK_CUR);
+            if (end >= 0) startWriteback(fd_, static_cast<std::uint64_t>(end) - unsynced_, unsynced_);
+            unsynced_ = 0;
+        }
+        return true;
+    }
+
     int fd_;
     CacheIndexBuilder* index_;
     bool durable_;
@@ -203,7 +213,9 @@ WaypointKey keyOf(std::string_view waypoint) {
     char text[TCacheRec::kWaypointMax];
     std::memset(text, ' ', sizeof text);
     const std::size_t n = std::min(waypoint.size(), sizeof text);
-    for (std::size_t i = 0; i < n; ++i) text[i] = upperChar(waypoint[i]);
+    const auto& upper = upperTable();
+    for (std::size_t i = 0; i < n; ++i)
+        text[i] = static_cast<char>(upper[static_cast<unsigned char>(waypoint[i])]);
     WaypointKey key;
     std::memcpy(&key.head, text, sizeof key.head);
     std::memcpy(&key.tail, text + sizeof key.head, sizeof key.tail);
@@ -216,28 +228,33 @@ template <typename T>
 class LargeTable {
 public:
     static_assert(std::is_trivially_copyable_v<T>);
+    LargeTable() = default;
+    LargeTable(const LargeTable&) = delete;
+    LargeTable& operator=(const LargeTable&) = delete;
+    ~LargeTable() { std::free(data_); }
+
     void assignZero(std::size_t count) {
         constexpr std::size_t kHugePage = std::size_t{2} << 20;
         const std::size_t bytes = (count * sizeof(T) + kHugePage - 1) / kHugePage * kHugePage;
-        data_.reset(static_cast<T*>(std::aligned_alloc(kHugePage, bytes)));
-        if (!data_) throw std::bad_alloc();
-        ::madvise(data_.get(), bytes, MADV_HUGEPAGE);
-        std::memset(static_cast<void*>(data_.get()), 0, count * sizeof(T));
+        T* const fresh = static_cast<T*>(std::aligned_alloc(kHugePage, bytes));
+        if (!fresh) throw std::bad_alloc();
+        std::free(data_);
+        data_ = fresh;
+        ::madvise(data_, bytes, MADV_HUGEPAGE);
+        std::memset(static_cast<void*>(data_), 0, count * sizeof(T));
         size_ = count;
     }
     std::size_t size() const { return size_; }
+    const T* data() const { return data_; }
     T& operator[](std::size_t i) { return data_[i]; }
     const T& operator[](std::size_t i) const { return data_[i]; }
     void swap(LargeTable& other) noexcept {
-        data_.swap(other.data_);
+        std::swap(data_, other.data_);
         std::swap(size_, other.size_);
     }
 
 private:
-    struct Free {
-        void operator()(T* p) const { std::free(p); }
-    };
-    std::unique_ptr<T[], Free> data_;
+    T* data_ = nullptr;
     std::size_t size_ = 0;
 };
 
@@ -248,8 +265,8 @@ private:
 class ExistingWaypoints {
 public:
     // 0, or the errno of opening or reading the database. index (when given) gets every waypoint
-    // in record order.
-    int load(const std::string& path, CacheIndexBuilder* index = nullptr) {
+    // in record order, copy (when given) every record.
+    int load(const std::string& path, CacheIndexBuilder* index, RecordAppender* copy) {
         int openError = 0;
         UniqueFd file = openFile(path, O_RDONLY, 0644, &openError);
         if (!file) return openError;
@@ -260,6 +277,7 @@ public:
         CacheRecordReader stream(file.get());
         std::size_t count = 0;
         while (const char* first = stream.nextRecords(count)) {
+            if (copy) copy->copy(first, count);
             locate(first, count);
             for (std::size_t i = 0; i < count; ++i) {
                 // A file that grew while read must not fill the table.
@@ -267,7 +285,9 @@ public:
                     grow();
                     for (std::size_t j = i; j < count; ++j) slotsOf_[j] = slotOf(keys_[j]);
                 }
-                ahead(i);
+                // Written out in the loop: GCC 12 takes a function holding only the hint for one
+                // without effect and drops its calls.
+                if (i + kLookAhead < count) __builtin_prefetch(slots_.data() + slotsOf_[i + kLookAhead]);
                 insert(keys_[i], slotsOf_[i]);
                 if (index) index->add(cacheRecWaypoint(first + i * kCacheRecSize));
             }
@@ -280,7 +300,7 @@ public:
         locate(first, count);
         found.resize(count);
         for (std::size_t i = 0; i < count; ++i) {
-            ahead(i);
+            if (i + kLookAhead < count) __builtin_prefetch(slots_.data() + slotsOf_[i + kLookAhead]);
             found[i] = contains(keys_[i], slotsOf_[i]);
         }
     }
@@ -297,10 +317,7 @@ private:
             slotsOf_[i] = slotOf(keys_[i]);
         }
         for (std::size_t i = 0; i < std::min(count, kLookAhead); ++i)
-            __builtin_prefetch(&slots_[slotsOf_[i]]);
-    }
-    void ahead(std::size_t i) const {
-        if (i + kLookAhead < slotsOf_.size()) __builtin_prefetch(&slots_[slotsOf_[i + kLookAhead]]);
+            __builtin_prefetch(slots_.data() + slotsOf_[i]);
     }
     std::size_t next(std::size_t slot) const { return slot + 1 == slots_.size() ? 0 : slot + 1; }
 
@@ -664,9 +681,11 @@ int TfrmGCDBReader::ConverteHTTP(const std::string& sourcePath, const std::strin
     const bool mergeDue = fileExists(targetPath);
     AtomicFileWriter fresh;
     UniqueFd scratch;
+    std::unique_ptr<TMergeBase> mergeBase;
     if (mergeDue) {
         scratch = openFile(targetPath + ".tmp", O_WRONLY | O_CREAT | O_TRUNC);
         if (!scratch) return kConvertCannotCreateTarget;
+        mergeBase = std::make_unique<TMergeBase>(ctx_, targetPath);
     } else if (fresh.open(targetPath) != 0) {
         return kConvertCannotCreateTarget;
     }
@@ -728,7 +747,7 @@ int TfrmGCDBReader::ConverteHTTP(const std::string& sourcePath, const std::strin
     in.reset();
     if (mergeDue) {
         if (scratch.close() != 0) return kConvertWriteError;
-        counters_.newRecords = MergeCacheDB(targetPath + ".tmp", targetPath, offerNearest);
+        counters_.newRecords = mergeNewRecords(targetPath + ".tmp", targetPath, offerNearest, *mergeBase);
     } else if (fresh.commit() != 0) {
         return kConvertWriteError;
     } else if (indexDue) {
@@ -737,48 +756,56 @@ int TfrmGCDBReader::ConverteHTTP(const std::string& sourcePath, const std::strin
     return counters_.converted;
 }
 
+// The database as the merge finds it, read once before the new records come: its waypoints for the
+// lookups, the index keys of its records, and the start of the merged file, a copy of its whole
+// records. The merged database is written beside the old one and renamed over it: whatever
+// happens, Caches.bin is the old or the new file. An incomplete tail of the old file is left out,
+// so it cannot shift the new records. The copy is made as the records are read for the lookups,
+// so that it goes to disk while the new records are converted and looked up.
+class TMergeBase {
+public:
+    TMergeBase(const RunContext& ctx, const std::string& databasePath)
+        : index(ctx.workDirPath()), copyError(out.open(databasePath)), appender(out.fd(), &index, true) {
+        loadError = existing.load(databasePath, &index, copyError == 0 ? &appender : nullptr);
+        if (copyError == 0) copyError = appender.error();
+    }
+
+    CacheIndexBuilder index;
+    AtomicFileWriter out;
+    int copyError;
+    RecordAppender appender;
+    // Lookups go against the database as it stood before the merge, so a waypoint repeated in the
+    // new records is added as often as it occurs.
+    ExistingWaypoints existing;
+    int loadError = 0;
+};
+
 int TfrmGCDBReader::MergeCacheDB(const std::string& newRecordsPath, const std::string& databasePath,
                                  bool offerNearest) {
+    TMergeBase base(ctx_, databasePath);
+    return mergeNewRecords(newRecordsPath, databasePath, offerNearest, base);
+}
+
+int TfrmGCDBReader::mergeNewRecords(const std::string& newRecordsPath, const std::string& databasePath,
+                                    bool offerNearest, TMergeBase& base) {
     Host& host = ctx_.host();
     setHeading(kMergeHeading);
     setPaths(newRecordsPath, databasePath);
     const std::string writeError = "Fehler beim Schreiben auf Datei " + databasePath;
-
-    // Lookups go against the database as it stood before the merge, so a waypoint repeated in the
-    // new records is added as often as it occurs.
-    ExistingWaypoints existing;
-    CacheIndexBuilder index(ctx_.workDirPath());
-    if (const int code = existing.load(databasePath, &index); code != 0) {
+    if (base.loadError != 0) {
         // Without the existing waypoints every record would look new and be added twice.
-        showErrorCode(host, code, writeError);
+        showErrorCode(host, base.loadError, writeError);
         return 0;
     }
     UniqueFd in = openFile(newRecordsPath, O_RDONLY);
     if (!in) return 0;
 
-    // The merged database is written beside the old one and renamed over it: whatever happens,
-    // Caches.bin is the old or the new file. An incomplete tail of the old file is left out, so
-    // it cannot shift the new records. The old records are copied when the first new one is found
-    // and the new ones appended in the same pass that finds them; nothing is renamed before the
+    // The new records are appended in the same pass that finds them; nothing is renamed before the
     // question about the nearest one, so to the user they are written after it. A failure to copy
     // is reported where the append would have begun.
-    AtomicFileWriter out;
-    RecordAppender appender(-1, &index);
-    int copyError = 0;
-    bool copied = false;
-    const auto copyOldRecords = [&] {
-        copied = true;
-        UniqueFd db = openFile(databasePath, O_RDONLY, 0644, &copyError);
-        if (!db) return;
-        struct stat st {};
-        if (::fstat(db.get(), &st) != 0) copyError = errno;
-        if (copyError == 0) copyError = out.open(databasePath);
-        if (copyError != 0) return;
-        const std::uint64_t size = static_cast<std::uint64_t>(st.st_size);
-        copyError = copyBytes(db.get(), out.fd(), size - size % kCacheRecSize);
-        if (copyError == 0) startWriteback(out.fd(), 0, size - size % kCacheRecSize);
-        appender = RecordAppender(out.fd(), &index, true);
-    };
+    const int copyError = base.copyError;
+    RecordAppender& appender = base.appender;
+    AtomicFileWriter& out = base.out;
     bool appending = true;
 
     std::int64_t readCount = 0;
@@ -790,7 +817,7 @@ int TfrmGCDBReader::MergeCacheDB(const std::string& newRecordsPath, const std::s
     std::vector<char> found;
     std::size_t count = 0;
     while (const char* first = stream.nextRecords(count)) {
-        existing.lookUp(first, count, found);
+        base.existing.lookUp(first, count, found);
         for (std::size_t i = 0; i < count; ++i) {
             // As before reading each record, the one after the last included.
             if ((readCount + 1) % 100 == 0) {
@@ -801,7 +828,6 @@ int TfrmGCDBReader::MergeCacheDB(const std::string& newRecordsPath, const std::s
             ++readCount;
             if (found[i]) continue;
             ++kept;
-            if (!copied) copyOldRecords();
             if (appending) appending = copyError == 0 && appender.add(bytes);
             if (!offerNearest) continue;
             const DistanceBearingResult d =
@@ -833,7 +859,7 @@ int TfrmGCDBReader::MergeCacheDB(const std::string& newRecordsPath, const std::s
         showErrorCode(host, code, writeError);
         return 0;
     }
-    indexCurrent_ = index.write(ctx_) == 0;
+    indexCurrent_ = base.index.write(ctx_) == 0;
     return static_cast<int>(appender.records());
 }
 

@@ -19,6 +19,7 @@ namespace vellora {
 
 class RunContext;
 class TLoadWindowView;
+class TMergeBase;
 
 // Longest line of a country file; a longer physical line goes on as the next line.
 inline constexpr std::size_t kCacheDBMaxLine = 513;
@@ -148,6 +149,9 @@ private:
     void setPaths(const std::string& source, const std::string& target);
     void setCount(std::int64_t n);
     void offerNearestCache(const TCacheRec& nearest, int keptCount);
+    // MergeCacheDB against a database read before the new records were written.
+    int mergeNewRecords(const std::string& newRecordsPath, const std::string& databasePath, bool offerNearest,
+                        TMergeBase& base);
 
     RunContext& ctx_;
     TConvertCounters counters_;
