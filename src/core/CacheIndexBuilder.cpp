@@ -26,15 +26,24 @@ std::uint64_t bigEndianWord(const char* p) {
     return v;
 }
 
-// Byte order of the texts: the padded key as two words, then the record number's digits.
+void putBigEndianWord(std::uint64_t v, char* p) {
+    if constexpr (std::endian::native == std::endian::little) v = __builtin_bswap64(v);
+    std::memcpy(p, &v, sizeof v);
+}
+
+// Record numbers in the order of their decimal texts.
+bool numberTextLess(std::int32_t a, std::int32_t b) {
+    char ta[12], tb[12];
+    const std::size_t la = static_cast<std::size_t>(std::to_chars(ta, ta + sizeof ta, a).ptr - ta);
+    const std::size_t lb = static_cast<std::size_t>(std::to_chars(tb, tb + sizeof tb, b).ptr - tb);
+    const int c = std::memcmp(ta, tb, std::min(la, lb));
+    return c != 0 ? c < 0 : la < lb;
+}
+
 inline bool itemLess(const Item& a, const Item& b) {
-    const std::uint64_t a0 = bigEndianWord(a.text), b0 = bigEndianWord(b.text);
-    if (a0 != b0) return a0 < b0;
-    const std::uint64_t a1 = bigEndianWord(a.text + 8), b1 = bigEndianWord(b.text + 8);
-    if (a1 != b1) return a1 < b1;
-    const std::size_t digits = std::min(a.len, b.len) - TCacheRec::kWaypointMax;
-    const int c = std::memcmp(a.text + TCacheRec::kWaypointMax, b.text + TCacheRec::kWaypointMax, digits);
-    return c != 0 ? c < 0 : a.len < b.len;
+    if (a.head != b.head) return a.head < b.head;
+    if (a.tail != b.tail) return a.tail < b.tail;
+    return numberTextLess(a.recordNo, b.recordNo);
 }
 
 // One sorted run at the merge: the items of memory, or those of the scratch file read piecewise.
@@ -76,16 +85,13 @@ CacheIndexBuilder::CacheIndexBuilder(std::string spillDir, std::size_t runKeys)
 
 void CacheIndexBuilder::add(std::string_view waypoint) {
     if (items_.size() >= runKeys_ && !spillFailed_) spill();
-    Item item;
+    char key[TCacheRec::kWaypointMax];
     std::size_t pos = 0;
     const auto& upper = upperTable();
     for (const char c : waypoint.substr(0, TCacheRec::kWaypointMax))
-        item.text[pos++] = static_cast<char>(upper[static_cast<unsigned char>(c)]);
-    while (pos < TCacheRec::kWaypointMax) item.text[pos++] = ' ';
-    const auto res = std::to_chars(item.text + pos, item.text + sizeof item.text, next_);
-    item.len = static_cast<std::uint8_t>(res.ptr - item.text);
-    item.recordNo = next_++;
-    items_.push_back(item);
+        key[pos++] = static_cast<char>(upper[static_cast<unsigned char>(c)]);
+    while (pos < TCacheRec::kWaypointMax) key[pos++] = ' ';
+    items_.push_back(Item{bigEndianWord(key), bigEndianWord(key + 8), next_++});
 }
 
 void CacheIndexBuilder::spill() {
@@ -131,8 +137,10 @@ int CacheIndexBuilder::mergeInto(AtomicFileWriter& out) {
         std::pop_heap(heap.begin(), heap.end(), later);
         RunCursor* top = heap.back();
         const Item& item = *top->cur;
-        encodeIdxRec(std::string_view(item.text, TCacheRec::kWaypointMax), item.recordNo,
-                     pairs.data() + used);
+        char key[TCacheRec::kWaypointMax];
+        putBigEndianWord(item.head, key);
+        putBigEndianWord(item.tail, key + 8);
+        encodeIdxRec(std::string_view(key, sizeof key), item.recordNo, pairs.data() + used);
         used += kIdxRecSize;
         if (used == pairs.size()) {
             if (const int code = out.write(pairs)) return code;

@@ -36,13 +36,12 @@ public:
     // cannot be created, -4 write error (also of the scratch file), as RebuildIndex.
     int write(RunContext& ctx);
 
-    // Sorting the texts key + record number without regard to case orders equal keys by the
-    // number as text ("10" before "9"); the index file has always been in this order.
+    // The index is sorted by the texts key + record number without regard to case, which orders
+    // equal keys by the number as text ("10" before "9"); the index file has always been in this
+    // order. The upper-case table maps capitals to themselves, so byte order of the upper-cased
+    // key is its order without regard to case; held as two big-endian words, it is their order.
     struct Item {
-        // The upper-case table maps capitals to themselves, so byte order of the upper-cased text
-        // is its order without regard to case.
-        char text[TCacheRec::kWaypointMax + 11];
-        std::uint8_t len;
+        std::uint64_t head, tail;
         std::int32_t recordNo;
     };
 

@@ -181,17 +181,25 @@ void assignCut(std::string& field, std::string_view text, std::size_t max) {
     field.assign(text.substr(0, max));
 }
 
-// As rec = TCacheRec{}, but the text fields keep their buffers for the next line.
+// As rec = TCacheRec{}, but the text fields keep their buffers for the next line. Field by field:
+// swapping the texts out and back costs more than the parsing of a line.
 void clearKeepingBuffers(TCacheRec& rec) {
-    std::string* const texts[] = {&rec.CacheName, &rec.CacheType,  &rec.CacheSize,
-                                  &rec.Waypoint,  &rec.Difficulty, &rec.Terrain};
-    std::string kept[std::size(texts)];
-    for (std::size_t i = 0; i < std::size(texts); ++i) kept[i].swap(*texts[i]);
-    rec = TCacheRec{};
-    for (std::size_t i = 0; i < std::size(texts); ++i) {
-        kept[i].clear();
-        kept[i].swap(*texts[i]);
-    }
+    static_assert(sizeof(std::string) != 32 || sizeof(TCacheRec) == 304,
+                  "TCacheRec changed: clear its new fields here");
+    rec.CacheID = 0;
+    rec.CacheName.clear();
+    rec.HiddenDate = 0;
+    rec.Lat = 0;
+    rec.Lon = 0;
+    rec.CacheType.clear();
+    rec.CacheSize.clear();
+    rec.Waypoint.clear();
+    rec.Difficulty.clear();
+    rec.Terrain.clear();
+    rec.CountryID = 0;
+    rec.HomeDist = 0;
+    rec.Valid = 0;
+    rec.Reserve.fill(0);
 }
 
 double readLeDouble(const char* p) {
@@ -707,6 +715,7 @@ int TfrmGCDBReader::ConverteHTTP(const std::string& sourcePath, const std::strin
     CacheIndexBuilder index(ctx_.workDirPath());
     RecordAppender appender(outFd, indexDue ? &index : nullptr, !mergeDue);
     TCacheDBLineParser parser;
+    const DistanceFrom home(ctx_.settings.HomeLat, ctx_.settings.HomeLong);
     std::string_view line;
     TCacheRec rec;
     auto total = [this] {
@@ -731,7 +740,8 @@ int TfrmGCDBReader::ConverteHTTP(const std::string& sourcePath, const std::strin
             }
             continue;
         }
-        rec.HomeDist = homeDistanceKm(ctx_, rec.Lat, rec.Lon);
+        double km = 0;
+        rec.HomeDist = home.distanceKm(rec.Lat, rec.Lon, km) ? static_cast<float>(km) : 0.0f;
         rec.CountryID = countryID;
         rec.Valid = 1;
         ++(parsed == kLineComplete ? counters_.converted : counters_.incomplete);
@@ -808,6 +818,7 @@ int TfrmGCDBReader::mergeNewRecords(const std::string& newRecordsPath, const std
     AtomicFileWriter& out = base.out;
     bool appending = true;
 
+    const DistanceFrom home(ctx_.settings.HomeLat, ctx_.settings.HomeLong);
     std::int64_t readCount = 0;
     int kept = 0;
     double bestDistance = 9999;
@@ -830,11 +841,10 @@ int TfrmGCDBReader::mergeNewRecords(const std::string& newRecordsPath, const std
             ++kept;
             if (appending) appending = copyError == 0 && appender.add(bytes);
             if (!offerNearest) continue;
-            const DistanceBearingResult d =
-                DistanceBearing(ctx_.settings.HomeLat, ctx_.settings.HomeLong, readLeDouble(bytes + 136),
-                                readLeDouble(bytes + 144));
-            if (d.ok && d.distanceKm < bestDistance) {
-                bestDistance = d.distanceKm;
+            double km = 0;
+            if (home.distanceKm(readLeDouble(bytes + 136), readLeDouble(bytes + 144), km) &&
+                km < bestDistance) {
+                bestDistance = km;
                 haveNearest = true;
                 nearest = decodeCacheRec(bytes);
             }
