@@ -46,6 +46,9 @@ constexpr std::size_t kReportedRefusals = 10;
 constexpr std::size_t kReadBlock = 1 << 20;
 // Records per write or read of the record files.
 constexpr std::size_t kRecordChunk = 1024;
+// The length of a degree of latitude, and more than the rounding error of a computed distance.
+constexpr double kKmPerDegree = kEarthRadiusKm * kPi / 180.0;
+constexpr double kRoundingKm = 0.01;
 // Written bytes after which their writeback starts.
 constexpr std::uint64_t kWritebackBytes = std::uint64_t{8} << 20;
 
@@ -841,9 +844,12 @@ int TfrmGCDBReader::mergeNewRecords(const std::string& newRecordsPath, const std
             ++kept;
             if (appending) appending = copyError == 0 && appender.add(bytes);
             if (!offerNearest) continue;
+            const double lat = readLeDouble(bytes + 136);
+            // No great circle is shorter than the difference in latitude: a record that far beyond
+            // the nearest so far (with room for rounding) cannot be nearer, and costs no arccos.
+            if (std::fabs(lat - ctx_.settings.HomeLat) * kKmPerDegree - kRoundingKm > bestDistance) continue;
             double km = 0;
-            if (home.distanceKm(readLeDouble(bytes + 136), readLeDouble(bytes + 144), km) &&
-                km < bestDistance) {
+            if (home.distanceKm(lat, readLeDouble(bytes + 144), km) && km < bestDistance) {
                 bestDistance = km;
                 haveNearest = true;
                 nearest = decodeCacheRec(bytes);
