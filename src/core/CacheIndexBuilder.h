@@ -20,7 +20,7 @@ class RunContext;
 
 class CacheIndexBuilder {
 public:
-    // 4 MiB of keys.
+    // 3 MiB of keys.
     static constexpr std::size_t kDefaultRunKeys = std::size_t{1} << 17;
 
     // spillDir: where the scratch file of the runs goes; runKeys: keys sorted in memory at a time.
