@@ -6,6 +6,13 @@
 // another and keeps them). Peak memory is the process's ru_maxrss, reported after each benchmark;
 // the generators stream, so it is the conversion's own.
 //
+// The label carries hashes of the resulting Caches.bin and Caches.idx, to compare two builds.
+//
+// Peak memory against the file's size: BM_ConvertPeakMemory converts files of 250,000, 1,000,000
+// and 2,000,000 lines (half of them caches the database holds) in a child process each, into an
+// empty working directory and into the database of 1,000,000 records, and reports what each child
+// held at its peak beyond what it held when it began. Flat means the same at every size.
+//
 // The floor: a minimal program that reads the same file in large blocks, takes the fields of each
 // line apart without checks or entities, writes one record per line and one index pair per record
 // (unsorted) and syncs both files as the conversion does. Each iteration runs the floor and the
@@ -13,6 +20,7 @@
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -22,6 +30,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -69,6 +78,23 @@ private:
     std::FILE* f_;
 };
 
+// lines lines, the first for cache number first: the caches below kRecords are in the database.
+void writeCountryFile(const std::string& path, int lines, int first) {
+    Output out(path);
+    for (int n = 0; n < lines; ++n) {
+        const int i = first + n;
+        char line[256];
+        const int len =
+            std::snprintf(line, sizeof line,
+                          "%d \"Cache Nummer %d am Wald &amp; Feld\" %d %02d %02d %.6f %.6f \"%s\" "
+                          "\"%s\" %s 1 %d.5 %d\n",
+                          1000000 + i, i, 2001 + i % 6, 1 + i % 12, 1 + i % 28, latOf(i), lonOf(i),
+                          i % 3 ? "Traditional Cache" : "Multi-cache", i % 2 ? "Small" : "Regular",
+                          bench::syntheticWaypoint(i).c_str(), 1 + i % 4, 1 + i % 5);
+        out.put(std::string_view(line, static_cast<std::size_t>(len)));
+    }
+}
+
 struct Files {
     Files() {
         if (const char* d = std::getenv("VELLORA_BENCH_DIR")) {
@@ -83,21 +109,7 @@ struct Files {
         dir += "/";
         country = dir + "gc_germany.txt";
         pristineDb = dir + "Caches.bin.orig";
-        if (!std::filesystem::exists(country)) {
-            Output out(country);
-            for (int n = 0; n < kLines; ++n) {
-                const int i = kRecords - kOverlap + n;
-                char line[256];
-                const int len =
-                    std::snprintf(line, sizeof line,
-                                  "%d \"Cache Nummer %d am Wald &amp; Feld\" %d %02d %02d %.6f %.6f \"%s\" "
-                                  "\"%s\" %s 1 %d.5 %d\n",
-                                  1000000 + i, i, 2001 + i % 6, 1 + i % 12, 1 + i % 28, latOf(i), lonOf(i),
-                                  i % 3 ? "Traditional Cache" : "Multi-cache", i % 2 ? "Small" : "Regular",
-                                  bench::syntheticWaypoint(i).c_str(), 1 + i % 4, 1 + i % 5);
-                out.put(std::string_view(line, static_cast<std::size_t>(len)));
-            }
-        }
+        if (!std::filesystem::exists(country)) writeCountryFile(country, kLines, kRecords - kOverlap);
         if (!std::filesystem::exists(pristineDb)) {
             Output out(pristineDb);
             char buf[kCacheRecSize];
@@ -207,6 +219,21 @@ void runFloor(const std::string& source, const std::string& dir) {
     if (records.commit() != 0 || index.commit() != 0) throw std::runtime_error("floor write failed");
 }
 
+// FNV-1a over a file, read in blocks so that it adds nothing to the peak: the label shows it for
+// Caches.bin and Caches.idx, so that the results of two builds can be compared.
+std::string fileHash(const std::string& path) {
+    std::uint64_t h = 1469598103934665603ull;
+    std::vector<char> block(1 << 20);
+    if (UniqueFd fd = openFile(path, O_RDONLY); fd) {
+        for (std::size_t got = 0; readFully(fd.get(), block.data(), block.size(), got) == 0 && got > 0;)
+            for (std::size_t i = 0; i < got; ++i)
+                h = (h ^ static_cast<unsigned char>(block[i])) * 1099511628211ull;
+    }
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(h));
+    return text;
+}
+
 double secondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
@@ -245,6 +272,7 @@ void convert(benchmark::State& state, bool merge) {
     if (converted != kLines) state.SkipWithError("not every line was converted");
     if (merge && added != kLines - kOverlap)
         state.SkipWithError("the merge added the wrong number of records");
+    state.SetLabel("Caches.bin " + fileHash(target) + " Caches.idx " + fileHash(f.dir + "Caches.idx"));
     state.counters["lines"] = kLines;
     state.counters["new_records"] = added;
     state.counters["peak_rss_MB"] = static_cast<double>(maxRssKb()) / 1024.0;
@@ -259,6 +287,78 @@ void BM_ConvertIntoEmptyWorkDir(benchmark::State& state) {
 void BM_ConvertAndMergeIntoMillionRecords(benchmark::State& state) {
     convert(state, true);
 }
+
+long residentKb() {
+    long pages = 0, resident = 0;
+    if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+        std::fclose(f);
+    }
+    return resident * (::sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// What run holds at its peak beyond what the process held before, in MB, measured in a child
+// process so that nothing of the benchmarks before it counts.
+double childPeakMB(const std::function<void()>& run) {
+    int fds[2];
+    if (::pipe(fds) != 0) throw std::runtime_error("pipe failed");
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(fds[0]);
+        const long start = residentKb();
+        run();
+        const long own = maxRssKb() - start;
+        [[maybe_unused]] const ssize_t w = ::write(fds[1], &own, sizeof own);
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    long own = -1024;
+    if (::read(fds[0], &own, sizeof own) != static_cast<ssize_t>(sizeof own)) own = -1024;
+    ::close(fds[0]);
+    ::waitpid(pid, nullptr, 0);
+    return static_cast<double>(own) / 1024.0;
+}
+
+void BM_ConvertPeakMemory(benchmark::State& state) {
+    Files& f = files();
+    const int lines = bench::benchSize(static_cast<int>(state.range(0)));
+    const std::string dir = f.dir + "mem" + std::to_string(lines) + "/";
+    std::filesystem::create_directories(dir);
+    const std::string country = dir + "gc_germany.txt";
+    if (!std::filesystem::exists(country)) writeCountryFile(country, lines, kRecords - lines / 2);
+    const auto convertInto = [&](bool merge) {
+        std::filesystem::remove(dir + "Caches.bin");
+        std::filesystem::remove(dir + "Caches.bin.tmp");
+        if (merge) std::filesystem::copy_file(f.pristineDb, dir + "Caches.bin");
+        return childPeakMB([&] {
+            NullHost host;
+            RunContext ctx(host, dir);
+            ctx.settings.HomeLat = 49.5;
+            ctx.settings.HomeLong = 10.75;
+            ctx.countries.entries.push_back({79, "gc_germany.txt", "Germany", "Deutschland"});
+            TfrmGCDBReader reader(ctx);
+            reader.ConverteHTTP(country, dir + "Caches.bin", true);
+            if (!reader.indexCurrent()) RebuildIndex(ctx);
+        });
+    };
+    double empty = 0, merged = 0;
+    for (auto _ : state) {
+        empty = convertInto(false);
+        merged = convertInto(true);
+    }
+    state.counters["lines"] = lines;
+    state.counters["empty_peak_MB"] = empty;
+    state.counters["merge_peak_MB"] = merged;
+    if (!f.keep) std::filesystem::remove_all(dir);
+}
+
+// The memory runs first, while the process is small.
+BENCHMARK(BM_ConvertPeakMemory)
+    ->Arg(250'000)
+    ->Arg(1'000'000)
+    ->Arg(2'000'000)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 // Registered in this order so that the second peak includes the first's (ru_maxrss only grows).
 // Odd iteration counts give true medians.

@@ -171,10 +171,14 @@ std::string_view cacheRecWaypoint(const char* in) {
 }
 
 void encodeIdxRec(const TIdxRec& rec, char* out) {
+    encodeIdxRec(rec.key, rec.recordNo, out);
+}
+
+void encodeIdxRec(std::string_view key, std::int32_t recordNo, char* out) {
     auto* p = reinterpret_cast<unsigned char*>(out);
     std::memset(p, 0, kIdxRecSize);
-    putString(p, rec.key, TCacheRec::kWaypointMax);
-    putI32(p + kIdxOffRecordNo, rec.recordNo);
+    putString(p, key, TCacheRec::kWaypointMax);
+    putI32(p + kIdxOffRecordNo, recordNo);
 }
 
 TIdxRec decodeIdxRec(const char* in) {

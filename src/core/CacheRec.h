@@ -72,6 +72,8 @@ struct TIdxRec {
 };
 
 void encodeIdxRec(const TIdxRec& rec, char* out);
+// The same from a key held elsewhere, for writers of many pairs.
+void encodeIdxRec(std::string_view key, std::int32_t recordNo, char* out);
 TIdxRec decodeIdxRec(const char* in);
 
 struct TCacheClass {

@@ -26,6 +26,16 @@ public:
         pos_ += kCacheRecSize;
         return rec;
     }
+    // The records that follow as the buffer holds them (count of them, at least one), for callers
+    // that work on many at a time; nullptr with count 0 at the end or after a read error.
+    const char* nextRecords(std::size_t& count) {
+        if (len_ - pos_ < kCacheRecSize) refill();
+        count = (len_ - pos_) / kCacheRecSize;
+        if (count == 0) return nullptr;
+        const char* first = buf_.data() + pos_;
+        pos_ += count * kCacheRecSize;
+        return first;
+    }
     int error() const { return error_; }
 
 private:

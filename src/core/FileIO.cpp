@@ -9,6 +9,14 @@
 #include <utility>
 
 namespace vellora {
+namespace {
+
+std::string joinDir(const std::string& dir) {
+    if (dir.empty()) return "./";
+    return dir.back() == '/' ? dir : dir + "/";
+}
+
+}  // namespace
 
 UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
     if (this != &other) reset(other.release());
@@ -113,6 +121,21 @@ int readAll(int fd, std::string& out) {
 }
 
 int copyBytes(int from, int to, std::uint64_t count) {
+    // In the kernel where it can, which spares a copy through user memory; the loop below takes
+    // over where it cannot (other file systems, pipes, old kernels).
+    while (count > 0) {
+        const std::size_t want = count < (1u << 30) ? static_cast<std::size_t>(count) : (1u << 30);
+        const ssize_t done = ::copy_file_range(from, nullptr, to, nullptr, want, 0);
+        if (done > 0) {
+            count -= static_cast<std::uint64_t>(done);
+            continue;
+        }
+        if (done == 0) return EIO;
+        if (errno == EINTR) continue;
+        if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP || errno == EBADF)
+            break;
+        return errno;
+    }
     char buffer[1 << 16];
     while (count > 0) {
         const std::size_t want = count < sizeof buffer ? static_cast<std::size_t>(count) : sizeof buffer;
@@ -217,6 +240,31 @@ int AtomicFileWriter::commitFlushed() {
     committed_ = true;
     temp_.clear();
     return 0;
+}
+
+void startWriteback(int fd, std::uint64_t offset, std::uint64_t length) {
+    ::sync_file_range(fd, static_cast<off64_t>(offset), static_cast<off64_t>(length), SYNC_FILE_RANGE_WRITE);
+}
+
+UniqueFd openScratchFile(const std::string& dir, int* errorCode) {
+    int err = 0;
+    UniqueFd fd = openFile(dir.empty() ? "." : dir, O_RDWR | O_TMPFILE, 0600, &err);
+    if (fd) return fd;
+    // Without unnamed files the name carries the writer's marker, so that a crash between
+    // creating and unlinking leaves nothing the start-up clean-up misses.
+    static thread_local std::mt19937 rng{std::random_device{}()};
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const std::string name = joinDir(dir) + "scratch" + AtomicFileWriter::kTempMarker +
+                                 std::to_string(::getpid()) + "_" + std::to_string(rng() % 1000000);
+        fd = openFile(name, O_RDWR | O_CREAT | O_EXCL, 0600, &err);
+        if (fd) {
+            ::unlink(name.c_str());
+            return fd;
+        }
+        if (err != EEXIST) break;
+    }
+    if (errorCode) *errorCode = err;
+    return fd;
 }
 
 void AtomicFileWriter::abort() {

@@ -96,6 +96,14 @@ private:
     bool committed_ = false;
 };
 
+// Starts writing the given range of a file to disk without waiting, so that a later fsync finds
+// less to do while the writer goes on working. A hint: errors show at the fsync.
+void startWriteback(int fd, std::uint64_t offset, std::uint64_t length);
+
+// A file of no name in dir for scratch data (read and write), gone when closed or after a crash.
+// Invalid with errorCode set when dir takes no files.
+UniqueFd openScratchFile(const std::string& dir, int* errorCode = nullptr);
+
 // Fsyncs the directory that holds path, so that a rename in it survives a crash.
 int syncParentDir(const std::string& path);
 

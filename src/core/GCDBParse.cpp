@@ -282,8 +282,7 @@ int DeleteCache(RunContext& ctx, std::string_view waypoint) {
 int RebuildIndex(RunContext& ctx) {
     FileHandle file(binPath(ctx), O_RDONLY);
     if (!file.isOpen()) return -1;
-    CacheIndexBuilder index;
-    index.reserve(static_cast<std::size_t>(file.size() / static_cast<std::int64_t>(kCacheRecSize)));
+    CacheIndexBuilder index(ctx.workDirPath());
     CacheRecordReader reader(file.fd());
     while (const char* bytes = reader.next()) index.add(cacheRecWaypoint(bytes));
     if (reader.error() != 0) return -2;

@@ -154,6 +154,36 @@ DistanceBearingResult DistanceBearing(double lat1, double lon1, double lat2, dou
     return r;
 }
 
+DistanceFrom::DistanceFrom(double lat, double lon)
+    : lat_(lat), lon_(lon), cosC1_(std::cos(toRad(90.0 - lat))), sinC1_(std::sin(toRad(90.0 - lat))) {}
+
+// Every step as in DistanceBearing, down to the order of the products, so that the result is the
+// same to the bit; of the bearing only what decides its failure.
+bool DistanceFrom::distanceKm(double lat2, double lon2, double& km) const {
+    if (std::fabs(lat_ - lat2) < kIdenticalPointDeg && std::fabs(lon_ - lon2) < kIdenticalPointDeg) {
+        km = 0.001;
+        return true;
+    }
+    const double c2 = toRad(90.0 - lat2);
+    const double delta = toRad(std::fabs(lon2 - lon_));
+    const double cosC2 = std::cos(c2);
+    double sigma = 0;
+    if (!safeAcos(cosC1_ * cosC2 + sinC1_ * std::sin(c2) * std::cos(delta), kCosineSlack, sigma))
+        return false;
+    km = std::fabs(sigma) * kEarthRadiusKm;
+    double dLon = std::fmod(lon2 - lon_, 360.0);
+    if (dLon > 180.0) dLon -= 360.0;
+    if (dLon <= -180.0) dLon += 360.0;
+    if (std::isnan(dLon)) return false;
+    if (std::fabs(lat_ + lat2) < kIdenticalPointDeg && 180.0 - std::fabs(dLon) < kIdenticalPointDeg)
+        return false;
+    if (dLon == 0.0) return true;
+    const double denominator = std::sin(sigma) * sinC1_;
+    if (!(std::fabs(denominator) >= kMinBearingDenominator)) return false;
+    // The bearing's arccos clamps any overshoot: only a NaN fails it.
+    return !std::isnan((cosC2 - std::cos(sigma) * cosC1_) / denominator);
+}
+
 std::string CompassPoint(double bearing, char decimalSeparator) {
     const double k = roundHalfEven(2.0 * bearing + 22.5);
     if (k >= 1.0) {

@@ -48,6 +48,18 @@ struct DistanceBearingResult {
 // Fails (ok false) where the course is undefined: a start at a pole, antipodal points.
 DistanceBearingResult DistanceBearing(double lat1, double lon1, double lat2, double lon2);
 
+// DistanceBearing from one point to many, without the bearing: the same distance and the same
+// failures, with the first point's trigonometry done once. For conversions of whole databases.
+class DistanceFrom {
+public:
+    DistanceFrom(double lat, double lon);
+    // False where DistanceBearing fails; otherwise km is its distanceKm.
+    bool distanceKm(double lat, double lon, double& km) const;
+
+private:
+    double lat_, lon_, cosC1_, sinC1_;
+};
+
 // One of the 16 compass point names for a bearing, chosen by k = round(2 * bearing + 22.5) (ties
 // to even) so that a boundary bearing goes by that rounding. A k outside the table (a bearing
 // below -10.75 or above 360.25) gives the bearing itself with one decimal and "°".

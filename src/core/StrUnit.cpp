@@ -1,6 +1,7 @@
 #include "core/StrUnit.h"
 
 #include <cstddef>
+#include <cstring>
 
 #include "core/FastStrings.h"
 #include "core/UpperCase.h"
@@ -128,12 +129,43 @@ void repairUtf8(std::string& text) {
     for (const auto& r : kUtf8Repairs) replaceAll(text, r.from, r.to);
 }
 
+namespace {
+
+// Every occurrence of from, left to right, replaced in place by to, which is no longer: what is
+// written never overtakes what is still to be searched.
+void replaceShorter(std::string& text, std::string_view from, std::string_view to) {
+    std::size_t hit = text.find(from);
+    if (hit == std::string::npos) return;
+    char* const data = text.data();
+    std::size_t out = hit, in = hit;
+    while (hit != std::string::npos) {
+        std::memmove(data + out, data + in, hit - in);
+        out += hit - in;
+        std::memcpy(data + out, to.data(), to.size());
+        out += to.size();
+        in = hit + from.size();
+        hit = text.find(from, in);
+    }
+    std::memmove(data + out, data + in, text.size() - in);
+    text.resize(out + text.size() - in);
+}
+
+constexpr bool everyEntityShrinks() {
+    for (const Replacement& r : kEntities)
+        if (r.to.size() > r.from.size()) return false;
+    return true;
+}
+static_assert(everyEntityShrinks());
+
+}  // namespace
+
 void decodeEntities(std::string& text) {
     if (fastCharPos(text, '&') == 0) return;
     for (std::size_t i = 0; i < std::size(kEntities); ++i) {
         // No replacement produces "&", so once the named ones are done, no "&#" means nothing is left.
-        if (i == kNamedEntities && fastPos(text, "&#") == 0) return;
-        replaceAll(text, kEntities[i].from, kEntities[i].to);
+        if (i == kNamedEntities && text.find("&#") == std::string::npos) return;
+        // In place: names and descriptions are short, a search table costs more than the search.
+        replaceShorter(text, kEntities[i].from, kEntities[i].to);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "import/GCDBReader.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,8 +10,16 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <new>
+#include <type_traits>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "core/CacheIndexBuilder.h"
 #include "core/CacheRecordReader.h"
@@ -37,12 +46,19 @@ constexpr std::size_t kReportedRefusals = 10;
 constexpr std::size_t kReadBlock = 1 << 20;
 // Records per write or read of the record files.
 constexpr std::size_t kRecordChunk = 1024;
+// The length of a degree of latitude, and more than the rounding error of a computed distance.
+constexpr double kKmPerDegree = kEarthRadiusKm * kPi / 180.0;
+constexpr double kRoundingKm = 0.01;
+// Written bytes after which their writeback starts.
+constexpr std::uint64_t kWritebackBytes = std::uint64_t{8} << 20;
 
 // Collects encoded records and writes them to a file in large writes.
 class RecordAppender {
 public:
-    // index (when given) collects the waypoint of every record added.
-    explicit RecordAppender(int fd, CacheIndexBuilder* index = nullptr) : fd_(fd), index_(index) {
+    // index (when given) collects the waypoint of every record added. durable: the file is synced
+    // at the end, so what is written starts going to disk at once, while the work goes on.
+    explicit RecordAppender(int fd, CacheIndexBuilder* index = nullptr, bool durable = false)
+        : fd_(fd), index_(index), durable_(durable) {
         buf_.reserve(kRecordChunk * kCacheRecSize);
     }
     bool add(const char* record) {
@@ -58,18 +74,36 @@ public:
     bool flush() {
         if (error_) return false;
         if (buf_.empty()) return true;
-        error_ = writeAll(fd_, std::string_view(buf_.data(), buf_.size()));
-        if (error_ == 0) records_ += static_cast<std::int64_t>(buf_.size() / kCacheRecSize);
+        const bool written = writeOut(buf_.data(), buf_.size());
+        if (written) records_ += static_cast<std::int64_t>(buf_.size() / kCacheRecSize);
         buf_.clear();
-        return error_ == 0;
+        return written;
+    }
+    // Records of a file being rewritten, written as they are: neither counted nor indexed.
+    bool copy(const char* records, std::size_t count) {
+        return flush() && writeOut(records, count * kCacheRecSize);
     }
     int error() const { return error_; }
     // Records that reached the file.
     std::int64_t records() const { return records_; }
 
 private:
+    bool writeOut(const char* data, std::size_t size) {
+        error_ = writeAll(fd_, std::string_view(data, size));
+        if (error_ != 0) return false;
+        unsynced_ += size;
+        if (durable_ && unsynced_ >= kWritebackBytes) {
+            const off_t end = ::lseek(fd_, 0, SEEK_CUR);
+            if (end >= 0) startWriteback(fd_, static_cast<std::uint64_t>(end) - unsynced_, unsynced_);
+            unsynced_ = 0;
+        }
+        return true;
+    }
+
     int fd_;
     CacheIndexBuilder* index_;
+    bool durable_;
+    std::uint64_t unsynced_ = 0;  // bytes written since the last start of a writeback
     std::vector<char> buf_;
     std::int64_t records_ = 0;
     int error_ = 0;
@@ -150,17 +184,25 @@ void assignCut(std::string& field, std::string_view text, std::size_t max) {
     field.assign(text.substr(0, max));
 }
 
-// As rec = TCacheRec{}, but the text fields keep their buffers for the next line.
+// As rec = TCacheRec{}, but the text fields keep their buffers for the next line. Field by field:
+// swapping the texts out and back costs more than the parsing of a line.
 void clearKeepingBuffers(TCacheRec& rec) {
-    std::string* const texts[] = {&rec.CacheName, &rec.CacheType,  &rec.CacheSize,
-                                  &rec.Waypoint,  &rec.Difficulty, &rec.Terrain};
-    std::string kept[std::size(texts)];
-    for (std::size_t i = 0; i < std::size(texts); ++i) kept[i].swap(*texts[i]);
-    rec = TCacheRec{};
-    for (std::size_t i = 0; i < std::size(texts); ++i) {
-        kept[i].clear();
-        kept[i].swap(*texts[i]);
-    }
+    static_assert(sizeof(std::string) != 32 || sizeof(TCacheRec) == 304,
+                  "TCacheRec changed: clear its new fields here");
+    rec.CacheID = 0;
+    rec.CacheName.clear();
+    rec.HiddenDate = 0;
+    rec.Lat = 0;
+    rec.Lon = 0;
+    rec.CacheType.clear();
+    rec.CacheSize.clear();
+    rec.Waypoint.clear();
+    rec.Difficulty.clear();
+    rec.Terrain.clear();
+    rec.CountryID = 0;
+    rec.HomeDist = 0;
+    rec.Valid = 0;
+    rec.Reserve.fill(0);
 }
 
 double readLeDouble(const char* p) {
@@ -171,46 +213,168 @@ double readLeDouble(const char* p) {
     return v;
 }
 
-using WaypointKey = std::array<char, TCacheRec::kWaypointMax>;
+// The index key of a waypoint (upper case, padded with blanks) as two words.
+struct WaypointKey {
+    std::uint64_t head = 0, tail = 0;
+    bool operator==(const WaypointKey&) const = default;
+    bool empty() const { return head == 0 && tail == 0; }
+};
 
-// The index key of a waypoint: upper case, padded with blanks.
 WaypointKey keyOf(std::string_view waypoint) {
+    char text[TCacheRec::kWaypointMax];
+    std::memset(text, ' ', sizeof text);
+    const std::size_t n = std::min(waypoint.size(), sizeof text);
+    const auto& upper = upperTable();
+    for (std::size_t i = 0; i < n; ++i)
+        text[i] = static_cast<char>(upper[static_cast<unsigned char>(waypoint[i])]);
     WaypointKey key;
-    key.fill(' ');
-    const std::size_t n = std::min(waypoint.size(), key.size());
-    for (std::size_t i = 0; i < n; ++i) key[i] = upperChar(waypoint[i]);
+    std::memcpy(&key.head, text, sizeof key.head);
+    std::memcpy(&key.tail, text + sizeof key.head, sizeof key.tail);
     return key;
 }
 
-// The waypoints of the database as it stands, for lookups without regard to case: 16 bytes a
-// record, whatever the state of Caches.idx.
+// Zeroed memory for a large table of random access, on huge pages where the system grants them:
+// that spares most of the address translation misses of the lookups.
+template <typename T>
+class LargeTable {
+public:
+    static_assert(std::is_trivially_copyable_v<T>);
+    LargeTable() = default;
+    LargeTable(const LargeTable&) = delete;
+    LargeTable& operator=(const LargeTable&) = delete;
+    ~LargeTable() { std::free(data_); }
+
+    void assignZero(std::size_t count) {
+        constexpr std::size_t kHugePage = std::size_t{2} << 20;
+        const std::size_t bytes = (count * sizeof(T) + kHugePage - 1) / kHugePage * kHugePage;
+        T* const fresh = static_cast<T*>(std::aligned_alloc(kHugePage, bytes));
+        if (!fresh) throw std::bad_alloc();
+        std::free(data_);
+        data_ = fresh;
+        ::madvise(data_, bytes, MADV_HUGEPAGE);
+        std::memset(static_cast<void*>(data_), 0, count * sizeof(T));
+        size_ = count;
+    }
+    std::size_t size() const { return size_; }
+    const T* data() const { return data_; }
+    T& operator[](std::size_t i) { return data_[i]; }
+    const T& operator[](std::size_t i) const { return data_[i]; }
+    void swap(LargeTable& other) noexcept {
+        std::swap(data_, other.data_);
+        std::swap(size_, other.size_);
+    }
+
+private:
+    T* data_ = nullptr;
+    std::size_t size_ = 0;
+};
+
+// The waypoints of the database as it stands, for lookups without regard to case, whatever the
+// state of Caches.idx: a table of open addressing of the keys, about 23 bytes a record. A lookup
+// is a cache miss or two whatever the table's size; records are taken a block at a time and the
+// slots of the records ahead are fetched early, so that the misses overlap.
 class ExistingWaypoints {
 public:
     // 0, or the errno of opening or reading the database. index (when given) gets every waypoint
-    // in record order.
-    int load(const std::string& path, CacheIndexBuilder* index = nullptr) {
+    // in record order, copy (when given) every record.
+    int load(const std::string& path, CacheIndexBuilder* index, RecordAppender* copy) {
         int openError = 0;
         UniqueFd file = openFile(path, O_RDONLY, 0644, &openError);
         if (!file) return openError;
         struct stat st {};
-        if (::fstat(file.get(), &st) == 0)
-            keys_.reserve(static_cast<std::size_t>(st.st_size) / kCacheRecSize);
+        const std::size_t records =
+            ::fstat(file.get(), &st) == 0 ? static_cast<std::size_t>(st.st_size) / kCacheRecSize : 0;
+        slots_.assignZero(records + records * 3 / 7 + 16);
         CacheRecordReader stream(file.get());
-        while (const char* rec = stream.next()) {
-            const std::string_view waypoint = cacheRecWaypoint(rec);
-            keys_.push_back(keyOf(waypoint));
-            if (index) index->add(waypoint);
+        std::size_t count = 0;
+        while (const char* first = stream.nextRecords(count)) {
+            if (copy) copy->copy(first, count);
+            locate(first, count);
+            for (std::size_t i = 0; i < count; ++i) {
+                // A file that grew while read must not fill the table.
+                if ((used_ + 1) * 10 > slots_.size() * 9) {
+                    grow();
+                    for (std::size_t j = i; j < count; ++j) slotsOf_[j] = slotOf(keys_[j]);
+                }
+                // Written out in the loop: GCC 12 takes a function holding only the hint for one
+                // without effect and drops its calls.
+                if (i + kLookAhead < count) __builtin_prefetch(slots_.data() + slotsOf_[i + kLookAhead]);
+                insert(keys_[i], slotsOf_[i]);
+                if (index) index->add(cacheRecWaypoint(first + i * kCacheRecSize));
+            }
         }
-        if (stream.error()) return stream.error();
-        std::sort(keys_.begin(), keys_.end());
-        return 0;
+        return stream.error();
     }
-    bool contains(std::string_view waypoint) const {
-        return std::binary_search(keys_.begin(), keys_.end(), keyOf(waypoint));
+
+    // found[i]: whether the database holds the waypoint of record i of count records from first.
+    void lookUp(const char* first, std::size_t count, std::vector<char>& found) {
+        locate(first, count);
+        found.resize(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            if (i + kLookAhead < count) __builtin_prefetch(slots_.data() + slotsOf_[i + kLookAhead]);
+            found[i] = contains(keys_[i], slotsOf_[i]);
+        }
     }
 
 private:
-    std::vector<WaypointKey> keys_;
+    static constexpr std::size_t kLookAhead = 16;
+
+    // The keys of a block of records and their first slots.
+    void locate(const char* first, std::size_t count) {
+        keys_.resize(count);
+        slotsOf_.resize(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            keys_[i] = keyOf(cacheRecWaypoint(first + i * kCacheRecSize));
+            slotsOf_[i] = slotOf(keys_[i]);
+        }
+        for (std::size_t i = 0; i < std::min(count, kLookAhead); ++i)
+            __builtin_prefetch(slots_.data() + slotsOf_[i]);
+    }
+    std::size_t next(std::size_t slot) const { return slot + 1 == slots_.size() ? 0 : slot + 1; }
+
+    std::size_t slotOf(const WaypointKey& key) const {
+        std::uint64_t h = (key.head ^ (key.tail * 0xC2B2AE3D27D4EB4FULL)) * 0x9E3779B97F4A7C15ULL;
+        h ^= h >> 29;
+        h *= 0xBF58476D1CE4E5B9ULL;
+        // The high half of the product spreads the hash over any table size.
+        return static_cast<std::size_t>((static_cast<unsigned __int128>(h) * slots_.size()) >> 64);
+    }
+    bool contains(const WaypointKey& key, std::size_t slot) const {
+        if (key.empty()) return hasEmptyKey_;
+        for (;; slot = next(slot)) {
+            if (slots_[slot] == key) return true;
+            if (slots_[slot].empty()) return false;
+        }
+    }
+    // An all-zero key marks a free slot, so the one waypoint that gives it is kept aside.
+    void insert(const WaypointKey& key, std::size_t slot) {
+        if (key.empty()) {
+            hasEmptyKey_ = true;
+            return;
+        }
+        for (;; slot = next(slot)) {
+            if (slots_[slot] == key) return;
+            if (slots_[slot].empty()) {
+                slots_[slot] = key;
+                ++used_;
+                return;
+            }
+        }
+    }
+    void grow() {
+        LargeTable<WaypointKey> old;
+        old.assignZero(slots_.size() * 2);
+        old.swap(slots_);
+        used_ = 0;
+        for (std::size_t i = 0; i < old.size(); ++i)
+            if (!old[i].empty()) insert(old[i], slotOf(old[i]));
+    }
+
+    LargeTable<WaypointKey> slots_;
+    std::size_t used_ = 0;
+    bool hasEmptyKey_ = false;
+    std::vector<WaypointKey> keys_;  // of the block at hand
+    std::vector<std::size_t> slotsOf_;
 };
 
 // The file in dir named fileName, or when there is none, one whose name differs only in case.
@@ -226,6 +390,27 @@ std::string resolveInDir(const std::string& dir, const std::string& fileName) {
 }  // namespace
 
 // ---- line reader ----
+
+namespace {
+
+// The first byte below 32 (TAB included) in buf[from, to), or to.
+std::size_t findControlByte(const char* buf, std::size_t from, std::size_t to) {
+    std::size_t i = from;
+#if defined(__SSE2__)
+    // Sixteen bytes at a time: a byte is below 32 where the unsigned minimum with 31 is the byte.
+    const __m128i limit = _mm_set1_epi8(31);
+    for (; i + 16 <= to; i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf + i));
+        const int mask = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(bytes, limit), bytes));
+        if (mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+    }
+#endif
+    for (; i < to; ++i)
+        if (static_cast<unsigned char>(buf[i]) < 32) return i;
+    return to;
+}
+
+}  // namespace
 
 TCacheDBLineReader::TCacheDBLineReader(int fd) : fd_(fd), buf_(new char[kReadBlock]) {}
 
@@ -243,6 +428,22 @@ bool TCacheDBLineReader::fill() {
     pos_ = 0;
     len_ = got;
     return true;
+}
+
+TCacheDBLineReader::Status TCacheDBLineReader::next(std::string_view& line) {
+    if (pos_ == len_ && !fill()) return error_ ? Status::Error : Status::End;
+    const char* const buf = buf_.get();
+    const std::size_t limit = std::min(len_, pos_ + kCacheDBMaxLine);
+    const std::size_t stop = findControlByte(buf, pos_, limit);
+    const bool endedByControl = stop < limit && buf[stop] != '\t';
+    if (endedByControl || stop - pos_ == kCacheDBMaxLine) {
+        line = std::string_view(buf + pos_, stop - pos_);
+        pos_ = endedByControl ? stop + 1 : stop;
+        return Status::Line;
+    }
+    const Status status = next(joined_);
+    line = joined_;
+    return status;
 }
 
 TCacheDBLineReader::Status TCacheDBLineReader::next(std::string& line) {
@@ -269,21 +470,17 @@ TCacheDBLineReader::Status TCacheDBLineReader::next(std::string& line) {
 
 // ---- line parser ----
 
-int TCacheDBLineParser::parse(std::string_view line, TCacheRec& rec, std::string* waypointProblem) {
-    clearKeepingBuffers(rec);
-    if (line.empty() || line.front() == '#') return kLineMalformed;
-    const std::size_t blank = line.find(' ');
-    if (blank == std::string_view::npos) return kLineMalformed;
-    std::int32_t id = 0;
-    if (!parseDecimalInt32(line.substr(0, blank), id)) return kLineMalformed;
+namespace {
 
-    std::string& rest = rest_;
-    rest.assign(line.substr(blank + 1));
-    std::string& name = name_;
-    cutQuoted(rest, name);
-    decodeEntities(name);
+// What a line holds between its name and its cache type.
+struct DateAndPosition {
+    TDateTime hidden = 0;
+    double lat = 0, lon = 0;
+};
 
-    std::string_view view = rest;
+// Year, month, day, latitude and longitude from the tokens at the front of view; false for a
+// malformed line.
+bool takeDateAndPosition(std::string_view& view, DateAndPosition& out) {
     const std::string_view year = takeToken(view);
     const std::string_view month = takeToken(view);
     const std::string_view day = takeToken(view);
@@ -293,18 +490,72 @@ int TCacheDBLineParser::parse(std::string_view line, TCacheRec& rec, std::string
     date.reserve(day.size() + month.size() + year.size() + 2);
     date.append(day).append(".").append(month).append(".").append(year);
     const auto hidden = parseDate(date);
-    if (!hidden) return kLineMalformed;
-    double lat = 0, lon = 0;
-    if (!parseDegrees(latText, lat) || !parseDegrees(lonText, lon)) return kLineMalformed;
+    if (!hidden) return false;
+    out.hidden = *hidden;
+    if (!parseDegrees(latText, out.lat) || !parseDegrees(lonText, out.lon)) return false;
     // A position off the globe is no position; such a record would also fail the start-up check.
-    if (lat < -90 || lat > 90 || lon < -180 || lon > 180) return kLineMalformed;
+    return out.lat >= -90 && out.lat <= 90 && out.lon >= -180 && out.lon <= 180;
+}
+
+// The text between the quotes at the very front of view, which then starts behind the blanks
+// after it; false when view does not start with a quoted text.
+bool takeLeadingQuoted(std::string_view& view, std::string_view& inner) {
+    if (view.empty() || view.front() != '"') return false;
+    const std::size_t close = view.find('"', 1);
+    if (close == std::string_view::npos) return false;
+    inner = view.substr(1, close - 1);
+    view.remove_prefix(close + 1);
+    while (!view.empty() && view.front() == ' ') view.remove_prefix(1);
+    return true;
+}
+
+}  // namespace
+
+int TCacheDBLineParser::parse(std::string_view line, TCacheRec& rec, std::string* waypointProblem) {
+    clearKeepingBuffers(rec);
+    if (line.empty() || line.front() == '#') return kLineMalformed;
+    const std::size_t blank = line.find(' ');
+    if (blank == std::string_view::npos) return kLineMalformed;
+    std::int32_t id = 0;
+    if (!parseDecimalInt32(line.substr(0, blank), id)) return kLineMalformed;
+
+    // Nearly every line has its quoted texts where the fields stand, so that cutting them out
+    // is taking them off the front: that needs no copy of the line. Any other line takes the
+    // general way below.
+    std::string_view view = line.substr(blank + 1);
+    while (!view.empty() && view.front() == ' ') view.remove_prefix(1);
+    std::string_view name, type, size;
+    DateAndPosition fields;
+    if (takeLeadingQuoted(view, name)) {
+        name_.assign(name);
+        decodeEntities(name_);
+        if (!takeDateAndPosition(view, fields)) return kLineMalformed;
+        if (takeLeadingQuoted(view, type) && takeLeadingQuoted(view, size))
+            return finish(id, fields.hidden, fields.lat, fields.lon, type, size, view, rec, waypointProblem);
+    }
+    return parseGeneral(line.substr(blank + 1), id, rec, waypointProblem);
+}
+
+int TCacheDBLineParser::parseGeneral(std::string_view afterId, std::int32_t id, TCacheRec& rec,
+                                     std::string* waypointProblem) {
+    std::string& rest = rest_;
+    rest.assign(afterId);
+    cutQuoted(rest, name_);
+    decodeEntities(name_);
+
+    std::string_view view = rest;
+    DateAndPosition fields;
+    if (!takeDateAndPosition(view, fields)) return kLineMalformed;
 
     rest.erase(0, rest.size() - view.size());  // view is what is left of rest
-    std::string& type = type_;
-    std::string& size = size_;
-    cutQuoted(rest, type);
-    cutQuoted(rest, size);
-    view = rest;
+    cutQuoted(rest, type_);
+    cutQuoted(rest, size_);
+    return finish(id, fields.hidden, fields.lat, fields.lon, type_, size_, rest, rec, waypointProblem);
+}
+
+int TCacheDBLineParser::finish(std::int32_t id, double hidden, double lat, double lon, std::string_view type,
+                               std::string_view size, std::string_view view, TCacheRec& rec,
+                               std::string* waypointProblem) {
     const std::string_view waypoint = takeToken(view);
     // The waypoint is the key of the database: a record without one could never be found again.
     if (waypoint.empty()) return kLineMalformed;
@@ -318,8 +569,8 @@ int TCacheDBLineParser::parse(std::string_view line, TCacheRec& rec, std::string
     const std::string_view terrain = takeToken(view);
 
     rec.CacheID = id;
-    assignCut(rec.CacheName, name, TCacheRec::kCacheNameMax);
-    rec.HiddenDate = *hidden;
+    assignCut(rec.CacheName, name_, TCacheRec::kCacheNameMax);
+    rec.HiddenDate = hidden;
     rec.Lat = lat;
     rec.Lon = lon;
     assignCut(rec.CacheType, type, TCacheRec::kCacheTypeMax);
@@ -441,9 +692,11 @@ int TfrmGCDBReader::ConverteHTTP(const std::string& sourcePath, const std::strin
     const bool mergeDue = fileExists(targetPath);
     AtomicFileWriter fresh;
     UniqueFd scratch;
+    std::unique_ptr<TMergeBase> mergeBase;
     if (mergeDue) {
         scratch = openFile(targetPath + ".tmp", O_WRONLY | O_CREAT | O_TRUNC);
         if (!scratch) return kConvertCannotCreateTarget;
+        mergeBase = std::make_unique<TMergeBase>(ctx_, targetPath);
     } else if (fresh.open(targetPath) != 0) {
         return kConvertCannotCreateTarget;
     }
@@ -462,10 +715,11 @@ int TfrmGCDBReader::ConverteHTTP(const std::string& sourcePath, const std::strin
     TCacheDBLineReader reader(in.get());
     // A new database gets its index from the records as they are written, not from reading it back.
     const bool indexDue = !mergeDue && targetPath == ctx_.workDirPath() + "Caches.bin";
-    CacheIndexBuilder index;
-    RecordAppender appender(outFd, indexDue ? &index : nullptr);
+    CacheIndexBuilder index(ctx_.workDirPath());
+    RecordAppender appender(outFd, indexDue ? &index : nullptr, !mergeDue);
     TCacheDBLineParser parser;
-    std::string line;
+    const DistanceFrom home(ctx_.settings.HomeLat, ctx_.settings.HomeLong);
+    std::string_view line;
     TCacheRec rec;
     auto total = [this] {
         return static_cast<std::int64_t>(counters_.converted) + counters_.incomplete + counters_.malformed;
@@ -489,7 +743,8 @@ int TfrmGCDBReader::ConverteHTTP(const std::string& sourcePath, const std::strin
             }
             continue;
         }
-        rec.HomeDist = homeDistanceKm(ctx_, rec.Lat, rec.Lon);
+        double km = 0;
+        rec.HomeDist = home.distanceKm(rec.Lat, rec.Lon, km) ? static_cast<float>(km) : 0.0f;
         rec.CountryID = countryID;
         rec.Valid = 1;
         ++(parsed == kLineComplete ? counters_.converted : counters_.incomplete);
@@ -505,7 +760,7 @@ int TfrmGCDBReader::ConverteHTTP(const std::string& sourcePath, const std::strin
     in.reset();
     if (mergeDue) {
         if (scratch.close() != 0) return kConvertWriteError;
-        counters_.newRecords = MergeCacheDB(targetPath + ".tmp", targetPath, offerNearest);
+        counters_.newRecords = mergeNewRecords(targetPath + ".tmp", targetPath, offerNearest, *mergeBase);
     } else if (fresh.commit() != 0) {
         return kConvertWriteError;
     } else if (indexDue) {
@@ -514,102 +769,113 @@ int TfrmGCDBReader::ConverteHTTP(const std::string& sourcePath, const std::strin
     return counters_.converted;
 }
 
+// The database as the merge finds it, read once before the new records come: its waypoints for the
+// lookups, the index keys of its records, and the start of the merged file, a copy of its whole
+// records. The merged database is written beside the old one and renamed over it: whatever
+// happens, Caches.bin is the old or the new file. An incomplete tail of the old file is left out,
+// so it cannot shift the new records. The copy is made as the records are read for the lookups,
+// so that it goes to disk while the new records are converted and looked up.
+class TMergeBase {
+public:
+    TMergeBase(const RunContext& ctx, const std::string& databasePath)
+        : index(ctx.workDirPath()), copyError(out.open(databasePath)), appender(out.fd(), &index, true) {
+        loadError = existing.load(databasePath, &index, copyError == 0 ? &appender : nullptr);
+        if (copyError == 0) copyError = appender.error();
+    }
+
+    CacheIndexBuilder index;
+    AtomicFileWriter out;
+    int copyError;
+    RecordAppender appender;
+    // Lookups go against the database as it stood before the merge, so a waypoint repeated in the
+    // new records is added as often as it occurs.
+    ExistingWaypoints existing;
+    int loadError = 0;
+};
+
 int TfrmGCDBReader::MergeCacheDB(const std::string& newRecordsPath, const std::string& databasePath,
                                  bool offerNearest) {
+    TMergeBase base(ctx_, databasePath);
+    return mergeNewRecords(newRecordsPath, databasePath, offerNearest, base);
+}
+
+int TfrmGCDBReader::mergeNewRecords(const std::string& newRecordsPath, const std::string& databasePath,
+                                    bool offerNearest, TMergeBase& base) {
     Host& host = ctx_.host();
     setHeading(kMergeHeading);
     setPaths(newRecordsPath, databasePath);
     const std::string writeError = "Fehler beim Schreiben auf Datei " + databasePath;
-
-    // Lookups go against the database as it stood before the merge, so a waypoint repeated in the
-    // new records is added as often as it occurs.
-    ExistingWaypoints existing;
-    CacheIndexBuilder index;
-    if (const int code = existing.load(databasePath, &index); code != 0) {
+    if (base.loadError != 0) {
         // Without the existing waypoints every record would look new and be added twice.
-        showErrorCode(host, code, writeError);
+        showErrorCode(host, base.loadError, writeError);
         return 0;
     }
-
-    // First pass: count the new records and find the nearest; the records stay in the file.
     UniqueFd in = openFile(newRecordsPath, O_RDONLY);
     if (!in) return 0;
+
+    // The new records are appended in the same pass that finds them; nothing is renamed before the
+    // question about the nearest one, so to the user they are written after it. A failure to copy
+    // is reported where the append would have begun.
+    const int copyError = base.copyError;
+    RecordAppender& appender = base.appender;
+    AtomicFileWriter& out = base.out;
+    bool appending = true;
+
+    const DistanceFrom home(ctx_.settings.HomeLat, ctx_.settings.HomeLong);
     std::int64_t readCount = 0;
     int kept = 0;
     double bestDistance = 9999;
-    std::int64_t bestPosition = -1;
+    bool haveNearest = false;
     TCacheRec nearest;
-    {
-        CacheRecordReader stream(in.get());
-        for (;;) {
+    CacheRecordReader stream(in.get());
+    std::vector<char> found;
+    std::size_t count = 0;
+    while (const char* first = stream.nextRecords(count)) {
+        base.existing.lookUp(first, count, found);
+        for (std::size_t i = 0; i < count; ++i) {
+            // As before reading each record, the one after the last included.
             if ((readCount + 1) % 100 == 0) {
                 setCount(readCount + 1);
                 host.processEvents();
             }
-            const char* bytes = stream.next();
-            if (!bytes) break;
+            const char* bytes = first + i * kCacheRecSize;
             ++readCount;
-            if (existing.contains(cacheRecWaypoint(bytes))) continue;
+            if (found[i]) continue;
             ++kept;
+            if (appending) appending = copyError == 0 && appender.add(bytes);
             if (!offerNearest) continue;
-            const DistanceBearingResult d =
-                DistanceBearing(ctx_.settings.HomeLat, ctx_.settings.HomeLong, readLeDouble(bytes + 136),
-                                readLeDouble(bytes + 144));
-            if (d.ok && d.distanceKm < bestDistance) {
-                bestDistance = d.distanceKm;
-                bestPosition = readCount - 1;
+            const double lat = readLeDouble(bytes + 136);
+            // No great circle is shorter than the difference in latitude: a record that far beyond
+            // the nearest so far (with room for rounding) cannot be nearer, and costs no arccos.
+            if (std::fabs(lat - ctx_.settings.HomeLat) * kKmPerDegree - kRoundingKm > bestDistance) continue;
+            double km = 0;
+            if (home.distanceKm(lat, readLeDouble(bytes + 144), km) && km < bestDistance) {
+                bestDistance = km;
+                haveNearest = true;
                 nearest = decodeCacheRec(bytes);
             }
         }
     }
+    if ((readCount + 1) % 100 == 0) {
+        setCount(readCount + 1);
+        host.processEvents();
+    }
+    in.reset();
     if (kept == 0) return 0;
-    if (offerNearest && bestPosition >= 0) offerNearestCache(nearest, kept);
+    if (offerNearest && haveNearest) offerNearestCache(nearest, kept);
 
-    // The merged database is written beside the old one and renamed over it: whatever happens,
-    // Caches.bin is the old or the new file. An incomplete tail of the old file is left out, so
-    // it cannot shift the new records.
-    int openError = 0;
-    UniqueFd db = openFile(databasePath, O_RDONLY, 0644, &openError);
-    if (!db) {
-        showErrorCode(host, openError, writeError);
+    if (copyError != 0) {
+        showErrorCode(host, copyError, writeError);
         return 0;
     }
-    struct stat st {};
-    if (::fstat(db.get(), &st) != 0) {
-        showErrorCode(host, errno, writeError);
-        return 0;
-    }
-    const std::uint64_t whole =
-        static_cast<std::uint64_t>(st.st_size) - static_cast<std::uint64_t>(st.st_size) % kCacheRecSize;
-    AtomicFileWriter out;
-    int code = out.open(databasePath);
-    if (code == 0) code = copyBytes(db.get(), out.fd(), whole);
-    db.reset();
-    if (code != 0) {
-        showErrorCode(host, code, writeError);
-        return 0;
-    }
-    if (::lseek(in.get(), 0, SEEK_SET) != 0) {
-        showErrorCode(host, errno, "Fehler beim Lesen der Datei " + newRecordsPath);
-        return 0;
-    }
-    RecordAppender appender(out.fd(), &index);
-    CacheRecordReader stream(in.get());
-    bool ok = true;
-    for (std::int64_t n = 0; ok && n < readCount; ++n) {
-        const char* bytes = stream.next();
-        if (!bytes) break;
-        if (!existing.contains(cacheRecWaypoint(bytes))) ok = appender.add(bytes);
-    }
-    if (ok) ok = appender.flush();
-    code = ok ? 0 : appender.error();
+    int code = appending && appender.flush() ? 0 : appender.error();
     if (code == 0) code = out.commit();
     if (code != 0) {
         out.abort();
         showErrorCode(host, code, writeError);
         return 0;
     }
-    indexCurrent_ = index.write(ctx_) == 0;
+    indexCurrent_ = base.index.write(ctx_) == 0;
     return static_cast<int>(appender.records());
 }
 

@@ -19,6 +19,7 @@ namespace vellora {
 
 class RunContext;
 class TLoadWindowView;
+class TMergeBase;
 
 // Longest line of a country file; a longer physical line goes on as the next line.
 inline constexpr std::size_t kCacheDBMaxLine = 513;
@@ -43,6 +44,9 @@ public:
     // The next line into line (cleared first): Line, End when the file is done, or Error (errno in
     // error()). A read error in the middle of a line gives Error, not the part read.
     Status next(std::string& line);
+    // The same as a view, valid until the next call: into the read buffer where the line lies
+    // whole in it and holds no TAB, which is nearly every line.
+    Status next(std::string_view& line);
     int error() const { return error_; }
 
 private:
@@ -53,6 +57,7 @@ private:
     std::size_t pos_ = 0, len_ = 0;
     int error_ = 0;
     bool eof_ = false;
+    std::string joined_;  // a line that spans two reads or holds a TAB
 };
 
 // Fills rec (cleared first) from one line. Besides the field rules of the format, a line is
@@ -67,6 +72,12 @@ public:
     int parse(std::string_view line, TCacheRec& rec, std::string* waypointProblem = nullptr);
 
 private:
+    // A line whose quoted texts stand elsewhere than at the front of their fields.
+    int parseGeneral(std::string_view afterId, std::int32_t id, TCacheRec& rec, std::string* waypointProblem);
+    // The fields from the waypoint on, and the record.
+    int finish(std::int32_t id, double hidden, double lat, double lon, std::string_view type,
+               std::string_view size, std::string_view view, TCacheRec& rec, std::string* waypointProblem);
+
     std::string rest_, name_, type_, size_;
 };
 
@@ -138,6 +149,9 @@ private:
     void setPaths(const std::string& source, const std::string& target);
     void setCount(std::int64_t n);
     void offerNearestCache(const TCacheRec& nearest, int keptCount);
+    // MergeCacheDB against a database read before the new records were written.
+    int mergeNewRecords(const std::string& newRecordsPath, const std::string& databasePath, bool offerNearest,
+                        TMergeBase& base);
 
     RunContext& ctx_;
     TConvertCounters counters_;

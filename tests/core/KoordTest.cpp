@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace vellora {
 namespace {
@@ -228,6 +232,36 @@ TEST(DistanceCompassText, Table) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.expected);
         EXPECT_EQ(DistanceCompassText(c.lat1, c.lon1, c.lat2, c.lon2, c.sep), c.expected);
+    }
+}
+
+// From one point to many as DistanceBearing has it, to the bit, failures included: the
+// conversion stores these distances in every record.
+TEST(DistanceFrom, AgreesWithDistanceBearingToTheBit) {
+    const double homes[][2] = {{49.5, 10.75}, {90.0, 0.0}, {-90.0, 0.0}, {0.0, 180.0}, {-33.9, 18.4}};
+    std::vector<std::array<double, 2>> targets = {
+        {49.5, 10.75},   {49.5 + 0.99 / 60000.0, 10.75},
+        {49.6, 10.85},   {-49.5, -169.25},
+        {0.0, 0.0},      {90.0, 0.0},
+        {-90.0, 0.0},    {80.0, 10.0},
+        {0.0, -180.0},   {NAN, 10.0},
+        {49.5, NAN},     {49.6, 10.75},
+        {-33.9, -161.6}, {33.9, -161.6},
+        {49.5, 370.75},
+    };
+    for (int i = 0; i < 3000; ++i) targets.push_back({-90.0 + (i * 0.0617), -180.0 + i * 0.1237});
+    for (const auto& home : homes) {
+        const DistanceFrom from(home[0], home[1]);
+        for (const auto& t : targets) {
+            SCOPED_TRACE(::testing::Message() << home[0] << "," << home[1] << " -> " << t[0] << "," << t[1]);
+            const DistanceBearingResult expected = DistanceBearing(home[0], home[1], t[0], t[1]);
+            double km = -1;
+            ASSERT_EQ(from.distanceKm(t[0], t[1], km), expected.ok);
+            if (expected.ok) {
+                ASSERT_EQ(std::bit_cast<std::uint64_t>(km),
+                          std::bit_cast<std::uint64_t>(expected.distanceKm));
+            }
+        }
     }
 }
 

@@ -198,7 +198,10 @@ TEST(StrUnitDecodeEntities, References) {
     const Case cases[] = {
         {"a &amp; b", "a & b"},
         {"&quot;x&quot; &lt;y&gt;", "\"x\" <y>"},
-        {"&amp;lt;", "<"},  // "&amp;" first
+        {"&amp;lt;", "<"},       // "&amp;" first
+        {"&amp;amp;", "&amp;"},  // each reference once, left to right, never what a replacement made
+        {"&&amp;&amp;x&amp;", "&&&x&"},
+        {"&#188;&#188;&#171;", "1/41/4\""},
         {"&amp;#228;", "\xE4"},
         {"&#229;", "\xE2"},
         {"&#195;", "\xC4"},

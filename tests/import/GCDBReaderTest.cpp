@@ -281,6 +281,66 @@ TEST(CacheDBLineReader, LinesAcrossReadBlocksAreWhole) {
     EXPECT_EQ(got, indep::lines(text));
 }
 
+// Every line of bytes through the view the converter reads, each copied before the next call.
+std::vector<std::string> viewedLines(const test::TempDir& dir, const std::string& bytes,
+                                     TCacheDBLineReader::Status* last = nullptr) {
+    dir.write("in.txt", bytes);
+    const int fd = ::open(dir.file("in.txt").c_str(), O_RDONLY);
+    EXPECT_GE(fd, 0);
+    TCacheDBLineReader reader(fd);
+    std::vector<std::string> got;
+    std::string_view line;
+    TCacheDBLineReader::Status st;
+    while ((st = reader.next(line)) == TCacheDBLineReader::Status::Line) got.emplace_back(line);
+    ::close(fd);
+    if (last) *last = st;
+    return got;
+}
+
+// The view of a line lies in the read block where it can; a line that a block boundary cuts, that
+// holds a TAB or that the file's end ends takes the other way. Both give the lines of the byte
+// rules, wherever the boundary falls: in a line, on its end byte, behind it, at 513 characters.
+TEST(CacheDBLineReader, ViewsGiveTheSameLinesWhereverABlockEnds) {
+    constexpr std::size_t kBlock = std::size_t{1} << 20;
+    test::TempDir dir;
+    struct Tail {
+        const char* what;
+        std::string bytes;
+    };
+    const Tail tails[] = {
+        {"plain lines", "12 \"a\" b\nGC2 x\n"}, {"TAB in the cut line", "a\tb\tc\nd"},
+        {"CR LF across", "abc\r\ndef\r\n"},     {"513 characters across", std::string(600, 'm') + "\nz"},
+        {"last line without end", "last"},      {"control byte last", "x\x01"},
+    };
+    for (const Tail& t : tails) {
+        for (const std::size_t before :
+             {kBlock - 3, kBlock - 1, kBlock, kBlock + 1, kBlock - 513, kBlock - 512}) {
+            SCOPED_TRACE(::testing::Message() << t.what << ", " << before << " bytes before it");
+            // Lines of 99 characters and a LF up to the tail's start.
+            std::string bytes;
+            while (bytes.size() + 100 <= before) bytes += std::string(99, 'p') + "\n";
+            bytes += std::string(before - bytes.size(), 'q') + t.bytes;
+            TCacheDBLineReader::Status last;
+            EXPECT_EQ(viewedLines(dir, bytes, &last), indep::lines(bytes));
+            EXPECT_EQ(last, TCacheDBLineReader::Status::End);
+        }
+    }
+}
+
+TEST(CacheDBLineReader, ViewsFollowTheByteRulesOfSmallFiles) {
+    const std::string cases[] = {"",
+                                 "abc",
+                                 "abc\n",
+                                 "a\r\nb\r\n",
+                                 "a\tb\t\tc",
+                                 "\n",
+                                 "\x7F\x80\xFF",
+                                 std::string(513, 'b') + "\nx",
+                                 std::string(1100, 'c')};
+    test::TempDir dir;
+    for (const std::string& bytes : cases) EXPECT_EQ(viewedLines(dir, bytes), indep::lines(bytes)) << bytes;
+}
+
 TEST(CacheDBLineReader, ReadErrorIsReported) {
     test::TempDir dir;
     const int fd = ::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY);
@@ -737,6 +797,35 @@ TEST_F(ConverterTest, NearestNewCacheIsOfferedWithDistanceAndBearing) {
     convertText(file, true);
     EXPECT_TRUE(shown.empty());
     EXPECT_EQ(bin().size(), 4u * 296);
+}
+
+// The existing waypoints are looked up through a table whose free slots are keys of zero bytes:
+// the waypoint that gives that key is found like any other, in whatever case.
+TEST_F(ConverterTest, MergeFindsEveryExistingKeyEvenOneOfZeroBytes) {
+    const std::string zeros(16, '\0');
+    struct Case {
+        const char* what;
+        std::vector<std::string> database, fresh;
+        std::vector<std::string> added;
+    };
+    const Case cases[] = {
+        {"held: not added", {"GC1", zeros}, {zeros, "gc2"}, {"gc2"}},
+        {"not held: added", {"GC1"}, {zeros, "gc1", "GC3"}, {zeros, "GC3"}},
+        {"blank key beside it", {"", "GC1"}, {zeros, " ", ""}, {zeros}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeDb(c.database);
+        const std::string before = bin();
+        std::string fresh, added;
+        for (const std::string& wp : c.fresh) fresh += handCacheRec(wp);
+        for (const std::string& wp : c.added) added += handCacheRec(wp);
+        home.dir.write("new.bin", fresh);
+        EXPECT_EQ(reader.MergeCacheDB(home.workFile("new.bin"), home.workFile("Caches.bin"), false),
+                  static_cast<int>(c.added.size()));
+        EXPECT_EQ(bin(), before + added);
+        EXPECT_EQ(home.dir.read("Caches.idx"), indep::indexOf(before + added));
+    }
 }
 
 TEST_F(ConverterTest, MergeWithAnUnreadableDatabaseReportsAndAddsNothing) {
