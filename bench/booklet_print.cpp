@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <sstream>
 #include <string>
@@ -42,7 +43,7 @@ std::string description(int i, const std::string& wp, std::mt19937& rng) {
                                    "Turm",
                                    "Logbuch",
                                    "Hinweis"};
-    std::uniform_int_distribution<int> word(0, 9), length(40, 120);
+    std::uniform_int_distribution<int> word(0, static_cast<int>(std::size(kWords)) - 1), length(40, 120);
     std::string body = "<h1>Cache " + std::to_string(i) + "</h1><p>by Owner \xB7 <b>" + wp + "</b></p>";
     body +=
         "<table><tr><td>Koordinaten:</td><td>N 49\xB0 26.501 E 010\xB0 46.501</td></tr>"
