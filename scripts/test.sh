@@ -32,7 +32,7 @@ ctest --preset asan || status=$?
 tested=$(date +%s)
 # The release configuration, benchmarks included: compiled and run once so that none rots unseen.
 cmake --preset release -DVELLORA_WERROR=ON -DVELLORA_BUILD_BENCH=ON
-cmake --build --preset release --target vellora vellora-cli vellora-sim bench_all || status=$?
+cmake --build --preset release --target vellora vellora-cli vellora-booklet-print vellora-sim bench_all || status=$?
 bash scripts/bench-smoke.sh build/release || status=$?
 # The Debian package of the release build, unpacked and tried (sanitizer builds make none).
 ctest --preset release -L package || status=$?
