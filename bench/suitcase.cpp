@@ -77,7 +77,8 @@ struct World {
     std::string suitcase;
 };
 
-double gCopySeconds = 0;  // the best plain copy, for the ratio
+double gCopySeconds = 0;         // the best plain copy, for the ratio
+double gCopyOneSyncSeconds = 0;  // the best copy followed by one sync of the file system
 
 World& world() {
     static World w;
@@ -93,46 +94,38 @@ void exportOnce(World& w) {
     if (!d.exportTo(w.suitcase)) throw std::runtime_error("export failed");
 }
 
-void BM_CopyFiles(benchmark::State& state) {
-    World& w = world();
+// Copies the database and the descriptions as they are into a fresh folder, after a sync so that
+// the last round's files are gone from the disk's queue; the seconds the copy took. With
+// syncOnce, one sync of the file system ends it: the least a durable import has to pay.
+double copyWorld(benchmark::State& state, World& w, bool syncOnce) {
     namespace fs = std::filesystem;
     const fs::path target = w.scratch.path() + "/copy";
+    state.PauseTiming();
+    fs::remove_all(target);
+    ::sync();
+    state.ResumeTiming();
+    const auto start = std::chrono::steady_clock::now();
+    fs::create_directories(target / "out");
+    fs::copy_file(w.a.ctx.workDirPath() + "Caches.bin", target / "Caches.bin");
+    for (const auto& e : fs::directory_iterator(w.a.ctx.outDirPath()))
+        fs::copy_file(e.path(), target / "out" / e.path().filename());
+    if (syncOnce)
+        if (UniqueFd fd = openFile(target.string(), O_RDONLY | O_DIRECTORY); fd) ::syncfs(fd.get());
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void BM_CopyFiles(benchmark::State& state) {
+    World& w = world();
     for (auto _ : state) {
-        state.PauseTiming();
-        fs::remove_all(target);
-        ::sync();
-        state.ResumeTiming();
-        const auto start = std::chrono::steady_clock::now();
-        fs::create_directories(target / "out");
-        fs::copy_file(w.a.ctx.workDirPath() + "Caches.bin", target / "Caches.bin");
-        for (const auto& e : fs::directory_iterator(w.a.ctx.outDirPath()))
-            fs::copy_file(e.path(), target / "out" / e.path().filename());
-        const double seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const double seconds = copyWorld(state, w, false);
         gCopySeconds = gCopySeconds > 0 ? std::min(gCopySeconds, seconds) : seconds;
     }
 }
 
-// The plain copy followed by one sync of the file system: the least a durable import has to pay.
-double gCopyOneSyncSeconds = 0;
-
 void BM_CopyFilesOneSync(benchmark::State& state) {
     World& w = world();
-    namespace fs = std::filesystem;
-    const fs::path target = w.scratch.path() + "/copy";
     for (auto _ : state) {
-        state.PauseTiming();
-        fs::remove_all(target);
-        ::sync();
-        state.ResumeTiming();
-        const auto start = std::chrono::steady_clock::now();
-        fs::create_directories(target / "out");
-        fs::copy_file(w.a.ctx.workDirPath() + "Caches.bin", target / "Caches.bin");
-        for (const auto& e : fs::directory_iterator(w.a.ctx.outDirPath()))
-            fs::copy_file(e.path(), target / "out" / e.path().filename());
-        if (UniqueFd fd = openFile(target.string(), O_RDONLY | O_DIRECTORY); fd) ::syncfs(fd.get());
-        const double seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const double seconds = copyWorld(state, w, true);
         gCopyOneSyncSeconds = gCopyOneSyncSeconds > 0 ? std::min(gCopyOneSyncSeconds, seconds) : seconds;
     }
 }
