@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cli/Commands.h"
+#include "core/AppHome.h"
 #include "core/FileUtil.h"
 #include "core/RunContext.h"
 #include "shell/Booklet.h"
@@ -22,10 +23,8 @@ constexpr const char* kPrintHelper = "vellora-booklet-print";
 // The HTML engine runs in a helper beside this program, so that only this command pays for
 // starting it and vellora-cli stays free of Qt.
 std::string printHelperPath() {
-    char self[4096];
-    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (n <= 0) return kPrintHelper;
-    return joinPath(extractFilePath(std::string(self, static_cast<std::size_t>(n))), kPrintHelper);
+    const std::string dir = executableDir();
+    return dir.empty() ? kPrintHelper : joinPath(dir, kPrintHelper);
 }
 
 int runHelper(const std::string& helper, const std::string& html, const std::string& pdf,

@@ -23,13 +23,6 @@ std::string envOr(const char* name) {
     return v ? std::string(v) : std::string();
 }
 
-std::string executableDir() {
-    char buf[4096];
-    const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
-    if (n <= 0) return {};
-    return extractFilePath(std::string(buf, static_cast<std::size_t>(n)));
-}
-
 bool holdsShippedData(const std::string& dir) {
     return !dir.empty() && fileExists(joinPath(dir, "CacheDB.conf"));
 }
@@ -69,6 +62,13 @@ std::string absoluteDir(const std::string& dir) {
 }
 
 }  // namespace
+
+std::string executableDir() {
+    char buf[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0) return {};
+    return extractFilePath(std::string(buf, static_cast<std::size_t>(n)));
+}
 
 std::string resolveAppHome(const std::optional<std::string>& homeArgument) {
     if (homeArgument && !homeArgument->empty()) return absoluteDir(*homeArgument);

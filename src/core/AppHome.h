@@ -10,6 +10,9 @@ namespace vellora {
 // --home DIR, else $VELLORA_HOME, else $XDG_DATA_HOME/vellora, else ~/.local/share/vellora.
 std::string resolveAppHome(const std::optional<std::string>& homeArgument);
 
+// The directory of the running program, ending in "/"; "" when the system does not say.
+std::string executableDir();
+
 // The directory holding the shipped data files: $VELLORA_DATA_DIR, share/vellora beside the
 // executable's bin/ (installed or unpacked anywhere), or the source tree's data/ (a build).
 std::optional<std::string> findDataDir();
