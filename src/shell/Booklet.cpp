@@ -19,6 +19,30 @@ namespace vellora {
 namespace {
 
 constexpr std::string_view kConverted = "_converted.html";
+// A comment: the escaped text around it (names, dates) cannot hold one, and it shows as nothing.
+constexpr std::string_view kMarkStart = "<!--VBPAGE:", kMarkEnd = "-->";
+constexpr std::string_view kIndexStart = "<div class=\"vb-newpage vb-index\">";
+
+struct PageMark {
+    std::size_t at, length;
+    std::string_view waypoint;
+};
+
+// The page-number marks stand only in the cover and the contents, whose texts are escaped: a
+// description's comment that happens to look like one is never taken for it.
+std::vector<PageMark> pageMarks(std::string_view html) {
+    std::vector<PageMark> marks;
+    const std::size_t contentsEnd = std::min(html.find(kIndexStart), html.size());
+    std::size_t at = 0;
+    while ((at = html.find(kMarkStart, at)) < contentsEnd) {
+        const std::size_t start = at + kMarkStart.size();
+        const std::size_t end = html.find(kMarkEnd, start);
+        if (end == std::string_view::npos) break;
+        marks.push_back({at, end + kMarkEnd.size() - at, html.substr(start, end - start)});
+        at = end + kMarkEnd.size();
+    }
+    return marks;
+}
 // The map window's default drawing size.
 constexpr int kCoverMapWidth = 640, kCoverMapHeight = 560;
 
@@ -83,7 +107,7 @@ std::string htmlBodyOf(std::string_view page) {
 }
 
 std::string bookletPageMark(const std::string& waypoint) {
-    return "#VBPAGE:" + waypoint + "#";
+    return std::string(kMarkStart) + waypoint + std::string(kMarkEnd);
 }
 
 std::string bookletCacheAnchor(const std::string& waypoint) {
@@ -107,7 +131,7 @@ std::string buildBookletHtml(const TBookletInput& in) {
              "</a></td><td>" + htmlEscape(c.name) + "</td><td class=\"vb-page\">" +
              bookletPageMark(c.waypoint) + "</td></tr>\r\n";
     o += "</table></div>\r\n";
-    o += "<div class=\"vb-newpage vb-index\">\r\n" + in.indexTable + "\r\n</div>\r\n";
+    o += std::string(kIndexStart) + "\r\n" + in.indexTable + "\r\n</div>\r\n";
     for (const TBookletCache& c : in.caches)
         o += "<div class=\"vb-newpage vb-cache\" id=\"" + bookletCacheAnchor(c.waypoint) + "\">\r\n" +
              c.body + "\r\n</div>\r\n";
@@ -117,27 +141,22 @@ std::string buildBookletHtml(const TBookletInput& in) {
 
 std::vector<std::string> bookletMarkedWaypoints(std::string_view html) {
     std::vector<std::string> order;
-    std::size_t at = 0;
-    while ((at = html.find("#VBPAGE:", at)) != std::string::npos) {
-        const std::size_t end = html.find('#', at + 8);
-        if (end == std::string::npos) break;
-        order.emplace_back(html.substr(at + 8, end - at - 8));
-        at = end + 1;
-    }
+    for (const PageMark& mark : pageMarks(html)) order.emplace_back(mark.waypoint);
     return order;
 }
 
 std::string fillBookletPageNumbers(std::string html, const std::map<std::string, int>& pages) {
-    std::size_t at = 0;
-    while ((at = html.find("#VBPAGE:", at)) != std::string::npos) {
-        const std::size_t end = html.find('#', at + 8);
-        if (end == std::string::npos) break;
-        const auto page = pages.find(html.substr(at + 8, end - at - 8));
-        const std::string number = page == pages.end() ? std::string() : std::to_string(page->second);
-        html.replace(at, end + 1 - at, number);
-        at += number.size();
+    std::string filled;
+    filled.reserve(html.size());
+    std::size_t copied = 0;
+    for (const PageMark& mark : pageMarks(html)) {
+        filled.append(html, copied, mark.at - copied);
+        if (const auto page = pages.find(std::string(mark.waypoint)); page != pages.end())
+            filled += std::to_string(page->second);
+        copied = mark.at + mark.length;
     }
-    return html;
+    filled.append(html, copied);
+    return filled;
 }
 
 TBookletInput collectBooklet(RunContext& ctx, const std::string& dir) {

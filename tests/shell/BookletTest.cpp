@@ -67,10 +67,24 @@ TEST(Booklet, DocumentHasCoverContentsIndexAndOnePagePerCache) {
     EXPECT_EQ(count(html, bookletPageMark("GC1")), 1u);
     EXPECT_EQ(bookletMarkedWaypoints(html), (std::vector<std::string>{"GC1", "GC22"}));
     const std::string filled = fillBookletPageNumbers(html, {{"GC1", 4}, {"GC22", 17}});
-    EXPECT_EQ(filled.find("#VBPAGE:"), std::string::npos);
+    EXPECT_EQ(filled.find("VBPAGE"), std::string::npos);
     EXPECT_NE(filled.find("<td class=\"vb-page\">4</td>"), std::string::npos);
     EXPECT_NE(filled.find("<td class=\"vb-page\">17</td>"), std::string::npos);
     EXPECT_NE(fillBookletPageNumbers(html, {}).find("<td class=\"vb-page\"></td>"), std::string::npos);
+}
+
+// Names and descriptions are strangers' texts: what looks like a page-number mark in them is
+// never taken for one.
+TEST(Booklet, OnlyTheBookletsOwnMarksAreRead) {
+    TBookletInput in;
+    const std::string forged = "<!--VBPAGE:GC9-->";
+    in.caches = {{"GC1", forged, "<p>Seite " + forged + "</p>"}};
+    const std::string html = buildBookletHtml(in);
+    EXPECT_EQ(bookletMarkedWaypoints(html), std::vector<std::string>{"GC1"});
+    const std::string filled = fillBookletPageNumbers(html, {{"GC1", 3}, {"GC9", 7}});
+    EXPECT_NE(filled.find("<td class=\"vb-page\">3</td>"), std::string::npos);
+    EXPECT_NE(filled.find("<p>Seite " + forged + "</p>"), std::string::npos);
+    EXPECT_EQ(filled.find(">7<"), std::string::npos);
 }
 
 TEST(Booklet, CollectedFromTheOutputDirectory) {
