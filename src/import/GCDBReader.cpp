@@ -1,7 +1,6 @@
 #include "import/GCDBReader.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,8 +12,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <new>
-#include <type_traits>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -35,6 +32,7 @@
 #include "core/StrUnit.h"
 #include "core/UpperCase.h"
 #include "core/Waypoint.h"
+#include "import/ExistingWaypoints.h"
 #include "import/Unzip.h"
 #include "net/LoadURL.h"
 
@@ -212,170 +210,6 @@ double readLeDouble(const char* p) {
     std::memcpy(&v, &bits, sizeof v);
     return v;
 }
-
-// The index key of a waypoint (upper case, padded with blanks) as two words.
-struct WaypointKey {
-    std::uint64_t head = 0, tail = 0;
-    bool operator==(const WaypointKey&) const = default;
-    bool empty() const { return head == 0 && tail == 0; }
-};
-
-WaypointKey keyOf(std::string_view waypoint) {
-    char text[TCacheRec::kWaypointMax];
-    std::memset(text, ' ', sizeof text);
-    const std::size_t n = std::min(waypoint.size(), sizeof text);
-    const auto& upper = upperTable();
-    for (std::size_t i = 0; i < n; ++i)
-        text[i] = static_cast<char>(upper[static_cast<unsigned char>(waypoint[i])]);
-    WaypointKey key;
-    std::memcpy(&key.head, text, sizeof key.head);
-    std::memcpy(&key.tail, text + sizeof key.head, sizeof key.tail);
-    return key;
-}
-
-// Zeroed memory for a large table of random access, on huge pages where the system grants them:
-// that spares most of the address translation misses of the lookups.
-template <typename T>
-class LargeTable {
-public:
-    static_assert(std::is_trivially_copyable_v<T>);
-    LargeTable() = default;
-    LargeTable(const LargeTable&) = delete;
-    LargeTable& operator=(const LargeTable&) = delete;
-    ~LargeTable() { std::free(data_); }
-
-    void assignZero(std::size_t count) {
-        constexpr std::size_t kHugePage = std::size_t{2} << 20;
-        const std::size_t bytes = (count * sizeof(T) + kHugePage - 1) / kHugePage * kHugePage;
-        T* const fresh = static_cast<T*>(std::aligned_alloc(kHugePage, bytes));
-        if (!fresh) throw std::bad_alloc();
-        std::free(data_);
-        data_ = fresh;
-        ::madvise(data_, bytes, MADV_HUGEPAGE);
-        std::memset(static_cast<void*>(data_), 0, count * sizeof(T));
-        size_ = count;
-    }
-    std::size_t size() const { return size_; }
-    const T* data() const { return data_; }
-    T& operator[](std::size_t i) { return data_[i]; }
-    const T& operator[](std::size_t i) const { return data_[i]; }
-    void swap(LargeTable& other) noexcept {
-        std::swap(data_, other.data_);
-        std::swap(size_, other.size_);
-    }
-
-private:
-    T* data_ = nullptr;
-    std::size_t size_ = 0;
-};
-
-// The waypoints of the database as it stands, for lookups without regard to case, whatever the
-// state of Caches.idx: a table of open addressing of the keys, about 23 bytes a record. A lookup
-// is a cache miss or two whatever the table's size; records are taken a block at a time and the
-// slots of the records ahead are fetched early, so that the misses overlap.
-class ExistingWaypoints {
-public:
-    // 0, or the errno of opening or reading the database. index (when given) gets every waypoint
-    // in record order, copy (when given) every record.
-    int load(const std::string& path, CacheIndexBuilder* index, RecordAppender* copy) {
-        int openError = 0;
-        UniqueFd file = openFile(path, O_RDONLY, 0644, &openError);
-        if (!file) return openError;
-        struct stat st {};
-        const std::size_t records =
-            ::fstat(file.get(), &st) == 0 ? static_cast<std::size_t>(st.st_size) / kCacheRecSize : 0;
-        slots_.assignZero(records + records * 3 / 7 + 16);
-        CacheRecordReader stream(file.get());
-        std::size_t count = 0;
-        while (const char* first = stream.nextRecords(count)) {
-            if (copy) copy->copy(first, count);
-            locate(first, count);
-            for (std::size_t i = 0; i < count; ++i) {
-                // A file that grew while read must not fill the table.
-                if ((used_ + 1) * 10 > slots_.size() * 9) {
-                    grow();
-                    for (std::size_t j = i; j < count; ++j) slotsOf_[j] = slotOf(keys_[j]);
-                }
-                // Written out in the loop: GCC 12 takes a function holding only the hint for one
-                // without effect and drops its calls.
-                if (i + kLookAhead < count) __builtin_prefetch(slots_.data() + slotsOf_[i + kLookAhead]);
-                insert(keys_[i], slotsOf_[i]);
-                if (index) index->add(cacheRecWaypoint(first + i * kCacheRecSize));
-            }
-        }
-        return stream.error();
-    }
-
-    // found[i]: whether the database holds the waypoint of record i of count records from first.
-    void lookUp(const char* first, std::size_t count, std::vector<char>& found) {
-        locate(first, count);
-        found.resize(count);
-        for (std::size_t i = 0; i < count; ++i) {
-            if (i + kLookAhead < count) __builtin_prefetch(slots_.data() + slotsOf_[i + kLookAhead]);
-            found[i] = contains(keys_[i], slotsOf_[i]);
-        }
-    }
-
-private:
-    static constexpr std::size_t kLookAhead = 16;
-
-    // The keys of a block of records and their first slots.
-    void locate(const char* first, std::size_t count) {
-        keys_.resize(count);
-        slotsOf_.resize(count);
-        for (std::size_t i = 0; i < count; ++i) {
-            keys_[i] = keyOf(cacheRecWaypoint(first + i * kCacheRecSize));
-            slotsOf_[i] = slotOf(keys_[i]);
-        }
-        for (std::size_t i = 0; i < std::min(count, kLookAhead); ++i)
-            __builtin_prefetch(slots_.data() + slotsOf_[i]);
-    }
-    std::size_t next(std::size_t slot) const { return slot + 1 == slots_.size() ? 0 : slot + 1; }
-
-    std::size_t slotOf(const WaypointKey& key) const {
-        std::uint64_t h = (key.head ^ (key.tail * 0xC2B2AE3D27D4EB4FULL)) * 0x9E3779B97F4A7C15ULL;
-        h ^= h >> 29;
-        h *= 0xBF58476D1CE4E5B9ULL;
-        // The high half of the product spreads the hash over any table size.
-        return static_cast<std::size_t>((static_cast<unsigned __int128>(h) * slots_.size()) >> 64);
-    }
-    bool contains(const WaypointKey& key, std::size_t slot) const {
-        if (key.empty()) return hasEmptyKey_;
-        for (;; slot = next(slot)) {
-            if (slots_[slot] == key) return true;
-            if (slots_[slot].empty()) return false;
-        }
-    }
-    // An all-zero key marks a free slot, so the one waypoint that gives it is kept aside.
-    void insert(const WaypointKey& key, std::size_t slot) {
-        if (key.empty()) {
-            hasEmptyKey_ = true;
-            return;
-        }
-        for (;; slot = next(slot)) {
-            if (slots_[slot] == key) return;
-            if (slots_[slot].empty()) {
-                slots_[slot] = key;
-                ++used_;
-                return;
-            }
-        }
-    }
-    void grow() {
-        LargeTable<WaypointKey> old;
-        old.assignZero(slots_.size() * 2);
-        old.swap(slots_);
-        used_ = 0;
-        for (std::size_t i = 0; i < old.size(); ++i)
-            if (!old[i].empty()) insert(old[i], slotOf(old[i]));
-    }
-
-    LargeTable<WaypointKey> slots_;
-    std::size_t used_ = 0;
-    bool hasEmptyKey_ = false;
-    std::vector<WaypointKey> keys_;  // of the block at hand
-    std::vector<std::size_t> slotsOf_;
-};
 
 // The file in dir named fileName, or when there is none, one whose name differs only in case.
 std::string resolveInDir(const std::string& dir, const std::string& fileName) {
@@ -779,7 +613,10 @@ class TMergeBase {
 public:
     TMergeBase(const RunContext& ctx, const std::string& databasePath)
         : index(ctx.workDirPath()), copyError(out.open(databasePath)), appender(out.fd(), &index, true) {
-        loadError = existing.load(databasePath, &index, copyError == 0 ? &appender : nullptr);
+        ExistingWaypoints::RecordsSink copy;
+        if (copyError == 0)
+            copy = [this](const char* records, std::size_t count) { appender.copy(records, count); };
+        loadError = existing.load(databasePath, &index, copy);
         if (copyError == 0) copyError = appender.error();
     }
 
